@@ -1,0 +1,49 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "model/TreeNode.h"
+
+// The record of one favourite (folders have none). What the scan or the
+// extraction found is filled in by its creator before anyone else sees the
+// record and never changes afterwards, except the name and path after a
+// rename on the GUI thread. The outcome of a check is written by the worker
+// that holds the record while the GUI may read it, so it is guarded.
+class FavoriteItem {
+public:
+    TreeNode m_hItem = kNoTreeNode; // the node that shows this favourite
+    std::string m_strUrl;           // the link to check
+    std::string m_strPath;          // the favourite's own file, or the source page
+    std::string m_strName;          // display name; "<N/A>" for a link of a page
+    std::string m_strFolder;        // folder names below the root joined with "/"
+    std::int32_t m_nDepth = 0;      // folder nesting depth, 0 at the top level
+    std::int32_t m_nKind = -1;      // a FavoriteKind, -1 until set
+
+    // Set on the GUI thread when the record is taken out of the list, so a
+    // check pass that still has it queued passes it by.
+    std::atomic<bool> m_bRemoved{false};
+
+    std::int32_t Status() const { return m_nStatus.load(std::memory_order_acquire); }
+    std::string StatusText() const
+    {
+        std::lock_guard lock(m_mxOutcome);
+        return m_strStatusText;
+    }
+    void SetStatus(std::int32_t nStatus) { m_nStatus.store(nStatus, std::memory_order_release); }
+    void SetOutcome(std::int32_t nStatus, std::string strText)
+    {
+        {
+            std::lock_guard lock(m_mxOutcome);
+            m_strStatusText = std::move(strText);
+        }
+        SetStatus(nStatus);
+    }
+
+private:
+    mutable std::mutex m_mxOutcome;
+    std::string m_strStatusText;            // text of the last outcome
+    std::atomic<std::int32_t> m_nStatus{0}; // a LinkStatus value
+};

@@ -1,0 +1,8 @@
+#include "model/IconRule.h"
+
+#include "model/LinkStatus.h"
+
+int ImageFor(int nKind, std::int32_t nStatus)
+{
+    return LinkStatusInfoFor(nStatus).nIconOffset + nKind;
+}

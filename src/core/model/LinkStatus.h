@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+// Outcome of a check. Single-bit values, 0 meaning "not checked".
+enum LinkStatus : std::int32_t {
+    StatusNotChecked = 0,
+    StatusChecking = 1,
+    StatusValid = 2,
+    StatusBroken = 4,
+    StatusUnverified = 8,
+    StatusSkipped = 16,
+    StatusMoved = 32,
+    StatusPartiallyValid = 64,
+    StatusAuthRequired = 128,
+};
+
+// The six counts of the report; statuses without an outcome count nowhere.
+enum class ReportBucket { None, Skipped, Broken, Partial, Moved, Valid, Unverified };
+
+// Everything the program says about one status, in one row: its name for
+// lists and files, its icon offset, the text of the details dialog and what
+// the report and the exit status make of it.
+struct LinkStatusInfo {
+    LinkStatus nStatus;
+    std::string_view strName;        // short name, as listed for the user
+    int nIconOffset;                 // row of the status in the image strip
+    std::string_view strDetailsText; // text of the details dialog
+    bool bIsBroken;                  // counted in the broken count (broken or partially valid)
+    ReportBucket nReportBucket;      // which of the report's counts takes it
+};
+
+// The statuses in the order in which they are listed for the user.
+std::span<const LinkStatusInfo> LinkStatusTable();
+
+// The row of a status value; the "not checked" row for unknown values.
+const LinkStatusInfo& LinkStatusInfoFor(std::int32_t nStatus);

@@ -1,0 +1,8 @@
+#include "model/ProcessState.h"
+
+std::atomic<bool> g_bPopulating{false};
+std::atomic<bool> g_bStopping{false};
+std::atomic<bool> g_bChecked{false};
+std::atomic<bool> g_bDocumentMode{false};
+std::atomic<int> g_nBrokenCount{0};
+std::atomic<int> g_nActiveWorkers{0};

@@ -1,0 +1,22 @@
+#include "platform/PathUtil.h"
+
+#include <sys/stat.h>
+
+bool PathIsURLA(const std::string& strPath)
+{
+    size_t n = 0;
+    while (n < strPath.size()) {
+        const char c = strPath[n];
+        const bool bAlnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!(bAlnum || c == '+' || c == '-' || c == '.'))
+            break;
+        ++n;
+    }
+    return n >= 2 && n < strPath.size() && strPath[n] == ':';
+}
+
+bool PathIsDirectoryA(const std::string& strPath)
+{
+    struct stat st {};
+    return !strPath.empty() && ::stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}

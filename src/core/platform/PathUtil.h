@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// True when the text starts with a URL scheme: at least two characters of
+// letters, digits, "+", "-" and "." followed by ":".
+bool PathIsURLA(const std::string& strPath);
+
+// True when the text names an existing directory (symbolic links followed).
+bool PathIsDirectoryA(const std::string& strPath);

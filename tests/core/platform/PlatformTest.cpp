@@ -1,0 +1,57 @@
+// System error texts and the path tests behave as their callers rely on.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/PathUtil.h"
+#include "platform/SystemError.h"
+
+TEST(FormatSystemError, GivesTheSystemTextForErrno)
+{
+    char buf[256];
+    EXPECT_STREQ(FormatSystemError(ENOENT, buf, sizeof buf), "No such file or directory");
+    EXPECT_STREQ(FormatSystemError(EACCES), "Permission denied");
+}
+
+TEST(FormatSystemError, LeavesTheBufferUntouchedForInternetErrors)
+{
+    char buf[32] = "caller's text";
+    EXPECT_EQ(FormatSystemError(12000, buf, sizeof buf), buf);
+    EXPECT_STREQ(buf, "caller's text");
+    EXPECT_STREQ(FormatSystemError(12174, buf, sizeof buf), "caller's text");
+    EXPECT_STRNE(FormatSystemError(12175, buf, sizeof buf), "caller's text");
+    EXPECT_STRNE(FormatSystemError(11999, buf, sizeof buf), "caller's text");
+}
+
+TEST(FormatSystemError, UnknownCodesSaySoAndTextsAreCutToTheBuffer)
+{
+    char buf[64];
+    EXPECT_STREQ(FormatSystemError(99999, buf, sizeof buf), "<Error code 0x0001869F not found...>");
+    char small[8];
+    EXPECT_STREQ(FormatSystemError(ENOENT, small, sizeof small), "No such");
+}
+
+TEST(PathIsURLA, NeedsASchemeOfTwoOrMoreCharactersAndAColon)
+{
+    EXPECT_TRUE(PathIsURLA("http://example.com/"));
+    EXPECT_TRUE(PathIsURLA("mailto:someone@example.com"));
+    EXPECT_TRUE(PathIsURLA("svn+ssh://host/"));
+    EXPECT_TRUE(PathIsURLA("ab:"));
+    EXPECT_FALSE(PathIsURLA("C:\\Windows"));
+    EXPECT_FALSE(PathIsURLA("/home/user/file.txt"));
+    EXPECT_FALSE(PathIsURLA(""));
+    EXPECT_FALSE(PathIsURLA("http"));
+    EXPECT_FALSE(PathIsURLA("ht tp://x"));
+    EXPECT_FALSE(PathIsURLA(":x"));
+}
+
+TEST(PathIsDirectoryA, IsTrueOnlyForExistingDirectories)
+{
+    const auto dir = std::filesystem::temp_directory_path();
+    EXPECT_TRUE(PathIsDirectoryA(dir.string()));
+    EXPECT_FALSE(PathIsDirectoryA((dir / "zorbel-no-such-dir-here").string()));
+    EXPECT_FALSE(PathIsDirectoryA(""));
+    EXPECT_FALSE(PathIsDirectoryA("http://example.com/"));
+}
