@@ -1,0 +1,7 @@
+#pragma once
+
+struct WorkerSlot;
+
+// Checks the slot's favourite over HTTP and records the outcome in the
+// record, the broken count and the node's image.
+void CheckOneFavorite(WorkerSlot& slot);
