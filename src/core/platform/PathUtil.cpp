@@ -20,3 +20,13 @@ bool PathIsDirectoryA(const std::string& strPath)
     struct stat st {};
     return !strPath.empty() && ::stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+std::string HelpFilePathFor(const std::string& strExecutable)
+{
+    const size_t nSlash = strExecutable.find_last_of('/');
+    const size_t nNameStart = nSlash == std::string::npos ? 0 : nSlash + 1;
+    const size_t nDot = strExecutable.find_last_of('.');
+    if (nDot == std::string::npos || nDot <= nNameStart)
+        return strExecutable + ".chm";
+    return strExecutable.substr(0, nDot) + ".chm";
+}

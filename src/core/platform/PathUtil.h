@@ -8,3 +8,7 @@ bool PathIsURLA(const std::string& strPath);
 
 // True when the text names an existing directory (symbolic links followed).
 bool PathIsDirectoryA(const std::string& strPath);
+
+// The help file of an executable: its path with the extension replaced by
+// ".chm", or with ".chm" appended when the file name has no extension.
+std::string HelpFilePathFor(const std::string& strExecutable);

@@ -55,3 +55,12 @@ TEST(PathIsDirectoryA, IsTrueOnlyForExistingDirectories)
     EXPECT_FALSE(PathIsDirectoryA(""));
     EXPECT_FALSE(PathIsDirectoryA("http://example.com/"));
 }
+
+TEST(HelpFilePathFor, ReplacesTheExtensionOrAppendsOne)
+{
+    EXPECT_EQ(HelpFilePathFor("/opt/zorbel/Zorbel.exe"), "/opt/zorbel/Zorbel.chm");
+    EXPECT_EQ(HelpFilePathFor("/usr/bin/zorbel"), "/usr/bin/zorbel.chm");
+    EXPECT_EQ(HelpFilePathFor("/home/a.b/zorbel"), "/home/a.b/zorbel.chm");
+    EXPECT_EQ(HelpFilePathFor("/home/u/.zorbel"), "/home/u/.zorbel.chm");
+    EXPECT_EQ(HelpFilePathFor("zorbel.bin"), "zorbel.chm");
+}
