@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+// The address of the program's web page, named in the export headers.
+inline constexpr std::string_view kProductWebSite = "http://www.ornamy.example/Products/Zorbel/Zorbel.htm";
+
+// The format numbers; the number selects the writer.
+enum ExportFormatId : std::int32_t {
+    ExportPlainText = 1,
+    ExportNamesOnly = 2,
+    ExportUrlsOnly = 3,
+    ExportCsv = 4,
+    ExportCsvFolders = 5,
+    ExportHtml = 6,
+    ExportHtmlFolders = 7,
+};
+
+// One row of the format table, as the export wizard lists it.
+struct ExportFormat {
+    std::int32_t nId;                // 1 to 7
+    std::string_view strName;        // shown in the format list and the confirmation
+    std::string_view strDescription; // shown beside "&Details:"
+};
+
+// The seven formats in id order; the table never changes.
+extern const std::array<ExportFormat, 7> g_exportFormats;
+
+// The row of a format id, or null for an id outside the table.
+const ExportFormat* FindExportFormat(std::int32_t nId);

@@ -1,0 +1,154 @@
+#include "export/ExportLine.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+struct EscapeRule {
+    unsigned char chFrom;
+    std::string_view strTo;
+};
+
+// What each mode writes instead of a byte; the line feed follows the line
+// ends of the file in every mode.
+constexpr EscapeRule s_noneRules[] = {{'\n', "\r\n"}};
+constexpr EscapeRule s_csvRules[] = {{'\n', "\r\n"}, {'"', "\"\""}};
+constexpr EscapeRule s_htmlRules[] = {
+    {'\n', "\r\n"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"},
+};
+
+using EscapeTable = std::array<std::string_view, 256>;
+
+template <std::size_t N>
+constexpr EscapeTable MakeTable(const EscapeRule (&rules)[N])
+{
+    EscapeTable table{};
+    for (const EscapeRule& rule : rules)
+        table[rule.chFrom] = rule.strTo;
+    return table;
+}
+
+constexpr EscapeTable s_escapeTables[] = {
+    MakeTable(s_noneRules), // Escape::None
+    MakeTable(s_csvRules),  // Escape::Csv
+    MakeTable(s_htmlRules), // Escape::Html
+};
+
+bool IsContinuationByte(unsigned char ch) { return (ch & 0xC0) == 0x80; }
+
+// The length of the character that starts at the text's first byte: a
+// UTF-8 lead byte takes the continuation bytes that follow it (at most
+// three); anything else stands alone.
+std::size_t CharacterLength(std::string_view strText)
+{
+    const auto chLead = static_cast<unsigned char>(strText[0]);
+    std::size_t nWanted = chLead >= 0xF0 ? 4 : chLead >= 0xE0 ? 3 : chLead >= 0xC0 ? 2 : 1;
+    if (chLead >= 0xF8)
+        nWanted = 1;
+    std::size_t nLength = 1;
+    while (nLength < nWanted && nLength < strText.size()
+           && IsContinuationByte(static_cast<unsigned char>(strText[nLength])))
+        ++nLength;
+    return nLength;
+}
+
+} // namespace
+
+void CExportLine::Clear()
+{
+    m_nLength = 0;
+    m_strCloser = {};
+    m_bCut = false;
+}
+
+void CExportLine::Put(std::string_view strBytes)
+{
+    std::memcpy(m_szLine + m_nLength, strBytes.data(), strBytes.size());
+    m_nLength += strBytes.size();
+}
+
+void CExportLine::Append(std::string_view strMarkup)
+{
+    if (m_bCut)
+        return;
+    if (!Fits(strMarkup.size())) {
+        m_bCut = true;
+        return;
+    }
+    Put(strMarkup);
+}
+
+void CExportLine::Open(std::string_view strMarkup, std::string_view strCloser)
+{
+    if (m_bCut)
+        return;
+    // Only one thing is open at a time in the templates.
+    if (!m_strCloser.empty() || !Fits(strMarkup.size() + strCloser.size())) {
+        m_bCut = true;
+        return;
+    }
+    Put(strMarkup);
+    m_strCloser = strCloser;
+}
+
+void CExportLine::CloseNext(std::size_t nBytes)
+{
+    if (m_bCut)
+        return;
+    if (nBytes > m_strCloser.size())
+        nBytes = m_strCloser.size();
+    // The room was kept free by Open, so this always fits.
+    Put(m_strCloser.substr(0, nBytes));
+    m_strCloser.remove_prefix(nBytes);
+}
+
+void CExportLine::AppendText(std::string_view strText, Escape nEscape)
+{
+    if (m_bCut)
+        return;
+    const EscapeTable& table = s_escapeTables[static_cast<int>(nEscape)];
+    while (!strText.empty()) {
+        // The run of bytes up to the next one that is escaped goes in one
+        // copy, as far as it fits.
+        std::size_t nRun = 0;
+        while (nRun < strText.size() && table[static_cast<unsigned char>(strText[nRun])].empty())
+            ++nRun;
+        const std::size_t nRoom = s_nMaxLength - m_strCloser.size() - m_nLength;
+        if (nRun > nRoom) {
+            // Cut before the first character that no longer fits whole.
+            std::size_t nFit = 0;
+            while (nFit < nRoom) {
+                const std::size_t nChar = CharacterLength(strText.substr(nFit));
+                if (nFit + nChar > nRoom)
+                    break;
+                nFit += nChar;
+            }
+            Put(strText.substr(0, nFit));
+            m_bCut = true;
+            return;
+        }
+        Put(strText.substr(0, nRun));
+        strText.remove_prefix(nRun);
+        if (strText.empty())
+            break;
+        const std::string_view strTo = table[static_cast<unsigned char>(strText.front())];
+        if (!Fits(strTo.size())) {
+            m_bCut = true;
+            return;
+        }
+        Put(strTo);
+        strText.remove_prefix(1);
+    }
+}
+
+std::string_view CExportLine::Finish()
+{
+    if (m_nLength == 0 && m_strCloser.empty())
+        return {};
+    Put(m_strCloser);
+    m_strCloser = {};
+    m_szLine[m_nLength++] = '\r';
+    m_szLine[m_nLength++] = '\n';
+    return {m_szLine, m_nLength};
+}

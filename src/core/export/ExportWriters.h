@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+#include <span>
+
+#include "model/FavoriteItem.h"
+
+class CExportFile;
+
+// The view's list of records in list order; an empty entry is passed by.
+using ExportList = std::span<const std::shared_ptr<FavoriteItem>>;
+
+// The writers: each writes its whole format (header, one line per favourite,
+// footer) to the open file and stops at the first write that fails. They
+// read only the name, the URL and the folder of each record, and build each
+// line in a fixed buffer, so nothing is allocated per favourite. Each
+// returns 0, or the errno of the write that failed.
+
+// Plain text: the header line, then per favourite "name" URL, or the name
+// alone, or the URL alone. Names only wins when both flags are set.
+int WriteTextExport(CExportFile& file, ExportList items, bool bNamesOnly, bool bUrlsOnly);
+
+// CSV: the column line, then every field in double quotes, a double quote
+// inside a field doubled.
+int WriteCsvExport(CExportFile& file, ExportList items, bool bWithFolders);
+
+// HTML: a page with one flat list of links; names, URLs and folders have
+// < > & and " written as entities.
+int WriteHtmlExport(CExportFile& file, ExportList items, bool bWithFolders);
