@@ -1,0 +1,131 @@
+#pragma once
+
+// CTestHttpServer: a small HTTP/1.1 server of the tests' own, on 127.0.0.1
+// and an ephemeral port. It lives exactly as long as the object: the
+// constructor binds and starts serving, the destructor closes every
+// connection (also those that are never answered) and joins every thread.
+//
+//     CTestHttpServer server;                 // serving at once
+//     server.Url("/404")                      // "http://127.0.0.1:<port>/404"
+//     server.SetDelay(50ms);                  // every answer waits this long first
+//     server.Serve("/page.html", "<a href=...>", "text/html");
+//     server.Serve("/page.gz.html", body, "text/html", CTestHttpServer::Gzip);
+//     server.ServeResponse("/x", {.nStatus = 307, .headers = {{"Location", "/200"}}});
+//     server.RequestCount(); server.Requests();  // what clients sent
+//
+// Each connection runs on a thread of its own, so any number of clients may
+// wait at the same time. HTTP/1.1 keep-alive is honoured. A request line in
+// absolute form ("GET http://host/path", as a proxy receives it) is served
+// by its path, so the server can also stand in as the proxy of a test.
+//
+// Built-in paths (a query string is ignored when matching them):
+//   /200                   200 "OK" with a short body
+//   /status/N              status N with a short body (any N from 100 to 999)
+//   /301 /302 /303         that status with Location: /200
+//   /302-no-location       302 without a Location header
+//   /302-unfollowable      302 with Location: mailto:nobody@example.invalid
+//   /loop                  302 with Location: /loop, for ever
+//   /401                   401 with WWW-Authenticate: Basic realm="zorbel"
+//   /403 /404 /500 /503 /418   that status
+//   /hang                  reads the request and never answers
+//   /close                 reads the request and closes without a byte
+//   /reset                 reads the request and resets the connection (RST)
+//   /not-http              answers with a line that is not an HTTP status line
+//   /slow-headers          trickles a 200 answer one byte per TrickleInterval()
+//   /large                 200 with a body of 256 MiB (sent while the client reads)
+// Families for benchmarks and list tests (N is any text):
+//   /ok/N  200    /missing/N  404    /moved/N  302 to /ok/N    /hang/N  never answers
+// Anything else that was not registered with Serve: 404.
+//
+// All methods may be called from any thread while the server runs.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class CTestHttpServer {
+public:
+    // One answer for Serve/ServeResponse.
+    struct CResponse {
+        int nStatus = 200;
+        std::vector<std::pair<std::string, std::string>> headers; // sent as given
+        std::string strBody; // Content-Length is added
+    };
+
+    // What a client sent, as the server read it.
+    struct CRequest {
+        std::string strMethod;
+        std::string strTarget; // as on the request line
+        std::string strPath;   // the target's path (absolute form reduced)
+        std::vector<std::pair<std::string, std::string>> headers;
+        std::string Header(std::string_view strName) const; // "" when absent; name case-blind
+    };
+
+    enum Encoding { Plain, Gzip };
+
+    CTestHttpServer();
+    ~CTestHttpServer();
+    CTestHttpServer(const CTestHttpServer&) = delete;
+    CTestHttpServer& operator=(const CTestHttpServer&) = delete;
+
+    std::uint16_t Port() const { return m_nPort; }
+    // "http://127.0.0.1:<port>" followed by the path.
+    std::string Url(std::string_view strPath) const;
+
+    // Delay before every answer (0 by default).
+    void SetDelay(std::chrono::milliseconds delay);
+    // Pause between two bytes of /slow-headers (1 s by default).
+    void SetTrickleInterval(std::chrono::milliseconds interval);
+    std::chrono::milliseconds TrickleInterval() const;
+
+    // Serves a body with status 200 at an exact path (query included, if
+    // given). With Gzip the body is sent gzip-compressed with
+    // Content-Encoding: gzip, whatever the client asked for.
+    void Serve(std::string strPath, std::string_view strBody,
+               std::string_view strContentType = "text/html", Encoding encoding = Plain);
+    // Serves any answer at an exact path; takes precedence over built-in paths.
+    void ServeResponse(std::string strPath, CResponse response);
+
+    // Requests read so far (also those never answered).
+    std::size_t RequestCount() const;
+    std::vector<CRequest> Requests() const;
+    // Connections accepted so far.
+    std::size_t ConnectionCount() const;
+
+private:
+    struct CConnection;
+    void AcceptLoop();
+    void ServeConnection(int fd);
+    // False once the server is stopping.
+    bool SleepFor(std::chrono::milliseconds duration);
+    bool Answer(int fd, const CRequest& request, bool& bKeepAlive);
+    void ReapFinished();
+
+    int m_hListen = -1;
+    int m_hWakeRead = -1;
+    int m_hWakeWrite = -1;
+    std::uint16_t m_nPort = 0;
+    std::atomic<bool> m_bStopping{false};
+    std::atomic<std::int64_t> m_nDelayMs{0};
+    std::atomic<std::int64_t> m_nTrickleMs{1000};
+    std::atomic<std::size_t> m_nConnections{0};
+
+    mutable std::mutex m_mx; // guards everything below
+    std::map<std::string, std::shared_ptr<const CResponse>> m_served;
+    std::vector<CRequest> m_requests;
+    std::vector<std::unique_ptr<CConnection>> m_connections;
+
+    std::mutex m_mxSleep;
+    std::condition_variable m_cvStop; // wakes every sleeping or hanging answer
+
+    std::thread m_acceptThread;
+};
