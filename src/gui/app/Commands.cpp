@@ -1,0 +1,100 @@
+#include "app/Commands.h"
+
+#include <QString>
+#include <array>
+
+namespace {
+
+using K = QKeySequence;
+
+const std::array<CommandInfo, 20> kCommands{{
+    {ID_FAVORITE_DELETE, "Delete the selected Favorite\nDelete Favorite", {K(Qt::SHIFT | Qt::Key_Delete)}},
+    {ID_FAVORITE_PROPERTIES, "View the System Properties for the selected Favorite\nView Properties", {}},
+    {ID_FAVORITE_COPYNAME, "Copy the selected Favorite's Name and put it on the Clipboard\nCopy Favorite Name",
+     {K(Qt::CTRL | Qt::Key_D)}},
+    {ID_FAVORITE_OPEN, "Open the selected Link in a Browser\nOpen Link", {}},
+    {ID_TOOLS_CHECKALL, "Start checking all Favorites\nZorbel", {K(Qt::Key_F7)}},
+    {ID_TOOLS_CONFIGURATION, "Configure and set options for the Zorbel Utility\nConfiguration", {}},
+    {ID_FILE_REFRESH, "Refresh your Favorites list\nRefresh Favorites", {K(Qt::Key_F5)}},
+    {ID_FILE_REPORT, "Generate a report of Zorbel' findings\nGenerate Report", {}},
+    {ID_TOOLS_STOPCHECKING, "Stop checking the Favorites\nStop Checking", {}},
+    {ID_TOOLS_DELETEBROKEN,
+     "Delete all of the Favorites that have checked out as \"Broken\"\nDelete All Broken Favorites",
+     {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)}},
+    {ID_FAVORITE_RENAME, "Change the name of the selected Favorite\nRename Favorite", {K(Qt::Key_F2)}},
+    {ID_HELP_SHOWLEGEND, "Show the Icon Legend\nShow Legend", {}},
+    {ID_FILE_EXPORT, "Export your list of Favorites\nExport Favorites", {}},
+    {ID_EDIT_COPY, "Copy the selected Favorite's URL and put it on the Clipboard\nCopy Favorite URL",
+     {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)}},
+    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout", {}},
+    {ID_APP_EXIT, "Quit Zorbel\nExit", {K(Qt::ALT | Qt::Key_X)}},
+    {ID_HELP_FINDER, "Show the Help file for Zorbel\nHelp", {K(Qt::Key_F1)}},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar", {}},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar", {}},
+    {ID_FAVORITE_DETAILS, "View more detailed information on the selected Favorite\nView Details", {}},
+}};
+
+constexpr MenuItemInfo kFileMenu[] = {
+    {ID_FILE_REFRESH, "&Refresh Favorites\tF5"}, {0, nullptr},
+    {ID_FILE_EXPORT, "&Export Favorites..."},    {0, nullptr},
+    {ID_FILE_REPORT, "&Generate Report"},        {0, nullptr},
+    {ID_APP_EXIT, "E&xit\tAlt+X"},
+};
+constexpr MenuItemInfo kEditMenu[] = {
+    {ID_FAVORITE_RENAME, "&Rename Favorite\tF2"},       {0, nullptr},
+    {ID_FAVORITE_DELETE, "&Delete Favorite\tShift+Del"}, {0, nullptr},
+    {ID_EDIT_COPY, "&Copy Favorite URL\tCtrl+C"},       {ID_FAVORITE_COPYNAME, "Copy Favorite &Name\tCtrl+D"},
+};
+constexpr MenuItemInfo kViewMenu[] = {
+    {ID_VIEW_TOOLBAR, "&Toolbar"},          {ID_VIEW_STATUS_BAR, "&Status Bar"}, {0, nullptr},
+    {ID_FAVORITE_OPEN, "&Open in Browser"}, {ID_FAVORITE_DETAILS, "View &Details"}, {0, nullptr},
+    {ID_FAVORITE_PROPERTIES, "&Properties"},
+};
+constexpr MenuItemInfo kToolsMenu[] = {
+    {ID_TOOLS_CHECKALL, "&Check All Favorites\tF7"},
+    {ID_TOOLS_DELETEBROKEN, "Delete All Broken Favorites\tCtrl+Shift+Del"},
+    {0, nullptr},
+    {ID_TOOLS_CONFIGURATION, "C&onfiguration..."},
+};
+constexpr MenuItemInfo kHelpMenu[] = {
+    {ID_HELP_FINDER, "&Help (Contents)"}, {0, nullptr}, {ID_HELP_SHOWLEGEND, "Show &Legend"},
+    {0, nullptr},                         {ID_APP_ABOUT, "&About Zorbel"},
+};
+
+const std::array<PopupMenuInfo, 5> kMenus{{
+    {"&File", kFileMenu},
+    {"&Edit", kEditMenu},
+    {"&View", kViewMenu},
+    {"&Tools", kToolsMenu},
+    {"&Help", kHelpMenu},
+}};
+
+constexpr int kToolbar[] = {
+    ID_FILE_REFRESH, 0, ID_FAVORITE_PROPERTIES, ID_FAVORITE_DETAILS, 0, ID_FAVORITE_DELETE,
+    ID_FAVORITE_COPYNAME, ID_EDIT_COPY, 0, ID_TOOLS_CHECKALL, ID_TOOLS_STOPCHECKING, 0,
+    ID_TOOLS_DELETEBROKEN, 0, ID_TOOLS_CONFIGURATION, 0, ID_FILE_REPORT, 0, ID_HELP_SHOWLEGEND, 0,
+    ID_APP_ABOUT,
+};
+constexpr int kMenuImages[] = {
+    ID_APP_EXIT, ID_FILE_EXPORT, ID_FAVORITE_RENAME, ID_FAVORITE_OPEN,
+    ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_HELP_FINDER,
+};
+
+} // namespace
+
+std::span<const CommandInfo> CommandTable() { return kCommands; }
+
+const CommandInfo* FindCommand(int nId)
+{
+    for (const CommandInfo& info : kCommands)
+        if (info.nId == nId)
+            return &info;
+    return nullptr;
+}
+
+std::span<const PopupMenuInfo> MenuTable() { return kMenus; }
+std::span<const int> ToolbarButtons() { return kToolbar; }
+std::span<const int> MenuImageButtons() { return kMenuImages; }
+
+QString PromptOf(const CommandInfo& info) { return QString::fromUtf8(info.strPrompt).section('\n', 0, 0); }
+QString TooltipOf(const CommandInfo& info) { return QString::fromUtf8(info.strPrompt).section('\n', 1); }

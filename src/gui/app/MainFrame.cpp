@@ -1,0 +1,295 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/Artwork.h"
+#include "app/CommandRouter.h"
+#include "app/Commands.h"
+#include "app/MessageHub.h"
+#include "model/ProcessState.h"
+#include "settings/Profile.h"
+#include "view/ZorbelView.h"
+
+bool CMainFrame::s_bStateRead = false;
+int CMainFrame::s_nLastThreadsShown = 0;
+
+namespace {
+
+constexpr const char* kItemsPaneText = " 0000 Items";
+constexpr const char* kThreadsPaneText = " Checking - %d Thread(s) Active ";
+constexpr const char* kScanningPaneText = " Scanning ";
+
+// A pane as wide as its resource text; a disabled pane shows no text.
+QLabel* MakePane(QWidget* pParent, const QString& strResourceText, const char* pszName)
+{
+    auto* pPane = new QLabel(pParent);
+    pPane->setObjectName(pszName);
+    pPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pPane->setAlignment(Qt::AlignCenter);
+    const int nMargins = 2 * (pPane->frameWidth() + pPane->margin()) + 6;
+    pPane->setFixedWidth(pPane->fontMetrics().horizontalAdvance(strResourceText) + nMargins);
+    pPane->setProperty("paneText", strResourceText);
+    return pPane;
+}
+
+void ShowPane(QLabel* pPane, bool bEnabled)
+{
+    pPane->setEnabled(bEnabled);
+    const QString strText = bEnabled ? pPane->property("paneText").toString() : QString();
+    if (pPane->text() != strText)
+        pPane->setText(strText);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pParent)
+    : QMainWindow(pParent), m_router(router), m_profile(profile)
+{
+    setObjectName("mainFrame");
+    setMinimumSize(550, 450);
+    setWindowIcon(Artwork::AppIcon());
+    setContextMenuPolicy(Qt::NoContextMenu); // toolbars cannot be hidden from a menu
+
+    m_pView = new CZorbelView(router, this);
+    setCentralWidget(m_pView);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateStatusBar();
+    setWindowTitle("Zorbel");
+    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateActions()
+{
+    m_router.SetHandler(ID_APP_EXIT, [this] { close(); },
+                        [](CCmdUI& ui) { ui.Enable(g_nActiveWorkers == 0 && !g_bPopulating); });
+    m_router.Action(ID_VIEW_TOOLBAR)->setCheckable(true);
+    m_router.SetHandler(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); },
+                        [this](CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); });
+    m_router.Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
+    m_router.SetHandler(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+                        [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
+    for (const CommandInfo& info : CommandTable())
+        m_router.Action(info.nId)->setIcon(Artwork::CommandIcon(info.nId));
+    m_router.AddIdleUpdate([this] {
+        OnUpdateThreadsPane();
+        OnUpdateScanningPane();
+    });
+}
+
+void CMainFrame::CreateMenus()
+{
+    for (const PopupMenuInfo& popup : MenuTable()) {
+        QMenu* pMenu = menuBar()->addMenu(QString::fromUtf8(popup.strText));
+        connect(pMenu, &QMenu::aboutToShow, &m_router, &CCommandRouter::UpdateAll);
+        for (const MenuItemInfo& item : popup.items) {
+            if (item.nId == 0) {
+                pMenu->addSeparator();
+                continue;
+            }
+            QAction* pAction = m_router.Action(item.nId);
+            // The text after the tab is the accelerator, which the action shows itself.
+            pAction->setText(QString::fromUtf8(item.strText).section('\t', 0, 0));
+            pMenu->addAction(pAction);
+        }
+    }
+}
+
+void CMainFrame::CreateToolBars()
+{
+    auto makeBar = [this](const char* pszName) {
+        auto* pBar = new QToolBar(this);
+        pBar->setObjectName(pszName);
+        pBar->setMovable(false);
+        pBar->setFloatable(false);
+        pBar->setIconSize(QSize(16, 15));
+        pBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        return pBar;
+    };
+    m_toolBar = makeBar("toolBar");
+    for (int nId : ToolbarButtons()) {
+        if (nId == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(m_router.Action(nId));
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+
+    // Images for the menu items without a button; never shown.
+    m_menuImageBar = makeBar("menuImageBar");
+    for (int nId : MenuImageButtons())
+        m_menuImageBar->addAction(m_router.Action(nId));
+    addToolBar(Qt::TopToolBarArea, m_menuImageBar);
+    m_menuImageBar->hide();
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* pBar = statusBar();
+    m_paneMessage = new QLabel("Ready", pBar);
+    m_paneMessage->setObjectName("paneMessage");
+    pBar->addWidget(m_paneMessage, 1);
+    m_paneItems = MakePane(pBar, kItemsPaneText, "paneItems");
+    m_paneItems->setText(kItemsPaneText);
+    m_paneThreads = MakePane(pBar, kThreadsPaneText, "paneThreads");
+    m_paneThreads->setProperty("paneText", QString());
+    m_paneScanning = MakePane(pBar, kScanningPaneText, "paneScanning");
+    pBar->addPermanentWidget(m_paneItems);
+    pBar->addPermanentWidget(m_paneThreads);
+    pBar->addPermanentWidget(m_paneScanning);
+    ShowPane(m_paneThreads, false);
+    ShowPane(m_paneScanning, false);
+}
+
+void CMainFrame::SetPaneText(int nIndicatorId, const QString& strText)
+{
+    if (nIndicatorId == ID_INDICATOR_ITEMS)
+        m_paneItems->setText(strText);
+}
+
+QString CMainFrame::PaneText(int nIndicatorId) const
+{
+    switch (nIndicatorId) {
+    case ID_INDICATOR_ITEMS: return m_paneItems->text();
+    case ID_INDICATOR_THREADS: return m_paneThreads->text();
+    case ID_INDICATOR_SCANNING: return m_paneScanning->text();
+    default: return m_paneMessage->text();
+    }
+}
+
+void CMainFrame::OnUpdateThreadsPane()
+{
+    const int nActive = g_nActiveWorkers;
+    if (nActive == 0) {
+        ShowPane(m_paneThreads, false);
+        return;
+    }
+    if (nActive != s_nLastThreadsShown) {
+        m_paneThreads->setProperty("paneText", QString::asprintf(kThreadsPaneText, nActive));
+        s_nLastThreadsShown = nActive;
+    }
+    ShowPane(m_paneThreads, true);
+}
+
+void CMainFrame::OnUpdateScanningPane() { ShowPane(m_paneScanning, g_bPopulating); }
+
+std::optional<int> CMainFrame::ReadStartShowState(IProfile& profile)
+{
+    if (s_bStateRead)
+        return std::nullopt;
+    s_bStateRead = true;
+    const int nState = profile.GetProfileInt(kSettingsSection, "OldMFState", -1);
+    if (nState == -1 || nState == 6)
+        return std::nullopt;
+    return nState;
+}
+
+void CMainFrame::ShowWithCommand(int nShowCmd)
+{
+    switch (nShowCmd) {
+    case WindowPlacement::kShowMinimized: showMinimized(); break;
+    case WindowPlacement::kShowMaximized: showMaximized(); break;
+    default: showNormal(); break;
+    }
+}
+
+QRect CMainFrame::WorkArea() const
+{
+    const QScreen* pScreen = QGuiApplication::primaryScreen();
+    return pScreen ? pScreen->availableGeometry() : QRect();
+}
+
+WindowPlacement CMainFrame::GetWindowPlacement() const
+{
+    WindowPlacement wp;
+    wp.m_nShowCmd = isMinimized()   ? WindowPlacement::kShowMinimized
+                    : isMaximized() ? WindowPlacement::kShowMaximized
+                                    : WindowPlacement::kShowNormal;
+    QRect rc = (isMinimized() || isMaximized()) ? normalGeometry() : geometry();
+    if (!rc.isValid())
+        rc = geometry();
+    // Workspace coordinates: relative to the work area's corner.
+    rc.translate(-WorkArea().topLeft());
+    wp.m_nLeft = rc.x();
+    wp.m_nTop = rc.y();
+    wp.m_nRight = rc.x() + rc.width();
+    wp.m_nBottom = rc.y() + rc.height();
+    return wp;
+}
+
+void CMainFrame::SetWindowPlacement(const WindowPlacement& wp)
+{
+    const QPoint origin = WorkArea().topLeft();
+    setGeometry(QRect(wp.m_nLeft + origin.x(), wp.m_nTop + origin.y(), wp.m_nRight - wp.m_nLeft,
+                      wp.m_nBottom - wp.m_nTop));
+    ShowWithCommand(int(wp.m_nShowCmd));
+}
+
+void CMainFrame::SendRestorePlacement()
+{
+    QEvent restore(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT));
+    QCoreApplication::sendEvent(this, &restore);
+}
+
+void CMainFrame::OnRestorePlacement()
+{
+    const QRect area = WorkArea();
+    const auto bytes = m_profile.GetProfileBinary(kSettingsSection, "OldMFWP");
+    if (!bytes)
+        return;
+    const auto wp = WindowPlacement::FromBytes(*bytes);
+    if (wp && wp->NormalRectWithin(0, 0, area.width(), area.height()))
+        SetWindowPlacement(*wp);
+}
+
+bool CMainFrame::event(QEvent* pEvent)
+{
+    if (pEvent->type() == static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)) {
+        if (!m_bDestroyed)
+            OnRestorePlacement();
+        return true;
+    }
+    return QMainWindow::event(pEvent);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent)
+{
+    if (m_bDestroyed) {
+        pEvent->accept();
+        return;
+    }
+    if (g_nActiveWorkers != 0 || g_bPopulating) {
+        CMessageHub::Beep();
+        pEvent->ignore();
+        return;
+    }
+    DestroyWindow();
+    pEvent->accept();
+}
+
+void CMainFrame::CloseAfterError()
+{
+    // The source of document mode cannot be read: end in the orderly way.
+    close();
+}
+
+void CMainFrame::DestroyWindow()
+{
+    const WindowPlacement wp = GetWindowPlacement();
+    m_profile.WriteProfileInt(kSettingsSection, "OldMFState", int(wp.m_nShowCmd));
+    m_profile.WriteProfileBinary(kSettingsSection, "OldMFWP", wp.ToBytes());
+    m_pView->OnDestroy(m_profile);
+    m_bDestroyed = true;
+}

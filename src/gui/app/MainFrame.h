@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QMainWindow>
+#include <optional>
+
+#include "settings/WindowPlacement.h"
+
+class QLabel;
+class QToolBar;
+class CCommandRouter;
+class CZorbelView;
+class IProfile;
+
+// The message the view sends, and the frame posts to itself, to restore the
+// stored window placement.
+inline constexpr int UM_RESTOREPLACEMENT = 32791;
+
+// The main window: menus, toolbar, status bar with its panes, the stored
+// placement, the minimum size and the rule that it does not close while a
+// scan or a check runs.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pParent = nullptr);
+    ~CMainFrame() override;
+
+    CZorbelView* View() const { return m_pView; }
+    CCommandRouter& Router() const { return m_router; }
+
+    // The show state to start with: the stored "OldMFState", read once per
+    // process, unless it is absent (-1) or 6.
+    static std::optional<int> ReadStartShowState(IProfile& profile);
+    // Shows the frame in a stored show command (1 normal, 2 minimised, 3 maximised).
+    void ShowWithCommand(int nShowCmd);
+
+    void SendRestorePlacement();
+    // The placement record of the window now, and applying one.
+    WindowPlacement GetWindowPlacement() const;
+    void SetWindowPlacement(const WindowPlacement& wp);
+    // The work area: the primary screen without panels.
+    QRect WorkArea() const;
+
+    void SetPaneText(int nIndicatorId, const QString& strText);
+    QString PaneText(int nIndicatorId) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QToolBar* MenuImageBar() const { return m_menuImageBar; }
+
+    void OnUpdateThreadsPane();
+    void OnUpdateScanningPane();
+
+    // Set when the frame is to end the program after a fatal source error.
+    void CloseAfterError();
+
+protected:
+    bool event(QEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void OnRestorePlacement();
+    void DestroyWindow();
+
+    CCommandRouter& m_router;
+    IProfile& m_profile;
+    CZorbelView* m_pView = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QToolBar* m_menuImageBar = nullptr;
+    QLabel* m_paneMessage = nullptr;
+    QLabel* m_paneItems = nullptr;
+    QLabel* m_paneThreads = nullptr;
+    QLabel* m_paneScanning = nullptr;
+    bool m_bDestroyed = false;
+
+    static bool s_bStateRead;
+    static int s_nLastThreadsShown;
+};

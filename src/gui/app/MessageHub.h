@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Every message box and beep of the program goes through here, so tests can
+// answer the boxes and count the beeps instead of blocking on them.
+class CMessageHub {
+public:
+    struct Box {
+        QString strText;
+        QString strCaption;
+        QMessageBox::Icon nIcon;
+        QMessageBox::StandardButtons buttons;
+    };
+    using Answerer = std::function<QMessageBox::StandardButton(const Box&)>;
+
+    // Shows a modal box owned by the parent and returns the button pressed.
+    static QMessageBox::StandardButton Show(QWidget* pParent, const QString& strText,
+                                            const QString& strCaption, QMessageBox::Icon nIcon,
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // The exclamation beep of a refusal.
+    static void Beep();
+
+    // Test hooks: boxes go to the answerer instead of the screen and beeps
+    // are only counted. An empty answerer restores the real boxes.
+    static void SetAnswerer(Answerer answerer);
+    static int BeepCount();
+    static const QList<Box>& ShownBoxes();
+    static void ResetRecord();
+};

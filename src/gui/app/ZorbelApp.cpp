@@ -1,0 +1,92 @@
+#include "app/ZorbelApp.h"
+
+#include <curl/curl.h>
+
+#include "app/CommandRouter.h"
+#include "app/Commands.h"
+#include "app/MainFrame.h"
+#include "app/MessageHub.h"
+#include "app/SettingsProfile.h"
+#include "app/ZorbelDoc.h"
+#include "platform/PathUtil.h"
+#include "view/ZorbelView.h"
+
+namespace {
+
+// The switches with which a desktop starts a program as an embedded or
+// automated server; they turn the splash screen off.
+constexpr const char* kNoSplashSwitches[] = {"embedding", "automation"};
+
+bool IsSwitch(const QString& strArg) { return strArg.size() > 1 && strArg.startsWith('-'); }
+
+} // namespace
+
+CZorbelApp::CZorbelApp(int& argc, char** argv) : QApplication(argc, argv) {}
+
+CZorbelApp::~CZorbelApp()
+{
+    m_pFrame.reset();
+    if (m_bCurlReady)
+        curl_global_cleanup();
+}
+
+QString CZorbelApp::SourceFromArguments(const QStringList& args)
+{
+    for (qsizetype i = 1; i < args.size(); ++i)
+        if (!IsSwitch(args[i]))
+            return args[i];
+    return {};
+}
+
+bool CZorbelApp::ShowSplashFromArguments(const QStringList& args)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (!IsSwitch(args[i]))
+            continue;
+        QString strSwitch = args[i].mid(1);
+        if (strSwitch.startsWith('-'))
+            strSwitch.remove(0, 1);
+        for (const char* pszName : kNoSplashSwitches)
+            if (strSwitch.compare(QLatin1String(pszName), Qt::CaseInsensitive) == 0)
+                return false;
+    }
+    return true;
+}
+
+bool CZorbelApp::InitInstance()
+{
+    // The network library stands where the sockets were started.
+    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        CMessageHub::Show(nullptr, "Windows sockets initialization failed.", "Zorbel", QMessageBox::Warning);
+        return false;
+    }
+    m_bCurlReady = true;
+
+    setOrganizationName("Ornamy Software");
+    setApplicationName("Zorbel");
+    m_pProfile = std::make_unique<CSettingsProfile>();
+    m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(applicationFilePath().toStdString()));
+
+    const QStringList args = arguments();
+    const QString strSource = SourceFromArguments(args);
+    m_bShowSplash = ShowSplashFromArguments(args);
+
+    m_pRouter = std::make_unique<CCommandRouter>();
+    m_pDoc = std::make_unique<CZorbelDoc>();
+    const std::optional<int> startShowState = CMainFrame::ReadStartShowState(*m_pProfile);
+    m_pFrame = std::make_unique<CMainFrame>(*m_pRouter, *m_pProfile);
+    if (strSource.isEmpty()) {
+        m_pDoc->OnNewDocument();
+    } else {
+        const QByteArray source = strSource.toUtf8();
+        m_pDoc->OnOpenDocument(source.constData());
+        m_pDoc->SetPathName(source.toStdString(), false);
+    }
+    m_pFrame->View()->OnInitialUpdate(*m_pDoc, *m_pFrame, *m_pProfile);
+    if (!m_pFrame->isVisible())
+        m_pFrame->ShowWithCommand(startShowState.value_or(1));
+    m_pFrame->update();
+    return true;
+}
+
+void CZorbelApp::OnShowAbout() {}

@@ -1,0 +1,139 @@
+// The settings survive a real QSettings file: defaults when it is missing,
+// corrupt or holds text, the ranges on reading, and the values written back.
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "GuiTestMain.h"
+#include "app/SettingsProfile.h"
+#include "settings/CheckSettings.h"
+
+class SettingsStoreTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* m_pDir = nullptr;
+
+    QString ConfPath() const { return m_pDir->path() + "/Ornamy Software/Zorbel.conf"; }
+
+    void WriteConf(const QByteArray& bytes)
+    {
+        QDir().mkpath(m_pDir->path() + "/Ornamy Software");
+        QFile f(ConfPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    CheckSettings Load()
+    {
+        CSettingsProfile profile;
+        CheckSettings settings;
+        LoadCheckSettings(profile, settings);
+        return settings;
+    }
+
+private slots:
+    void init()
+    {
+        m_pDir = new QTemporaryDir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_pDir->path());
+    }
+    void cleanup()
+    {
+        delete m_pDir;
+        m_pDir = nullptr;
+    }
+
+    void missingFileGivesDefaultsAndExitWritesThem()
+    {
+        CheckSettings s = Load();
+        QCOMPARE(s.m_nTimeoutMs, 60000);
+        QCOMPARE(s.m_nThreadCount, 1);
+        QCOMPARE(s.m_bAutoCheck, false);
+        {
+            CSettingsProfile profile;
+            SaveCheckSettings(profile, s);
+        }
+        QFile f(ConfPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.contains("[Settings]"));
+        QVERIFY(text.contains("CommTimeout=60"));
+        QVERIFY(text.contains("Threads=1"));
+        QVERIFY(text.contains("AutoCheck=0"));
+    }
+
+    void boundariesOfTheStoredValues_data()
+    {
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("29 s") << QByteArray("[Settings]\nCommTimeout=29\n") << 60000 << 1;
+        QTest::newRow("30 s") << QByteArray("[Settings]\nCommTimeout=30\n") << 30000 << 1;
+        QTest::newRow("300 s") << QByteArray("[Settings]\nCommTimeout=300\n") << 300000 << 1;
+        QTest::newRow("301 s") << QByteArray("[Settings]\nCommTimeout=301\n") << 60000 << 1;
+        QTest::newRow("0 threads") << QByteArray("[Settings]\nThreads=0\n") << 60000 << 1;
+        QTest::newRow("-3 threads") << QByteArray("[Settings]\nThreads=-3\n") << 60000 << 1;
+        QTest::newRow("16 threads") << QByteArray("[Settings]\nThreads=16\n") << 60000 << 16;
+        QTest::newRow("17 threads") << QByteArray("[Settings]\nThreads=17\n") << 60000 << 1;
+        QTest::newRow("text for numbers") << QByteArray("[Settings]\nCommTimeout=fast\nThreads=many\n") << 60000 << 1;
+        QTest::newRow("huge number") << QByteArray("[Settings]\nThreads=99999999999999\n") << 60000 << 1;
+        QTest::newRow("corrupt file") << QByteArray("\x00\xff[[[Settings\n=\n\x01", 14) << 60000 << 1;
+        QTest::newRow("other section") << QByteArray("[Other]\nThreads=8\n") << 60000 << 1;
+    }
+    void boundariesOfTheStoredValues()
+    {
+        QFETCH(QByteArray, conf);
+        QFETCH(int, timeoutMs);
+        QFETCH(int, threads);
+        WriteConf(conf);
+        const CheckSettings s = Load();
+        QCOMPARE(s.m_nTimeoutMs, timeoutMs);
+        QCOMPARE(s.m_nThreadCount, threads);
+    }
+
+    void autoCheckFiveIsOnAndIsWrittenBackAsOne()
+    {
+        WriteConf("[Settings]\nAutoCheck=5\n");
+        CheckSettings s = Load();
+        QVERIFY(s.m_bAutoCheck);
+        {
+            CSettingsProfile profile;
+            SaveCheckSettings(profile, s);
+        }
+        QSettings check(ConfPath(), QSettings::IniFormat);
+        QCOMPARE(check.value("Settings/AutoCheck").toInt(), 1);
+    }
+
+    void unwritableStoreFailsSilently()
+    {
+        // A folder where the file should be: nothing can be written there.
+        QVERIFY(QDir().mkpath(ConfPath()));
+        CheckSettings s = Load();
+        QCOMPARE(s.m_nTimeoutMs, 60000);
+        CSettingsProfile profile;
+        SaveCheckSettings(profile, s);
+        QVERIFY(QFileInfo(ConfPath()).isDir());
+    }
+
+    void binaryValuesRoundTripAndAreNotNumbers()
+    {
+        {
+            CSettingsProfile profile;
+            profile.WriteProfileBinary("Settings", "OldMFWP", {1, 2, 0, 255});
+        }
+        CSettingsProfile profile;
+        const auto bytes = profile.GetProfileBinary("Settings", "OldMFWP");
+        QVERIFY(bytes.has_value());
+        QCOMPARE(bytes->size(), size_t(4));
+        QCOMPARE(int((*bytes)[3]), 255);
+        QCOMPARE(profile.GetProfileInt("Settings", "OldMFWP", -1), -1);
+        WriteConf("[Settings]\nOldMFWP=plain text\n");
+        CSettingsProfile again;
+        QVERIFY(!again.GetProfileBinary("Settings", "OldMFWP").has_value());
+    }
+};
+
+ZORBEL_GUI_TEST_MAIN(SettingsStoreTest)
+#include "SettingsStoreTest.moc"
