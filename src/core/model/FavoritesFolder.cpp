@@ -1,0 +1,247 @@
+#include "model/FavoritesFolder.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+
+#include "model/TextEncoding.h"
+#include "platform/PathUtil.h"
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* p) const { ::closedir(p); }
+};
+
+// Lower-case ranges and what to add to reach upper case. Parity 0 takes
+// every code point of the range, 1 only odd ones, 2 only even ones (the
+// Latin Extended-A pairs alternate upper and lower case).
+struct UpperCaseRange {
+    char32_t nFirst;
+    char32_t nLast;
+    int nDelta;
+    int nParity;
+};
+constexpr std::array<UpperCaseRange, 15> kUpperCaseRanges{{
+    {0x0061, 0x007A, -32, 0},  // a-z
+    {0x00E0, 0x00F6, -32, 0},  // à-ö
+    {0x00F8, 0x00FE, -32, 0},  // ø-þ
+    {0x00FF, 0x00FF, 0x79, 0}, // ÿ -> Ÿ
+    {0x0100, 0x012F, -1, 1},
+    {0x0132, 0x0137, -1, 1},
+    {0x0139, 0x0148, -1, 2},
+    {0x014A, 0x0177, -1, 1},
+    {0x0179, 0x017E, -1, 2},
+    {0x03B1, 0x03C1, -32, 0}, // Greek
+    {0x03C2, 0x03C2, -31, 0}, // final sigma
+    {0x03C3, 0x03CB, -32, 0},
+    {0x0430, 0x044F, -32, 0}, // Cyrillic
+    {0x0450, 0x045F, -80, 0},
+    {0xFF41, 0xFF5A, -32, 0}, // full-width a-z
+}};
+
+char32_t ToUpperCodePoint(char32_t cp)
+{
+    if (cp < 0x61)
+        return cp;
+    for (const auto& r : kUpperCaseRanges) {
+        if (cp < r.nFirst)
+            break;
+        if (cp > r.nLast)
+            continue;
+        if (r.nParity == 0 || (r.nParity == 1) == (cp % 2 == 1))
+            return static_cast<char32_t>(static_cast<int>(cp) + r.nDelta);
+        return cp;
+    }
+    return cp;
+}
+
+// The next folded unit of a name: a code point, or for a byte that is not
+// UTF-8 its value above every code point, so such names sort last.
+char32_t NextFolded(std::string_view s, size_t& nPos)
+{
+    const size_t nStart = nPos;
+    if (const auto cp = NextUtf8CodePoint(s, nPos))
+        return ToUpperCodePoint(*cp);
+    nPos = nStart + 1;
+    return 0x110000 + static_cast<unsigned char>(s[nStart]);
+}
+
+int CompareFolded(std::string_view a, std::string_view b)
+{
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t ca = NextFolded(a, i);
+        const char32_t cb = NextFolded(b, j);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+
+std::string EnvOrEmpty(const char* pName)
+{
+    const char* p = std::getenv(pName);
+    return p ? std::string(p) : std::string();
+}
+
+EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
+{
+    switch (entry.d_type) {
+    case DT_DIR: return EntryNodeType::Directory;
+    case DT_REG: return EntryNodeType::Regular;
+    case DT_LNK: return EntryNodeType::Symlink;
+    case DT_UNKNOWN: break;
+    default: return EntryNodeType::Other;
+    }
+    struct stat st {};
+    if (::lstat((strFolder + "/" + entry.d_name).c_str(), &st) != 0)
+        return EntryNodeType::Other;
+    if (S_ISDIR(st.st_mode))
+        return EntryNodeType::Directory;
+    if (S_ISREG(st.st_mode))
+        return EntryNodeType::Regular;
+    if (S_ISLNK(st.st_mode))
+        return EntryNodeType::Symlink;
+    return EntryNodeType::Other;
+}
+
+} // namespace
+
+FavoritesEnvironment CurrentFavoritesEnvironment()
+{
+    FavoritesEnvironment env;
+    env.strFavorites = EnvOrEmpty("ZORBEL_FAVORITES");
+    env.strHome = EnvOrEmpty("HOME");
+    env.strWinePrefix = EnvOrEmpty("WINEPREFIX");
+    env.strLogin = EnvOrEmpty("USER");
+    if (env.strHome.empty() || env.strLogin.empty()) {
+        // getpwuid_r, as another thread may look up users at the same time.
+        std::array<char, 4096> buffer{};
+        passwd pw{};
+        passwd* pResult = nullptr;
+        if (::getpwuid_r(::geteuid(), &pw, buffer.data(), buffer.size(), &pResult) == 0 && pResult) {
+            if (env.strHome.empty() && pw.pw_dir)
+                env.strHome = pw.pw_dir;
+            if (env.strLogin.empty() && pw.pw_name)
+                env.strLogin = pw.pw_name;
+        }
+    }
+    return env;
+}
+
+std::string LocateFavoritesFolder(const FavoritesEnvironment& env)
+{
+    std::vector<std::string> candidates;
+    if (!env.strFavorites.empty())
+        candidates.push_back(env.strFavorites);
+    if (!env.strHome.empty())
+        candidates.push_back(env.strHome + "/Favorites");
+    std::string strPrefix = env.strWinePrefix;
+    if (strPrefix.empty() && !env.strHome.empty())
+        strPrefix = env.strHome + "/.wine";
+    if (!strPrefix.empty() && !env.strLogin.empty())
+        candidates.push_back(strPrefix + "/drive_c/users/" + env.strLogin + "/Favorites");
+    for (const auto& strCandidate : candidates)
+        if (PathIsDirectoryA(strCandidate))
+            return strCandidate;
+    return {};
+}
+
+std::string LocateFavoritesFolder() { return LocateFavoritesFolder(CurrentFavoritesEnvironment()); }
+
+std::string FindWinePrefix(const std::string& strFolder)
+{
+    std::string strPath = strFolder;
+    if (strPath.empty())
+        return {};
+    if (strPath.front() != '/') {
+        std::unique_ptr<char, decltype(&std::free)> pCwd(::getcwd(nullptr, 0), &std::free);
+        if (!pCwd)
+            return {};
+        strPath = std::string(pCwd.get()) + "/" + strPath;
+    }
+    while (strPath.size() > 1 && strPath.back() == '/')
+        strPath.pop_back();
+    while (!strPath.empty()) {
+        if (PathIsDirectoryA(strPath + "/dosdevices"))
+            return strPath;
+        const size_t nSlash = strPath.find_last_of('/');
+        if (nSlash == std::string::npos || nSlash == 0)
+            break;
+        strPath.resize(nSlash);
+    }
+    return {};
+}
+
+int CompareNamesNoCase(std::string_view a, std::string_view b)
+{
+    if (const int n = CompareFolded(a, b); n != 0)
+        return n;
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+bool NamesEqualNoCase(std::string_view a, std::string_view b) { return CompareFolded(a, b) == 0; }
+
+bool IsHiddenEntryName(std::string_view strName, bool bFolder)
+{
+    return strName.starts_with('.') || (!bFolder && NamesEqualNoCase(strName, "desktop.ini"));
+}
+
+std::optional<FolderListing> ListFavoritesFolder(const std::string& strFolder)
+{
+    std::unique_ptr<DIR, DirCloser> pDir(::opendir(strFolder.c_str()));
+    if (!pDir)
+        return std::nullopt;
+    FolderListing listing;
+    while (const dirent* pEntry = ::readdir(pDir.get())) {
+        const std::string_view strName = pEntry->d_name;
+        if (strName.starts_with('.'))
+            continue;
+        const EntryNodeType nType = TypeOf(strFolder, *pEntry);
+        if (IsHiddenEntryName(strName, nType == EntryNodeType::Directory)) {
+            // Only a file counts as the folder's settings; the first in name
+            // order wins when several differ only in case.
+            if (nType == EntryNodeType::Regular &&
+                (listing.strDesktopIni.empty() || strName < listing.strDesktopIni))
+                listing.strDesktopIni = strName;
+            continue;
+        }
+        listing.entries.push_back({std::string(strName), nType});
+    }
+    std::sort(listing.entries.begin(), listing.entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return CompareNamesNoCase(a.strName, b.strName) < 0;
+    });
+    return listing;
+}
+
+bool HasExtensionNoCase(std::string_view strName, std::string_view strExtension)
+{
+    if (strName.size() <= strExtension.size())
+        return false;
+    return NamesEqualNoCase(strName.substr(strName.size() - strExtension.size()), strExtension);
+}
+
+std::string DisplayNameOf(std::string_view strName, bool bFolder)
+{
+    static constexpr std::array<std::string_view, 3> kHiddenExtensions{".url", ".lnk", ".desktop"};
+    if (!bFolder) {
+        for (const auto ext : kHiddenExtensions) {
+            if (HasExtensionNoCase(strName, ext)) {
+                strName.remove_suffix(ext.size());
+                break;
+            }
+        }
+    }
+    return SanitizeUtf8(strName);
+}

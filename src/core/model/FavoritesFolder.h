@@ -1,0 +1,67 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The Favorites folder on disk: where it is, and what the shell would list
+// of one of its folders.
+
+// Where the Favorites folder may be, in the order it is looked for.
+struct FavoritesEnvironment {
+    std::string strFavorites;  // $ZORBEL_FAVORITES
+    std::string strHome;       // the home folder
+    std::string strWinePrefix; // $WINEPREFIX
+    std::string strLogin;      // the login name
+};
+
+// The environment of this process ($HOME and the login name taken from the
+// password database when the variables are not set).
+FavoritesEnvironment CurrentFavoritesEnvironment();
+
+// The first existing folder of: $ZORBEL_FAVORITES, ~/Favorites, and the Wine
+// prefix's drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine).
+// Empty when none exists.
+std::string LocateFavoritesFolder(const FavoritesEnvironment& env);
+std::string LocateFavoritesFolder();
+
+// The Wine prefix that holds the folder: its nearest ancestor with a
+// "dosdevices" folder; empty when it lies in none.
+std::string FindWinePrefix(const std::string& strFolder);
+
+// Compares two file names as the Windows file system orders them: code
+// points folded to upper case (ASCII, Latin-1, Latin Extended-A, Greek,
+// Cyrillic), bytes that are not UTF-8 by their value; names equal so are
+// ordered by their bytes, so the order is always the same.
+int CompareNamesNoCase(std::string_view a, std::string_view b);
+// Equal without regard to case (the same folding).
+bool NamesEqualNoCase(std::string_view a, std::string_view b);
+
+// What a directory entry is on disk (a symbolic link is never followed).
+enum class EntryNodeType { Directory, Regular, Symlink, Other };
+
+struct FolderEntry {
+    std::string strName; // the real name, bytes as on disk
+    EntryNodeType nType = EntryNodeType::Other;
+};
+
+struct FolderListing {
+    std::vector<FolderEntry> entries; // visible entries, in name order
+    std::string strDesktopIni;        // the real name of its desktop.ini, or empty
+};
+
+// True for entries the shell hides: names beginning with "." and files (not
+// folders) named desktop.ini in any letter case.
+bool IsHiddenEntryName(std::string_view strName, bool bFolder);
+
+// The visible entries of a folder in order; nullopt when it cannot be read.
+std::optional<FolderListing> ListFavoritesFolder(const std::string& strFolder);
+
+// The name shown for an entry, as UTF-8 (invalid bytes shown as U+FFFD):
+// the name without its extension for .url, .lnk and .desktop files, the
+// whole name otherwise and always for folders.
+std::string DisplayNameOf(std::string_view strName, bool bFolder);
+
+// True when the name ends in the extension (".url" ...) in any letter case.
+bool HasExtensionNoCase(std::string_view strName, std::string_view strExtension);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The contents of favourite files as text: the Internet Shortcut (.url), the
+// desktop.ini of a channel folder and the link file of a Linux desktop
+// (.desktop). These work on bytes already read and never touch a file, so
+// they can be fed anything.
+
+// The text of a file with its byte order mark handled: UTF-16 (either byte
+// order, with its mark) becomes UTF-8, a UTF-8 mark is dropped, anything else
+// is returned as it is.
+std::string DecodeShortcutFileText(std::string_view strBytes);
+
+// The value of `strKey` in section `[strSection]` of INI text as Windows
+// reads it: section and key names without regard to case, blanks around
+// names and values ignored, CR LF or LF line ends, ";" starting a comment
+// line, the first match winning. `bSectionFound` tells whether the section
+// exists at all.
+struct IniLookup {
+    bool bSectionFound = false;
+    std::optional<std::string_view> value;
+};
+IniLookup FindIniValue(std::string_view strText, std::string_view strSection, std::string_view strKey);
+
+// The URL of an Internet Shortcut, as UTF-8: the UTF-7 value of
+// [InternetShortcut.W] when there is one and it decodes, else the URL of
+// [InternetShortcut] (UTF-8, or Windows-1252 when not valid UTF-8). Empty
+// when there is none.
+std::string ParseInternetShortcut(std::string_view strFileBytes);
+
+// The channel's target (the CDFURL value of [Channel]) of a desktop.ini;
+// nullopt when the file has no [Channel] section, empty when the section
+// has no CDFURL.
+std::optional<std::string> ParseChannelTarget(std::string_view strFileBytes);
+
+// The URL of a desktop link file: the URL key of its [Desktop Entry] group
+// when that group has Type=Link; nullopt for any other file. Group and key
+// names are case-sensitive, "#" starts a comment, string escapes (\s \n \t
+// \r \\) are decoded.
+std::optional<std::string> ParseDesktopLink(std::string_view strFileBytes);
