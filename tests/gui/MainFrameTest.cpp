@@ -18,6 +18,7 @@
 #include "app/ZorbelDoc.h"
 #include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
+#include "view/ViewTreeSink.h"
 #include "view/ZorbelView.h"
 
 class MainFrameTest : public QObject {

@@ -11,7 +11,10 @@
 #include "app/MainFrame.h"
 #include "app/MessageHub.h"
 #include "app/ZorbelDoc.h"
+#include "model/FavoritesFolder.h"
+#include "model/FavoritesScan.h"
 #include "model/IconRule.h"
+#include "model/SourceLinks.h"
 #include "model/ProcessState.h"
 #include "model/TreeSink.h"
 #include "settings/CheckSettings.h"
@@ -114,8 +117,10 @@ void CZorbelView::StartFavoritesScan()
     JoinPopulateThread();
     ClearList();
     m_hStop = std::make_shared<ManualResetEvent>();
-    ITreeSink* pSink = m_pSink.get();
-    m_hPopulateThread = std::thread([pSink] { pSink->PostToView(UM_LISTREADY); });
+    std::string strRoot = m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : m_strFavoritesRoot;
+    m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strRoot] {
+        FavoritesScanThread(*pSink, *hStop, m_bClosing, strRoot);
+    });
 }
 
 void CZorbelView::StartSourceExtraction()
@@ -123,8 +128,9 @@ void CZorbelView::StartSourceExtraction()
     JoinPopulateThread();
     ClearList();
     m_hStop = std::make_shared<ManualResetEvent>();
-    ITreeSink* pSink = m_pSink.get();
-    m_hPopulateThread = std::thread([pSink] { pSink->PostToView(UM_LISTREADY); });
+    m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strSource = m_strSource] {
+        SourceLinksThread(*pSink, *hStop, m_bClosing, strSource);
+    });
 }
 
 void CZorbelView::OnRefresh()
@@ -176,7 +182,17 @@ void CZorbelView::OnCheckDone()
     emit checkDone();
 }
 
-void CZorbelView::OnSourceError() {}
+void CZorbelView::OnSourceError()
+{
+    JoinPopulateThread();
+    CMessageHub::Show(this, QString::fromStdString(FormatSourceErrorMessage(m_strSource)),
+                      QString::fromUtf8(kSourceErrorCaption.data(), qsizetype(kSourceErrorCaption.size())),
+                      QMessageBox::Warning);
+    // The view is the whole window: closing it ends the program in the
+    // orderly way, with the settings saved.
+    if (m_pFrame)
+        m_pFrame->CloseAfterError();
+}
 
 void CZorbelView::OnUpdateItemCount()
 {

@@ -53,8 +53,7 @@ public:
     // The record on a node, null for a folder or no node.
     std::shared_ptr<FavoriteItem> RecordOf(const QTreeWidgetItem* pNode) const;
 
-    // Where the favourites come from when no source is given; set by the
-    // application from the environment.
+    // A folder to scan instead of the one found from the environment.
     void SetFavoritesRoot(std::string strRoot) { m_strFavoritesRoot = std::move(strRoot); }
 
 signals:
