@@ -11,6 +11,7 @@
 #include "app/MainFrame.h"
 #include "app/MessageHub.h"
 #include "app/ZorbelDoc.h"
+#include "export/ExportToFile.h"
 #include "model/FavoritesFolder.h"
 #include "model/FavoritesScan.h"
 #include "model/IconRule.h"
@@ -204,6 +205,21 @@ void CZorbelView::OnUpdateItemCount()
     m_nLastItemCount = nCount;
     m_pFrame->SetPaneText(ID_INDICATOR_ITEMS,
                           QString::asprintf(g_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
+}
+
+void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
+{
+    // Records reach the list only on this thread (through the tree sink), so
+    // the list cannot change while it is written; pending inserts of a
+    // running population are applied first so the file holds all found so far.
+    m_pSink->Flush();
+    const std::string strPath = strTarget.toStdString();
+    const ExportOutcome outcome = ::ExportToFile(strPath, nFormatId, m_items);
+    const ExportMessage message = ExportOutcomeMessage(outcome, strPath);
+    CMessageHub::Show(this, QString::fromStdString(message.strText),
+                      QString::fromUtf8(message.strCaption.data(), qsizetype(message.strCaption.size())),
+                      message.nIcon == ExportMessageIcon::Information ? QMessageBox::Information
+                                                                      : QMessageBox::Warning);
 }
 
 std::shared_ptr<FavoriteItem> CZorbelView::RecordOf(const QTreeWidgetItem* pNode) const

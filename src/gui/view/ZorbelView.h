@@ -45,6 +45,9 @@ public:
     void OnStopChecking();
     void OnUpdateItemCount();
 
+    // Writes the list in an export format and tells the user how it went.
+    void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
+
     QTreeWidget* Tree() const { return m_tree; }
     CViewTreeSink& Sink() const { return *m_pSink; }
     const std::vector<std::shared_ptr<FavoriteItem>>& Items() const { return m_items; }
