@@ -2,15 +2,18 @@
 
 #include <algorithm>
 
+// Both are deliberately never destroyed: a check worker that was given up
+// on after a stop may still set or wait on its events while the program
+// exits, and must not meet a destroyed mutex.
 std::mutex& ManualResetEvent::Mutex()
 {
-    static std::mutex s_mx;
+    static std::mutex& s_mx = *new std::mutex;
     return s_mx;
 }
 
 std::condition_variable& ManualResetEvent::Changed()
 {
-    static std::condition_variable s_cv;
+    static std::condition_variable& s_cv = *new std::condition_variable;
     return s_cv;
 }
 

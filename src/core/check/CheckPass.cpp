@@ -1,0 +1,417 @@
+#include "check/CheckPass.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "check/CheckOneFavorite.h"
+#include "check/TreeSinkGate.h"
+#include "check/WorkerSlotTable.h"
+#include "model/IconRule.h"
+#include "model/LinkStatus.h"
+#include "model/ProcessState.h"
+#include "platform/PathUtil.h"
+#include "settings/CheckSettings.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kIdlePoll = 10ms;           // the dispatcher's wait for an idle worker
+constexpr auto kDrainPoll = 100ms;         // the dispatcher's wait for the workers' end
+constexpr auto kPauseBetweenChecks = 10ms; // a worker's rest after each check
+constexpr auto kStopPoll = 10ms;           // how often Stop lets the GUI pump
+constexpr auto kDispatcherGrace = 2s;      // how long Stop waits for the dispatcher after the count-out
+
+std::atomic<bool> s_bPassRunning{false};
+std::atomic<int> s_nStragglers{0};
+
+} // namespace
+
+// One worker thread of a pass and the bookkeeping that decides, exactly
+// once, whether it ended by itself or was counted out by a stop.
+struct CWorkerRun {
+    std::shared_ptr<WorkerSlot> m_pSlot;
+    std::shared_ptr<CTreeSinkGate> m_pGate; // the worker's only way to the view's tree
+    std::mutex m_mx;                        // guards the two flags and the outcome hand-over
+    bool m_bCountedOut = false;
+    bool m_bEnded = false;
+};
+
+struct CCheckPass::CState {
+    std::vector<std::shared_ptr<FavoriteItem>> m_items; // the list as it was at Start
+    ITreeSink* m_pSink = nullptr;                        // only ever reached through gates
+    std::shared_ptr<CTreeSinkGate> m_pDispatcherGate;
+    std::shared_ptr<std::mutex> m_pTreeLock;
+    std::shared_ptr<ManualResetEvent> m_pStop;
+    int m_nThreadCount = 1;
+    int m_nTimeoutMs = 0;
+    CheckFunction m_check;
+
+    ManualResetEvent m_hAllDispatched;
+    ManualResetEvent m_hFinished; // the dispatcher has posted UM_CHECKDONE
+    std::atomic<int> m_nLive{0};  // workers of this pass neither ended nor counted out
+
+    std::mutex m_mxRuns; // guards the two below
+    std::vector<std::shared_ptr<CWorkerRun>> m_runs;
+    bool m_bGatesClosed = false; // Stop has returned: new gates are born closed
+};
+
+namespace {
+
+using CState = CCheckPass::CState;
+
+bool IsCountedOut(CWorkerRun& run)
+{
+    std::lock_guard lock(run.m_mx);
+    return run.m_bCountedOut;
+}
+
+// Takes the worker out of the counts if nobody has done so yet.
+bool CountOut(CWorkerRun& run, CState& state)
+{
+    {
+        std::lock_guard lock(run.m_mx);
+        if (run.m_bCountedOut || run.m_bEnded)
+            return false;
+        run.m_bCountedOut = true;
+        s_nStragglers.fetch_add(1);
+        g_nActiveWorkers.fetch_sub(1);
+        state.m_nLive.fetch_sub(1);
+    }
+    run.m_pGate->Close();
+    return true;
+}
+
+// The worker's own end; false when it had been counted out before.
+bool EndRun(CWorkerRun& run, CState& state)
+{
+    std::lock_guard lock(run.m_mx);
+    if (run.m_bCountedOut)
+        return false;
+    run.m_bEnded = true;
+    g_nActiveWorkers.fetch_sub(1);
+    state.m_nLive.fetch_sub(1);
+    return true;
+}
+
+// Copies an outcome to the real record, unless the worker has been counted
+// out meanwhile: then nobody waits for it any more and it is dropped. A
+// broken outcome that the check has already added to the broken count is
+// taken back; a straggler's check ends long after the stop, so its count
+// went into whatever pass is current now.
+void PublishOutcome(CWorkerRun& run, CState& state, FavoriteItem& item, std::int32_t nStatus,
+                    std::string strText, bool bCountedByCheck)
+{
+    std::lock_guard lock(run.m_mx);
+    if (!run.m_bCountedOut) {
+        item.SetOutcome(nStatus, std::move(strText));
+        return;
+    }
+    if (bCountedByCheck && LinkStatusInfoFor(nStatus).bIsBroken)
+        g_nBrokenCount.fetch_sub(1);
+}
+
+// Runs the check of the slot's favourite. The check writes into a scratch
+// record that carries what it reads (node, URL, kind); the outcome reaches
+// the real record only through PublishOutcome. False when the check threw.
+bool RunOneCheck(CState& state, CWorkerRun& run)
+{
+    WorkerSlot& slot = *run.m_pSlot;
+    const std::shared_ptr<FavoriteItem> pItem = slot.m_pItem;
+    if (!pItem)
+        return true;
+
+    auto pScratch = std::make_shared<FavoriteItem>();
+    pScratch->m_hItem = pItem->m_hItem;
+    pScratch->m_strUrl = pItem->m_strUrl;
+    pScratch->m_strFolder = pItem->m_strFolder;
+    pScratch->m_nDepth = pItem->m_nDepth;
+    pScratch->m_nKind = pItem->m_nKind;
+    pScratch->SetOutcome(pItem->Status(), pItem->StatusText());
+    pItem->SetStatus(StatusChecking);
+
+    slot.m_pItem = pScratch;
+    bool bThrew = false;
+    try {
+        state.m_check(slot);
+    } catch (...) {
+        bThrew = true;
+    }
+    slot.m_pItem = pItem;
+
+    if (!bThrew) {
+        PublishOutcome(run, state, *pItem, pScratch->Status(), pScratch->StatusText(), true);
+        return true;
+    }
+    {
+        std::lock_guard lock(*slot.m_pTreeLock);
+        const int nImage = slot.m_pSink->NodeImage(pItem->m_hItem);
+        if (nImage >= 0)
+            slot.m_pSink->SetNodeImage(pItem->m_hItem, ImageFor(KindFromImage(nImage), StatusUnverified));
+    }
+    PublishOutcome(run, state, *pItem, StatusUnverified, std::string(kCheckExceptionText), false);
+    return false;
+}
+
+// The worker's loop; true when it had been counted out before it ended.
+bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun)
+{
+    WorkerSlot& slot = *pRun->m_pSlot;
+    // Stop before work, work before all-dispatched: a favourite handed out
+    // is checked even after the end of handing out, never after a stop.
+    ManualResetEvent* const waitList[] = {slot.m_hStop, &slot.m_hWork, slot.m_hAllDispatched};
+    for (;;) {
+        slot.m_hIdle.Set();
+        const std::optional<size_t> nSignalled = ManualResetEvent::WaitForAny(waitList, std::nullopt);
+        if (nSignalled != 1u)
+            break;
+        slot.m_hIdle.Reset();
+        slot.m_hWork.Reset();
+        if (!RunOneCheck(*pState, *pRun) || IsCountedOut(*pRun))
+            break;
+        std::this_thread::sleep_for(kPauseBetweenChecks);
+    }
+    slot.m_hIdle.Reset(); // an ended worker never looks idle to the dispatcher
+    slot.m_pItem.reset();
+    const bool bStraggler = !EndRun(*pRun, *pState);
+    CWorkerSlotTable::Instance().Release(pRun->m_pSlot);
+    return bStraggler;
+}
+
+void CheckWorkerThread(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun)
+{
+    // Everything the loop holds is let go before a straggler says it has ended.
+    if (WorkerLoop(std::move(pState), std::move(pRun)))
+        s_nStragglers.fetch_sub(1);
+}
+
+using WorkerThreads = std::vector<std::pair<std::thread, std::shared_ptr<CWorkerRun>>>;
+
+// Starts the workers on slots 0 to N - 1; fewer when threads run out.
+WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
+{
+    CState& state = *pState;
+    WorkerThreads workers;
+    for (int i = 0; i < state.m_nThreadCount; ++i) {
+        auto pRun = std::make_shared<CWorkerRun>();
+        pRun->m_pSlot = CWorkerSlotTable::Instance().Acquire(static_cast<size_t>(i));
+        pRun->m_pGate = std::make_shared<CTreeSinkGate>(*state.m_pSink);
+        WorkerSlot& slot = *pRun->m_pSlot;
+        slot.m_hStop = state.m_pStop.get();
+        slot.m_hAllDispatched = &state.m_hAllDispatched;
+        slot.m_pTreeLock = state.m_pTreeLock.get();
+        slot.m_pSink = pRun->m_pGate.get();
+        {
+            std::lock_guard lock(state.m_mxRuns);
+            if (state.m_bGatesClosed)
+                pRun->m_pGate->Close();
+            state.m_runs.push_back(pRun);
+        }
+        // Counted in before the thread runs, so the drain never sees 0
+        // while a worker is still starting.
+        g_nActiveWorkers.fetch_add(1);
+        state.m_nLive.fetch_add(1);
+        try {
+            workers.emplace_back(std::thread(CheckWorkerThread, pState, pRun), pRun);
+        } catch (const std::system_error&) {
+            EndRun(*pRun, state);
+            CWorkerSlotTable::Instance().Release(pRun->m_pSlot);
+            break;
+        }
+        std::this_thread::yield();
+    }
+    return workers;
+}
+
+// Hands one web link to the lowest idle worker; false when handing out
+// must stop (the stop event, or no worker is left to take it).
+bool HandOut(CState& state, const WorkerThreads& workers,
+             const std::vector<ManualResetEvent*>& waitList,
+             const std::shared_ptr<FavoriteItem>& pItem)
+{
+    std::optional<size_t> nSignalled;
+    for (;;) {
+        nSignalled = ManualResetEvent::WaitForAny(waitList, kIdlePoll);
+        std::this_thread::yield();
+        if (nSignalled || state.m_nLive.load() == 0)
+            break;
+    }
+    if (!nSignalled || *nSignalled == 0)
+        return false;
+    WorkerSlot& slot = *workers[*nSignalled - 1].second->m_pSlot;
+    slot.m_hIdle.Reset();
+    slot.m_pItem = pItem; // written before the work signal; read only after it
+    slot.m_hWork.Set();
+    return true;
+}
+
+void Skip(ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
+{
+    item.SetOutcome(StatusSkipped,
+                    std::string(bDirectory ? kSkippedFolderText : kSkippedFileText));
+    if (nImage >= 0)
+        sink.SetNodeImage(item.m_hItem, ImageFor(KindFromImage(nImage), StatusSkipped));
+}
+
+void CheckDispatcherThread(std::shared_ptr<CState> pState)
+{
+    CState& state = *pState;
+    ITreeSink& sink = *state.m_pDispatcherGate;
+    state.m_hAllDispatched.Reset();
+
+    WorkerThreads workers = StartWorkers(pState);
+    std::vector<ManualResetEvent*> waitList{state.m_pStop.get()};
+    for (const auto& worker : workers)
+        waitList.push_back(&worker.second->m_pSlot->m_hIdle);
+
+    for (const std::shared_ptr<FavoriteItem>& pItem : state.m_items) {
+        if (!pItem || pItem->m_bRemoved.load())
+            continue; // deleted from the list since the pass began
+        const int nImage = sink.NodeImage(pItem->m_hItem);
+        if (nImage >= 4)
+            sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
+        const bool bUrl = PathIsURLA(pItem->m_strUrl);
+        const bool bDirectory = PathIsDirectoryA(pItem->m_strUrl);
+        if (bUrl && !bDirectory) {
+            if (!HandOut(state, workers, waitList, pItem))
+                break;
+        } else {
+            Skip(sink, *pItem, nImage, bDirectory);
+        }
+    }
+
+    state.m_hAllDispatched.Set();
+    while (state.m_nLive.load() != 0)
+        std::this_thread::sleep_for(kDrainPoll);
+    for (auto& [thread, pRun] : workers) {
+        if (IsCountedOut(*pRun))
+            thread.detach(); // it holds everything it touches and ends by itself
+        else
+            thread.join();
+    }
+
+    sink.PostToView(UM_CHECKDONE);
+    s_bPassRunning.store(false);
+    state.m_hFinished.Set();
+}
+
+} // namespace
+
+CCheckPass::CCheckPass(std::shared_ptr<CState> pState) : m_pState(std::move(pState)) {}
+
+std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
+                                              std::vector<std::shared_ptr<FavoriteItem>> items,
+                                              std::shared_ptr<std::mutex> pTreeLock,
+                                              std::shared_ptr<ManualResetEvent> pStop,
+                                              int nThreadCount, int nTimeoutMs, CheckFunction check)
+{
+    bool bIdle = false;
+    if (!s_bPassRunning.compare_exchange_strong(bIdle, true))
+        return nullptr;
+
+    auto pState = std::make_shared<CState>();
+    pState->m_items = std::move(items);
+    pState->m_pSink = &sink;
+    pState->m_pDispatcherGate = std::make_shared<CTreeSinkGate>(sink);
+    pState->m_pTreeLock = pTreeLock ? std::move(pTreeLock) : std::make_shared<std::mutex>();
+    pState->m_pStop = pStop ? std::move(pStop) : std::make_shared<ManualResetEvent>();
+    pState->m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
+    pState->m_nTimeoutMs = std::max(nTimeoutMs, 0);
+    pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
+
+    g_nActiveWorkers.store(0);
+    g_nBrokenCount.store(0);
+    pState->m_pStop->Reset();
+
+    std::unique_ptr<CCheckPass> pPass(new CCheckPass(pState));
+    try {
+        pPass->m_dispatcher = std::thread(CheckDispatcherThread, pState);
+    } catch (const std::system_error&) {
+        pState->m_hFinished.Set();
+        s_bPassRunning.store(false);
+        return nullptr;
+    }
+    return pPass;
+}
+
+CCheckPass::~CCheckPass()
+{
+    if (!m_dispatcher.joinable())
+        return;
+    if (m_pState->m_hFinished.IsSet())
+        m_dispatcher.join(); // it has only to return; the stop event stays as it is
+    else
+        Stop();
+}
+
+int CCheckPass::Stop(const PumpFunction& pump)
+{
+    CState& state = *m_pState;
+    g_bStopping.store(true);
+    state.m_pStop->Set();
+
+    const auto tStart = std::chrono::steady_clock::now();
+    const auto timeout = std::chrono::milliseconds(state.m_nTimeoutMs);
+    int nCountedOut = 0;
+    bool bCountedOut = false;
+    while (!state.m_hFinished.IsSet()) {
+        const auto elapsed = std::chrono::steady_clock::now() - tStart;
+        if (!bCountedOut && elapsed > timeout) {
+            // The workers still running are given up on; they end by
+            // themselves later, with everything they touch kept alive.
+            std::lock_guard lock(state.m_mxRuns);
+            for (const auto& pRun : state.m_runs)
+                if (CountOut(*pRun, state))
+                    ++nCountedOut;
+            bCountedOut = true;
+        }
+        if (bCountedOut && elapsed > timeout + kDispatcherGrace)
+            break;
+        if (pump)
+            pump();
+        state.m_hFinished.Wait(kStopPoll);
+    }
+
+    {
+        std::lock_guard lock(state.m_mxRuns);
+        state.m_bGatesClosed = true;
+        for (const auto& pRun : state.m_runs)
+            pRun->m_pGate->Close();
+    }
+    state.m_pDispatcherGate->Close();
+    if (m_dispatcher.joinable()) {
+        if (state.m_hFinished.IsSet())
+            m_dispatcher.join();
+        else
+            m_dispatcher.detach();
+    }
+    g_bStopping.store(false);
+    return nCountedOut;
+}
+
+bool CCheckPass::IsFinished() const { return m_pState->m_hFinished.IsSet(); }
+
+bool CCheckPass::WaitFinished(std::chrono::milliseconds timeout) const
+{
+    return m_pState->m_hFinished.Wait(timeout);
+}
+
+bool CCheckPass::IsPassRunning() { return s_bPassRunning.load(); }
+
+int CCheckPass::StragglerCount() { return s_nStragglers.load(); }
+
+bool CCheckPass::WaitForStragglers(std::chrono::milliseconds timeout)
+{
+    const auto tEnd = std::chrono::steady_clock::now() + timeout;
+    while (s_nStragglers.load() != 0) {
+        if (std::chrono::steady_clock::now() >= tEnd)
+            return false;
+        std::this_thread::sleep_for(kStopPoll);
+    }
+    return true;
+}

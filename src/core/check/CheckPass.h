@@ -1,0 +1,103 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "check/ManualResetEvent.h"
+#include "check/WorkerSlot.h"
+#include "model/FavoriteItem.h"
+#include "model/TreeSink.h"
+
+// Texts given to favourites that are not web links.
+inline constexpr std::string_view kSkippedFolderText =
+    "This is a folder on your system.  It will not be checked.";
+inline constexpr std::string_view kSkippedFileText =
+    "This appears to be a shortcut to a file on your system.  It will not be checked.";
+// Text of a favourite whose check threw.
+inline constexpr std::string_view kCheckExceptionText =
+    "An unexpected Exception occured while checking this Favorite.";
+
+// One check-all pass: a dispatcher thread (CheckDispatcherThread) that
+// starts N workers (CheckWorkerThread) on slots 0 to N - 1 of the slot
+// table, walks the list in order, hands every web link to the lowest idle
+// worker, marks everything else skipped, waits for the workers to end and
+// posts UM_CHECKDONE through the sink.
+//
+// The handle belongs to the view. Everything a worker touches (the records,
+// the tree lock, the stop event, its slot, the pass's events) is held by
+// shared ownership, and the workers reach the view's sink only through gates
+// that Stop closes; so a worker given up on after a stop may go on running
+// safely after Stop has returned and even after the view is gone.
+class CCheckPass {
+public:
+    using CheckFunction = std::function<void(WorkerSlot&)>;
+    using PumpFunction = std::function<void()>;
+
+    // Starts a pass on a new dispatcher thread and returns at once.
+    //   sink:        the view's tree; must outlive the handle or a Stop
+    //                (whichever comes first); its calls must not wait for
+    //                the GUI thread.
+    //   items:       a copy of the view's list; records marked m_bRemoved
+    //                when the dispatcher comes to them are passed by.
+    //   pTreeLock:   the view's tree lock, held by workers around icon changes.
+    //   pStop:       the view's stop event; reset here.
+    //   nThreadCount 1 to 16 (clamped), nTimeoutMs the check time-out, which
+    //                also bounds the wait of Stop.
+    //   check:       the check of one favourite (CheckOneFavorite; tests
+    //                pass their own).
+    // Sets g_nBrokenCount and g_nActiveWorkers to 0 and resets the stop
+    // event here, on the caller's thread, so that a Stop right after Start
+    // is never lost.
+    // Returns null while an earlier pass has not yet ended (its dispatcher
+    // still runs) or when no thread could be started.
+    static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
+                                             std::vector<std::shared_ptr<FavoriteItem>> items,
+                                             std::shared_ptr<std::mutex> pTreeLock,
+                                             std::shared_ptr<ManualResetEvent> pStop,
+                                             int nThreadCount, int nTimeoutMs,
+                                             CheckFunction check = {});
+
+    // Stops the pass if it still runs (blocking, without pumping), then
+    // releases it.
+    ~CCheckPass();
+    CCheckPass(const CCheckPass&) = delete;
+    CCheckPass& operator=(const CCheckPass&) = delete;
+
+    // The core of StopChecking: sets g_bStopping and the stop event, then
+    // waits while workers of this pass run, calling pump() about every
+    // 10 ms (the GUI processes its events there). Once more than the pass's
+    // time-out has passed, the workers still running are counted out of
+    // g_nActiveWorkers: their outcomes are dropped, their gates closed, and
+    // their slots are never handed out again while they run. Then waits for
+    // the dispatcher to post UM_CHECKDONE and end, and clears g_bStopping.
+    // When Stop returns, no thread of the pass calls the sink again.
+    // Returns the number of workers counted out.
+    int Stop(const PumpFunction& pump = {});
+
+    // True once the dispatcher has posted UM_CHECKDONE.
+    bool IsFinished() const;
+    // Waits at most `timeout` for IsFinished().
+    bool WaitFinished(std::chrono::milliseconds timeout) const;
+
+    // True from Start until the dispatcher of the latest pass has ended its
+    // work; a new pass cannot start meanwhile.
+    static bool IsPassRunning();
+    // Workers counted out by a stop that have not yet ended.
+    static int StragglerCount();
+    // Waits at most `timeout` for StragglerCount() to reach 0; for the end
+    // of the program, so that no worker is cut off in the middle of a check.
+    static bool WaitForStragglers(std::chrono::milliseconds timeout);
+
+    struct CState;
+
+private:
+    explicit CCheckPass(std::shared_ptr<CState> pState);
+    std::shared_ptr<CState> m_pState;
+    std::thread m_dispatcher; // joined by Stop, or detached there if it will not end
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+
+#include "check/WorkerSlot.h"
+
+// The process-wide table of the 16 worker slots; a pass with N threads uses
+// slots 0 to N - 1. A slot whose worker was given up on after a stop still
+// belongs to that thread until it really ends: the next pass that asks for
+// that index gets a fresh slot in its place, and the old one lives on with
+// its thread (shared ownership) and is never handed out again.
+class CWorkerSlotTable {
+public:
+    static constexpr std::size_t kSlotCount = 16;
+
+    // The one table, built on first use and never destroyed, so that a
+    // worker still ending at process exit can always give its slot back.
+    static CWorkerSlotTable& Instance();
+
+    // Slot nIndex for a new worker, with its events reset, no favourite and
+    // no error; marked busy until Release.
+    std::shared_ptr<WorkerSlot> Acquire(std::size_t nIndex);
+    // Called by the worker once it no longer touches the slot.
+    void Release(const std::shared_ptr<WorkerSlot>& pSlot);
+    // The slot currently at nIndex (for inspection).
+    std::shared_ptr<WorkerSlot> At(std::size_t nIndex) const;
+
+private:
+    CWorkerSlotTable();
+
+    struct Entry {
+        std::shared_ptr<WorkerSlot> pSlot;
+        bool bBusy = false; // a worker thread still uses pSlot
+    };
+    mutable std::mutex m_mx;
+    std::array<Entry, kSlotCount> m_entries;
+};
