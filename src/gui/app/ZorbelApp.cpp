@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include "app/CommandRouter.h"
+#include "check/CheckPass.h"
+#include "settings/CheckSettings.h"
 #include "app/Commands.h"
 #include "app/MainFrame.h"
 #include "app/MessageHub.h"
@@ -26,7 +28,10 @@ CZorbelApp::CZorbelApp(int& argc, char** argv) : QApplication(argc, argv) {}
 CZorbelApp::~CZorbelApp()
 {
     m_pFrame.reset();
-    if (m_bCurlReady)
+    // A check given up on after a stop may still be inside the network
+    // library; it ends within its time-out. Cleaning up under it would crash.
+    const bool bAllEnded = CCheckPass::WaitForStragglers(std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs + 2000));
+    if (m_bCurlReady && bAllEnded)
         curl_global_cleanup();
 }
 

@@ -11,6 +11,7 @@
 #include "app/MainFrame.h"
 #include "app/MessageHub.h"
 #include "app/ZorbelDoc.h"
+#include "check/CheckPass.h"
 #include "export/ExportToFile.h"
 #include "model/FavoritesFolder.h"
 #include "model/FavoritesScan.h"
@@ -19,6 +20,7 @@
 #include "model/ProcessState.h"
 #include "model/TreeSink.h"
 #include "settings/CheckSettings.h"
+#include "view/CleanupWaitDlg.h"
 #include "view/ViewTreeSink.h"
 
 CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pParent), m_router(router)
@@ -143,11 +145,53 @@ void CZorbelView::OnRefresh()
         StartFavoritesScan();
 }
 
-void CZorbelView::OnCheckAll() {}
+void CZorbelView::OnCheckAll()
+{
+    if (m_pPass && !m_pPass->IsFinished())
+        return;
+    m_pPass.reset();
+    if (!m_hStop)
+        m_hStop = std::make_shared<ManualResetEvent>();
+    // Records queued by the sink but not yet in the list would be missed.
+    m_pSink->Flush();
+    m_pPass = CCheckPass::Start(*m_pSink, m_items, m_csTree, m_hStop, g_checkSettings.m_nThreadCount,
+                                g_checkSettings.m_nTimeoutMs);
+}
 
 void CZorbelView::OnStopChecking() { StopChecking(); }
 
-void CZorbelView::StopChecking() {}
+void CZorbelView::StopChecking()
+{
+    const bool bPassRuns = m_pPass && !m_pPass->IsFinished();
+    if (m_hStop)
+        m_hStop->Set(); // also ends a population thread at its next entry
+    if (!bPassRuns) {
+        if (m_pPass)
+            FinishPass();
+        return;
+    }
+    QWidget* pMain = window();
+    CCleanupWaitDlg dlg(pMain);
+    dlg.ShowOver(pMain);
+    pMain->setEnabled(false);
+    m_bInStop = true;
+    if (m_hPopulateThread.joinable())
+        QCoreApplication::processEvents();
+    m_pPass->Stop([] { QCoreApplication::processEvents(); });
+    m_bInStop = false;
+    pMain->setEnabled(true);
+    dlg.hide();
+    FinishPass();
+}
+
+void CZorbelView::FinishPass()
+{
+    m_pPass.reset();
+    if (m_bCheckDonePending) {
+        m_bCheckDonePending = false;
+        OnCheckDone();
+    }
+}
 
 bool CZorbelView::event(QEvent* pEvent)
 {
@@ -176,6 +220,13 @@ void CZorbelView::OnListReady()
 
 void CZorbelView::OnCheckDone()
 {
+    if (m_bInStop) {
+        // The pass ended while StopChecking waits for it: report it once the
+        // wait is over and the pass is released.
+        m_bCheckDonePending = true;
+        return;
+    }
+    m_pPass.reset();
     if (m_bClosing)
         return;
     CMessageHub::Show(this, "Zorbel has finished checking your Favorites.\n", "Finished Checking Favorites",
@@ -236,6 +287,7 @@ void CZorbelView::OnDestroy(IProfile& profile)
         m_hStop->Set();
     while (g_nActiveWorkers != 0)
         std::this_thread::yield();
+    m_pPass.reset();
     JoinPopulateThread();
     for (const auto& pItem : m_items)
         pItem->m_bRemoved = true;

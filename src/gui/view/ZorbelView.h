@@ -18,6 +18,7 @@ class CCommandRouter;
 class CMainFrame;
 class CZorbelDoc;
 class CViewTreeSink;
+class CCheckPass;
 class IProfile;
 
 // The main view: the tree of favourites, filling the view one pixel in. It
@@ -73,10 +74,11 @@ private:
     void OnListReady();
     void OnCheckDone();
     void OnSourceError();
+    void FinishPass();
     void RegisterCommands();
 
     QTreeWidget* m_tree = nullptr;
-    std::mutex m_csTree;                       // held by workers around icon changes
+    std::shared_ptr<std::mutex> m_csTree = std::make_shared<std::mutex>(); // held by workers around icon changes
     QList<QIcon> m_imageList;                  // the 36 status images
     std::string m_strSource;                   // the page or file of document mode
     std::shared_ptr<ManualResetEvent> m_hStop; // stop event of the current passes
@@ -88,6 +90,9 @@ private:
     CMainFrame* m_pFrame = nullptr;
     CZorbelDoc* m_pDoc = nullptr;
     std::unique_ptr<CViewTreeSink> m_pSink;
+    std::unique_ptr<CCheckPass> m_pPass;  // the check pass last started
+    bool m_bInStop = false;               // StopChecking is waiting
+    bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
     std::string m_strFavoritesRoot;
     int m_nLastItemCount = -1;
 };

@@ -1,0 +1,121 @@
+// Check All from the main window: icons change to the outcomes, non-web
+// entries are skipped, the finished box closes every pass, and Stop Checking
+// ends a pass whose servers never answer within the time-out.
+#include <QtTest>
+
+#include "GuiTestMain.h"
+#include "app/CommandRouter.h"
+#include "app/Commands.h"
+#include "app/MainFrame.h"
+#include "app/MessageHub.h"
+#include "app/ZorbelDoc.h"
+#include "model/IconRule.h"
+#include "model/LinkStatus.h"
+#include "model/ProcessState.h"
+#include "settings/CheckSettings.h"
+#include "support/MemoryProfile.h"
+#include "support/TestHttpServer.h"
+#include "view/ViewTreeSink.h"
+#include "view/ZorbelView.h"
+
+class ViewCheckTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CCommandRouter> m_pRouter;
+    MemoryProfile m_profile;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    CZorbelDoc m_doc;
+    std::unique_ptr<CTestHttpServer> m_pServer;
+
+    std::shared_ptr<FavoriteItem> Add(const std::string& strName, const std::string& strUrl, int nKind = 0)
+    {
+        auto pItem = std::make_shared<FavoriteItem>();
+        pItem->m_strName = strName;
+        pItem->m_strUrl = strUrl;
+        pItem->m_nKind = nKind;
+        m_pFrame->View()->Sink().InsertNode(kTreeRoot, strName, nKind, pItem);
+        return pItem;
+    }
+
+    int ImageOf(const std::shared_ptr<FavoriteItem>& pItem)
+    {
+        return m_pFrame->View()->Sink().NodeImage(pItem->m_hItem);
+    }
+
+private slots:
+    void init()
+    {
+        CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
+        CMessageHub::ResetRecord();
+        qputenv("ZORBEL_FAVORITES", "/nonexistent-zorbel-test-folder");
+        m_pServer = std::make_unique<CTestHttpServer>();
+        m_pRouter = std::make_unique<CCommandRouter>();
+        m_pFrame = std::make_unique<CMainFrame>(*m_pRouter, m_profile);
+        m_doc.OnNewDocument();
+        m_profile.WriteProfileInt("Settings", "Threads", 4);
+        m_pFrame->View()->OnInitialUpdate(m_doc, *m_pFrame, m_profile);
+        m_pFrame->show();
+        QTRY_VERIFY(!g_bPopulating);
+    }
+    void cleanup()
+    {
+        m_pFrame.reset();
+        m_pRouter.reset();
+        m_pServer.reset();
+    }
+
+    void checkAllMarksEveryFavoriteAndReportsTheEnd()
+    {
+        auto pValid = Add("Valid", m_pServer->Url("/200"));
+        auto pMissing = Add("Missing", m_pServer->Url("/404"));
+        auto pMoved = Add("Moved", m_pServer->Url("/302-no-location"));
+        auto pFile = Add("File", "/etc/hostname", 3);
+        m_pFrame->View()->Sink().Flush();
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
+        QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 20000);
+        const auto& box = CMessageHub::ShownBoxes().first();
+        QCOMPARE(box.strText, QString("Zorbel has finished checking your Favorites.\n"));
+        QCOMPARE(box.strCaption, QString("Finished Checking Favorites"));
+        QCOMPARE(box.nIcon, QMessageBox::Information);
+
+        QCOMPARE(pValid->Status(), int(StatusValid));
+        QCOMPARE(ImageOf(pValid), 8);
+        QCOMPARE(pMissing->Status(), int(StatusPartiallyValid));
+        QCOMPARE(ImageOf(pMissing), 32);
+        QCOMPARE(pMoved->Status(), int(StatusMoved));
+        QCOMPARE(pFile->Status(), int(StatusSkipped));
+        QCOMPARE(ImageOf(pFile), 27);
+        QCOMPARE(g_nBrokenCount.load(), 1);
+        QCOMPARE(g_nActiveWorkers.load(), 0);
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Action(ID_TOOLS_CHECKALL)->isEnabled());
+    }
+
+    void stopEndsAPassOnHangingServersWithinTheTimeout()
+    {
+        g_checkSettings.m_nTimeoutMs = 1500;
+        g_checkSettings.m_nThreadCount = 3;
+        for (int i = 0; i < 6; ++i)
+            Add("Hang", m_pServer->Url("/hang/" + std::to_string(i)));
+        m_pFrame->View()->Sink().Flush();
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
+        QTRY_VERIFY(g_nActiveWorkers == 3);
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Action(ID_TOOLS_STOPCHECKING)->isEnabled());
+        QVERIFY(!m_pRouter->Action(ID_APP_EXIT)->isEnabled());
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(m_pRouter->Run(ID_TOOLS_STOPCHECKING));
+        QVERIFY(timer.elapsed() < 1500 + 3000);
+        QCOMPARE(g_nActiveWorkers.load(), 0);
+        QVERIFY(m_pFrame->isEnabled());
+        QTRY_COMPARE(CMessageHub::ShownBoxes().size(), 1);
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Action(ID_APP_EXIT)->isEnabled());
+    }
+};
+
+ZORBEL_GUI_TEST_MAIN(ViewCheckTest)
+#include "ViewCheckTest.moc"
