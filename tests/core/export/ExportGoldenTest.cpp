@@ -91,8 +91,9 @@ TEST(ExportGolden, EveryLineEndIsCrLfAndNothingFollowsTheLast)
         EXPECT_EQ(strBytes.substr(strBytes.size() - 2), "\r\n") << golden.pszSuffix;
         EXPECT_NE(strBytes.substr(0, 3), "\xEF\xBB\xBF") << golden.pszSuffix;
         for (std::size_t n = 0; n < strBytes.size(); ++n) {
-            if (strBytes[n] == '\n')
+            if (strBytes[n] == '\n') {
                 EXPECT_TRUE(n > 0 && strBytes[n - 1] == '\r') << golden.pszSuffix << " at " << n;
+            }
         }
     }
 }
