@@ -26,6 +26,11 @@ constexpr auto kDrainPoll = 100ms;         // the dispatcher's wait for the work
 constexpr auto kPauseBetweenChecks = 10ms; // a worker's rest after each check
 constexpr auto kStopPoll = 10ms;           // how often Stop lets the GUI pump
 constexpr auto kDispatcherGrace = 2s;      // how long Stop waits for the dispatcher after the count-out
+// A check that started just before the stop ends its own time-out a little
+// after the stop's time-out; it is waited for this much longer before its
+// worker counts as a straggler (the same second of grace that a time-out
+// counted in whole seconds gives).
+constexpr auto kStopGrace = 1s;
 
 std::atomic<bool> s_bPassRunning{false};
 std::atomic<int> s_nStragglers{0};
@@ -174,7 +179,8 @@ bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun
         slot.m_hWork.Reset();
         if (!RunOneCheck(*pState, *pRun) || IsCountedOut(*pRun))
             break;
-        std::this_thread::sleep_for(kPauseBetweenChecks);
+        // The pause between checks, cut short by a stop: the worker is done.
+        slot.m_hStop->Wait(kPauseBetweenChecks);
     }
     slot.m_hIdle.Reset(); // an ended worker never looks idle to the dispatcher
     slot.m_pItem.reset();
@@ -356,7 +362,7 @@ int CCheckPass::Stop(const PumpFunction& pump)
     state.m_pStop->Set();
 
     const auto tStart = std::chrono::steady_clock::now();
-    const auto timeout = std::chrono::milliseconds(state.m_nTimeoutMs);
+    const auto timeout = std::chrono::milliseconds(state.m_nTimeoutMs) + kStopGrace;
     int nCountedOut = 0;
     bool bCountedOut = false;
     while (!state.m_hFinished.IsSet()) {

@@ -72,7 +72,7 @@ public:
     // The core of StopChecking: sets g_bStopping and the stop event, then
     // waits while workers of this pass run, calling pump() about every
     // 10 ms (the GUI processes its events there). Once more than the pass's
-    // time-out has passed, the workers still running are counted out of
+    // time-out plus one second has passed, the workers still running are counted out of
     // g_nActiveWorkers: their outcomes are dropped, their gates closed, and
     // their slots are never handed out again while they run. Then waits for
     // the dispatcher to post UM_CHECKDONE and end, and clears g_bStopping.
