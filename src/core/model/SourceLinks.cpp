@@ -1,0 +1,181 @@
+#include "model/SourceLinks.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "check/ManualResetEvent.h"
+#include "model/FavoriteItem.h"
+#include "model/FavoriteKind.h"
+#include "model/IconRule.h"
+#include "model/LinkExtractor.h"
+#include "model/LinkStatus.h"
+#include "model/ProcessState.h"
+#include "model/SourceDownload.h"
+#include "model/SourceLocation.h"
+#include "model/SourceTempFile.h"
+#include "model/TreeSink.h"
+#include "settings/CheckSettings.h"
+
+namespace {
+
+constexpr std::string_view kMessageHead = "The specified URL/File: ";
+constexpr std::string_view kMessageTail = "\ncannot be downloaded or opened.";
+constexpr std::string_view kLinkRecordName = "<N/A>";
+constexpr size_t kReadChunk = 1 << 20;
+
+// Closes a descriptor of our own on every way out.
+class FileHandle {
+public:
+    explicit FileHandle(int hFile) : m_hFile(hFile) {}
+    ~FileHandle()
+    {
+        if (m_hFile >= 0)
+            close(m_hFile);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int Get() const { return m_hFile; }
+
+private:
+    int m_hFile;
+};
+
+enum class ReadOutcome { Read, Failed, Aborted };
+
+// The source must be a regular file with at least one byte; a directory, a
+// device or a pipe is not a page.
+bool IsReadableSource(int hFile)
+{
+    struct stat info {};
+    return fstat(hFile, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+// Feeds the file from its start to the extractor, one chunk at a time.
+ReadOutcome ReadInto(int hFile, CLinkExtractor& extractor, const std::function<bool()>& fnAbort)
+{
+    if (lseek(hFile, 0, SEEK_SET) != 0)
+        return ReadOutcome::Failed;
+    posix_fadvise(hFile, 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::vector<char> buffer(kReadChunk);
+    for (;;) {
+        if (fnAbort())
+            return ReadOutcome::Aborted;
+        const ssize_t n = read(hFile, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ReadOutcome::Failed;
+        if (n == 0)
+            break;
+        if (!extractor.Feed(std::string_view(buffer.data(), static_cast<size_t>(n))))
+            return ReadOutcome::Read; // the text ended at a NUL byte
+    }
+    extractor.Finish();
+    return ReadOutcome::Read;
+}
+
+// Downloads or opens the source and extracts its links.
+ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extractor,
+                          const std::function<bool()>& fnAbort)
+{
+    if (IsWebSource(strSource)) {
+        CSourceTempFile tempFile;
+        if (!tempFile.IsOpen())
+            return ReadOutcome::Failed;
+        const SourceDownloadResult result =
+            DownloadSource(strSource, tempFile.Handle(), g_checkSettings.m_nTimeoutMs,
+                           kMaxSourceDownloadBytes, fnAbort);
+        if (result.m_bAborted)
+            return ReadOutcome::Aborted;
+        if (!result.m_bOk || !IsReadableSource(tempFile.Handle()))
+            return ReadOutcome::Failed;
+        return ReadInto(tempFile.Handle(), extractor, fnAbort);
+    }
+
+    // Opened as given: a relative name is resolved against the current
+    // directory by the system. Non-blocking so that a named pipe cannot
+    // hold the thread before the type test refuses it.
+    if (strSource.find('\0') != std::string::npos)
+        return ReadOutcome::Failed;
+    FileHandle file(open(strSource.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.Get() < 0 || !IsReadableSource(file.Get()))
+        return ReadOutcome::Failed;
+    return ReadInto(file.Get(), extractor, fnAbort);
+}
+
+// Cuts a text to at most nMax bytes without splitting a UTF-8 character.
+std::string_view CutAtCharacter(std::string_view strText, size_t nMax)
+{
+    if (strText.size() <= nMax)
+        return strText;
+    size_t nEnd = nMax;
+    while (nEnd > 0 && (static_cast<unsigned char>(strText[nEnd]) & 0xC0) == 0x80)
+        --nEnd;
+    return strText.substr(0, nEnd);
+}
+
+} // namespace
+
+std::string FormatSourceErrorMessage(std::string_view strSource)
+{
+    const size_t nRoom = kMaxSourceErrorMessage - kMessageHead.size() - kMessageTail.size();
+    std::string strMessage(kMessageHead);
+    strMessage += CutAtCharacter(strSource, nRoom);
+    strMessage += kMessageTail;
+    return strMessage;
+}
+
+void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
+                       const std::atomic<bool>& bClosing, std::string strDocumentPath)
+{
+    sink.EnableTree(false);
+    g_bPopulating = true;
+
+    const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
+    CLinkExtractor extractor;
+    const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort);
+    // The file and any downloaded copy are closed and gone at this point.
+
+    if (outcome == ReadOutcome::Failed) {
+        // The flag is cleared before the message, so that the view's
+        // handler finds the population over when it runs.
+        g_bPopulating = false;
+        if (!bClosing)
+            sink.PostToView(UM_SOURCEERROR);
+        return;
+    }
+
+    if (outcome == ReadOutcome::Read) {
+        for (size_t nPrefix = 0; nPrefix < CLinkExtractor::s_prefixes.size(); ++nPrefix) {
+            for (const std::string& strLink : extractor.LinksOf(nPrefix)) {
+                if (fnAbort())
+                    break;
+                auto pItem = std::make_shared<FavoriteItem>();
+                pItem->m_strName = kLinkRecordName;
+                pItem->m_strPath = strDocumentPath;
+                pItem->m_strUrl = strLink;
+                pItem->m_nKind = KindInternetFavorite;
+                pItem->m_nDepth = 0;
+                pItem->SetStatus(StatusNotChecked);
+                sink.InsertNode(kTreeRoot, strLink, ImageFor(KindInternetFavorite, StatusNotChecked),
+                                std::move(pItem));
+            }
+        }
+    }
+
+    if (bClosing) {
+        g_bPopulating = false;
+        return;
+    }
+    sink.EnableTree(true);
+    // Cleared before UM_LISTREADY: the view may start a check pass at once
+    // and must not find a population still running.
+    g_bPopulating = false;
+    sink.PostToView(UM_LISTREADY);
+}

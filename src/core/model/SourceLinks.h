@@ -1,0 +1,40 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+class ITreeSink;
+class ManualResetEvent;
+
+// Caption of the box that reports a source that cannot be read.
+inline constexpr std::string_view kSourceErrorCaption = "URL/File Error";
+// The box's text is at most this many bytes long.
+inline constexpr size_t kMaxSourceErrorMessage = 1024;
+
+// The text of that box: "The specified URL/File: <source>\ncannot be
+// downloaded or opened.". A source too long for the limit is shortened (at
+// a UTF-8 character border) so that the sentence stays whole.
+std::string FormatSourceErrorMessage(std::string_view strSource);
+
+// Fills the tree with the links of one web page or local file; runs on its
+// own thread, started by the view on a cleared tree and list.
+//
+// strDocumentPath is both the source read and the m_strPath of every record.
+// A source that begins with "http://" or "https://" in any letter case is
+// downloaded to a private temporary file (see DownloadSource; time-out
+// g_checkSettings.m_nTimeoutMs); anything else is opened as a local file,
+// relative to the current directory. Every distinct link becomes one
+// top-level node (text the link, image 0) with a record: name "<N/A>",
+// kind KindInternetFavorite, depth 0, no folder, not checked.
+//
+// The tree is disabled and g_bPopulating set while it runs. At the end,
+// unless bClosing is set: the tree is enabled, g_bPopulating cleared and
+// UM_LISTREADY posted. A source that cannot be downloaded or opened, is not
+// a regular file, is empty, or is a download larger than
+// kMaxSourceDownloadBytes: no node, g_bPopulating cleared and
+// UM_SOURCEERROR posted (the tree stays disabled; the view closes).
+// bClosing or hStop end the download and the search early; a closing view
+// gets no message at all.
+void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
+                       const std::atomic<bool>& bClosing, std::string strDocumentPath);
