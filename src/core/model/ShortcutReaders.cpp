@@ -73,7 +73,7 @@ std::string FindNameNoCase(const std::string& strDir, const std::string& strName
     if (!pDir)
         return {};
     while (const dirent* pEntry = ::readdir(pDir.get()))
-        if (CompareNamesNoCase(pEntry->d_name, strName) == 0)
+        if (NamesEqualNoCase(pEntry->d_name, strName))
             return pEntry->d_name;
     return {};
 }

@@ -1,0 +1,75 @@
+// Pins where the Favorites folder is looked for ($ZORBEL_FAVORITES, then
+// ~/Favorites, then the Wine prefix's user folder; the first that exists)
+// and how the Wine prefix around a folder is recognised.
+
+#include <gtest/gtest.h>
+
+#include "ScanTestFiles.h"
+#include "model/FavoritesFolder.h"
+
+using namespace scantest;
+
+namespace {
+
+TEST(FavoritesLocator, TakesTheFirstCandidateThatExists)
+{
+    TempFolder home;
+    FavoritesEnvironment env{home / "own", home.Path(), home / "prefix", "bob"};
+    EXPECT_EQ(LocateFavoritesFolder(env), "");
+
+    MakeFolder(home / "prefix/drive_c/users/bob/Favorites");
+    EXPECT_EQ(LocateFavoritesFolder(env), home / "prefix/drive_c/users/bob/Favorites");
+    MakeFolder(home / "Favorites");
+    EXPECT_EQ(LocateFavoritesFolder(env), home / "Favorites");
+    MakeFolder(home / "own");
+    EXPECT_EQ(LocateFavoritesFolder(env), home / "own");
+}
+
+TEST(FavoritesLocator, UsesDotWineWhenNoPrefixIsSetAndIgnoresFiles)
+{
+    TempFolder home;
+    MakeFolder(home / ".wine/drive_c/users/ann/Favorites");
+    WriteFile(home / "Favorites", "a file, not a folder");
+    FavoritesEnvironment env{"", home.Path(), "", "ann"};
+    EXPECT_EQ(LocateFavoritesFolder(env), home / ".wine/drive_c/users/ann/Favorites");
+    env.strLogin.clear();
+    EXPECT_EQ(LocateFavoritesFolder(env), "");
+}
+
+TEST(FavoritesLocator, FindsTheWinePrefixAroundAFolder)
+{
+    TempFolder root;
+    MakeFolder(root / "pfx/dosdevices");
+    MakeFolder(root / "pfx/drive_c/users/bob/Favorites");
+    MakeFolder(root / "plain/Favorites");
+    EXPECT_EQ(FindWinePrefix(root / "pfx/drive_c/users/bob/Favorites/"), root / "pfx");
+    EXPECT_EQ(FindWinePrefix(root / "plain/Favorites"), "");
+    EXPECT_EQ(FindWinePrefix(""), "");
+}
+
+TEST(FavoritesLocator, ShowsNamesWithoutTheShortcutExtensions)
+{
+    EXPECT_EQ(DisplayNameOf("Debian.url", false), "Debian");
+    EXPECT_EQ(DisplayNameOf("Debian.URL", false), "Debian");
+    EXPECT_EQ(DisplayNameOf("Tool.Lnk", false), "Tool");
+    EXPECT_EQ(DisplayNameOf("Kernel.desktop", false), "Kernel");
+    EXPECT_EQ(DisplayNameOf("notes.txt", false), "notes.txt");
+    EXPECT_EQ(DisplayNameOf("Folder.url", true), "Folder.url");
+    EXPECT_EQ(DisplayNameOf("a.b.url", false), "a.b");
+    EXPECT_EQ(DisplayNameOf("bad\xFF.url", false), "bad\xEF\xBF\xBD");
+}
+
+TEST(FavoritesLocator, ComparesNamesAsTheWindowsFileSystemOrdersThem)
+{
+    EXPECT_EQ(CompareNamesNoCase("abc", "ABC") != 0, true); // a fixed order even for equal names
+    EXPECT_TRUE(NamesEqualNoCase("Stra\xC3\x9F" "e", "STRA\xC3\x9F" "E"));
+    EXPECT_TRUE(NamesEqualNoCase("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89")); // été / ÉTÉ
+    EXPECT_TRUE(NamesEqualNoCase("\xD0\xBC\xD0\xB8\xD1\x80", "\xD0\x9C\xD0\x98\xD0\xA0")); // мир / МИР
+    EXPECT_TRUE(NamesEqualNoCase("DESKTOP.INI", "desktop.ini"));
+    EXPECT_LT(CompareNamesNoCase("apple", "Banana"), 0);
+    EXPECT_LT(CompareNamesNoCase("Zebra", "_x"), 0);
+    EXPECT_LT(CompareNamesNoCase("a", "a b"), 0);
+    EXPECT_LT(CompareNamesNoCase("\xC3\xA9", "\xFF"), 0); // bytes that are not UTF-8 sort last
+}
+
+} // namespace
