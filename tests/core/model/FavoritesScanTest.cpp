@@ -380,3 +380,43 @@ TEST_F(FavoritesScan, RunsOnItsOwnThreadAgainstTheSink)
 }
 
 } // namespace
+
+namespace {
+
+// The sample folder shipped with the program reads as its files say.
+TEST_F(FavoritesScan, ReadsTheSampleFavoritesFolder)
+{
+    const std::string strSample = std::string(ZORBEL_TEST_DATA) + "/../../examples/Favorites";
+    Scan(strSample);
+    EXPECT_EQ(m_sink.Outline(), "Debian\n"
+                                "Development\n"
+                                "  cppreference\n"
+                                "  Libraries\n"
+                                "    curl\n"
+                                "    GoogleTest\n"
+                                "  Qt\n"
+                                "GNU Project\n"
+                                "Japanese Wikipedia\n"
+                                "Kernel Releases\n"
+                                "News\n"
+                                "  BBC News\n"
+                                "  Reuters\n"
+                                "Read Me link\n"
+                                "Read Me.txt\n"
+                                "Wikipedia\n");
+    EXPECT_EQ(ItemNamed("curl")->m_strUrl, "https://curl.se/");
+    EXPECT_EQ(ItemNamed("curl")->m_strFolder, "Development/Libraries");
+    EXPECT_EQ(ItemNamed("Japanese Wikipedia")->m_strUrl,
+              "https://ja.wikipedia.org/wiki/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+    EXPECT_EQ(ItemNamed("GNU Project")->m_nKind, KindInternetFavorite);
+    EXPECT_EQ(ItemNamed("GNU Project")->m_strUrl, "https://www.gnu.org/");
+    EXPECT_EQ(ItemNamed("Kernel Releases")->m_nKind, KindChannelLink);
+    EXPECT_EQ(ItemNamed("Kernel Releases")->m_strUrl, "https://www.kernel.org/feeds/kdist.xml");
+    EXPECT_EQ(ItemNamed("Read Me link")->m_nKind, KindShortcut);
+    EXPECT_EQ(ItemNamed("Read Me link")->m_strUrl,
+              std::filesystem::canonical(strSample + "/Read Me.txt").string());
+    EXPECT_EQ(ItemNamed("Read Me.txt")->m_nKind, KindShortcut);
+    EXPECT_EQ(ItemNamed("Read Me.txt")->m_strUrl, "");
+}
+
+} // namespace
