@@ -59,6 +59,7 @@ struct CCheckPass::CState {
 
     ManualResetEvent m_hAllDispatched;
     ManualResetEvent m_hFinished; // the dispatcher has posted UM_CHECKDONE
+    std::atomic<bool> m_bPosted{false}; // set just before the post, so before m_hFinished
     std::atomic<int> m_nLive{0};  // workers of this pass neither ended nor counted out
 
     std::mutex m_mxRuns; // guards the two below
@@ -301,6 +302,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
             thread.join();
     }
 
+    state.m_bPosted.store(true); // nothing is left but the post itself
     sink.PostToView(UM_CHECKDONE);
     s_bPassRunning.store(false);
     state.m_hFinished.Set();
@@ -349,8 +351,11 @@ CCheckPass::~CCheckPass()
 {
     if (!m_dispatcher.joinable())
         return;
-    if (m_pState->m_hFinished.IsSet())
-        m_dispatcher.join(); // it has only to return; the stop event stays as it is
+    // The view may handle UM_CHECKDONE and drop the pass before the
+    // dispatcher has quite returned; then it is only joined, and the stop
+    // event (also the population's) stays as it is.
+    if (m_pState->m_bPosted.load() || m_pState->m_hFinished.IsSet())
+        m_dispatcher.join();
     else
         Stop();
 }

@@ -154,3 +154,35 @@ TEST_F(CheckStop, DroppingTheHandleOfAFinishedPassLeavesTheStopEventAlone)
     pPass.reset();
     EXPECT_FALSE(m_pStop->IsSet()); // it is also the population's stop event
 }
+
+namespace {
+
+// A view that handles the finished message before the dispatcher has
+// quite returned from posting it.
+class SlowPostSink : public MemoryTreeSink {
+public:
+    void PostToView(ViewMessage message) override
+    {
+        MemoryTreeSink::PostToView(message);
+        m_hPosted.Set();
+        std::this_thread::sleep_for(100ms);
+    }
+    ManualResetEvent m_hPosted;
+};
+
+} // namespace
+
+TEST_F(CheckStop, DroppingThePassOnItsFinishedMessageNeitherStopsNorWaitsLong)
+{
+    SlowPostSink sink;
+    auto pItem = std::make_shared<FavoriteItem>();
+    pItem->m_strUrl = "http://h/0";
+    sink.InsertNode(kTreeRoot, "0", 0, pItem);
+    auto pPass = CCheckPass::Start(sink, sink.Items(), m_pTreeLock, m_pStop, 1, 5000,
+                                   [](WorkerSlot&) {});
+    ASSERT_NE(pPass, nullptr);
+    ASSERT_TRUE(sink.m_hPosted.Wait(20s));
+    pPass.reset();
+    EXPECT_FALSE(m_pStop->IsSet());
+    EXPECT_FALSE(g_bStopping.load());
+}
