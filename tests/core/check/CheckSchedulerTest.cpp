@@ -267,3 +267,21 @@ TEST_F(CheckScheduler, WorkersAreCountedWhileThePassRuns)
     ASSERT_TRUE(pPass->WaitFinished(20s));
     EXPECT_EQ(g_nActiveWorkers.load(), 0);
 }
+
+TEST_F(CheckScheduler, TextThatLooksLikeAUrlButNamesAFolderIsSkippedAsAFolder)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "zorbel-urldir";
+    std::filesystem::create_directories(dir / "ab:cd");
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    auto pItem = Add("ab:cd", KindFolder); // a scheme of two letters, and a folder here
+    std::atomic<int> nChecks{0};
+    RunPass(1, [&](WorkerSlot&) { ++nChecks; });
+    std::filesystem::current_path(cwd);
+    std::filesystem::remove_all(dir);
+
+    EXPECT_EQ(nChecks.load(), 0);
+    EXPECT_EQ(pItem->Status(), StatusSkipped);
+    EXPECT_EQ(pItem->StatusText(), "This is a folder on your system.  It will not be checked.");
+    EXPECT_EQ(m_sink.NodeImage(pItem->m_hItem), 25);
+}
