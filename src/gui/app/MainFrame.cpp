@@ -13,11 +13,14 @@
 #include "app/Artwork.h"
 #include "app/CommandRouter.h"
 #include "app/Commands.h"
+#include "app/HtmlHelp.h"
 #include "app/MessageHub.h"
+#include "platform/PathUtil.h"
 #include "model/ProcessState.h"
 #include "settings/Profile.h"
 #include "view/ZorbelView.h"
 
+quint32 g_dwHelpCookie = 0;
 bool CMainFrame::s_bStateRead = false;
 int CMainFrame::s_nLastThreadsShown = 0;
 
@@ -67,6 +70,14 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     CreateStatusBar();
     setWindowTitle("Zorbel");
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
+    m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(QCoreApplication::applicationFilePath().toStdString()));
+    CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&g_dwHelpCookie));
+}
+
+void CMainFrame::OnHelpContents()
+{
+    // Failures are silent: without a help file or engine nothing is shown.
+    CallHtmlHelp(this, m_strHelpFilePath + "::/Introduction.htm", HH_DISPLAY_TOC, 0);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -75,6 +86,7 @@ void CMainFrame::CreateActions()
 {
     m_router.SetHandler(ID_APP_EXIT, [this] { close(); },
                         [](CCmdUI& ui) { ui.Enable(g_nActiveWorkers == 0 && !g_bPopulating); });
+    m_router.SetHandler(ID_HELP_FINDER, [this] { OnHelpContents(); });
     m_router.Action(ID_VIEW_TOOLBAR)->setCheckable(true);
     m_router.SetHandler(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); },
                         [this](CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); });
@@ -275,6 +287,8 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
         pEvent->ignore();
         return;
     }
+    CallHtmlHelp(nullptr, QString(), HH_CLOSE_ALL, 0);
+    CallHtmlHelp(nullptr, QString(), HH_UNINITIALIZE, g_dwHelpCookie);
     DestroyWindow();
     pEvent->accept();
 }

@@ -15,6 +15,9 @@ class IProfile;
 // stored window placement.
 inline constexpr int UM_RESTOREPLACEMENT = 32791;
 
+// The cookie the help engine gave at start-up.
+extern quint32 g_dwHelpCookie;
+
 // The main window: menus, toolbar, status bar with its panes, the stored
 // placement, the minimum size and the rule that it does not close while a
 // scan or a check runs.
@@ -45,6 +48,10 @@ public:
     QToolBar* ToolBar() const { return m_toolBar; }
     QToolBar* MenuImageBar() const { return m_menuImageBar; }
 
+    // The help file the Help command opens.
+    void SetHelpFilePath(const QString& strPath) { m_strHelpFilePath = strPath; }
+    void OnHelpContents();
+
     void OnUpdateThreadsPane();
     void OnUpdateScanningPane();
 
@@ -73,6 +80,7 @@ private:
     QLabel* m_paneThreads = nullptr;
     QLabel* m_paneScanning = nullptr;
     bool m_bDestroyed = false;
+    QString m_strHelpFilePath;
 
     static bool s_bStateRead;
     static int s_nLastThreadsShown;

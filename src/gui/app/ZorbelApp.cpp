@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include "app/AboutDlg.h"
 #include "app/CommandRouter.h"
 #include "check/CheckPass.h"
 #include "settings/CheckSettings.h"
@@ -80,6 +81,8 @@ bool CZorbelApp::InitInstance()
     m_pDoc = std::make_unique<CZorbelDoc>();
     const std::optional<int> startShowState = CMainFrame::ReadStartShowState(*m_pProfile);
     m_pFrame = std::make_unique<CMainFrame>(*m_pRouter, *m_pProfile);
+    m_pFrame->SetHelpFilePath(m_strHelpFilePath);
+    m_pRouter->SetHandler(ID_APP_ABOUT, [this] { OnShowAbout(); });
     if (strSource.isEmpty()) {
         m_pDoc->OnNewDocument();
     } else {
@@ -94,4 +97,8 @@ bool CZorbelApp::InitInstance()
     return true;
 }
 
-void CZorbelApp::OnShowAbout() {}
+void CZorbelApp::OnShowAbout()
+{
+    CAboutDlg dlg(m_pFrame.get());
+    dlg.exec();
+}
