@@ -85,6 +85,8 @@ bool CExportFile::WriteString(std::string_view strBytes)
             m_nError = EBADF;
         return false;
     }
+    if (strBytes.empty())
+        return true;
     if (strBytes.size() > s_nBufferSize - m_nBuffered) {
         if (!Flush())
             return false;

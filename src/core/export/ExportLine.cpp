@@ -64,6 +64,9 @@ void CExportLine::Clear()
 
 void CExportLine::Put(std::string_view strBytes)
 {
+    // An empty view may carry a null pointer, which memcpy must not get.
+    if (strBytes.empty())
+        return;
     std::memcpy(m_szLine + m_nLength, strBytes.data(), strBytes.size());
     m_nLength += strBytes.size();
 }
