@@ -74,7 +74,11 @@ void CAboutDlg::CreateControls()
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_ComputerIcon);
     const int nIconSize = qMin(du.X(20), du.Y(20));
-    pIcon->setPixmap(icon.pixmap(nIconSize, nIconSize));
+    QPixmap pixmap = icon.pixmap(QSize(nIconSize, nIconSize));
+    if (!pixmap.isNull() && pixmap.width() < nIconSize)
+        pixmap = pixmap.scaled(nIconSize, nIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pIcon->setPixmap(pixmap);
+    pIcon->setAlignment(Qt::AlignCenter);
     pIcon->setGeometry(du.Rect(4, 4, 20, 20));
 
     AddStatic(this, du, QRect(32, 4, 188, 20), tr("Ornamy - Zorbel\nKeeps your Favorites worth keeping."),
@@ -107,7 +111,7 @@ void CAboutDlg::CreateControls()
     m_fontItalic = font();
     m_fontItalic.setItalic(!m_fontItalic.italic());
     m_pNotice->setFont(m_fontItalic);
-    m_pNotice->setText(tr("Zorbel only reads your Favorites. It changes nothing but the favourites "
+    m_pNotice->setText(tr("Zorbel only reads your Favorites. It changes nothing but the favorites "
                           "that you rename or delete yourself, and it keeps no record of the sites "
                           "you visit."));
     m_pNotice->update();

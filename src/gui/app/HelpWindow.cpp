@@ -47,9 +47,22 @@ CHelpWindow::CHelpWindow(std::shared_ptr<const CChmFile> pFile, QWidget* pParent
 
     connect(m_pBrowser, &QTextBrowser::sourceChanged, this, &CHelpWindow::OnSourceChanged);
 
-    const int nContentsWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 34;
-    m_pSplitter->setSizes({ nContentsWidth, nContentsWidth * 2 });
-    resize(nContentsWidth * 3 + 40, fontMetrics().height() * 36);
+    // The contents pane is as wide as its longest title, within reason.
+    const QFontMetrics fm = m_pContents->fontMetrics();
+    int nContentsWidth = fm.horizontalAdvance(QLatin1Char('x')) * 24;
+    for (QTreeWidgetItemIterator it(m_pContents); *it; ++it) {
+        int nDepth = 0;
+        for (QTreeWidgetItem* pUp = (*it)->parent(); pUp; pUp = pUp->parent())
+            ++nDepth;
+        const int nWidth = fm.horizontalAdvance((*it)->text(0)) + (nDepth + 1) * m_pContents->indentation()
+            + m_pContents->iconSize().width() + 4 * fm.averageCharWidth()
+            + m_pContents->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * m_pContents->frameWidth();
+        nContentsWidth = qMax(nContentsWidth, nWidth);
+    }
+    nContentsWidth = qMin(nContentsWidth, fm.horizontalAdvance(QLatin1Char('x')) * 48);
+    const int nPageWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 80;
+    resize(nContentsWidth + nPageWidth + m_pSplitter->handleWidth(), fontMetrics().height() * 38);
+    m_pSplitter->setSizes({ nContentsWidth, nPageWidth });
 }
 
 CHelpWindow::~CHelpWindow() = default;
@@ -135,10 +148,11 @@ void CHelpWindow::OnContentsItemActivated(QTreeWidgetItem* pItem)
         ShowTopic(strLocal);
 }
 
-void CHelpWindow::OnSourceChanged()
+void CHelpWindow::OnSourceChanged(const QUrl& url)
 {
     // Keep the contents pane on the page shown, whichever way it was reached.
-    const QString strTopic = CurrentTopic();
+    // (source() still names the old page while this signal is delivered.)
+    const QString strTopic = CHelpBrowser::TopicOf(url);
     for (QTreeWidgetItemIterator it(m_pContents); *it; ++it) {
         const QString strLocal = (*it)->data(0, kTopicRole).toString();
         if (!strLocal.isEmpty() && NormalTopic(strLocal).compare(strTopic, Qt::CaseInsensitive) == 0) {

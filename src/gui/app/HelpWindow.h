@@ -34,7 +34,7 @@ private:
     void CreateContentsPane();
     void FillContents(const std::vector<HelpTopic>& topics, QTreeWidgetItem* pParent);
     void OnContentsItemActivated(QTreeWidgetItem* pItem);
-    void OnSourceChanged();
+    void OnSourceChanged(const QUrl& url);
 
     std::shared_ptr<const CChmFile> m_pFile;
     QSplitter* m_pSplitter = nullptr;

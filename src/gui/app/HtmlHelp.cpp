@@ -124,15 +124,18 @@ quintptr DisplayToc(QWidget* pCaller, const QString& strTarget)
     const QString strFile = QFileInfo(target.strFile).absoluteFilePath();
 
     CHelpWindow* pWindow = g_pHelpWindow.data();
-    if (pWindow && pWindow->FilePath() != strFile) {
+    QWidget* pOwner = pCaller ? pCaller->window() : nullptr;
+    // A window of another file, or owned by another window, is replaced.
+    if (pWindow && (pWindow->FilePath() != strFile || pWindow->parentWidget() != pOwner)) {
         pWindow->close();
+        g_pHelpWindow = nullptr;
         pWindow = nullptr;
     }
     if (!pWindow) {
         const std::shared_ptr<const CChmFile> pFile = OpenHelpFile(strFile);
         if (!pFile)
             return 0; // no help file: nothing shown, nothing said
-        pWindow = new CHelpWindow(pFile, pCaller ? pCaller->window() : nullptr);
+        pWindow = new CHelpWindow(pFile, pOwner);
         g_pHelpWindow = pWindow;
     }
     pWindow->ShowTopic(target.strTopic.isEmpty() ? QStringLiteral("/Introduction.htm") : target.strTopic);

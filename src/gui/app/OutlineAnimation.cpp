@@ -1,6 +1,7 @@
 #include "app/OutlineAnimation.h"
 
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
 #include <QRegion>
@@ -44,6 +45,11 @@ void COutlineAnimation::SetRect(const QRect& rc)
 void COutlineAnimation::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
+    // Platforms without windows on a screen (offscreen, minimal) have no masks.
+    static const bool s_bMasks = QGuiApplication::platformName() != QLatin1String("offscreen")
+        && QGuiApplication::platformName() != QLatin1String("minimal");
+    if (!s_bMasks)
+        return;
     // Only the frame shows: the inside stays see-through.
     const QRect rcAll = rect();
     QRegion frame(rcAll);
