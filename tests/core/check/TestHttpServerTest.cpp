@@ -1,0 +1,130 @@
+// The tests' own HTTP server: it serves registered bodies (plain and gzip),
+// answers many clients at once, delays answers on request, and shuts down
+// promptly even while clients wait on answers that never come.
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TestHttpServer.h"
+
+namespace {
+
+struct FetchResult {
+    CURLcode nCode = CURLE_OK;
+    long nStatus = 0;
+    std::string strBody;
+};
+
+size_t Append(char* pData, size_t nSize, size_t nCount, void* pUser)
+{
+    static_cast<std::string*>(pUser)->append(pData, nSize * nCount);
+    return nSize * nCount;
+}
+
+FetchResult Fetch(const std::string& strUrl, long nTimeoutMs = 5000, bool bDecode = false)
+{
+    FetchResult result;
+    CURL* pCurl = curl_easy_init();
+    curl_easy_setopt(pCurl, CURLOPT_URL, strUrl.c_str());
+    curl_easy_setopt(pCurl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(pCurl, CURLOPT_PROXY, "");
+    curl_easy_setopt(pCurl, CURLOPT_TIMEOUT_MS, nTimeoutMs);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEFUNCTION, Append);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEDATA, &result.strBody);
+    if (bDecode)
+        curl_easy_setopt(pCurl, CURLOPT_ACCEPT_ENCODING, "");
+    result.nCode = curl_easy_perform(pCurl);
+    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &result.nStatus);
+    curl_easy_cleanup(pCurl);
+    return result;
+}
+
+using Clock = std::chrono::steady_clock;
+
+} // namespace
+
+TEST(TestHttpServer, ServesRegisteredBodiesPlainAndCompressed)
+{
+    CTestHttpServer server;
+    const std::string page = "<html><a href=\"http://127.0.0.1/x\">x</a></html>";
+    server.Serve("/page.html", page);
+    server.Serve("/page-gz.html", page, "text/html", CTestHttpServer::Gzip);
+
+    const FetchResult plain = Fetch(server.Url("/page.html"));
+    EXPECT_EQ(plain.nStatus, 200);
+    EXPECT_EQ(plain.strBody, page);
+
+    const FetchResult raw = Fetch(server.Url("/page-gz.html"));
+    EXPECT_NE(raw.strBody, page);
+    const FetchResult decoded = Fetch(server.Url("/page-gz.html"), 5000, true);
+    EXPECT_EQ(decoded.nCode, CURLE_OK);
+    EXPECT_EQ(decoded.strBody, page);
+}
+
+TEST(TestHttpServer, BuiltInPathsAndFamiliesAnswerWithTheirStatus)
+{
+    CTestHttpServer server;
+    EXPECT_EQ(Fetch(server.Url("/200")).nStatus, 200);
+    EXPECT_EQ(Fetch(server.Url("/404")).nStatus, 404);
+    EXPECT_EQ(Fetch(server.Url("/418")).nStatus, 418);
+    EXPECT_EQ(Fetch(server.Url("/status/299")).nStatus, 299);
+    EXPECT_EQ(Fetch(server.Url("/ok/17")).nStatus, 200);
+    EXPECT_EQ(Fetch(server.Url("/missing/17")).nStatus, 404);
+    EXPECT_EQ(Fetch(server.Url("/moved/17")).nStatus, 302);
+    EXPECT_EQ(Fetch(server.Url("/close")).nCode, CURLE_GOT_NOTHING);
+    EXPECT_EQ(Fetch(server.Url("/hang/3"), 200).nCode, CURLE_OPERATION_TIMEDOUT);
+
+    const auto requests = server.Requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.front().strMethod, "GET");
+    EXPECT_EQ(requests.front().strPath, "/200");
+}
+
+TEST(TestHttpServer, AnswersManyClientsAtOnceEachAfterTheDelay)
+{
+    CTestHttpServer server;
+    server.SetDelay(std::chrono::milliseconds(300));
+    constexpr int kClients = 24;
+    std::vector<long> statuses(kClients);
+    const auto start = Clock::now();
+    {
+        std::vector<std::jthread> clients;
+        for (int i = 0; i < kClients; ++i)
+            clients.emplace_back([&, i] {
+                statuses[i] = Fetch(server.Url("/ok/" + std::to_string(i))).nStatus;
+            });
+    }
+    const auto elapsed = Clock::now() - start;
+    for (long nStatus : statuses)
+        EXPECT_EQ(nStatus, 200);
+    // Served side by side: far less than 24 delays one after the other.
+    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(300 * kClients / 2));
+}
+
+TEST(TestHttpServer, ShutsDownWhileClientsWaitOnAnswersThatNeverCome)
+{
+    std::optional<CTestHttpServer> server(std::in_place);
+    std::vector<CURLcode> codes(8, CURLE_OK);
+    std::vector<std::jthread> clients;
+    for (size_t i = 0; i < codes.size(); ++i)
+        clients.emplace_back([&, i, strUrl = server->Url(i % 2 ? "/hang" : "/large")] {
+            codes[i] = Fetch(strUrl, 20000).nCode;
+        });
+    while (server->RequestCount() < codes.size())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    const auto start = Clock::now();
+    server.reset();
+    const auto stopTime = Clock::now() - start;
+    clients.clear();
+    EXPECT_LT(stopTime, std::chrono::seconds(2));
+    for (CURLcode nCode : codes)
+        EXPECT_NE(nCode, CURLE_OPERATION_TIMEDOUT);
+}
