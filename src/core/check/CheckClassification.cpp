@@ -1,0 +1,116 @@
+#include "check/CheckClassification.h"
+
+#include <array>
+#include <vector>
+
+#include "check/InternetError.h"
+#include "platform/SystemError.h"
+
+namespace {
+
+constexpr std::string_view kLoginText = "This URL requires login information.";
+constexpr std::string_view kCannotConnectText = "Unable to connect to the server.";
+constexpr std::string_view kMovedText = "HTTP status code %d (Redirect or Content Moved.) was received.";
+constexpr std::string_view kMovedToText =
+    "HTTP status code %d (Redirect or Content Moved to \"%s\")was received.";
+constexpr std::string_view kNotFoundText =
+    "HTTP status code %d (File Not Found, or Access Forbidden) was received.";
+
+constexpr std::array kInternetErrors{
+    InternetErrorRow{InternetErrorTimeout, kTimeoutText, StatusUnverified, 12},
+    InternetErrorRow{InternetErrorExtended, "An unexpected status message or code was received.",
+                     StatusUnverified, 12},
+    InternetErrorRow{InternetErrorNameNotResolved,
+                     "The hostname could not be resolved (server not found).", StatusBroken, 4},
+    InternetErrorRow{InternetErrorIncorrectUserName, kLoginText, StatusAuthRequired, 20},
+    InternetErrorRow{InternetErrorIncorrectPassword, kLoginText, StatusAuthRequired, 20},
+    InternetErrorRow{InternetErrorLoginFailure, kLoginText, StatusAuthRequired, 20},
+    InternetErrorRow{InternetErrorLoginFailureDisplayBody, kLoginText, StatusAuthRequired, 20},
+    InternetErrorRow{InternetErrorCannotConnect, kCannotConnectText, StatusBroken, 4},
+    InternetErrorRow{InternetErrorConnectionAborted, kCannotConnectText, StatusBroken, 4},
+    InternetErrorRow{InternetErrorConnectionReset, kCannotConnectText, StatusBroken, 4},
+};
+
+constexpr std::array kHttpStatuses{
+    HttpStatusRow{std::nullopt, "Unable to get HTTP status code.", {}, StatusUnverified, 12},
+    HttpStatusRow{200, "Link is valid.", {}, StatusValid, 8},
+    HttpStatusRow{301, kMovedText, kMovedToText, StatusMoved, 28},
+    HttpStatusRow{302, kMovedText, kMovedToText, StatusMoved, 28},
+    HttpStatusRow{303, kMovedText, kMovedToText, StatusMoved, 28},
+    HttpStatusRow{401, "HTTP status code 401 (Access Denied) was received.", {}, StatusAuthRequired, 20},
+    HttpStatusRow{403, kNotFoundText, {}, StatusPartiallyValid, 32},
+    HttpStatusRow{404, kNotFoundText, {}, StatusPartiallyValid, 32},
+    HttpStatusRow{500, "HTTP status code 500 (Server Error) was received.", {}, StatusUnverified, 12},
+    HttpStatusRow{503, "HTTP status code 503 (Server Overloaded or Too Busy) was received.", {},
+                  StatusUnverified, 12},
+    HttpStatusRow{12017, "The operation was canceled.", {}, StatusUnverified, 12},
+};
+
+// Fills "%d" with the number and "%s" with the text. The texts come from the
+// tables above, never from the network, and the values are copied in as
+// they are, so a Location full of percent signs stays what it is.
+std::string Fill(std::string_view strFormat, long nNumber, std::string_view strText = {})
+{
+    std::string out;
+    out.reserve(strFormat.size() + strText.size() + 12);
+    for (size_t i = 0; i < strFormat.size(); ++i) {
+        if (strFormat[i] == '%' && i + 1 < strFormat.size()) {
+            if (strFormat[i + 1] == 'd') {
+                out += std::to_string(nNumber);
+                ++i;
+                continue;
+            }
+            if (strFormat[i + 1] == 's') {
+                out += strText;
+                ++i;
+                continue;
+            }
+        }
+        out += strFormat[i];
+    }
+    return out;
+}
+
+CheckOutcome FromError(const HttpCheckResult& result)
+{
+    for (const auto& row : kInternetErrors)
+        if (row.dwError == result.m_dwError)
+            return {row.nStatus, std::string(row.strText), row.nIconOffset};
+
+    // The message text of an Internet error is the caller's own: here the
+    // library's description of what went wrong, or nothing.
+    std::vector<char> buffer(1024, '\0');
+    result.m_strErrorText.copy(buffer.data(), buffer.size() - 1);
+    const char* pText = FormatSystemError(result.m_dwError, buffer.data(), buffer.size());
+    return {StatusUnverified, Fill(kOtherErrorFormat, static_cast<long>(result.m_dwError), pText), 12};
+}
+
+CheckOutcome FromStatus(const HttpCheckResult& result)
+{
+    for (const auto& row : kHttpStatuses) {
+        if (row.nHttpStatus != result.m_nHttpStatus)
+            continue;
+        const int nStatus = row.nHttpStatus.value_or(0);
+        const bool bLocation = !row.strTextWithLocation.empty() && !result.m_strLocation.empty() &&
+                               result.m_strLocation.size() < kLocationBufferSize;
+        return {row.nStatus,
+                bLocation ? Fill(row.strTextWithLocation, nStatus, result.m_strLocation)
+                          : Fill(row.strText, nStatus),
+                row.nIconOffset};
+    }
+    return {StatusUnverified, Fill(kUnexpectedStatusFormat, *result.m_nHttpStatus), 12};
+}
+
+} // namespace
+
+std::span<const InternetErrorRow> InternetErrorTable() { return kInternetErrors; }
+std::span<const HttpStatusRow> HttpStatusTable() { return kHttpStatuses; }
+
+CheckOutcome ClassifyCheck(const HttpCheckResult& result)
+{
+    if (result.m_bOpenFailed)
+        return {StatusUnverified, std::string(kOpenFailedText), 12};
+    if (result.m_dwError != 0)
+        return FromError(result);
+    return FromStatus(result);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "check/HttpCheckResult.h"
+#include "model/LinkStatus.h"
+
+// The judgement of one check: status, text and the icon offset added to the
+// node's kind.
+struct CheckOutcome {
+    LinkStatus m_nStatus = StatusUnverified;
+    std::string m_strText;
+    int m_nIconOffset = 12;
+};
+
+// Texts of outcomes that are not rows of the two tables.
+inline constexpr std::string_view kOpenFailedText = "Unable to open the Windows Internet Subsystem.";
+inline constexpr std::string_view kOtherErrorFormat =
+    "Error %d: \"%s\" Occured.  Please see the documentation for further information.";
+inline constexpr std::string_view kUnexpectedStatusFormat = "Unexpected HTTP status code %d was received";
+inline constexpr std::string_view kTimeoutText = "A timeout occured while trying to connect to the site.";
+
+// A row of the Internet error table: the error number, its outcome.
+struct InternetErrorRow {
+    std::uint32_t dwError;
+    std::string_view strText;
+    LinkStatus nStatus;
+    int nIconOffset;
+};
+
+// A row of the HTTP status table. nHttpStatus is empty for the row of a
+// failed status query. strTextWithLocation is used instead of strText when
+// the answer carries a Location. "%d" in a text stands for the status code,
+// "%s" for the Location.
+struct HttpStatusRow {
+    std::optional<int> nHttpStatus;
+    std::string_view strText;
+    std::string_view strTextWithLocation;
+    LinkStatus nStatus;
+    int nIconOffset;
+};
+
+// Error numbers with a text of their own; every other non-zero number takes
+// kOtherErrorFormat, StatusUnverified and offset 12.
+std::span<const InternetErrorRow> InternetErrorTable();
+// Status codes with a text of their own; every other code takes
+// kUnexpectedStatusFormat, StatusUnverified and offset 12.
+std::span<const HttpStatusRow> HttpStatusTable();
+
+// A Location of this length or longer counts as absent, as the status text
+// keeps the Location whole or not at all.
+inline constexpr std::size_t kLocationBufferSize = 2048;
+
+// Judges a request: the error number first, then, for an answer, its status.
+CheckOutcome ClassifyCheck(const HttpCheckResult& result);

@@ -1,0 +1,55 @@
+#include "check/CheckOneFavorite.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "check/CheckClassification.h"
+#include "check/HttpClient.h"
+#include "check/WorkerSlot.h"
+#include "model/IconRule.h"
+#include "model/ProcessState.h"
+#include "settings/CheckSettings.h"
+
+namespace {
+
+constexpr int kCheckingOffset = 16;
+
+// The check's time-out. Settings are loaded before any check; should they
+// not be, the default applies rather than no limit at all.
+std::chrono::milliseconds CheckTimeout()
+{
+    const std::int32_t nTimeoutMs = g_checkSettings.m_nTimeoutMs;
+    return std::chrono::milliseconds(nTimeoutMs > 0 ? nTimeoutMs : kDefaultTimeoutSeconds * 1000);
+}
+
+void SetImage(WorkerSlot& slot, TreeNode node, int nImage)
+{
+    std::lock_guard lock(*slot.m_pTreeLock);
+    slot.m_pSink->SetNodeImage(node, nImage);
+}
+
+} // namespace
+
+void CheckOneFavorite(WorkerSlot& slot)
+{
+    FavoriteItem& item = *slot.m_pItem;
+    const TreeNode node = item.m_hItem;
+    // A node that is gone reports no image; its kind is then that of a
+    // favourite, and the image changes fall on nothing.
+    const int nBase = KindFromImage(std::max(0, slot.m_pSink->NodeImage(node)));
+
+    SetImage(slot, node, nBase + kCheckingOffset);
+    item.SetStatus(StatusChecking);
+
+    slot.m_dwError = 0;
+    const HttpCheckResult result = CHttpClient::ForThisThread().Check(item.m_strUrl, CheckTimeout());
+    slot.m_dwError = result.m_dwError;
+    CheckOutcome outcome = ClassifyCheck(result);
+
+    g_bChecked = true;
+    if (LinkStatusInfoFor(outcome.m_nStatus).bIsBroken)
+        ++g_nBrokenCount;
+    item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText));
+
+    SetImage(slot, node, nBase + outcome.m_nIconOffset);
+}

@@ -1,0 +1,240 @@
+#include "check/HttpClient.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <mutex>
+
+#include "check/CurlErrorTable.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::array<std::string_view, 3> kSchemes{"http", "https", "ftp"};
+constexpr std::array<long, 5> kFollowedStatuses{301, 302, 303, 307, 308};
+
+void InitCurlOnce()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string Lower(std::string_view str)
+{
+    std::string out(str);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+// The scheme of a link: a letter, then letters, digits, "+", "-" or ".",
+// ended by ":". Empty when the text does not start with one.
+std::string SchemeOf(std::string_view strUrl)
+{
+    const auto nColon = strUrl.find(':');
+    if (nColon == std::string_view::npos || nColon == 0 ||
+        !std::isalpha(static_cast<unsigned char>(strUrl[0])))
+        return {};
+    for (char c : strUrl.substr(0, nColon))
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+            return {};
+    return Lower(strUrl.substr(0, nColon));
+}
+
+bool IsOpenedScheme(std::string_view strScheme)
+{
+    return std::find(kSchemes.begin(), kSchemes.end(), strScheme) != kSchemes.end();
+}
+
+bool HasControlCharacter(std::string_view strUrl)
+{
+    return std::any_of(strUrl.begin(), strUrl.end(),
+                       [](unsigned char c) { return c < 0x20 || c == 0x7f; });
+}
+
+} // namespace
+
+// The libcurl handle and what its callbacks collect during one request.
+struct CHttpClient::CHandle {
+    CURL* m_pCurl = nullptr;
+    char m_szError[CURL_ERROR_SIZE] = {};
+    bool m_bHttpBlock = false;   // the header block being read began with an HTTP status line
+    long m_nBlockStatus = 0;     // its status code
+    bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
+    std::string m_strLocation;   // Location of the latest header block
+
+    ~CHandle()
+    {
+        if (m_pCurl)
+            curl_easy_cleanup(m_pCurl);
+    }
+
+    static size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser)
+    {
+        auto& self = *static_cast<CHandle*>(pUser);
+        const size_t nBytes = nSize * nCount;
+        std::string_view line(pData, nBytes);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+
+        if (line.starts_with("HTTP/")) {
+            // A new answer begins (an interim one, or the final one).
+            self.m_bHttpBlock = true;
+            self.m_nBlockStatus = 0;
+            self.m_strLocation.clear();
+            const auto nSpace = line.find(' ');
+            if (nSpace != std::string_view::npos)
+                self.m_nBlockStatus = std::strtol(std::string(line.substr(nSpace + 1, 3)).c_str(), nullptr, 10);
+            return nBytes;
+        }
+        if (!self.m_bHttpBlock)
+            return nBytes; // ftp server replies
+        if (line.empty()) {
+            // End of a header block. Interim answers (100 Continue, ...) are
+            // followed by the real one; after a final answer nothing more is
+            // wanted, so the transfer is ended here rather than read.
+            self.m_bHttpBlock = false;
+            if (self.m_nBlockStatus >= 100 && self.m_nBlockStatus < 200)
+                return nBytes;
+            self.m_bHeadersDone = true;
+            return 0;
+        }
+        const auto nColon = line.find(':');
+        if (nColon != std::string_view::npos && Lower(line.substr(0, nColon)) == "location") {
+            std::string_view value = line.substr(nColon + 1);
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+                value.remove_prefix(1);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+                value.remove_suffix(1);
+            self.m_strLocation = std::string(value);
+        }
+        return nBytes;
+    }
+
+    // Body bytes: only an ftp transfer gets this far, and its first bytes
+    // prove that the file is there.
+    static size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser)
+    {
+        auto& self = *static_cast<CHandle*>(pUser);
+        self.m_bHeadersDone = true;
+        return 0;
+    }
+
+    // One hop: a GET of the URL within the time left.
+    CURLcode Perform(const std::string& strUrl, Clock::duration remaining)
+    {
+        curl_easy_reset(m_pCurl);
+        m_szError[0] = '\0';
+        m_bHttpBlock = false;
+        m_nBlockStatus = 0;
+        m_bHeadersDone = false;
+        m_strLocation.clear();
+
+        const long nTimeoutMs = std::max<long>(
+            1, static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(remaining).count()));
+        curl_easy_setopt(m_pCurl, CURLOPT_URL, strUrl.c_str());
+        curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_USERAGENT, std::string(kCheckUserAgent).c_str());
+        curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+        curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
+        curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT_MS, nTimeoutMs);
+        curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(m_pCurl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_ERRORBUFFER, m_szError);
+        curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CHandle::OnHeader);
+        curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CHandle::OnBody);
+        curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, this);
+        return curl_easy_perform(m_pCurl);
+    }
+};
+
+CHttpClient::CHttpClient()
+{
+    InitCurlOnce();
+    auto pHandle = std::make_unique<CHandle>();
+    pHandle->m_pCurl = curl_easy_init();
+    if (pHandle->m_pCurl)
+        m_pHandle = std::move(pHandle);
+}
+
+CHttpClient::~CHttpClient() = default;
+
+CHttpClient& CHttpClient::ForThisThread()
+{
+    thread_local CHttpClient s_client;
+    return s_client;
+}
+
+HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::milliseconds timeout)
+{
+    HttpCheckResult result;
+    if (!m_pHandle) {
+        result.m_bOpenFailed = true;
+        return result;
+    }
+    auto fail = [&](CURLcode nCode, std::string_view strText) {
+        result.m_dwError = InternetErrorFromCurl(nCode);
+        result.m_strErrorText = strText.empty() ? curl_easy_strerror(nCode) : std::string(strText);
+        return result;
+    };
+
+    // libcurl would guess a scheme for a bare host name and cut a URL at a
+    // line break; a favourite is checked only as the link it is.
+    if (HasControlCharacter(strUrl))
+        return fail(CURLE_URL_MALFORMAT, "The URL contains control characters");
+    const std::string strScheme = SchemeOf(strUrl);
+    if (strScheme.empty())
+        return fail(CURLE_URL_MALFORMAT, "The URL has no scheme");
+    if (!IsOpenedScheme(strScheme))
+        return fail(CURLE_UNSUPPORTED_PROTOCOL, "Protocol \"" + strScheme + "\" is not checked");
+
+    CHandle& handle = *m_pHandle;
+    const auto deadline = Clock::now() + timeout;
+    std::string strCurrent(strUrl);
+    for (int nHop = 0;; ++nHop) {
+        const auto remaining = deadline - Clock::now();
+        if (remaining <= Clock::duration::zero())
+            return fail(CURLE_OPERATION_TIMEDOUT, {});
+
+        CURLcode nCode = handle.Perform(strCurrent, remaining);
+        if (nCode == CURLE_WRITE_ERROR && handle.m_bHeadersDone)
+            nCode = CURLE_OK; // ended on purpose once the headers were in
+        else if (nCode == CURLE_UNSUPPORTED_PROTOCOL)
+            nCode = CURLE_WEIRD_SERVER_REPLY; // the scheme was checked above: the answer was not HTTP
+        if (nCode != CURLE_OK)
+            return fail(nCode, handle.m_szError);
+
+        const char* pScheme = nullptr;
+        curl_easy_getinfo(handle.m_pCurl, CURLINFO_SCHEME, &pScheme);
+        if (pScheme && Lower(pScheme) == "ftp")
+            return result; // an ftp answer has no HTTP status to ask for
+
+        long nStatus = 0;
+        curl_easy_getinfo(handle.m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+        if (nStatus <= 0)
+            return result;
+
+        const bool bRedirect = std::find(kFollowedStatuses.begin(), kFollowedStatuses.end(), nStatus) !=
+                               kFollowedStatuses.end();
+        const char* pTarget = nullptr;
+        if (bRedirect)
+            curl_easy_getinfo(handle.m_pCurl, CURLINFO_REDIRECT_URL, &pTarget);
+        if (pTarget && *pTarget && IsOpenedScheme(SchemeOf(pTarget)) && !HasControlCharacter(pTarget)) {
+            if (nHop == kMaxRedirects)
+                return fail(CURLE_TOO_MANY_REDIRECTS, "More than 10 redirects");
+            strCurrent = pTarget;
+            continue;
+        }
+        result.m_nHttpStatus = static_cast<int>(nStatus);
+        result.m_strLocation = handle.m_strLocation;
+        return result;
+    }
+}
