@@ -136,12 +136,6 @@ TEST(LinkExtractionEnds, TextEndsAtTheFirstNulByte)
     EXPECT_EQ(extractor.Links(), (Links{"http://a/", "http://b"}));
 }
 
-TEST(LinkExtractionEnds, BinaryAndInvalidUtf8BytesAreCarriedAlong)
-{
-    const std::string strText = "\xff\xfe http://a/\xc3\x28\x80\xff z http://b/\xe2\x82";
-    EXPECT_EQ(Extract(strText), (Links{"http://a/\xc3\x28\x80\xff", "http://b/\xe2\x82"}));
-}
-
 TEST(LinkExtractionPieces, AnyCutOfTheTextGivesTheSameLinks)
 {
     std::string strText;
@@ -167,23 +161,4 @@ TEST(LinkExtractionPieces, PrefixSplitOverTwoPiecesIsFound)
     extractor.Feed("//b/");
     extractor.Finish();
     EXPECT_EQ(extractor.Links(), (Links{"https://a.example/", "ftp://b/"}));
-}
-
-TEST(LinkExtractionPieces, LongOneLineTextInPiecesGivesCutLinks)
-{
-    // 8 MiB without a blank, fed as a file reader would: every 4096 bytes
-    // of it make one link (the prefix is found again after each cut).
-    const std::string strUnit = "http://" + std::string(4096 - 7, 'q');
-    CLinkExtractor extractor;
-    for (int i = 0; i < 2048; ++i) {
-        std::string strPiece = strUnit;
-        strPiece[100] = static_cast<char>('A' + i % 26);
-        strPiece[200] = static_cast<char>('A' + (i / 26) % 26);
-        strPiece[300] = static_cast<char>('A' + (i / 676) % 26);
-        extractor.Feed(strPiece);
-    }
-    extractor.Finish();
-    EXPECT_EQ(extractor.LinkCount(), 2048u);
-    for (const std::string& strLink : extractor.LinksOf(0))
-        EXPECT_EQ(strLink.size(), 4096u);
 }

@@ -154,37 +154,22 @@ TEST_F(SourceLinksTest, LinkAtTheEndOfAFileWithoutLineEnd)
     EXPECT_EQ(Urls(), (std::vector<std::string>{"http://a.example/", "http://z.example/end"}));
 }
 
-TEST_F(SourceLinksTest, MissingFileIsASourceError)
-{
-    Run((m_dir / "missing.html").string());
-    ExpectSourceError();
-}
-
-TEST_F(SourceLinksTest, EmptyFileIsASourceError)
-{
-    Run(WriteFile("empty.html", ""));
-    ExpectSourceError();
-}
-
-TEST_F(SourceLinksTest, DirectoryIsASourceError)
+TEST_F(SourceLinksTest, SourcesThatCannotBeReadAreSourceErrors)
 {
     fs::create_directory(m_dir / "folder.html");
-    Run((m_dir / "folder.html").string());
-    ExpectSourceError();
-}
-
-TEST_F(SourceLinksTest, NamedPipeIsRefusedWithoutWaitingForAWriter)
-{
-    const std::string strPipe = (m_dir / "pipe").string();
-    ASSERT_EQ(mkfifo(strPipe.c_str(), 0600), 0);
-    Run(strPipe);
-    ExpectSourceError();
-}
-
-TEST_F(SourceLinksTest, EmptySourceNameIsASourceError)
-{
-    Run("");
-    ExpectSourceError();
+    ASSERT_EQ(mkfifo((m_dir / "pipe").c_str(), 0600), 0); // refused without waiting for a writer
+    const std::string sources[] = {(m_dir / "missing.html").string(), WriteFile("empty.html", ""),
+                                   (m_dir / "folder.html").string(), (m_dir / "pipe").string(), ""};
+    for (const std::string& strSource : sources) {
+        SCOPED_TRACE(strSource);
+        RecordingSink fresh;
+        SourceLinksThread(fresh, m_stop, m_bClosing, strSource);
+        EXPECT_EQ(fresh.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+        EXPECT_EQ(fresh.NodeCount(), 0u);
+        EXPECT_EQ(fresh.m_enableLog, std::vector<bool>{false});
+        EXPECT_FALSE(fresh.m_bPopulatingAtPost);
+        EXPECT_FALSE(g_bPopulating);
+    }
 }
 
 TEST_F(SourceLinksTest, UnreadableFileIsASourceError)
@@ -207,19 +192,6 @@ TEST_F(SourceLinksTest, RelativeNameIsOpenedFromTheCurrentDirectoryAndKeptAsGive
 
     ASSERT_EQ(Urls(), std::vector<std::string>{"http://relative.example/"});
     EXPECT_EQ(m_sink.Items()[0]->m_strPath, "rel.html");
-}
-
-TEST_F(SourceLinksTest, SchemeLikeNamesThatAreNotWebAddressesAreOpenedAsFiles)
-{
-    // "http:" without the two slashes, and "zorbel:" left in place by an
-    // upper-case prefix, are file names.
-    fs::create_directory(m_dir / "http:");
-    WriteFile("http:/x.html", "http://in-file.example/");
-    const fs::path oldCwd = fs::current_path();
-    fs::current_path(m_dir);
-    Run("http:/x.html");
-    fs::current_path(oldCwd);
-    EXPECT_EQ(Urls(), std::vector<std::string>{"http://in-file.example/"});
 }
 
 TEST_F(SourceLinksTest, LongLinesAndBinaryDataGiveCutLinks)
