@@ -56,6 +56,25 @@ bool HasControlCharacter(std::string_view strUrl)
                        [](unsigned char c) { return c < 0x20 || c == 0x7f; });
 }
 
+// The absolute link a Location points to, resolved against the URL that
+// answered; empty when it cannot be resolved. (The transfer is ended before
+// libcurl works this out itself, so it is done here.)
+std::string ResolveLocation(const std::string& strBase, const std::string& strLocation)
+{
+    if (strLocation.empty())
+        return {};
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> pUrl(curl_url(), &curl_url_cleanup);
+    if (!pUrl || curl_url_set(pUrl.get(), CURLUPART_URL, strBase.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(pUrl.get(), CURLUPART_URL, strLocation.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+        return {};
+    char* pText = nullptr;
+    if (curl_url_get(pUrl.get(), CURLUPART_URL, &pText, 0) != CURLUE_OK || !pText)
+        return {};
+    std::string out(pText);
+    curl_free(pText);
+    return out;
+}
+
 } // namespace
 
 // The libcurl handle and what its callbacks collect during one request.
@@ -224,13 +243,11 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
 
         const bool bRedirect = std::find(kFollowedStatuses.begin(), kFollowedStatuses.end(), nStatus) !=
                                kFollowedStatuses.end();
-        const char* pTarget = nullptr;
-        if (bRedirect)
-            curl_easy_getinfo(handle.m_pCurl, CURLINFO_REDIRECT_URL, &pTarget);
-        if (pTarget && *pTarget && IsOpenedScheme(SchemeOf(pTarget)) && !HasControlCharacter(pTarget)) {
+        const std::string strTarget = bRedirect ? ResolveLocation(strCurrent, handle.m_strLocation) : std::string();
+        if (!strTarget.empty() && IsOpenedScheme(SchemeOf(strTarget)) && !HasControlCharacter(strTarget)) {
             if (nHop == kMaxRedirects)
                 return fail(CURLE_TOO_MANY_REDIRECTS, "More than 10 redirects");
-            strCurrent = pTarget;
+            strCurrent = strTarget;
             continue;
         }
         result.m_nHttpStatus = static_cast<int>(nStatus);
