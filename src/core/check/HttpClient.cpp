@@ -1,5 +1,7 @@
 #include "check/HttpClient.h"
 
+#include "model/SourceDownload.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -157,7 +159,7 @@ struct CHttpClient::CHandle {
             1, static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(remaining).count()));
         curl_easy_setopt(m_pCurl, CURLOPT_URL, strUrl.c_str());
         curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_USERAGENT, std::string(kCheckUserAgent).c_str());
+        curl_easy_setopt(m_pCurl, CURLOPT_USERAGENT, kZorbelUserAgent);
         curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
         curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
         curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 0L);

@@ -8,8 +8,6 @@
 
 #include "check/HttpCheckResult.h"
 
-// The user agent of every check request.
-inline constexpr std::string_view kCheckUserAgent = "Ornamy Zorbel Utility";
 // Redirects followed before a request counts as a redirect loop.
 inline constexpr int kMaxRedirects = 10;
 
