@@ -33,3 +33,40 @@ const ExportFormat* FindExportFormat(std::int32_t nId)
             return &format;
     return nullptr;
 }
+
+namespace {
+
+// Short names for the command line, in id order.
+constexpr std::array<std::string_view, 7> s_aliases{
+    "text", "names", "urls", "csv", "csv-folders", "html", "html-folders",
+};
+
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const ExportFormat* FindExportFormatByName(std::string_view strName)
+{
+    for (std::size_t i = 0; i < g_exportFormats.size(); ++i)
+        if (EqualNoCase(strName, g_exportFormats[i].strName) || EqualNoCase(strName, s_aliases[i]))
+            return &g_exportFormats[i];
+    return nullptr;
+}
+
+std::string_view ExportFormatAlias(std::int32_t nId)
+{
+    for (std::size_t i = 0; i < g_exportFormats.size(); ++i)
+        if (g_exportFormats[i].nId == nId)
+            return s_aliases[i];
+    return {};
+}

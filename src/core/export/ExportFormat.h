@@ -30,3 +30,11 @@ extern const std::array<ExportFormat, 7> g_exportFormats;
 
 // The row of a format id, or null for an id outside the table.
 const ExportFormat* FindExportFormat(std::int32_t nId);
+
+// The row of a format given by its name ("CSV (With Folders)") or its short
+// alias ("csv-folders"), in any letter case; null when neither matches.
+const ExportFormat* FindExportFormatByName(std::string_view strName);
+
+// The short alias of a format id ("text", "names", "urls", "csv",
+// "csv-folders", "html", "html-folders"); empty for an unknown id.
+std::string_view ExportFormatAlias(std::int32_t nId);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The command line of zorbel-check.
+
+struct CheckExport {
+    std::int32_t nFormatId = 0; // an ExportFormatId
+    std::string strPath;
+};
+
+struct CheckOptions {
+    std::string strSource;                 // as given; empty: the Favorites folder
+    std::optional<int> nThreads;           // 1 to 16; absent: the user's setting
+    std::optional<int> nTimeoutSeconds;    // 1 to 300; absent: the user's setting
+    std::vector<CheckExport> exports;      // in the order given
+    std::optional<std::string> strResults; // the results file
+    bool bQuiet = false;
+    bool bHelp = false;
+    bool bVersion = false;
+};
+
+struct CheckArguments {
+    CheckOptions options;
+    std::string strError; // empty when the arguments are good
+};
+
+inline constexpr int kMinCheckTimeoutSeconds = 1;
+inline constexpr int kMaxCheckTimeoutSeconds = 300;
+
+// Parses the arguments after the program name. Options and SOURCE may come
+// in any order; "--" ends the options. A value may follow its option as the
+// next argument, or be joined to it ("--threads=4", "-j4"). The first error
+// ends the parse and is described in strError.
+CheckArguments ParseCheckArguments(std::span<const std::string> args);
+
+// The text of --help.
+std::string CheckUsageText();

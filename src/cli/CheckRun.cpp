@@ -1,0 +1,220 @@
+#include "CheckRun.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CheckProgress.h"
+#include "ListTreeSink.h"
+#include "ReadOnlyProfile.h"
+#include "check/CheckPass.h"
+#include "export/ExportFormat.h"
+#include "export/ExportToFile.h"
+#include "export/ResultsCsv.h"
+#include "model/FavoritesFolder.h"
+#include "model/FavoritesScan.h"
+#include "model/LinkStatus.h"
+#include "model/ProcessState.h"
+#include "model/SourceLinks.h"
+#include "model/SourceLocation.h"
+#include "platform/SystemError.h"
+#include "report/CheckReport.h"
+#include "settings/CheckSettings.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+void PrintError(const CheckRunIo& io, const std::string& strText)
+{
+    std::fprintf(io.pErr, "zorbel-check: %s\n", strText.c_str());
+    std::fflush(io.pErr);
+}
+
+std::string SystemErrorText(int nError)
+{
+    char szText[512] = "";
+    FormatSystemError(static_cast<std::uint32_t>(nError), szText, sizeof szText);
+    return szText;
+}
+
+// 0 when the file can be created or replaced, else the errno that would
+// stop it; checked before the checks start so that a long run does not end
+// in a file that cannot be written. Nothing is created here.
+int OutputPathError(const std::string& strPath)
+{
+    struct stat st {};
+    if (stat(strPath.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
+        return access(strPath.c_str(), W_OK) == 0 ? 0 : errno;
+    }
+    if (errno != ENOENT)
+        return errno;
+    const std::size_t nSlash = strPath.find_last_of('/');
+    const std::string strFolder = nSlash == std::string::npos ? "." : nSlash == 0 ? "/" : strPath.substr(0, nSlash);
+    if (stat(strFolder.c_str(), &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    return access(strFolder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+}
+
+bool Interrupted(const CheckRunIo& io) { return io.pInterrupted != nullptr && io.pInterrupted->load(); }
+
+ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, Clock::time_point start)
+{
+    ProgressSnapshot progress;
+    progress.nTotal = int(items.size());
+    for (const auto& pItem : items) {
+        const std::int32_t nStatus = pItem->Status();
+        if (nStatus != StatusNotChecked && nStatus != StatusChecking)
+            ++progress.nChecked;
+    }
+    progress.nBroken = g_nBrokenCount.load();
+    progress.elapsed = Clock::now() - start;
+    return progress;
+}
+
+// Writes the exports and the results file; false when one failed (each
+// failure is reported).
+bool WriteOutputs(const CheckOptions& options, const CheckRunIo& io,
+                  const std::vector<std::shared_ptr<FavoriteItem>>& items)
+{
+    bool bAllWritten = true;
+    const auto report = [&](const ExportOutcome& outcome, const std::string& strPath) {
+        if (outcome.nResult == ExportResult::Done)
+            return;
+        bAllWritten = false;
+        PrintError(io, strPath + ": " + ExportOutcomeMessage(outcome, strPath).strText);
+    };
+    for (const CheckExport& exportTo : options.exports)
+        report(ExportToFile(exportTo.strPath, exportTo.nFormatId, items), exportTo.strPath);
+    if (options.strResults)
+        report(WriteResultsCsv(*options.strResults, items), *options.strResults);
+    return bAllWritten;
+}
+
+} // namespace
+
+int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
+{
+    CReadOnlyProfile profile;
+    LoadCheckSettings(profile, g_checkSettings);
+    if (options.nThreads)
+        g_checkSettings.m_nThreadCount = *options.nThreads;
+    if (options.nTimeoutSeconds)
+        g_checkSettings.m_nTimeoutMs = *options.nTimeoutSeconds * 1000;
+
+    std::vector<std::string> outputs;
+    for (const CheckExport& exportTo : options.exports)
+        outputs.push_back(exportTo.strPath);
+    if (options.strResults)
+        outputs.push_back(*options.strResults);
+    for (const std::string& strPath : outputs) {
+        if (const int nError = OutputPathError(strPath); nError != 0) {
+            PrintError(io, "cannot write \"" + strPath + "\": " + SystemErrorText(nError));
+            return kExitError;
+        }
+    }
+
+    // The source as the GUI takes it from its command line.
+    const std::string strSource = RemoveZorbelPrefix(options.strSource);
+    std::string strRoot;
+    if (strSource.empty()) {
+        strRoot = LocateFavoritesFolder();
+        if (strRoot.empty()) {
+            PrintError(io, "no Favorites folder was found (looked at $ZORBEL_FAVORITES, ~/Favorites and the "
+                           "Favorites of the Wine prefix); name a web page or a file to check instead");
+            return kExitError;
+        }
+    }
+    g_bDocumentMode = !strSource.empty();
+
+    CListTreeSink sink;
+    auto pStop = std::make_shared<ManualResetEvent>();
+    std::atomic<bool> bClosing{false};
+    std::thread populate([&] {
+        if (strSource.empty())
+            FavoritesScanThread(sink, *pStop, bClosing, strRoot);
+        else
+            SourceLinksThread(sink, *pStop, bClosing, strSource);
+    });
+
+    // Until the list is filled.
+    bool bInterrupted = false;
+    std::optional<ViewMessage> message;
+    while (!message) {
+        if (Interrupted(io)) {
+            // As when the window is closed while it fills: no message follows.
+            bInterrupted = true;
+            bClosing = true;
+            pStop->Set();
+            break;
+        }
+        message = sink.WaitMessage(100ms);
+    }
+    populate.join();
+    if (message == UM_SOURCEERROR) {
+        PrintError(io, FormatSourceErrorMessage(strSource));
+        return kExitError;
+    }
+
+    const std::vector<std::shared_ptr<FavoriteItem>> items = sink.Items();
+    CProgressDisplay progress(io.pErr, io.bProgressTerminal);
+    const Clock::time_point start = Clock::now();
+
+    if (!bInterrupted) {
+        auto pTreeLock = std::make_shared<std::mutex>();
+        std::unique_ptr<CCheckPass> pPass =
+            CCheckPass::Start(sink, items, pTreeLock, pStop, g_checkSettings.m_nThreadCount,
+                              g_checkSettings.m_nTimeoutMs);
+        if (!pPass) {
+            PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));
+            return kExitError;
+        }
+        const auto show = [&] {
+            if (!options.bQuiet)
+                progress.Update(Snapshot(items, start));
+        };
+        while (!pPass->IsFinished()) {
+            if (Interrupted(io) && !bInterrupted) {
+                bInterrupted = true;
+                if (!options.bQuiet) {
+                    progress.BreakLine();
+                    std::fprintf(io.pErr, "Stopping: the running checks are finishing...\n");
+                    std::fflush(io.pErr);
+                }
+                pPass->Stop(show);
+                continue;
+            }
+            if (sink.WaitMessage(100ms) == UM_CHECKDONE)
+                break;
+            show();
+        }
+        pPass.reset();
+    }
+
+    if (!options.bQuiet) {
+        progress.Finish(Snapshot(items, start));
+        for (const ReportLine& line : ReportLines(CountReport(items)))
+            std::fprintf(io.pOut, "%s\n", line.strText.c_str());
+        std::fflush(io.pOut);
+    }
+    const bool bWritten = WriteOutputs(options, io, items);
+
+    if (bInterrupted)
+        return kExitInterrupted;
+    if (!bWritten)
+        return kExitError;
+    const ReportCounts counts = CountReport(items);
+    return counts.m_nBroken + counts.m_nPartial > 0 ? kExitSomethingBroken : kExitNothingBroken;
+}

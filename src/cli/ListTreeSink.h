@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "model/TreeSink.h"
+
+// The tree of the console checker: there is nothing to show, so it keeps
+// only what the scan, the extraction and the check pass ask back (each
+// node's image) and what the program reads at the end (the records in list
+// order), and hands the posted messages to the main thread. Every call may
+// come from any thread.
+class CListTreeSink : public ITreeSink {
+public:
+    void DeleteAllNodes() override;
+    TreeNode InsertNode(TreeNode parent, std::string_view strName, int nImage,
+                        std::shared_ptr<FavoriteItem> pItem) override;
+    int NodeImage(TreeNode node) const override;
+    void SetNodeImage(TreeNode node, int nImage) override;
+    void EnableTree(bool) override {}
+    void ExpandAllBranches() override {}
+    void EnsureVisible(TreeNode) override {}
+    void PostToView(ViewMessage message) override;
+
+    // The next posted message, waiting at most `timeout` for one.
+    std::optional<ViewMessage> WaitMessage(std::chrono::milliseconds timeout);
+
+    // The records in the order they were inserted.
+    std::vector<std::shared_ptr<FavoriteItem>> Items() const;
+    // The number of records so far.
+    std::size_t ItemCount() const;
+
+private:
+    mutable std::mutex m_mx;
+    std::condition_variable m_cvMessage;
+    std::vector<int> m_images; // by node handle - 1
+    std::vector<std::shared_ptr<FavoriteItem>> m_items;
+    std::deque<ViewMessage> m_messages;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "export/ExportToFile.h"
+
+// The results file of the console checker: RFC 4180 CSV, a header row
+// "FOLDER,NAME,URL,STATUS,TEXT", then one row per favourite in list order
+// with its folder, name, URL, status name and the text of its last check.
+// Every row ends in CR LF. A field is quoted when it holds a comma, a
+// double quote, a CR or an LF (a double quote inside is doubled); nothing is
+// cut, whatever its length.
+
+// One field as it stands in the file.
+std::string CsvField(std::string_view strValue);
+
+// Writes the whole file; created or truncated as an export is.
+ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items);
