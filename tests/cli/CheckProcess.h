@@ -1,0 +1,30 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Runs zorbel-check as a child process with an environment of the test's
+// own (a private home, no proxy) and collects what it printed.
+struct CheckProcessResult {
+    int nExitStatus = -1; // -1 when it was ended by a signal
+    int nSignal = 0;
+    std::string strOut;
+    std::string strErr;
+};
+
+struct CheckProcessOptions {
+    std::map<std::string, std::string> env; // added to the base environment
+    bool bErrToTerminal = false;            // standard error is a pseudo-terminal
+    // Called once the program has started, with its pid.
+    std::function<void(pid_t)> onStart;
+    // Called while the program runs, with its pid and what it has written
+    // to standard error so far, every time more arrives.
+    std::function<void(pid_t, const std::string&)> onErr;
+};
+
+CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args,
+                                         const CheckProcessOptions& options);

@@ -1,0 +1,388 @@
+// zorbel-check as a user runs it: a child process with a home of its own,
+// checking pages, files and a Favorites folder served by our own server.
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "CheckProcess.h"
+#include "check/CheckPass.h"
+#include "export/ResultsCsv.h"
+#include "core/model/ScanTestFiles.h"
+#include "model/SourceLinks.h"
+#include "settings/CheckSettings.h"
+#include "support/MemoryTreeSink.h"
+#include "support/TestHttpServer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using scantest::TempFolder;
+using scantest::WriteFile;
+
+std::string ReadFile(const std::string& strPath)
+{
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& strText, const char* pszEnd = "\n")
+{
+    std::vector<std::string> lines;
+    std::size_t nStart = 0;
+    for (std::size_t nEnd; (nEnd = strText.find(pszEnd, nStart)) != std::string::npos;
+         nStart = nEnd + std::strlen(pszEnd))
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+    if (nStart < strText.size())
+        lines.push_back(strText.substr(nStart));
+    return lines;
+}
+
+// A port on 127.0.0.1 where nothing listens.
+std::string ClosedPortUrl()
+{
+    std::uint16_t nPort;
+    {
+        CTestHttpServer server;
+        nPort = server.Port();
+    }
+    return "http://127.0.0.1:" + std::to_string(nPort) + "/";
+}
+
+class CheckProgram : public ::testing::Test {
+protected:
+    // A page file listing the links, one per line.
+    std::string PageWith(const std::vector<std::string>& links, const std::string& strName = "page.html")
+    {
+        std::string strPage;
+        for (const std::string& strLink : links)
+            strPage += "<a href=\"" + strLink + "\">link</a>\n";
+        const std::string strPath = m_home.Path() + "/" + strName;
+        WriteFile(strPath, strPage);
+        return strPath;
+    }
+
+    CheckProcessResult Run(const std::vector<std::string>& args, CheckProcessOptions options = {})
+    {
+        options.env.emplace("HOME", m_home.Path());
+        options.env.emplace("XDG_CONFIG_HOME", m_home.Path() + "/.config");
+        return RunZorbelCheckProcess(args, options);
+    }
+
+    std::string ConfigFile() const { return m_home.Path() + "/.config/Ornamy Software/Zorbel.conf"; }
+
+    TempFolder m_home;
+    CTestHttpServer m_server;
+};
+
+const char* const s_noneFound[] = {
+    "0 links were skipped",
+    "0 links appear to be broken",
+    "0 links are \"partially\" broken",
+    "0 links appear to have have their target moved",
+};
+
+TEST_F(CheckProgram, NothingBrokenExitsWithZeroAndTheReport)
+{
+    const std::string strPage =
+        PageWith({m_server.Url("/ok/1"), m_server.Url("/ok/2"), m_server.Url("/moved/3")});
+    const CheckProcessResult result = Run({"-j", "2", "-t", "5", strPage});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_EQ(Lines(result.strOut), (std::vector<std::string>{s_noneFound[0], s_noneFound[1], s_noneFound[2],
+                                                               s_noneFound[3], "3 links are still valid",
+                                                               "0 links could not be tested correctly"}));
+}
+
+TEST_F(CheckProgram, SomethingBrokenOrPartiallyBrokenExitsWithOne)
+{
+    {
+        const CheckProcessResult result = Run({"-t", "5", PageWith({m_server.Url("/ok/1"), ClosedPortUrl()})});
+        EXPECT_EQ(result.nExitStatus, 1) << result.strErr;
+        EXPECT_NE(result.strOut.find("\n1 link appears to be broken\n"), std::string::npos) << result.strOut;
+        EXPECT_NE(result.strOut.find("\n1 link is still valid\n"), std::string::npos);
+    }
+    {
+        // A missing page on a site that answers is only partially broken.
+        const CheckProcessResult result = Run({"-t", "5", PageWith({m_server.Url("/missing/1")})});
+        EXPECT_EQ(result.nExitStatus, 1) << result.strErr;
+        EXPECT_NE(result.strOut.find("\n1 link is \"partially\" broken\n"), std::string::npos) << result.strOut;
+    }
+    {
+        // Not verifiable is not broken.
+        const CheckProcessResult result = Run({"-t", "5", PageWith({m_server.Url("/401"), m_server.Url("/500")})});
+        EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+        EXPECT_NE(result.strOut.find("2 links could not be tested correctly"), std::string::npos);
+    }
+}
+
+TEST_F(CheckProgram, WebPageWithThePrefixIsDownloadedAndChecked)
+{
+    std::string strPage;
+    for (int i = 0; i < 4; ++i)
+        strPage += "<a href=\"" + m_server.Url("/ok/" + std::to_string(i)) + "\">x</a>";
+    m_server.Serve("/links.html", strPage);
+    const CheckProcessResult result = Run({"-q", "--results", m_home.Path() + "/r.csv",
+                                           "zorbel:" + m_server.Url("/links.html")});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    const std::vector<std::string> rows = Lines(ReadFile(m_home.Path() + "/r.csv"), "\r\n");
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[1], "," + std::string("<N/A>,") + m_server.Url("/ok/0") + ",Valid,Link is valid.");
+}
+
+TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
+{
+    {
+        const CheckProcessResult result = Run({m_home.Path() + "/no-such-page.html"});
+        EXPECT_EQ(result.nExitStatus, 2);
+        EXPECT_EQ(result.strOut, "");
+        EXPECT_NE(result.strErr.find("The specified URL/File: " + m_home.Path() + "/no-such-page.html\n"
+                                     "cannot be downloaded or opened."),
+                  std::string::npos)
+            << result.strErr;
+    }
+    {
+        const CheckProcessResult result = Run({m_server.Url("/404")});
+        EXPECT_EQ(result.nExitStatus, 2);
+        EXPECT_NE(result.strErr.find("cannot be downloaded or opened"), std::string::npos) << result.strErr;
+    }
+    {
+        // No source and no Favorites folder in this home.
+        const CheckProcessResult result = Run({});
+        EXPECT_EQ(result.nExitStatus, 2);
+        EXPECT_NE(result.strErr.find("no Favorites folder was found"), std::string::npos) << result.strErr;
+    }
+    {
+        const CheckProcessResult result = Run({"--threads", "32", "page.html"});
+        EXPECT_EQ(result.nExitStatus, 2);
+        EXPECT_EQ(result.strErr, "zorbel-check: --threads takes a number of threads from 1 to 16, not \"32\"\n"
+                                 "Try \"zorbel-check --help\" for the options.\n");
+    }
+    {
+        // An output that cannot be written is found before any link is checked.
+        const std::size_t nRequestsBefore = m_server.RequestCount();
+        const std::string strPage = PageWith({m_server.Url("/ok/1")});
+        const CheckProcessResult result =
+            Run({"--export", "html", m_home.Path() + "/no-such-folder/out.html", strPage});
+        EXPECT_EQ(result.nExitStatus, 2);
+        EXPECT_NE(result.strErr.find("cannot write \"" + m_home.Path() + "/no-such-folder/out.html\""),
+                  std::string::npos)
+            << result.strErr;
+        const CheckProcessResult toFolder = Run({"--results", m_home.Path(), strPage});
+        EXPECT_EQ(toFolder.nExitStatus, 2);
+        EXPECT_EQ(m_server.RequestCount(), nRequestsBefore);
+    }
+}
+
+TEST_F(CheckProgram, HelpAndVersionGoToStandardOutput)
+{
+    const CheckProcessResult help = Run({"--help"});
+    EXPECT_EQ(help.nExitStatus, 0);
+    EXPECT_TRUE(help.strOut.starts_with("Usage: zorbel-check [options] [SOURCE]\n"));
+    const CheckProcessResult version = Run({"--version"});
+    EXPECT_EQ(version.nExitStatus, 0);
+    EXPECT_TRUE(std::regex_match(version.strOut, std::regex("zorbel-check [0-9]+\\.[0-9]+\\.[0-9]+\n")));
+}
+
+TEST_F(CheckProgram, ResultsOfAFavoritesFolderWithQuotingAndTheExports)
+{
+    const std::string strFavorites = m_home.Path() + "/Favorites";
+    scantest::MakeFolder(strFavorites + "/News, Daily");
+    WriteFile(strFavorites + "/News, Daily/Say \"hi\".url", scantest::UrlFile(m_server.Url("/ok/a,b")));
+    WriteFile(strFavorites + "/Gone.url", scantest::UrlFile(m_server.Url("/302-no-location")));
+    WriteFile(strFavorites + "/notes.txt", "a file");
+    const std::string strResults = m_home.Path() + "/results.csv";
+    const std::string strExport = m_home.Path() + "/export.csv";
+    const std::string strText = m_home.Path() + "/export.txt";
+
+    // Found as the GUI finds it: ~/Favorites of the home.
+    const CheckProcessResult result = Run({"-q", "-t", "5", "--results", strResults, "--export",
+                                           "CSV (With Folders)", strExport, "--export", "text", strText});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strOut, "");
+    EXPECT_EQ(result.strErr, "");
+
+    const std::vector<std::string> rows = Lines(ReadFile(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), 4u) << ReadFile(strResults);
+    EXPECT_EQ(rows[0], "FOLDER,NAME,URL,STATUS,TEXT");
+    EXPECT_EQ(rows[1], ",Gone," + m_server.Url("/302-no-location") + ",Moved,HTTP status code 302 (Redirect or Content Moved.) was received.");
+    EXPECT_TRUE(rows[2].starts_with("\"News, Daily\",\"Say \"\"hi\"\"\",\"" + m_server.Url("/ok/a,b") +
+                                    "\",Valid,"))
+        << rows[2];
+    EXPECT_TRUE(rows[3].starts_with(",notes.txt,,Skipped,This appears to be a shortcut to a file")) << rows[3];
+
+    const std::string strCsv = ReadFile(strExport);
+    EXPECT_NE(strCsv.find("\"News, Daily\""), std::string::npos) << strCsv;
+    EXPECT_NE(ReadFile(strText).find(m_server.Url("/ok/a,b")), std::string::npos);
+}
+
+TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
+{
+    scantest::MakeFolder(m_home.Path() + "/.config/Ornamy Software");
+    const std::string strSettings = "[Settings]\nThreads=2\nCommTimeout=45\nAutoCheck=0\n";
+    WriteFile(ConfigFile(), strSettings);
+    ::chmod(ConfigFile().c_str(), 0600);
+    struct stat before {};
+    ASSERT_EQ(::stat(ConfigFile().c_str(), &before), 0);
+
+    std::vector<std::string> links;
+    for (int i = 0; i < 6; ++i)
+        links.push_back(m_server.Url("/hang/" + std::to_string(i)));
+    const std::string strPage = PageWith(links);
+
+    // How many checks run at once: the links never answer, so each thread
+    // holds one request until the time-out. Then Ctrl+C ends the run.
+    const auto concurrentChecks = [&](const std::vector<std::string>& args) {
+        const std::size_t nBefore = m_server.RequestCount();
+        std::size_t nRunning = 0;
+        std::thread watcher;
+        CheckProcessOptions options;
+        options.onStart = [&](pid_t pid) {
+            watcher = std::thread([&, pid] {
+                for (int i = 0; i < 1000 && m_server.RequestCount() == nBefore; ++i)
+                    std::this_thread::sleep_for(10ms);
+                std::this_thread::sleep_for(1s);
+                nRunning = m_server.RequestCount() - nBefore;
+                ::kill(pid, SIGINT);
+            });
+        };
+        EXPECT_EQ(Run(args, options).nExitStatus, 130);
+        watcher.join();
+        return nRunning;
+    };
+    EXPECT_EQ(concurrentChecks({"-q", "-t", "3", strPage}), 2u);      // the setting
+    EXPECT_EQ(concurrentChecks({"-q", "-j", "3", "-t", "3", strPage}), 3u); // the option wins
+
+    struct stat after {};
+    ASSERT_EQ(::stat(ConfigFile().c_str(), &after), 0);
+    EXPECT_EQ(ReadFile(ConfigFile()), strSettings);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    // Nothing else appeared in the home but what the test made.
+    std::size_t nEntries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::recursive_directory_iterator(m_home.Path()))
+        ++nEntries;
+    EXPECT_EQ(nEntries, 4u); // page.html, .config, its folder, the settings
+}
+
+const std::regex s_progressLine("[0-9]+ of [0-9]+ checked, [0-9]+ broken, (-|[0-9]+\\.[0-9]) links/s, "
+                                "(-|[0-9]+(:[0-9]{2})+) left");
+
+TEST_F(CheckProgram, ProgressOnAPipeIsPlainLines)
+{
+    m_server.SetDelay(20ms);
+    std::vector<std::string> links;
+    for (int i = 0; i < 20; ++i)
+        links.push_back(m_server.Url(i % 4 == 0 ? "/missing/" + std::to_string(i) : "/ok/" + std::to_string(i)));
+    const CheckProcessResult result = Run({"-j", "2", PageWith(links)});
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_EQ(result.strErr.find_first_of("\r\x1b"), std::string::npos);
+    const std::vector<std::string> lines = Lines(result.strErr);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LE(lines.size(), 11u);
+    for (const std::string& strLine : lines)
+        EXPECT_TRUE(std::regex_match(strLine, s_progressLine)) << strLine;
+    EXPECT_TRUE(lines.back().starts_with("20 of 20 checked, 5 broken, ")) << lines.back();
+}
+
+TEST_F(CheckProgram, ProgressOnATerminalIsOneLineRewritten)
+{
+    m_server.SetDelay(20ms);
+    std::vector<std::string> links;
+    for (int i = 0; i < 20; ++i)
+        links.push_back(m_server.Url("/ok/" + std::to_string(i)));
+    CheckProcessOptions options;
+    options.bErrToTerminal = true;
+    const CheckProcessResult result = Run({"-j", "2", PageWith(links)}, options);
+    EXPECT_EQ(result.nExitStatus, 0);
+    // Every state starts at the beginning of the line and clears what is
+    // left of the last; only the end breaks the line (CR LF on a terminal).
+    const std::vector<std::string> states = Lines(result.strErr, "\x1b[K");
+    ASSERT_GE(states.size(), 2u) << result.strErr;
+    EXPECT_EQ(states.back(), "\r\n");
+    for (std::size_t i = 0; i + 1 < states.size(); ++i) {
+        ASSERT_TRUE(states[i].starts_with("\r")) << states[i];
+        EXPECT_TRUE(std::regex_match(states[i].substr(1), s_progressLine)) << states[i];
+    }
+    EXPECT_TRUE(states[states.size() - 2].starts_with("\r20 of 20 checked, 0 broken"));
+}
+
+TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
+{
+    m_server.SetDelay(300ms);
+    std::vector<std::string> links;
+    for (int i = 0; i < 100; ++i)
+        links.push_back(m_server.Url("/ok/" + std::to_string(i)));
+    const std::string strResults = m_home.Path() + "/r.csv";
+    std::atomic<std::size_t> nRequestsAtSignal{0};
+    CheckProcessOptions options;
+    options.onErr = [&](pid_t pid, const std::string& strErr) {
+        // Once the first tenth is done.
+        if (nRequestsAtSignal == 0 && strErr.find(" checked") != std::string::npos) {
+            nRequestsAtSignal = m_server.RequestCount();
+            ::kill(pid, SIGINT);
+        }
+    };
+    const CheckProcessResult result = Run({"-j", "2", "--results", strResults, PageWith(links)}, options);
+    EXPECT_EQ(result.nExitStatus, 130) << result.strErr;
+    EXPECT_NE(result.strErr.find("Stopping: the running checks are finishing...\n"), std::string::npos);
+
+    // The checks under way finished; nothing new was started.
+    EXPECT_LE(m_server.RequestCount(), nRequestsAtSignal + 2);
+    const std::vector<std::string> rows = Lines(ReadFile(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), 101u);
+    int nValid = 0;
+    int nNotChecked = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        nValid += rows[i].find(",Valid,") != std::string::npos;
+        nNotChecked += rows[i].ends_with(",Not Checked,");
+    }
+    EXPECT_GE(nValid, 10);
+    EXPECT_EQ(nValid + nNotChecked, 100);
+    EXPECT_EQ(std::size_t(nValid), m_server.RequestCount());
+    // The report counts what was checked, and nothing else.
+    const std::vector<std::string> report = Lines(result.strOut);
+    ASSERT_EQ(report.size(), 6u);
+    EXPECT_EQ(report[4], std::to_string(nValid) + " links are still valid");
+    EXPECT_EQ(report[1], "0 links appear to be broken");
+}
+
+// The console checker and the GUI's pipeline (extraction, then a pass with
+// the real checker) give every link the same status and text.
+TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
+{
+    const std::string strPage = PageWith({m_server.Url("/ok/1"), m_server.Url("/missing/2"), m_server.Url("/301"),
+                                          m_server.Url("/302-no-location"), m_server.Url("/401"),
+                                          m_server.Url("/403"), m_server.Url("/500"), m_server.Url("/hang/3"),
+                                          m_server.Url("/not-http"), ClosedPortUrl(), "ftp://127.0.0.1:1/x",
+                                          "mailto:someone@example.invalid"});
+    const std::string strResults = m_home.Path() + "/r.csv";
+    Run({"-q", "-j", "4", "-t", "2", "--results", strResults, strPage});
+
+    MemoryTreeSink sink;
+    ManualResetEvent stop;
+    std::atomic<bool> bClosing{false};
+    SourceLinksThread(sink, stop, bClosing, strPage);
+    const auto saved = g_checkSettings;
+    g_checkSettings.m_nTimeoutMs = 2000;
+    auto pPass = CCheckPass::Start(sink, sink.Items(), std::make_shared<std::mutex>(),
+                                   std::make_shared<ManualResetEvent>(), 4, 2000);
+    ASSERT_NE(pPass, nullptr);
+    ASSERT_TRUE(pPass->WaitFinished(60s));
+    g_checkSettings = saved;
+
+    const std::string strExpected = m_home.Path() + "/expected.csv";
+    ASSERT_EQ(WriteResultsCsv(strExpected, sink.Items()).nResult, ExportResult::Done);
+    EXPECT_EQ(ReadFile(strResults), ReadFile(strExpected));
+}
+
+} // namespace

@@ -1,0 +1,57 @@
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "ExportTestSupport.h"
+#include "export/ResultsCsv.h"
+#include "model/LinkStatus.h"
+
+namespace {
+
+using namespace export_test;
+
+TEST(ResultsCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
+{
+    EXPECT_EQ(CsvField(""), "");
+    EXPECT_EQ(CsvField("plain text; with: marks"), "plain text; with: marks");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("two\r\nlines"), "\"two\r\nlines\"");
+    EXPECT_EQ(CsvField("line\n"), "\"line\n\"");
+    EXPECT_EQ(CsvField("\""), "\"\"\"\"");
+}
+
+TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
+{
+    TempDir dir;
+    auto pValid = MakeItem("Example", "http://example.test/", "News/Daily");
+    pValid->SetOutcome(StatusValid, "Link is valid.");
+    auto pOdd = MakeItem("A \"quoted\", name", "http://example.test/a,b");
+    pOdd->SetOutcome(StatusAuthRequired, "HTTP status code 401 was received.\nTry again.");
+    auto pWaiting = MakeItem("Later", "http://example.test/later");
+    const std::string strLong(10000, 'x'); // never cut
+    auto pLong = MakeItem(strLong, "http://example.test/" + strLong);
+    pLong->SetOutcome(StatusPartiallyValid, "404");
+    const std::vector<std::shared_ptr<FavoriteItem>> items{pValid, nullptr, pOdd, pWaiting, pLong};
+
+    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).nResult, ExportResult::Done);
+    EXPECT_EQ(ReadBytes(dir.File("r.csv")),
+              "FOLDER,NAME,URL,STATUS,TEXT\r\n"
+              "News/Daily,Example,http://example.test/,Valid,Link is valid.\r\n"
+              ",\"A \"\"quoted\"\", name\",\"http://example.test/a,b\",Authorization Required,"
+              "\"HTTP status code 401 was received.\nTry again.\"\r\n"
+              ",Later,http://example.test/later,Not Checked,\r\n"
+              "," +
+                  strLong + ",http://example.test/" + strLong + ",Partially Valid,404\r\n");
+}
+
+TEST(ResultsCsv, FailuresAreReported)
+{
+    TempDir dir;
+    EXPECT_EQ(WriteResultsCsv(dir.File("missing/r.csv"), {}).nResult, ExportResult::CannotCreate);
+    const auto outcome = WriteResultsCsv("/dev/full", {});
+    EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed);
+    EXPECT_EQ(outcome.nError, ENOSPC);
+}
+
+} // namespace
