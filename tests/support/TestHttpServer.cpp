@@ -85,16 +85,25 @@ bool SendAll(int fd, std::string_view data)
     return true;
 }
 
-std::string ResponseText(const CTestHttpServer::CResponse& response, bool bKeepAlive)
+using HeaderList = std::vector<std::pair<std::string, std::string>>;
+
+// The answer as sent: status line, the response's own headers, then the
+// headers added to every answer. A HEAD request gets the head alone (with
+// the Content-Length a GET would have), as HTTP/1.1 wants.
+std::string ResponseText(const CTestHttpServer::CResponse& response, const HeaderList& extraHeaders,
+                         bool bKeepAlive, bool bHead)
 {
     std::string out = "HTTP/1.1 " + std::to_string(response.nStatus) + " " +
                       std::string(ReasonFor(response.nStatus)) + "\r\n";
     for (const auto& [name, value] : response.headers)
         out += name + ": " + value + "\r\n";
+    for (const auto& [name, value] : extraHeaders)
+        out += name + ": " + value + "\r\n";
     out += "Content-Length: " + std::to_string(response.strBody.size()) + "\r\n";
     out += bKeepAlive ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
     out += "\r\n";
-    out += response.strBody;
+    if (!bHead)
+        out += response.strBody;
     return out;
 }
 
@@ -135,7 +144,7 @@ std::string CTestHttpServer::CRequest::Header(std::string_view strName) const
     return {};
 }
 
-CTestHttpServer::CTestHttpServer()
+CTestHttpServer::CTestHttpServer(std::uint16_t nPort)
 {
     m_hListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_hListen < 0)
@@ -145,7 +154,7 @@ CTestHttpServer::CTestHttpServer()
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
+    addr.sin_port = htons(nPort);
     if (::bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(m_hListen, 512) != 0) {
         ::close(m_hListen);
@@ -234,6 +243,12 @@ void CTestHttpServer::ServeResponse(std::string strPath, CResponse response)
     m_served[std::move(strPath)] = std::make_shared<const CResponse>(std::move(response));
 }
 
+void CTestHttpServer::AddHeader(std::string strName, std::string strValue)
+{
+    std::lock_guard lock(m_mx);
+    m_extraHeaders.emplace_back(std::move(strName), std::move(strValue));
+}
+
 std::size_t CTestHttpServer::RequestCount() const
 {
     std::lock_guard lock(m_mx);
@@ -247,6 +262,8 @@ std::vector<CTestHttpServer::CRequest> CTestHttpServer::Requests() const
 }
 
 std::size_t CTestHttpServer::ConnectionCount() const { return m_nConnections.load(); }
+
+std::size_t CTestHttpServer::PeakRequestsInFlight() const { return m_nPeakInFlight.load(); }
 
 bool CTestHttpServer::SleepFor(std::chrono::milliseconds duration)
 {
@@ -362,7 +379,13 @@ void CTestHttpServer::ServeConnection(int fd)
             m_requests.push_back(request);
         }
         bool bKeepAlive = !bHttp10 && !EqualsNoCase(request.Header("Connection"), "close");
-        if (!Answer(fd, request, bKeepAlive) || !bKeepAlive)
+        const std::size_t nInFlight = ++m_nInFlight;
+        std::size_t nPeak = m_nPeakInFlight.load();
+        while (nInFlight > nPeak && !m_nPeakInFlight.compare_exchange_weak(nPeak, nInFlight)) {
+        }
+        const bool bAnswered = Answer(fd, request, bKeepAlive);
+        --m_nInFlight;
+        if (!bAnswered || !bKeepAlive)
             return;
     }
 }
@@ -373,20 +396,25 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
         return false;
 
     std::shared_ptr<const CResponse> pServed;
+    HeaderList extraHeaders;
     {
         std::lock_guard lock(m_mx);
+        extraHeaders = m_extraHeaders;
         auto it = m_served.find(request.strPath);
         if (it == m_served.end())
             it = m_served.find(request.strPath.substr(0, request.strPath.find('?')));
         if (it != m_served.end())
             pServed = it->second;
     }
+    const bool bHead = request.strMethod == "HEAD";
+    auto send = [&](const CResponse& response) {
+        return SendAll(fd, ResponseText(response, extraHeaders, bKeepAlive, bHead));
+    };
     if (pServed)
-        return SendAll(fd, ResponseText(*pServed, bKeepAlive));
+        return send(*pServed);
 
     const std::string path = request.strPath.substr(0, request.strPath.find('?'));
     const std::string_view p = path;
-    auto send = [&](const CResponse& response) { return SendAll(fd, ResponseText(response, bKeepAlive)); };
 
     struct FixedRow {
         std::string_view strPath;
@@ -418,8 +446,13 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
         return send(Simple(nStatus));
     }
     if (p == "/hang" || p.starts_with("/hang/")) {
-        while (SleepFor(std::chrono::hours(1))) {
-        }
+        // No answer; the connection ends once the client gives up and
+        // closes it (or the server stops), so that a client that timed out
+        // no longer counts as waiting.
+        pollfd pfd{fd, POLLRDHUP, 0};
+        while (!m_bStopping)
+            if (::poll(&pfd, 1, 250) > 0 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR)))
+                break;
         return false;
     }
     if (p == "/close")
@@ -434,7 +467,7 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
         return false;
     }
     if (p == "/slow-headers") {
-        const std::string text = ResponseText(Simple(200), false);
+        const std::string text = ResponseText(Simple(200), extraHeaders, false, bHead);
         for (char c : text) {
             if (!SendAll(fd, std::string_view(&c, 1)) || !SleepFor(TrickleInterval()))
                 return false;
@@ -444,10 +477,14 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
     }
     if (p == "/large") {
         constexpr size_t kLarge = size_t{256} << 20;
-        const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                                 "Content-Length: " + std::to_string(kLarge) + "\r\n\r\n";
+        std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
+        for (const auto& [name, value] : extraHeaders)
+            head += name + ": " + value + "\r\n";
+        head += "Content-Length: " + std::to_string(kLarge) + "\r\n\r\n";
         if (!SendAll(fd, head))
             return false;
+        if (bHead)
+            return true;
         const std::string block(64 * 1024, 'x');
         for (size_t nSent = 0; nSent < kLarge && !m_bStopping; nSent += block.size())
             if (!SendAll(fd, block))

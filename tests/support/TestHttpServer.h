@@ -1,7 +1,7 @@
 #pragma once
 
 // CTestHttpServer: a small HTTP/1.1 server of the tests' own, on 127.0.0.1
-// and an ephemeral port. It lives exactly as long as the object: the
+// and an ephemeral port (or a given one). It lives exactly as long as the object: the
 // constructor binds and starts serving, the destructor closes every
 // connection (also those that are never answered) and joins every thread.
 //
@@ -11,12 +11,14 @@
 //     server.Serve("/page.html", "<a href=...>", "text/html");
 //     server.Serve("/page.gz.html", body, "text/html", CTestHttpServer::Gzip);
 //     server.ServeResponse("/x", {.nStatus = 307, .headers = {{"Location", "/200"}}});
+//     server.AddHeader("X-Name", "value");    // sent with every answer from now on
 //     server.RequestCount(); server.Requests();  // what clients sent
 //
 // Each connection runs on a thread of its own, so any number of clients may
 // wait at the same time. HTTP/1.1 keep-alive is honoured. A request line in
 // absolute form ("GET http://host/path", as a proxy receives it) is served
 // by its path, so the server can also stand in as the proxy of a test.
+// A HEAD request gets the head of the answer a GET would get, without body.
 //
 // Built-in paths (a query string is ignored when matching them):
 //   /200                   200 "OK" with a short body
@@ -27,7 +29,8 @@
 //   /loop                  302 with Location: /loop, for ever
 //   /401                   401 with WWW-Authenticate: Basic realm="zorbel"
 //   /403 /404 /500 /503 /418   that status
-//   /hang                  reads the request and never answers
+//   /hang                  reads the request and never answers (the connection
+//                          ends when the client closes it)
 //   /close                 reads the request and closes without a byte
 //   /reset                 reads the request and resets the connection (RST)
 //   /not-http              answers with a line that is not an HTTP status line
@@ -72,7 +75,9 @@ public:
 
     enum Encoding { Plain, Gzip };
 
-    CTestHttpServer();
+    // Port 0 (the default) takes an ephemeral port; a benchmark that writes
+    // its page before the server starts names a port of its own.
+    explicit CTestHttpServer(std::uint16_t nPort = 0);
     ~CTestHttpServer();
     CTestHttpServer(const CTestHttpServer&) = delete;
     CTestHttpServer& operator=(const CTestHttpServer&) = delete;
@@ -94,12 +99,21 @@ public:
                std::string_view strContentType = "text/html", Encoding encoding = Plain);
     // Serves any answer at an exact path; takes precedence over built-in paths.
     void ServeResponse(std::string strPath, CResponse response);
+    // Adds a header to every answer sent from now on, after the answer's own.
+    void AddHeader(std::string strName, std::string strValue);
 
     // Requests read so far (also those never answered).
     std::size_t RequestCount() const;
     std::vector<CRequest> Requests() const;
     // Connections accepted so far.
     std::size_t ConnectionCount() const;
+    // The most requests that waited for their answer at one time so far: how
+    // many requests at once a client really made (a request is waiting from
+    // its head being read until its answer is sent, or, for the paths that
+    // never answer, until the client closes the connection).
+    std::size_t PeakRequestsInFlight() const;
+    // Requests read and not yet answered (or given up by their client) now.
+    std::size_t RequestsInFlight() const { return m_nInFlight.load(); }
 
 private:
     struct CConnection;
@@ -118,9 +132,12 @@ private:
     std::atomic<std::int64_t> m_nDelayMs{0};
     std::atomic<std::int64_t> m_nTrickleMs{1000};
     std::atomic<std::size_t> m_nConnections{0};
+    std::atomic<std::size_t> m_nInFlight{0};
+    std::atomic<std::size_t> m_nPeakInFlight{0};
 
     mutable std::mutex m_mx; // guards everything below
     std::map<std::string, std::shared_ptr<const CResponse>> m_served;
+    std::vector<std::pair<std::string, std::string>> m_extraHeaders;
     std::vector<CRequest> m_requests;
     std::vector<std::unique_ptr<CConnection>> m_connections;
 

@@ -1,8 +1,15 @@
 // zorbel_test_server: the tests' HTTP server as a program of its own, for
 // benchmarks and manual trials. Prints its port on the first line and serves
-// until it receives SIGINT or SIGTERM.
+// until it receives SIGINT or SIGTERM; then prints, on one more line, how
+// many requests and connections it had and the most requests that waited
+// for an answer at one time, and ends.
 //
-//   zorbel_test_server [--delay MS] [--trickle MS]
+//   zorbel_test_server [--port N] [--delay MS] [--trickle MS]
+//                      [--serve PATH FILE]... [--header "NAME: VALUE"]...
+//
+//   --port N                listens on that port (default: any free one)
+//   --serve PATH FILE       serves the bytes of FILE as text/html at PATH
+//   --header "NAME: VALUE"  adds that header to every answer
 
 #include <signal.h>
 
@@ -10,21 +17,66 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/TestHttpServer.h"
 
+namespace {
+
+int Usage(const char* pszProgram)
+{
+    std::fprintf(stderr,
+                 "usage: %s [--port N] [--delay MS] [--trickle MS] [--serve PATH FILE]... "
+                 "[--header \"NAME: VALUE\"]...\n",
+                 pszProgram);
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    long nPort = 0;
     long nDelayMs = 0;
     long nTrickleMs = 1000;
+    std::vector<std::pair<std::string, std::string>> pages;   // path, body
+    std::vector<std::pair<std::string, std::string>> headers; // name, value
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--delay") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            nPort = std::strtol(argv[++i], nullptr, 10);
+            if (nPort < 0 || nPort > 65535)
+                return Usage(argv[0]);
+        } else if (std::strcmp(argv[i], "--delay") == 0 && i + 1 < argc) {
             nDelayMs = std::strtol(argv[++i], nullptr, 10);
-        else if (std::strcmp(argv[i], "--trickle") == 0 && i + 1 < argc)
+        } else if (std::strcmp(argv[i], "--trickle") == 0 && i + 1 < argc) {
             nTrickleMs = std::strtol(argv[++i], nullptr, 10);
-        else {
-            std::fprintf(stderr, "usage: %s [--delay MS] [--trickle MS]\n", argv[0]);
-            return 2;
+        } else if (std::strcmp(argv[i], "--serve") == 0 && i + 2 < argc) {
+            std::string strPath = argv[++i];
+            const char* pszFile = argv[++i];
+            std::ifstream file(pszFile, std::ios::binary);
+            if (strPath.empty() || strPath.front() != '/' || !file) {
+                std::fprintf(stderr, "%s: cannot serve %s at %s\n", argv[0], pszFile, strPath.c_str());
+                return 2;
+            }
+            std::ostringstream body;
+            body << file.rdbuf();
+            pages.emplace_back(std::move(strPath), body.str());
+        } else if (std::strcmp(argv[i], "--header") == 0 && i + 1 < argc) {
+            const std::string strHeader = argv[++i];
+            const auto nColon = strHeader.find(':');
+            if (nColon == std::string::npos || nColon == 0)
+                return Usage(argv[0]);
+            std::string strValue = strHeader.substr(nColon + 1);
+            strValue.erase(0, strValue.find_first_not_of(" \t"));
+            headers.emplace_back(strHeader.substr(0, nColon), std::move(strValue));
+        } else {
+            return Usage(argv[0]);
         }
     }
 
@@ -36,13 +88,27 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    CTestHttpServer server;
+    std::optional<CTestHttpServer> oServer;
+    try {
+        oServer.emplace(static_cast<std::uint16_t>(nPort));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s (port %ld)\n", argv[0], e.what(), nPort);
+        return 1;
+    }
+    CTestHttpServer& server = *oServer;
     server.SetDelay(std::chrono::milliseconds(nDelayMs));
     server.SetTrickleInterval(std::chrono::milliseconds(nTrickleMs));
+    for (auto& [strPath, strBody] : pages)
+        server.Serve(std::move(strPath), strBody, "text/html");
+    for (auto& [strName, strValue] : headers)
+        server.AddHeader(std::move(strName), std::move(strValue));
     std::printf("%u\n", static_cast<unsigned>(server.Port()));
     std::fflush(stdout);
 
     int nSignal = 0;
     sigwait(&stopSignals, &nSignal);
+    std::printf("requests %zu connections %zu peak %zu\n", server.RequestCount(),
+                server.ConnectionCount(), server.PeakRequestsInFlight());
+    std::fflush(stdout);
     return 0;
 }

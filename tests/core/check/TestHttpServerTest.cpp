@@ -1,5 +1,7 @@
 // The tests' own HTTP server: it serves registered bodies (plain and gzip),
-// answers many clients at once, delays answers on request, and shuts down
+// answers HEAD without a body, adds headers to every answer on request,
+// answers many clients at once, delays answers on request, counts the most
+// requests waiting at once, and shuts down
 // promptly even while clients wait on answers that never come.
 
 #include <curl/curl.h>
@@ -86,6 +88,53 @@ TEST(TestHttpServer, BuiltInPathsAndFamiliesAnswerWithTheirStatus)
     EXPECT_EQ(requests.front().strPath, "/200");
 }
 
+TEST(TestHttpServer, AnswersHeadWithoutBodyAndAddsHeadersToEveryAnswer)
+{
+    CTestHttpServer server;
+    server.Serve("/page.html", "<html>page</html>");
+    server.AddHeader("X-Bench", "yes");
+
+    // Two HEAD requests and a GET over one connection: a body after a HEAD
+    // answer would be read as the start of the next answer.
+    CURL* pCurl = curl_easy_init();
+    std::string strHeaders;
+    std::string strBody;
+    curl_easy_setopt(pCurl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(pCurl, CURLOPT_PROXY, "");
+    curl_easy_setopt(pCurl, CURLOPT_TIMEOUT_MS, 5000L);
+    curl_easy_setopt(pCurl, CURLOPT_HEADERFUNCTION, Append);
+    curl_easy_setopt(pCurl, CURLOPT_HEADERDATA, &strHeaders);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEFUNCTION, Append);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEDATA, &strBody);
+    long nStatus = 0;
+    for (const char* pszPath : {"/page.html", "/missing/1"}) {
+        curl_easy_setopt(pCurl, CURLOPT_URL, server.Url(pszPath).c_str());
+        curl_easy_setopt(pCurl, CURLOPT_NOBODY, 1L);
+        EXPECT_EQ(curl_easy_perform(pCurl), CURLE_OK) << pszPath;
+    }
+    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+    EXPECT_EQ(nStatus, 404);
+    EXPECT_TRUE(strBody.empty());
+    curl_easy_setopt(pCurl, CURLOPT_URL, server.Url("/page.html").c_str());
+    curl_easy_setopt(pCurl, CURLOPT_HTTPGET, 1L);
+    EXPECT_EQ(curl_easy_perform(pCurl), CURLE_OK);
+    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+    curl_easy_cleanup(pCurl);
+
+    EXPECT_EQ(nStatus, 200);
+    EXPECT_EQ(strBody, "<html>page</html>");
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].strMethod, "HEAD");
+    EXPECT_EQ(requests[2].strMethod, "GET");
+    // Every answer, registered or built-in, carries the added header.
+    size_t nFound = 0;
+    for (size_t nPos = 0; (nPos = strHeaders.find("X-Bench: yes\r\n", nPos)) != std::string::npos; ++nPos)
+        ++nFound;
+    EXPECT_EQ(nFound, 3u);
+}
+
 TEST(TestHttpServer, AnswersManyClientsAtOnceEachAfterTheDelay)
 {
     CTestHttpServer server;
@@ -106,6 +155,31 @@ TEST(TestHttpServer, AnswersManyClientsAtOnceEachAfterTheDelay)
     // Served side by side: far less than 24 delays one after the other.
     EXPECT_GE(elapsed, std::chrono::milliseconds(300));
     EXPECT_LT(elapsed, std::chrono::milliseconds(300 * kClients / 2));
+}
+
+TEST(TestHttpServer, CountsTheMostRequestsWaitingAtOnceAndForgetsClientsThatGaveUp)
+{
+    CTestHttpServer server;
+    // Clients that time out on a path that never answers and close: they no
+    // longer wait, so they do not add to what comes after.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Fetch(server.Url("/hang/" + std::to_string(i)), 100).nCode, CURLE_OPERATION_TIMEDOUT);
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (server.RequestsInFlight() != 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(server.RequestsInFlight(), 0u);
+    }
+    EXPECT_EQ(server.PeakRequestsInFlight(), 1u);
+
+    // Long enough for every client to be waiting at once, even on a busy machine.
+    server.SetDelay(std::chrono::milliseconds(1500));
+    constexpr int kClients = 4;
+    {
+        std::vector<std::jthread> clients;
+        for (int i = 0; i < kClients; ++i)
+            clients.emplace_back([&, i] { Fetch(server.Url("/ok/" + std::to_string(i))); });
+    }
+    EXPECT_EQ(server.PeakRequestsInFlight(), static_cast<size_t>(kClients));
 }
 
 TEST(TestHttpServer, ShutsDownWhileClientsWaitOnAnswersThatNeverCome)
