@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""The parts of bench/compare/run that are easier in Python.
+
+  compare.py page N PORT FILE
+      writes a page of N links to the test server at 127.0.0.1:PORT and
+      prints the counts it was made with: ok broken redirected timed-out
+  compare.py count TOOL DIR URL N DELAY
+      reads DIR/results.csv, DIR/time, DIR/rc and DIR/requests of one tool's
+      run and prints one tab-separated result line
+  compare.py table RESULTS
+      prints the table of all result lines
+"""
+
+import csv
+import io
+import re
+import sys
+
+# Of every 200 links: 160 answer 200, 20 answer 404, 19 answer 302 to a page
+# that answers 200, and 1 never answers (80 %, 10 %, 9.5 %, 0.5 %), spread
+# over the page rather than in blocks. The ones that never answer are all in
+# the first half, so that no run ends with one still counting down its
+# time-out while every other link is done: the end of a run then shows how
+# fast a tool checks, not where the last of them stood.
+def kind_of(i, n):
+    if i < n // 2 and i % 100 == 50:
+        return "hang"
+    r = i % 200
+    if r % 10 == 3:
+        return "missing"
+    if r % 10 == 7 and r != 7:
+        return "moved"
+    return "ok"
+
+
+def write_page(n, port, path):
+    counts = {"ok": 0, "missing": 0, "moved": 0, "hang": 0}
+    lines = ["<!DOCTYPE html>", "<html><head><meta charset=\"utf-8\"><title>links</title></head>",
+             "<body><ul>"]
+    for i in range(n):
+        kind = kind_of(i, n)
+        counts[kind] += 1
+        lines.append(f'<li><a href="http://127.0.0.1:{port}/{kind}/{i}">{kind} {i}</a></li>')
+    lines.append("</ul></body></html>")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("\n".join(lines) + "\n")
+    print(counts["ok"], counts["missing"], counts["moved"], counts["hang"])
+
+
+TIMEOUT_TEXT = re.compile(r"time[ds]?[ -]?out|timeout|operation timed", re.I)
+
+
+def classify_zorbel(text, page_url):
+    """zorbel-check's results: CSV with FOLDER,NAME,URL,STATUS,TEXT.
+    "Partially Valid" is a host that answers with an error status for the
+    page (a 404 here): a broken link in the other tools' terms. A temporary
+    redirect to a good page is "Valid"."""
+    out = []
+    for row in csv.DictReader(io.StringIO(text)):
+        if row.get("URL") == page_url:
+            continue
+        status = row.get("STATUS", "")
+        detail = row.get("TEXT", "") or ""
+        if status == "Valid":
+            out.append("ok")
+        elif status == "Moved":
+            out.append("redirected")
+        elif status in ("Not Checked", "Skipped"):
+            out.append("unchecked")
+        elif TIMEOUT_TEXT.search(detail):
+            out.append("timeout")
+        elif status in ("Broken", "Partially Valid"):
+            out.append("broken")
+        else:
+            out.append("other")
+    return out
+
+
+def classify_linkchecker(text, page_url):
+    """LinkChecker's -o csv: ';'-separated, '#' comment lines, one row per
+    URL checked (the page too, at level 0)."""
+    body = "\n".join(line for line in text.splitlines() if not line.startswith("#"))
+    out = []
+    for row in csv.DictReader(io.StringIO(body), delimiter=";"):
+        url = row.get("url") or row.get("urlname") or ""
+        if url == page_url or row.get("level") == "0":
+            continue
+        result = row.get("result", "") or ""
+        notes = (row.get("warningstring", "") or "") + " " + (row.get("infostring", "") or "")
+        if row.get("valid") == "True":
+            out.append("redirected" if re.search(r"redirect", notes, re.I) else "ok")
+        elif TIMEOUT_TEXT.search(result + " " + notes):
+            out.append("timeout")
+        elif re.match(r"\s*[45]\d\d\b", result):
+            out.append("broken")
+        else:
+            out.append("other")
+    return out
+
+
+def classify_linkinator(text, page_url):
+    """linkinator's --format csv: url,status,state,parent,failureDetails; a
+    time-out has status 0. It follows redirects and reports the end."""
+    start = text.find("url,")
+    out = []
+    for row in csv.DictReader(io.StringIO(text[start:] if start >= 0 else "")):
+        if row.get("url") == page_url:
+            continue
+        state = (row.get("state") or "").upper()
+        status = row.get("status") or ""
+        details = row.get("failureDetails") or ""
+        if state == "OK":
+            out.append("redirected" if status.startswith("3") else "ok")
+        elif state == "SKIPPED":
+            out.append("unchecked")
+        elif status in ("0", "") and (TIMEOUT_TEXT.search(details) or status == "0"):
+            out.append("timeout")
+        elif re.match(r"[45]\d\d$", status):
+            out.append("broken")
+        else:
+            out.append("other")
+    return out
+
+
+CLASSIFY = {"zorbel": classify_zorbel, "linkchecker": classify_linkchecker,
+            "linkinator": classify_linkinator}
+CLASSES = ("ok", "broken", "redirected", "timeout", "other")
+
+
+def read(path, default=""):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except OSError:
+        return default
+
+
+def count(tool, d, page_url, n, delay):
+    kinds = CLASSIFY[tool](read(f"{d}/results.csv"), page_url)
+    # GNU time's last line is "%e %M %U %S"; a line about a non-zero exit may
+    # precede it.
+    wall, rss, user, system = (["-"] * 4 + read(f"{d}/time").split())[-4:]
+    try:
+        cpu = f"{float(user) + float(system):.2f}"
+    except ValueError:
+        cpu = "-"
+    # The server's count: requests, connections, most requests at once.
+    requests, connections, peak = (read(f"{d}/requests").split() + ["-", "-", "-"])[:3]
+    rc = read(f"{d}/rc", "-").strip()
+    counts = [sum(1 for k in kinds if k == c) for c in CLASSES]
+    checked = sum(counts)
+    print("\t".join([tool, n, delay] + [str(c) for c in counts] +
+                    [str(checked), wall, cpu, rss, requests, connections, peak, rc]))
+
+
+def verdict(tool, counts, checked, expected, rc):
+    ok, broken, moved, timeout, other = counts
+    e_ok, e_broken, e_moved, e_hang = expected
+    # Every tool exits with 0 when no link is broken and 1 when one is.
+    if rc not in ("0", "1"):
+        return f"FAILED (exit {rc})"
+    if checked == 0:
+        return "CHECKED 0 LINKS"
+    if [ok, broken, moved, timeout, other] == [e_ok, e_broken, e_moved, e_hang, 0]:
+        return "as expected"
+    if [ok, broken, moved, timeout, other] == [e_ok + e_moved, e_broken, 0, e_hang, 0]:
+        return "as expected, redirects as ok"
+    if [ok + moved, broken, timeout + other] == [e_ok + e_moved, e_broken, e_hang]:
+        return "as expected, redirects partly as ok"
+    return "DIFFERS"
+
+
+def table(path):
+    rows = [line.rstrip("\n").split("\t") for line in open(path, encoding="utf-8") if line.strip()]
+    head = ["tool", "links", "delay", "checked", "wall s", "links/s", "CPU s", "max RSS MB",
+            "ok", "broken", "redirected", "timed out", "other",
+            "requests", "connections", "at once", "result"]
+    out = []
+    expected = None
+    for r in rows:
+        if r[0] == "expected":
+            n, delay = r[1], r[2]
+            expected = [int(x) for x in r[3:7]]
+            out.append(["expected", n, f"{delay} ms", n, "", "", "", "",
+                        *[str(x) for x in expected], "0", "", "", "", ""])
+            continue
+        tool, n, delay = r[0], r[1], r[2]
+        counts = [int(x) for x in r[3:8]]
+        checked = int(r[8])
+        wall, cpu, rss, requests, connections, peak, rc = r[9:16]
+        try:
+            rate = f"{checked / float(wall):.0f}" if checked and float(wall) > 0 else "-"
+        except ValueError:
+            rate = "-"
+        try:
+            rss_mb = f"{int(rss) / 1024:.0f}"
+        except ValueError:
+            rss_mb = "-"
+        out.append([tool, n, f"{delay} ms", str(checked), wall, rate, cpu, rss_mb,
+                    *[str(c) for c in counts], requests, connections, peak,
+                    verdict(tool, counts, checked, expected, rc)])
+    widths = [max(len(x) for x in col) for col in zip(head, *out)]
+
+    def line(cells):
+        return "| " + " | ".join(c.ljust(w) for c, w in zip(cells, widths)) + " |"
+
+    print(line(head))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for cells in out:
+        print(line(cells))
+
+
+def main(argv):
+    if len(argv) == 5 and argv[1] == "page":
+        write_page(int(argv[2]), int(argv[3]), argv[4])
+    elif len(argv) == 7 and argv[1] == "count":
+        count(argv[2], argv[3], argv[4], argv[5], argv[6])
+    elif len(argv) == 3 and argv[1] == "table":
+        table(argv[2])
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
