@@ -203,9 +203,10 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         pPass.reset();
     }
 
+    const ReportCounts counts = CountReport(items);
     if (!options.bQuiet) {
         progress.Finish(Snapshot(items, start));
-        for (const ReportLine& line : ReportLines(CountReport(items)))
+        for (const ReportLine& line : ReportLines(counts))
             std::fprintf(io.pOut, "%s\n", line.strText.c_str());
         std::fflush(io.pOut);
     }
@@ -215,6 +216,5 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         return kExitInterrupted;
     if (!bWritten)
         return kExitError;
-    const ReportCounts counts = CountReport(items);
     return counts.m_nBroken + counts.m_nPartial > 0 ? kExitSomethingBroken : kExitNothingBroken;
 }

@@ -8,14 +8,13 @@
 
 #include <atomic>
 #include <cstring>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
 
 #include "CheckProcess.h"
 #include "check/CheckPass.h"
 #include "export/ResultsCsv.h"
+#include "core/export/ExportTestSupport.h"
 #include "core/model/ScanTestFiles.h"
 #include "model/SourceLinks.h"
 #include "settings/CheckSettings.h"
@@ -27,14 +26,7 @@ namespace {
 using namespace std::chrono_literals;
 using scantest::TempFolder;
 using scantest::WriteFile;
-
-std::string ReadFile(const std::string& strPath)
-{
-    std::ifstream in(strPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using export_test::ReadBytes;
 
 std::vector<std::string> Lines(const std::string& strText, const char* pszEnd = "\n")
 {
@@ -134,7 +126,7 @@ TEST_F(CheckProgram, WebPageWithThePrefixIsDownloadedAndChecked)
     const CheckProcessResult result = Run({"-q", "--results", m_home.Path() + "/r.csv",
                                            "zorbel:" + m_server.Url("/links.html")});
     EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
-    const std::vector<std::string> rows = Lines(ReadFile(m_home.Path() + "/r.csv"), "\r\n");
+    const std::vector<std::string> rows = Lines(ReadBytes(m_home.Path() + "/r.csv"), "\r\n");
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[1], "," + std::string("<N/A>,") + m_server.Url("/ok/0") + ",Valid,Link is valid.");
 }
@@ -211,8 +203,8 @@ TEST_F(CheckProgram, ResultsOfAFavoritesFolderWithQuotingAndTheExports)
     EXPECT_EQ(result.strOut, "");
     EXPECT_EQ(result.strErr, "");
 
-    const std::vector<std::string> rows = Lines(ReadFile(strResults), "\r\n");
-    ASSERT_EQ(rows.size(), 4u) << ReadFile(strResults);
+    const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), 4u) << ReadBytes(strResults);
     EXPECT_EQ(rows[0], "FOLDER,NAME,URL,STATUS,TEXT");
     EXPECT_EQ(rows[1], ",Gone," + m_server.Url("/302-no-location") + ",Moved,HTTP status code 302 (Redirect or Content Moved.) was received.");
     EXPECT_TRUE(rows[2].starts_with("\"News, Daily\",\"Say \"\"hi\"\"\",\"" + m_server.Url("/ok/a,b") +
@@ -220,9 +212,9 @@ TEST_F(CheckProgram, ResultsOfAFavoritesFolderWithQuotingAndTheExports)
         << rows[2];
     EXPECT_TRUE(rows[3].starts_with(",notes.txt,,Skipped,This appears to be a shortcut to a file")) << rows[3];
 
-    const std::string strCsv = ReadFile(strExport);
+    const std::string strCsv = ReadBytes(strExport);
     EXPECT_NE(strCsv.find("\"News, Daily\""), std::string::npos) << strCsv;
-    EXPECT_NE(ReadFile(strText).find(m_server.Url("/ok/a,b")), std::string::npos);
+    EXPECT_NE(ReadBytes(strText).find(m_server.Url("/ok/a,b")), std::string::npos);
 }
 
 TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
@@ -264,7 +256,7 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
 
     struct stat after {};
     ASSERT_EQ(::stat(ConfigFile().c_str(), &after), 0);
-    EXPECT_EQ(ReadFile(ConfigFile()), strSettings);
+    EXPECT_EQ(ReadBytes(ConfigFile()), strSettings);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     // Nothing else appeared in the home but what the test made.
@@ -338,7 +330,7 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
 
     // The checks under way finished; nothing new was started.
     EXPECT_LE(m_server.RequestCount(), nRequestsAtSignal + 2);
-    const std::vector<std::string> rows = Lines(ReadFile(strResults), "\r\n");
+    const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
     ASSERT_EQ(rows.size(), 101u);
     int nValid = 0;
     int nNotChecked = 0;
@@ -382,7 +374,7 @@ TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
 
     const std::string strExpected = m_home.Path() + "/expected.csv";
     ASSERT_EQ(WriteResultsCsv(strExpected, sink.Items()).nResult, ExportResult::Done);
-    EXPECT_EQ(ReadFile(strResults), ReadFile(strExpected));
+    EXPECT_EQ(ReadBytes(strResults), ReadBytes(strExpected));
 }
 
 } // namespace

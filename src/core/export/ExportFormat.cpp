@@ -1,5 +1,7 @@
 #include "export/ExportFormat.h"
 
+#include "platform/AsciiText.h"
+
 const std::array<ExportFormat, 7> g_exportFormats{{
     {ExportPlainText, "Plain Text",
      "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
@@ -41,24 +43,12 @@ constexpr std::array<std::string_view, 7> s_aliases{
     "text", "names", "urls", "csv", "csv-folders", "html", "html-folders",
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 const ExportFormat* FindExportFormatByName(std::string_view strName)
 {
     for (std::size_t i = 0; i < g_exportFormats.size(); ++i)
-        if (EqualNoCase(strName, g_exportFormats[i].strName) || EqualNoCase(strName, s_aliases[i]))
+        if (EqualsAsciiNoCase(strName, g_exportFormats[i].strName) || EqualsAsciiNoCase(strName, s_aliases[i]))
             return &g_exportFormats[i];
     return nullptr;
 }

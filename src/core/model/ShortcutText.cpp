@@ -1,6 +1,7 @@
 #include "model/ShortcutText.h"
 
 #include "model/TextEncoding.h"
+#include "platform/AsciiText.h"
 
 namespace {
 
@@ -13,22 +14,6 @@ std::string_view Trim(std::string_view s)
         return {};
     const size_t nLast = s.find_last_not_of(kBlanks);
     return s.substr(nFirst, nLast - nFirst + 1);
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char ca = a[i], cb = b[i];
-        if (ca >= 'A' && ca <= 'Z')
-            ca = static_cast<char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z')
-            cb = static_cast<char>(cb - 'A' + 'a');
-        if (ca != cb)
-            return false;
-    }
-    return true;
 }
 
 // Calls `onLine` with every line of the text, line end removed.
@@ -100,14 +85,14 @@ IniLookup FindIniValue(std::string_view strText, std::string_view strSection, st
             const size_t nClose = line.find(']');
             const std::string_view name =
                 Trim(line.substr(1, nClose == std::string_view::npos ? std::string_view::npos : nClose - 1));
-            bInSection = EqualsNoCase(name, strSection);
+            bInSection = EqualsAsciiNoCase(name, strSection);
             result.bSectionFound = result.bSectionFound || bInSection;
             return true;
         }
         if (!bInSection)
             return true;
         const size_t nEq = line.find('=');
-        if (nEq == std::string_view::npos || !EqualsNoCase(Trim(line.substr(0, nEq)), strKey))
+        if (nEq == std::string_view::npos || !EqualsAsciiNoCase(Trim(line.substr(0, nEq)), strKey))
             return true;
         result.value = Trim(CutAtNul(line.substr(nEq + 1)));
         return false;

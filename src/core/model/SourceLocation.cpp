@@ -1,20 +1,6 @@
 #include "model/SourceLocation.h"
 
-#include <cctype>
-
-namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
-
-} // namespace
+#include "platform/AsciiText.h"
 
 std::string RemoveZorbelPrefix(std::string_view strLocation)
 {
@@ -26,5 +12,5 @@ std::string RemoveZorbelPrefix(std::string_view strLocation)
 
 bool IsWebSource(std::string_view strLocation)
 {
-    return StartsWithNoCase(strLocation, "http://") || StartsWithNoCase(strLocation, "https://");
+    return StartsWithAsciiNoCase(strLocation, "http://") || StartsWithAsciiNoCase(strLocation, "https://");
 }
