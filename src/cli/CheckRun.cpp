@@ -175,7 +175,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     if (!bInterrupted) {
         auto pTreeLock = std::make_shared<std::mutex>();
         std::unique_ptr<CCheckPass> pPass =
-            CCheckPass::Start(sink, items, pTreeLock, pStop, g_checkSettings.m_nThreadCount,
+            CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, g_checkSettings.m_nThreadCount,
                               g_checkSettings.m_nTimeoutMs);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));

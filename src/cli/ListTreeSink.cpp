@@ -7,7 +7,7 @@ void CListTreeSink::DeleteAllNodes()
     // node of the new one; the old images are simply no longer asked for.
     for (int& nImage : m_images)
         nImage = -1;
-    m_items.clear();
+    m_pItems->Clear();
 }
 
 TreeNode CListTreeSink::InsertNode(TreeNode /*parent*/, std::string_view /*strName*/, int nImage,
@@ -18,7 +18,7 @@ TreeNode CListTreeSink::InsertNode(TreeNode /*parent*/, std::string_view /*strNa
     const TreeNode node = m_images.size();
     if (pItem) {
         pItem->m_hItem = node;
-        m_items.push_back(std::move(pItem));
+        m_pItems->Append(std::move(pItem));
     }
     return node;
 }
@@ -57,14 +57,7 @@ std::optional<ViewMessage> CListTreeSink::WaitMessage(std::chrono::milliseconds 
     return message;
 }
 
-std::vector<std::shared_ptr<FavoriteItem>> CListTreeSink::Items() const
-{
-    std::lock_guard lock(m_mx);
-    return m_items;
-}
-
 std::size_t CListTreeSink::ItemCount() const
 {
-    std::lock_guard lock(m_mx);
-    return m_items.size();
+    return m_pItems->Size();
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/FavoriteList.h"
 #include "model/TreeSink.h"
 
 // The tree of the console checker: there is nothing to show, so it keeps
@@ -30,8 +31,10 @@ public:
     // The next posted message, waiting at most `timeout` for one.
     std::optional<ViewMessage> WaitMessage(std::chrono::milliseconds timeout);
 
-    // The records in the order they were inserted.
-    std::vector<std::shared_ptr<FavoriteItem>> Items() const;
+    // The list the records are appended to, in the order they were
+    // inserted; the check pass walks it.
+    std::shared_ptr<CFavoriteList> List() const { return m_pItems; }
+    std::vector<std::shared_ptr<FavoriteItem>> Items() const { return m_pItems->Snapshot(); }
     // The number of records so far.
     std::size_t ItemCount() const;
 
@@ -39,6 +42,6 @@ private:
     mutable std::mutex m_mx;
     std::condition_variable m_cvMessage;
     std::vector<int> m_images; // by node handle - 1
-    std::vector<std::shared_ptr<FavoriteItem>> m_items;
+    const std::shared_ptr<CFavoriteList> m_pItems = std::make_shared<CFavoriteList>();
     std::deque<ViewMessage> m_messages;
 };

@@ -366,7 +366,7 @@ TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
     SourceLinksThread(sink, stop, bClosing, strPage);
     const auto saved = g_checkSettings;
     g_checkSettings.m_nTimeoutMs = 2000;
-    auto pPass = CCheckPass::Start(sink, sink.Items(), std::make_shared<std::mutex>(),
+    auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
                                    std::make_shared<ManualResetEvent>(), 4, 2000);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));

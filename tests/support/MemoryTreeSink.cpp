@@ -8,7 +8,7 @@ void MemoryTreeSink::DeleteAllNodes()
     std::lock_guard lock(m_mx);
     m_nodes.clear();
     m_order.clear();
-    m_items.clear();
+    m_pItems->Clear();
 }
 
 TreeNode MemoryTreeSink::InsertNode(TreeNode parent, std::string_view strName, int nImage,
@@ -25,7 +25,7 @@ TreeNode MemoryTreeSink::InsertNode(TreeNode parent, std::string_view strName, i
     m_order.push_back(node);
     if (pItem) {
         pItem->m_hItem = node;
-        m_items.push_back(std::move(pItem));
+        m_pItems->Append(std::move(pItem));
     }
     return node;
 }
@@ -72,11 +72,7 @@ void MemoryTreeSink::PostToView(ViewMessage message)
     m_messages.push_back(message);
 }
 
-std::vector<std::shared_ptr<FavoriteItem>> MemoryTreeSink::Items() const
-{
-    std::lock_guard lock(m_mx);
-    return m_items;
-}
+std::vector<std::shared_ptr<FavoriteItem>> MemoryTreeSink::Items() const { return m_pItems->Snapshot(); }
 
 std::vector<ViewMessage> MemoryTreeSink::Messages() const
 {
@@ -147,9 +143,8 @@ std::vector<std::pair<TreeNode, int>> MemoryTreeSink::ImageLog() const
 
 void MemoryTreeSink::RemoveItem(const std::shared_ptr<FavoriteItem>& pItem)
 {
+    m_pItems->Remove(pItem.get());
     std::lock_guard lock(m_mx);
-    pItem->m_bRemoved = true;
-    m_items.erase(std::remove(m_items.begin(), m_items.end(), pItem), m_items.end());
     m_nodes.erase(pItem->m_hItem);
     m_order.erase(std::remove(m_order.begin(), m_order.end(), pItem->m_hItem), m_order.end());
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/FavoriteList.h"
 #include "model/TreeSink.h"
 
 // A tree kept in memory, for the core tests: it records every node, every
@@ -31,6 +32,9 @@ public:
     void EnsureVisible(TreeNode node) override;
     void PostToView(ViewMessage message) override;
 
+    // The list the records are appended to, as the view's list; a check
+    // pass walks it.
+    std::shared_ptr<CFavoriteList> List() const { return m_pItems; }
     // Snapshots for the test's own thread.
     std::vector<std::shared_ptr<FavoriteItem>> Items() const;
     std::vector<ViewMessage> Messages() const;
@@ -52,7 +56,7 @@ private:
     TreeNode m_nNext = 1;
     std::map<TreeNode, Node> m_nodes;
     std::vector<TreeNode> m_order;
-    std::vector<std::shared_ptr<FavoriteItem>> m_items;
+    const std::shared_ptr<CFavoriteList> m_pItems = std::make_shared<CFavoriteList>();
     std::vector<ViewMessage> m_messages;
     std::vector<std::pair<TreeNode, int>> m_imageLog;
     bool m_bEnabled = true;

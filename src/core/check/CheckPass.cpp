@@ -48,7 +48,7 @@ struct CWorkerRun {
 };
 
 struct CCheckPass::CState {
-    std::vector<std::shared_ptr<FavoriteItem>> m_items; // the list as it was at Start
+    std::shared_ptr<CFavoriteList> m_pItems; // the view's list, walked by the dispatcher
     ITreeSink* m_pSink = nullptr;                        // only ever reached through gates
     std::shared_ptr<CTreeSinkGate> m_pDispatcherGate;
     std::shared_ptr<std::mutex> m_pTreeLock;
@@ -276,9 +276,10 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
     for (const auto& worker : workers)
         waitList.push_back(&worker.second->m_pSlot->m_hIdle);
 
-    for (const std::shared_ptr<FavoriteItem>& pItem : state.m_items) {
-        if (!pItem || pItem->m_bRemoved.load())
-            continue; // deleted from the list since the pass began
+    CFavoriteList::CCursor cursor(state.m_pItems);
+    while (const std::shared_ptr<FavoriteItem> pItem = cursor.Next()) {
+        if (pItem->m_bRemoved.load())
+            continue; // taken out of the list just as the cursor reached it
         const int nImage = sink.NodeImage(pItem->m_hItem);
         if (nImage >= 4)
             sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
@@ -313,7 +314,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
 CCheckPass::CCheckPass(std::shared_ptr<CState> pState) : m_pState(std::move(pState)) {}
 
 std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
-                                              std::vector<std::shared_ptr<FavoriteItem>> items,
+                                              std::shared_ptr<CFavoriteList> pItems,
                                               std::shared_ptr<std::mutex> pTreeLock,
                                               std::shared_ptr<ManualResetEvent> pStop,
                                               int nThreadCount, int nTimeoutMs, CheckFunction check)
@@ -323,7 +324,7 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
         return nullptr;
 
     auto pState = std::make_shared<CState>();
-    pState->m_items = std::move(items);
+    pState->m_pItems = pItems ? std::move(pItems) : std::make_shared<CFavoriteList>();
     pState->m_pSink = &sink;
     pState->m_pDispatcherGate = std::make_shared<CTreeSinkGate>(sink);
     pState->m_pTreeLock = pTreeLock ? std::move(pTreeLock) : std::make_shared<std::mutex>();

@@ -11,7 +11,7 @@
 
 #include "check/ManualResetEvent.h"
 #include "check/WorkerSlot.h"
-#include "model/FavoriteItem.h"
+#include "model/FavoriteList.h"
 #include "model/TreeSink.h"
 
 // Texts given to favourites that are not web links.
@@ -43,8 +43,9 @@ public:
     //   sink:        the view's tree; must outlive the handle or a Stop
     //                (whichever comes first); its calls must not wait for
     //                the GUI thread.
-    //   items:       a copy of the view's list; records marked m_bRemoved
-    //                when the dispatcher comes to them are passed by.
+    //   pItems:      the view's list, walked in order while the view may
+    //                remove records from it (a removed record is never
+    //                handed out once it is gone from the list).
     //   pTreeLock:   the view's tree lock, held by workers around icon changes.
     //   pStop:       the view's stop event; reset here.
     //   nThreadCount 1 to 16 (clamped), nTimeoutMs the check time-out, which
@@ -57,7 +58,7 @@ public:
     // Returns null while an earlier pass has not yet ended (its dispatcher
     // still runs) or when no thread could be started.
     static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
-                                             std::vector<std::shared_ptr<FavoriteItem>> items,
+                                             std::shared_ptr<CFavoriteList> pItems,
                                              std::shared_ptr<std::mutex> pTreeLock,
                                              std::shared_ptr<ManualResetEvent> pStop,
                                              int nThreadCount, int nTimeoutMs,

@@ -57,7 +57,7 @@ protected:
     std::unique_ptr<CCheckPass> StartPass(int nThreads, CCheckPass::CheckFunction check,
                                           int nTimeoutMs = 5000)
     {
-        return CCheckPass::Start(m_sink, m_sink.Items(), m_pTreeLock, m_pStop, nThreads, nTimeoutMs,
+        return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop, nThreads, nTimeoutMs,
                                  std::move(check));
     }
 
