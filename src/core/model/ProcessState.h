@@ -11,3 +11,8 @@ extern std::atomic<bool> g_bChecked;      // a favourite was checked since start
 extern std::atomic<bool> g_bDocumentMode; // the view lists the links of a page or file
 extern std::atomic<int> g_nBrokenCount;   // broken and partially valid ones of this pass
 extern std::atomic<int> g_nActiveWorkers; // running worker threads
+
+// No population fills the tree and no worker checks: the rule of the
+// commands that must not overlap a scan or a pass (Refresh, Check All,
+// Configuration, Exit).
+bool IsIdle();
