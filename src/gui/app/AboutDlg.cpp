@@ -1,6 +1,7 @@
 #include "app/AboutDlg.h"
 
 #include "app/OutlineAnimation.h"
+#include "common/DialogUnits.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -21,27 +22,6 @@ constexpr quint16 kVersionWord = 0x301;
 constexpr int kBuildNumber = 211;
 constexpr const char* kBuildDate = "02/25/02 20:36:49";
 constexpr const char* kWebPage = "http://www.ornamy.example/Products/Zorbel/Zorbel.htm";
-
-// The dialog is laid out in dialog units, so that it keeps its proportions
-// whatever font the desktop gives it: a horizontal unit is a quarter of the
-// font's average character width, a vertical unit an eighth of its height.
-class CDialogUnits {
-public:
-    explicit CDialogUnits(const QFont& font)
-    {
-        const QFontMetrics fm(font);
-        const QString strAlphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        m_nBaseX = (fm.horizontalAdvance(strAlphabet) / 26 + 1) / 2;
-        m_nBaseY = fm.height();
-    }
-    int X(int nDlu) const { return (nDlu * m_nBaseX + 2) / 4; }
-    int Y(int nDlu) const { return (nDlu * m_nBaseY + 4) / 8; }
-    QRect Rect(int x, int y, int cx, int cy) const { return QRect(X(x), Y(y), X(cx), Y(cy)); }
-
-private:
-    int m_nBaseX = 6;
-    int m_nBaseY = 13;
-};
 
 QLabel* AddStatic(QWidget* pParent, const CDialogUnits& du, QRect rcDlu, const QString& strText,
                   Qt::Alignment alignment)

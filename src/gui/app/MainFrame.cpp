@@ -10,13 +10,16 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/Artwork.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
-#include "app/HtmlHelp.h"
-#include "app/MessageHub.h"
-#include "platform/PathUtil.h"
+#include "app/ZorbelDoc.h"
+#include "common/Artwork.h"
+#include "common/MessageHub.h"
+#include "help/HtmlHelp.h"
+#include "menus/CommandMenu.h"
+#include "menus/CommandRouter.h"
+#include "menus/Commands.h"
 #include "model/ProcessState.h"
+#include "platform/PathUtil.h"
+#include "settings/CheckSettings.h"
 #include "settings/Profile.h"
 #include "view/ZorbelView.h"
 
@@ -25,6 +28,13 @@ bool CMainFrame::s_bStateRead = false;
 int CMainFrame::s_nLastThreadsShown = 0;
 
 namespace {
+
+const CommandMapEntry<CMainFrame> kFrameCommands[] = {
+    {ID_APP_EXIT, &CMainFrame::OnAppExit, &CMainFrame::OnUpdateIdleCommand},
+    {ID_HELP_FINDER, &CMainFrame::OnHelpContents, nullptr},
+    {ID_VIEW_TOOLBAR, &CMainFrame::OnViewToolbar, &CMainFrame::OnUpdateViewToolbar},
+    {ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar, &CMainFrame::OnUpdateViewStatusBar},
+};
 
 constexpr const char* kItemsPaneText = " 0000 Items";
 constexpr const char* kThreadsPaneText = " Checking - %d Thread(s) Active ";
@@ -63,6 +73,9 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
 
     m_pView = new CZorbelView(router, this);
     setCentralWidget(m_pView);
+    connect(m_pView, &CZorbelView::paneTextChanged, this, &CMainFrame::SetPaneText);
+    // The source of document mode cannot be read: end in the orderly way.
+    connect(m_pView, &CZorbelView::sourceUnreadable, this, &QWidget::close);
 
     CreateActions();
     CreateMenus();
@@ -82,42 +95,56 @@ void CMainFrame::OnHelpContents()
 
 CMainFrame::~CMainFrame() = default;
 
+void CMainFrame::InitialUpdate(const CZorbelDoc& doc)
+{
+    ReadSettings();
+    m_pView->OnInitialUpdate(doc.GetPathName());
+}
+
+void CMainFrame::ReadSettings()
+{
+    LoadCheckSettings(m_profile, g_checkSettings);
+    // The view's form is tiny, so fitting the frame to it leaves the frame
+    // at its minimum size; the stored placement then replaces that.
+    resize(minimumSize());
+    SendRestorePlacement();
+}
+
+void CMainFrame::WriteSettings()
+{
+    const WindowPlacement wp = GetWindowPlacement();
+    m_profile.WriteProfileInt(kSettingsSection, "OldMFState", int(wp.m_nShowCmd));
+    m_profile.WriteProfileBinary(kSettingsSection, "OldMFWP", wp.ToBytes());
+    SaveCheckSettings(m_profile, g_checkSettings);
+}
+
 void CMainFrame::CreateActions()
 {
-    m_router.SetHandler(ID_APP_EXIT, [this] { close(); },
-                        [](CCmdUI& ui) { ui.Enable(g_nActiveWorkers == 0 && !g_bPopulating); });
-    m_router.SetHandler(ID_HELP_FINDER, [this] { OnHelpContents(); });
     m_router.Action(ID_VIEW_TOOLBAR)->setCheckable(true);
-    m_router.SetHandler(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); },
-                        [this](CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); });
     m_router.Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
-    m_router.SetHandler(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
-                        [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
     for (const CommandInfo& info : CommandTable())
-        m_router.Action(info.nId)->setIcon(Artwork::CommandIcon(info.nId));
-    m_router.AddIdleUpdate([this] {
-        OnUpdateThreadsPane();
-        OnUpdateScanningPane();
-    });
+        m_router.Action(info.m_nId)->setIcon(Artwork::CommandIcon(info.m_nId));
+    m_router.AddCommandMap(this, kFrameCommands);
+    m_router.AddIdleUpdate(this, &CMainFrame::OnUpdateThreadsPane);
+    m_router.AddIdleUpdate(this, &CMainFrame::OnUpdateScanningPane);
 }
 
 void CMainFrame::CreateMenus()
 {
     for (const PopupMenuInfo& popup : MenuTable()) {
-        QMenu* pMenu = menuBar()->addMenu(QString::fromUtf8(popup.strText));
+        auto* pMenu = new CCommandMenu(QString::fromUtf8(popup.m_pszText), menuBar());
+        pMenu->AddItems(m_router, popup.m_items);
         connect(pMenu, &QMenu::aboutToShow, &m_router, &CCommandRouter::UpdateAll);
-        for (const MenuItemInfo& item : popup.items) {
-            if (item.nId == 0) {
-                pMenu->addSeparator();
-                continue;
-            }
-            QAction* pAction = m_router.Action(item.nId);
-            // The text after the tab is the accelerator, which the action shows itself.
-            pAction->setText(QString::fromUtf8(item.strText).section('\t', 0, 0));
-            pMenu->addAction(pAction);
-        }
+        menuBar()->addMenu(pMenu);
     }
 }
+
+void CMainFrame::OnAppExit() { close(); }
+void CMainFrame::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(IsIdle()); }
+void CMainFrame::OnViewToolbar() { m_toolBar->setVisible(!m_toolBar->isVisible()); }
+void CMainFrame::OnUpdateViewToolbar(CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); }
+void CMainFrame::OnViewStatusBar() { statusBar()->setVisible(!statusBar()->isVisible()); }
+void CMainFrame::OnUpdateViewStatusBar(CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); }
 
 void CMainFrame::CreateToolBars()
 {
@@ -282,7 +309,7 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
         pEvent->accept();
         return;
     }
-    if (g_nActiveWorkers != 0 || g_bPopulating) {
+    if (!IsIdle()) {
         CMessageHub::Beep();
         pEvent->ignore();
         return;
@@ -293,17 +320,11 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
     pEvent->accept();
 }
 
-void CMainFrame::CloseAfterError()
-{
-    // The source of document mode cannot be read: end in the orderly way.
-    close();
-}
-
 void CMainFrame::DestroyWindow()
 {
-    const WindowPlacement wp = GetWindowPlacement();
-    m_profile.WriteProfileInt(kSettingsSection, "OldMFState", int(wp.m_nShowCmd));
-    m_profile.WriteProfileBinary(kSettingsSection, "OldMFWP", wp.ToBytes());
-    m_pView->OnDestroy(m_profile);
+    // The view stops its threads first, so the settings written are the
+    // ones no check uses any more.
+    m_pView->OnDestroy();
+    WriteSettings();
     m_bDestroyed = true;
 }

@@ -7,7 +7,9 @@
 
 class QLabel;
 class QToolBar;
+class CCmdUI;
 class CCommandRouter;
+class CZorbelDoc;
 class CZorbelView;
 class IProfile;
 
@@ -30,6 +32,13 @@ public:
     CZorbelView* View() const { return m_pView; }
     CCommandRouter& Router() const { return m_router; }
 
+    // The view's first update: reads the settings, restores the stored
+    // placement and lets the view fill its list from the document's source.
+    void InitialUpdate(const CZorbelDoc& doc);
+    // The settings of a run, read at its start and written at its end.
+    void ReadSettings();
+    void WriteSettings();
+
     // The show state to start with: the stored "OldMFState", read once per
     // process, unless it is absent (-1) or 6.
     static std::optional<int> ReadStartShowState(IProfile& profile);
@@ -50,13 +59,17 @@ public:
 
     // The help file the Help command opens.
     void SetHelpFilePath(const QString& strPath) { m_strHelpFilePath = strPath; }
-    void OnHelpContents();
 
+    // Commands of the frame.
+    void OnAppExit();
+    void OnHelpContents();
+    void OnViewToolbar();
+    void OnViewStatusBar();
+    void OnUpdateIdleCommand(CCmdUI& ui);
+    void OnUpdateViewToolbar(CCmdUI& ui);
+    void OnUpdateViewStatusBar(CCmdUI& ui);
     void OnUpdateThreadsPane();
     void OnUpdateScanningPane();
-
-    // Set when the frame is to end the program after a fatal source error.
-    void CloseAfterError();
 
 protected:
     bool event(QEvent* pEvent) override;

@@ -46,9 +46,9 @@ void COutlineAnimation::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     // Platforms without windows on a screen (offscreen, minimal) have no masks.
-    static const bool s_bMasks = QGuiApplication::platformName() != QLatin1String("offscreen")
+    static const bool bUseMasks = QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!s_bMasks)
+    if (!bUseMasks)
         return;
     // Only the frame shows: the inside stays see-through.
     const QRect rcAll = rect();

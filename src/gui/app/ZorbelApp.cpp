@@ -3,22 +3,26 @@
 #include <curl/curl.h>
 
 #include "app/AboutDlg.h"
-#include "app/CommandRouter.h"
-#include "check/CheckPass.h"
-#include "settings/CheckSettings.h"
-#include "app/Commands.h"
 #include "app/MainFrame.h"
-#include "app/MessageHub.h"
 #include "app/SettingsProfile.h"
 #include "app/ZorbelDoc.h"
+#include "check/CheckPass.h"
+#include "common/Artwork.h"
+#include "common/CommandIds.h"
+#include "common/MessageHub.h"
+#include "menus/CommandRouter.h"
 #include "platform/PathUtil.h"
-#include "view/ZorbelView.h"
+#include "settings/CheckSettings.h"
 
 namespace {
 
 // The switches with which a desktop starts a program as an embedded or
 // automated server; they turn the splash screen off.
 constexpr const char* kNoSplashSwitches[] = {"embedding", "automation"};
+
+const CommandMapEntry<CZorbelApp> kAppCommands[] = {
+    {ID_APP_ABOUT, &CZorbelApp::OnShowAbout, nullptr},
+};
 
 bool IsSwitch(const QString& strArg) { return strArg.size() > 1 && strArg.startsWith('-'); }
 
@@ -70,6 +74,9 @@ bool CZorbelApp::InitInstance()
 
     setOrganizationName("Ornamy Software");
     setApplicationName("Zorbel");
+    // Every window without an icon of its own (the About box among them)
+    // shows the program's.
+    setWindowIcon(Artwork::AppIcon());
     m_pProfile = std::make_unique<CSettingsProfile>();
     m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(applicationFilePath().toStdString()));
 
@@ -82,7 +89,7 @@ bool CZorbelApp::InitInstance()
     const std::optional<int> startShowState = CMainFrame::ReadStartShowState(*m_pProfile);
     m_pFrame = std::make_unique<CMainFrame>(*m_pRouter, *m_pProfile);
     m_pFrame->SetHelpFilePath(m_strHelpFilePath);
-    m_pRouter->SetHandler(ID_APP_ABOUT, [this] { OnShowAbout(); });
+    m_pRouter->AddCommandMap(this, kAppCommands);
     if (strSource.isEmpty()) {
         m_pDoc->OnNewDocument();
     } else {
@@ -90,7 +97,7 @@ bool CZorbelApp::InitInstance()
         m_pDoc->OnOpenDocument(source.constData());
         m_pDoc->SetPathName(source.toStdString(), false);
     }
-    m_pFrame->View()->OnInitialUpdate(*m_pDoc, *m_pFrame, *m_pProfile);
+    m_pFrame->InitialUpdate(*m_pDoc);
     if (!m_pFrame->isVisible())
         m_pFrame->ShowWithCommand(startShowState.value_or(1));
     m_pFrame->update();

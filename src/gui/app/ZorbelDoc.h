@@ -11,10 +11,6 @@ public:
     // adds nothing to any recent-file list.
     void SetPathName(std::string_view strPath, bool bAddToMRU = true);
     const std::string& GetPathName() const { return m_strPathName; }
-    const std::string& GetTitle() const { return m_strTitle; }
-    bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
-    bool IsEmbedded() const { return m_bEmbedded; }
 
     bool OnNewDocument();
     // Opens nothing: the view reads the source when it fills its list.
@@ -22,7 +18,4 @@ public:
 
 private:
     std::string m_strPathName;
-    std::string m_strTitle;
-    bool m_bModified = false;
-    bool m_bEmbedded = false;
 };

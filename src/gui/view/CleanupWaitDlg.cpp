@@ -2,11 +2,11 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QWindow>
 
-#include "app/Artwork.h"
+#include "common/Artwork.h"
 
-CCleanupWaitDlg::CCleanupWaitDlg(QWidget* pParent)
-    : QDialog(pParent, Qt::Dialog | Qt::FramelessWindowHint)
+CCleanupWaitDlg::CCleanupWaitDlg() : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName("cleanupWaitDlg");
     setModal(false);
@@ -31,6 +31,10 @@ void CCleanupWaitDlg::ShowOver(QWidget* pOver)
 {
     adjustSize();
     if (pOver) {
+        setWindowIcon(pOver->windowIcon());
+        winId(); // makes the native window, so it can be owned by the main window's
+        if (QWindow* pOwner = pOver->window()->windowHandle())
+            windowHandle()->setTransientParent(pOwner);
         const QPoint centre = pOver->mapToGlobal(pOver->rect().center());
         move(centre - rect().center());
     }

@@ -13,6 +13,7 @@ const QEvent::Type kDrainEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 // Longest time one batch may keep the GUI thread, so the window stays live.
 constexpr qint64 kBatchBudgetMs = 15;
 constexpr int kNodeRole = Qt::UserRole;
+constexpr int kRecordRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -33,7 +34,6 @@ void CViewTreeSink::DeleteAllNodes()
         m_images.clear();
     }
     m_widgets.clear();
-    m_records.clear();
     m_pTree->setUpdatesEnabled(false);
     m_pTree->clear();
     m_pTree->setUpdatesEnabled(true);
@@ -126,7 +126,6 @@ void CViewTreeSink::ApplyBatch()
             break;
         }
     }
-    m_nLongestBatchMs = std::max(m_nLongestBatchMs, timer.elapsed());
 }
 
 void CViewTreeSink::Flush()
@@ -146,68 +145,61 @@ void CViewTreeSink::Flush()
 
 void CViewTreeSink::Apply(Op& op)
 {
-    switch (op.nKind) {
+    switch (op.m_nKind) {
     case Op::Insert: {
         QTreeWidgetItem* pParent = nullptr;
-        if (op.parent != kTreeRoot) {
-            auto it = m_widgets.find(op.parent);
+        if (op.m_parent != kTreeRoot) {
+            auto it = m_widgets.find(op.m_parent);
             if (it == m_widgets.end())
                 return; // the parent is gone
             pParent = it->second;
         }
         auto* pWidget = new QTreeWidgetItem;
-        pWidget->setText(0, QString::fromUtf8(op.strName.data(), qsizetype(op.strName.size())));
-        pWidget->setData(0, kNodeRole, QVariant::fromValue<quint64>(op.node));
-        if (op.nValue >= 0 && op.nValue < m_pImages->size())
-            pWidget->setIcon(0, m_pImages->at(op.nValue));
+        pWidget->setText(0, QString::fromUtf8(op.m_strName.data(), qsizetype(op.m_strName.size())));
+        pWidget->setData(0, kNodeRole, QVariant::fromValue<quint64>(op.m_node));
+        if (op.m_pItem)
+            pWidget->setData(0, kRecordRole, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(op.m_pItem.get())));
+        if (op.m_nValue >= 0 && op.m_nValue < m_pImages->size())
+            pWidget->setIcon(0, m_pImages->at(op.m_nValue));
         if (pParent)
             pParent->addChild(pWidget);
         else
             m_pTree->addTopLevelItem(pWidget);
-        m_widgets.emplace(op.node, pWidget);
-        if (op.pItem) {
-            m_records.emplace(op.node, op.pItem);
-            m_appendRecord(std::move(op.pItem));
-        }
+        m_widgets.emplace(op.m_node, pWidget);
+        if (op.m_pItem)
+            m_appendRecord(std::move(op.m_pItem));
         break;
     }
     case Op::SetImage:
-        if (auto it = m_widgets.find(op.node); it != m_widgets.end() && op.nValue >= 0 &&
-                                                op.nValue < m_pImages->size()) {
-            it->second->setIcon(0, m_pImages->at(op.nValue));
+        if (auto it = m_widgets.find(op.m_node); it != m_widgets.end() && op.m_nValue >= 0 &&
+                                                op.m_nValue < m_pImages->size()) {
+            it->second->setIcon(0, m_pImages->at(op.m_nValue));
         }
         break;
     case Op::Enable:
-        m_pTree->setEnabled(op.nValue != 0);
+        m_pTree->setEnabled(op.m_nValue != 0);
         break;
     case Op::ExpandAll:
         m_pTree->expandAll();
         break;
     case Op::EnsureVisible:
-        if (auto it = m_widgets.find(op.node); it != m_widgets.end())
+        if (auto it = m_widgets.find(op.m_node); it != m_widgets.end())
             m_pTree->scrollToItem(it->second);
         break;
     case Op::Post:
-        QCoreApplication::postEvent(m_pView, new QEvent(static_cast<QEvent::Type>(op.nValue)));
+        QCoreApplication::postEvent(m_pView, new QEvent(static_cast<QEvent::Type>(op.m_nValue)));
         break;
     }
 }
 
-QTreeWidgetItem* CViewTreeSink::WidgetOf(TreeNode node) const
-{
-    auto it = m_widgets.find(node);
-    return it == m_widgets.end() ? nullptr : it->second;
-}
-
-TreeNode CViewTreeSink::NodeOf(const QTreeWidgetItem* pWidget) const
+TreeNode CViewTreeSink::NodeOf(const QTreeWidgetItem* pWidget)
 {
     return pWidget ? pWidget->data(0, kNodeRole).value<quint64>() : kNoTreeNode;
 }
 
-std::shared_ptr<FavoriteItem> CViewTreeSink::RecordOf(const QTreeWidgetItem* pWidget) const
+FavoriteItem* CViewTreeSink::RecordOf(const QTreeWidgetItem* pWidget)
 {
-    auto it = m_records.find(NodeOf(pWidget));
-    return it == m_records.end() ? nullptr : it->second;
+    return pWidget ? reinterpret_cast<FavoriteItem*>(pWidget->data(0, kRecordRole).value<quintptr>()) : nullptr;
 }
 
 void CViewTreeSink::RemoveNode(TreeNode node)
@@ -227,7 +219,10 @@ void CViewTreeSink::RemoveNode(TreeNode node)
         stack.pop_back();
         const TreeNode n = NodeOf(p);
         m_widgets.erase(n);
-        m_records.erase(n);
+        if (n != node) {
+            std::lock_guard lock(m_mx);
+            m_images.erase(n);
+        }
         for (int i = 0; i < p->childCount(); ++i)
             stack.push_back(p->child(i));
     }

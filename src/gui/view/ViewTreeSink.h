@@ -17,7 +17,9 @@ class QTreeWidgetItem;
 // The view's side of the tree sink. Calls from any thread are queued in
 // order and applied on the GUI thread in batches of a few milliseconds, so
 // that a large scan never blocks the window for long; handles and images are
-// answered at once from the sink's own books.
+// answered at once from the sink's own books. A node carries its record as
+// item data, as a plain pointer: the view's list owns the records, and the
+// view takes a node away together with its record.
 class CViewTreeSink : public QObject, public ITreeSink {
     Q_OBJECT
 public:
@@ -39,29 +41,27 @@ public:
 
     // GUI thread: applies everything queued so far.
     void Flush();
-    // GUI thread: the widget of a node and the record on it (null for a folder).
-    QTreeWidgetItem* WidgetOf(TreeNode node) const;
-    std::shared_ptr<FavoriteItem> RecordOf(const QTreeWidgetItem* pWidget) const;
-    TreeNode NodeOf(const QTreeWidgetItem* pWidget) const;
+    // GUI thread: the record a node carries (null for a folder) and the
+    // handle of a node.
+    static FavoriteItem* RecordOf(const QTreeWidgetItem* pWidget);
+    static TreeNode NodeOf(const QTreeWidgetItem* pWidget);
     // GUI thread: the number of nodes in the tree, folders included.
     size_t NodeCount() const { return m_widgets.size(); }
-    // GUI thread: takes a node and its widget out of the tree.
+    // GUI thread: takes a node, its children and their widgets out of the
+    // tree; later changes queued for them are dropped.
     void RemoveNode(TreeNode node);
-
-    // The longest stretch the GUI thread spent applying changes, in ms.
-    qint64 LongestBatchMs() const { return m_nLongestBatchMs; }
 
 protected:
     bool event(QEvent* pEvent) override;
 
 private:
     struct Op {
-        enum Kind { Insert, SetImage, Enable, ExpandAll, EnsureVisible, Post } nKind;
-        TreeNode node = kNoTreeNode;
-        TreeNode parent = kTreeRoot;
-        int nValue = 0;
-        std::string strName;
-        std::shared_ptr<FavoriteItem> pItem;
+        enum Kind { Insert, SetImage, Enable, ExpandAll, EnsureVisible, Post } m_nKind;
+        TreeNode m_node = kNoTreeNode;
+        TreeNode m_parent = kTreeRoot;
+        int m_nValue = 0;
+        std::string m_strName;
+        std::shared_ptr<FavoriteItem> m_pItem;
     };
     void Enqueue(Op op);
     void ApplyBatch();
@@ -80,6 +80,4 @@ private:
 
     // GUI thread only.
     std::unordered_map<TreeNode, QTreeWidgetItem*> m_widgets;
-    std::unordered_map<TreeNode, std::shared_ptr<FavoriteItem>> m_records;
-    qint64 m_nLongestBatchMs = 0;
 };

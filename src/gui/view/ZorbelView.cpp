@@ -5,25 +5,33 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
-#include "app/Artwork.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
-#include "app/MainFrame.h"
-#include "app/MessageHub.h"
-#include "app/ZorbelDoc.h"
 #include "check/CheckPass.h"
+#include "common/Artwork.h"
+#include "common/CommandIds.h"
+#include "common/MessageHub.h"
 #include "export/ExportToFile.h"
+#include "menus/CommandRouter.h"
 #include "model/FavoritesFolder.h"
 #include "model/FavoritesScan.h"
 #include "model/IconRule.h"
-#include "model/SourceLinks.h"
 #include "model/ProcessState.h"
+#include "model/SourceLinks.h"
 #include "model/TreeSink.h"
 #include "settings/CheckSettings.h"
 #include "view/CleanupWaitDlg.h"
 #include "view/ViewTreeSink.h"
 
-CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pParent), m_router(router)
+namespace {
+
+const CommandMapEntry<CZorbelView> kViewCommands[] = {
+    {ID_FILE_REFRESH, &CZorbelView::OnRefresh, &CZorbelView::OnUpdateIdleCommand},
+    {ID_TOOLS_CHECKALL, &CZorbelView::OnCheckAll, &CZorbelView::OnUpdateIdleCommand},
+    {ID_TOOLS_STOPCHECKING, &CZorbelView::OnStopChecking, &CZorbelView::OnUpdateStopChecking},
+};
+
+} // namespace
+
+CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pParent)
 {
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName("tree");
@@ -53,9 +61,10 @@ CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pPa
 
     m_pSink = std::make_unique<CViewTreeSink>(m_tree, &m_imageList, this,
                                               [this](std::shared_ptr<FavoriteItem> pItem) {
-                                                  m_items.push_back(std::move(pItem));
+                                                  m_items->Append(std::move(pItem));
                                               });
-    RegisterCommands();
+    router.AddCommandMap(this, kViewCommands);
+    router.AddIdleUpdate(this, &CZorbelView::OnUpdateItemCount);
 }
 
 CZorbelView::~CZorbelView()
@@ -66,36 +75,20 @@ CZorbelView::~CZorbelView()
     JoinPopulateThread();
 }
 
-void CZorbelView::RegisterCommands()
-{
-    auto idle = [](CCmdUI& ui) { ui.Enable(g_nActiveWorkers == 0 && !g_bPopulating); };
-    m_router.SetHandler(ID_FILE_REFRESH, [this] { OnRefresh(); }, idle);
-    m_router.SetHandler(ID_TOOLS_CHECKALL, [this] { OnCheckAll(); }, idle);
-    m_router.SetHandler(ID_TOOLS_STOPCHECKING, [this] { OnStopChecking(); },
-                        [](CCmdUI& ui) { ui.Enable(g_nActiveWorkers != 0 && !g_bStopping); });
-    m_router.AddIdleUpdate([this] { OnUpdateItemCount(); });
-}
-
 void CZorbelView::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     m_tree->setGeometry(1, 1, std::max(0, width() - 2), std::max(0, height() - 2));
 }
 
-void CZorbelView::OnInitialUpdate(CZorbelDoc& doc, CMainFrame& frame, IProfile& profile)
+void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath)
 {
-    m_pDoc = &doc;
-    m_pFrame = &frame;
-    LoadCheckSettings(profile, g_checkSettings);
-    // The form is tiny, so fitting the frame to it leaves the frame at its
-    // minimum size.
-    frame.resize(frame.minimumSize());
-    frame.SendRestorePlacement();
-    if (doc.GetPathName().empty()) {
+    m_bInitialUpdateDone = true;
+    if (strDocumentPath.empty()) {
         StartFavoritesScan();
     } else {
         g_bDocumentMode = true;
-        m_strSource = doc.GetPathName();
+        m_strSource = strDocumentPath;
         StartSourceExtraction();
     }
 }
@@ -103,9 +96,7 @@ void CZorbelView::OnInitialUpdate(CZorbelDoc& doc, CMainFrame& frame, IProfile& 
 void CZorbelView::ClearList()
 {
     m_pSink->DeleteAllNodes();
-    for (const auto& pItem : m_items)
-        pItem->m_bRemoved = true;
-    m_items.clear();
+    m_items->Clear();
     m_nLastItemCount = -1;
 }
 
@@ -115,25 +106,24 @@ void CZorbelView::JoinPopulateThread()
         m_hPopulateThread.join();
 }
 
-void CZorbelView::StartFavoritesScan()
-{
-    JoinPopulateThread();
-    ClearList();
-    m_hStop = std::make_shared<ManualResetEvent>();
-    std::string strRoot = m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : m_strFavoritesRoot;
-    m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strRoot] {
-        FavoritesScanThread(*pSink, *hStop, m_bClosing, strRoot);
-    });
-}
+void CZorbelView::StartFavoritesScan() { StartPopulation(); }
+void CZorbelView::StartSourceExtraction() { StartPopulation(); }
 
-void CZorbelView::StartSourceExtraction()
+void CZorbelView::StartPopulation()
 {
     JoinPopulateThread();
     ClearList();
     m_hStop = std::make_shared<ManualResetEvent>();
-    m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strSource = m_strSource] {
-        SourceLinksThread(*pSink, *hStop, m_bClosing, strSource);
-    });
+    if (m_strSource.empty()) {
+        std::string strRoot = m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : m_strFavoritesRoot;
+        m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strRoot] {
+            FavoritesScanThread(*pSink, *hStop, m_bClosing, strRoot);
+        });
+    } else {
+        m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strSource = m_strSource] {
+            SourceLinksThread(*pSink, *hStop, m_bClosing, strSource);
+        });
+    }
 }
 
 void CZorbelView::OnRefresh()
@@ -144,6 +134,8 @@ void CZorbelView::OnRefresh()
     else
         StartFavoritesScan();
 }
+
+void CZorbelView::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(IsIdle()); }
 
 void CZorbelView::OnCheckAll()
 {
@@ -160,6 +152,8 @@ void CZorbelView::OnCheckAll()
 
 void CZorbelView::OnStopChecking() { StopChecking(); }
 
+void CZorbelView::OnUpdateStopChecking(CCmdUI& ui) { ui.Enable(g_nActiveWorkers != 0 && !g_bStopping); }
+
 void CZorbelView::StopChecking()
 {
     const bool bPassRuns = m_pPass && !m_pPass->IsFinished();
@@ -171,7 +165,7 @@ void CZorbelView::StopChecking()
         return;
     }
     QWidget* pMain = window();
-    CCleanupWaitDlg dlg(pMain);
+    CCleanupWaitDlg dlg;
     dlg.ShowOver(pMain);
     pMain->setEnabled(false);
     m_bInStop = true;
@@ -213,7 +207,6 @@ bool CZorbelView::event(QEvent* pEvent)
 void CZorbelView::OnListReady()
 {
     JoinPopulateThread();
-    emit listReady();
     if (g_checkSettings.m_bAutoCheck)
         OnCheckAll();
 }
@@ -231,7 +224,6 @@ void CZorbelView::OnCheckDone()
         return;
     CMessageHub::Show(this, "Zorbel has finished checking your Favorites.\n", "Finished Checking Favorites",
                       QMessageBox::Information);
-    emit checkDone();
 }
 
 void CZorbelView::OnSourceError()
@@ -240,22 +232,20 @@ void CZorbelView::OnSourceError()
     CMessageHub::Show(this, QString::fromStdString(FormatSourceErrorMessage(m_strSource)),
                       QString::fromUtf8(kSourceErrorCaption.data(), qsizetype(kSourceErrorCaption.size())),
                       QMessageBox::Warning);
-    // The view is the whole window: closing it ends the program in the
+    // The view is the whole window: the frame ends the program in the
     // orderly way, with the settings saved.
-    if (m_pFrame)
-        m_pFrame->CloseAfterError();
+    emit sourceUnreadable();
 }
 
 void CZorbelView::OnUpdateItemCount()
 {
-    if (!m_pFrame)
+    if (!m_bInitialUpdateDone)
         return;
     const int nCount = int(m_pSink->NodeCount());
     if (nCount == m_nLastItemCount)
         return;
     m_nLastItemCount = nCount;
-    m_pFrame->SetPaneText(ID_INDICATOR_ITEMS,
-                          QString::asprintf(g_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
+    emit paneTextChanged(ID_INDICATOR_ITEMS, QString::asprintf(g_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
 }
 
 void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
@@ -265,7 +255,7 @@ void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
     // running population are applied first so the file holds all found so far.
     m_pSink->Flush();
     const std::string strPath = strTarget.toStdString();
-    const ExportOutcome outcome = ::ExportToFile(strPath, nFormatId, m_items);
+    const ExportOutcome outcome = ::ExportToFile(strPath, nFormatId, m_items->Snapshot());
     const ExportMessage message = ExportOutcomeMessage(outcome, strPath);
     CMessageHub::Show(this, QString::fromStdString(message.strText),
                       QString::fromUtf8(message.strCaption.data(), qsizetype(message.strCaption.size())),
@@ -273,23 +263,26 @@ void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
                                                                       : QMessageBox::Warning);
 }
 
-std::shared_ptr<FavoriteItem> CZorbelView::RecordOf(const QTreeWidgetItem* pNode) const
+void CZorbelView::RemoveRecord(const FavoriteItem* pItem)
 {
-    return m_pSink->RecordOf(pNode);
+    if (!pItem)
+        return;
+    const TreeNode node = pItem->m_hItem;
+    m_items->Remove(pItem);
+    m_pSink->RemoveNode(node);
 }
 
-void CZorbelView::OnDestroy(IProfile& profile)
+FavoriteItem* CZorbelView::RecordOf(const QTreeWidgetItem* pNode) const { return m_pSink->RecordOf(pNode); }
+
+void CZorbelView::OnDestroy()
 {
     m_bClosing = true;
     StopChecking();
-    SaveCheckSettings(profile, g_checkSettings);
     if (m_hStop)
         m_hStop->Set();
     while (g_nActiveWorkers != 0)
         std::this_thread::yield();
     m_pPass.reset();
     JoinPopulateThread();
-    for (const auto& pItem : m_items)
-        pItem->m_bRemoved = true;
-    m_items.clear();
+    m_items->Clear();
 }

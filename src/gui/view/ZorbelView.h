@@ -7,34 +7,33 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "check/ManualResetEvent.h"
-#include "model/FavoriteItem.h"
+#include "model/FavoriteList.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
+class CCmdUI;
 class CCommandRouter;
-class CMainFrame;
-class CZorbelDoc;
 class CViewTreeSink;
 class CCheckPass;
-class IProfile;
 
 // The main view: the tree of favourites, filling the view one pixel in. It
 // owns the records, fills the tree on a background thread, starts and stops
-// the check passes and keeps the item count of the status bar.
+// the check passes and keeps the item count of the status bar. It knows
+// nothing of the frame around it: what the frame must do it asks through
+// its signals.
 class CZorbelView : public QWidget {
     Q_OBJECT
 public:
     CZorbelView(CCommandRouter& router, QWidget* pParent = nullptr);
     ~CZorbelView() override;
 
-    // Loads the settings, restores the frame's placement and starts filling
-    // the list from the document's source.
-    void OnInitialUpdate(CZorbelDoc& doc, CMainFrame& frame, IProfile& profile);
-    // Stops every thread, saves the settings and frees the records.
-    void OnDestroy(IProfile& profile);
+    // Starts filling the list: from the Favorites folder when the document
+    // path is empty, otherwise from the page or file it names (document mode).
+    void OnInitialUpdate(const std::string& strDocumentPath);
+    // Stops every thread and frees the records.
+    void OnDestroy();
 
     void StartFavoritesScan();
     void StartSourceExtraction();
@@ -44,25 +43,35 @@ public:
     void OnRefresh();
     void OnCheckAll();
     void OnStopChecking();
+    void OnUpdateIdleCommand(CCmdUI& ui);
+    void OnUpdateStopChecking(CCmdUI& ui);
     void OnUpdateItemCount();
 
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
 
+    // Takes a record out of the list and its node out of the tree and out of
+    // every book kept about it. A check that holds the record finishes
+    // harmlessly; a pass that has not yet reached it never will.
+    void RemoveRecord(const FavoriteItem* pItem);
+
     QTreeWidget* Tree() const { return m_tree; }
     CViewTreeSink& Sink() const { return *m_pSink; }
-    const std::vector<std::shared_ptr<FavoriteItem>>& Items() const { return m_items; }
+    // The records in list order, as they are now.
+    std::vector<std::shared_ptr<FavoriteItem>> Items() const { return m_items->Snapshot(); }
     const QList<QIcon>& ImageList() const { return m_imageList; }
     const std::string& Source() const { return m_strSource; }
     // The record on a node, null for a folder or no node.
-    std::shared_ptr<FavoriteItem> RecordOf(const QTreeWidgetItem* pNode) const;
+    FavoriteItem* RecordOf(const QTreeWidgetItem* pNode) const;
 
     // A folder to scan instead of the one found from the environment.
     void SetFavoritesRoot(std::string strRoot) { m_strFavoritesRoot = std::move(strRoot); }
 
 signals:
-    void listReady();
-    void checkDone();
+    // The text of a status-bar pane of the frame.
+    void paneTextChanged(int nIndicatorId, const QString& strText);
+    // The source of document mode cannot be read: the program ends.
+    void sourceUnreadable();
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -70,12 +79,12 @@ protected:
 
 private:
     void ClearList();
+    void StartPopulation();
     void JoinPopulateThread();
     void OnListReady();
     void OnCheckDone();
     void OnSourceError();
     void FinishPass();
-    void RegisterCommands();
 
     QTreeWidget* m_tree = nullptr;
     std::shared_ptr<std::mutex> m_csTree = std::make_shared<std::mutex>(); // held by workers around icon changes
@@ -83,14 +92,12 @@ private:
     std::string m_strSource;                   // the page or file of document mode
     std::shared_ptr<ManualResetEvent> m_hStop; // stop event of the current passes
     std::thread m_hPopulateThread;             // the scan or extraction last started
-    std::vector<std::shared_ptr<FavoriteItem>> m_items; // every record, their owner
+    std::shared_ptr<CFavoriteList> m_items = std::make_shared<CFavoriteList>(); // every record, their owner
     std::atomic<bool> m_bClosing{false};
 
-    CCommandRouter& m_router;
-    CMainFrame* m_pFrame = nullptr;
-    CZorbelDoc* m_pDoc = nullptr;
     std::unique_ptr<CViewTreeSink> m_pSink;
     std::unique_ptr<CCheckPass> m_pPass;  // the check pass last started
+    bool m_bInitialUpdateDone = false;
     bool m_bInStop = false;               // StopChecking is waiting
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
     std::string m_strFavoritesRoot;

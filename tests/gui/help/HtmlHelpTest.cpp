@@ -5,12 +5,12 @@
 // contents pane and follows links and Back/Forward inside the file; control
 // help shows the popup text of the control's context; without a help file
 // nothing is shown and no box appears.
-#include "app/ChmFile.h"
-#include "app/HelpBrowser.h"
-#include "app/HelpContents.h"
-#include "app/HelpWindow.h"
-#include "app/HtmlHelp.h"
-#include "app/MessageHub.h"
+#include "help/ChmFile.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpContents.h"
+#include "help/HelpWindow.h"
+#include "help/HtmlHelp.h"
+#include "common/MessageHub.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,7 +37,7 @@ void* CountingLoadFails(const char*)
 void* CountingLoad(const char* pszName)
 {
     ++s_nLoads;
-    return DefaultHtmlHelpLibraryHooks().pfnLoad(pszName);
+    return DefaultHtmlHelpLibraryHooks().m_pfnLoad(pszName);
 }
 
 void* CountingSymbol(void* hLibrary, const char* pszName)
@@ -45,7 +45,7 @@ void* CountingSymbol(void* hLibrary, const char* pszName)
     ++s_nLookups;
     if (s_bSymbolsMissing)
         return nullptr;
-    return DefaultHtmlHelpLibraryHooks().pfnSymbol(hLibrary, pszName);
+    return DefaultHtmlHelpLibraryHooks().m_pfnSymbol(hLibrary, pszName);
 }
 
 QString BuiltHelpFile()
@@ -236,13 +236,13 @@ private slots:
 </UL></BODY></HTML>)";
         const std::vector<HelpTopic> topics = ParseHelpSitemap(hhc);
         QCOMPARE(topics.size(), size_t(3));
-        QCOMPARE(topics[0].strName, QStringLiteral("A & B"));
-        QCOMPARE(topics[0].strLocal, QStringLiteral("a.htm"));
-        QVERIFY(topics[1].strLocal.isEmpty());
-        QCOMPARE(topics[1].children.size(), size_t(1));
-        QCOMPARE(topics[1].children[0].strLocal, QStringLiteral("in.htm"));
-        QCOMPARE(topics[2].strName, QStringLiteral("Last"));
-        QVERIFY(topics[2].children.empty());
+        QCOMPARE(topics[0].m_strName, QStringLiteral("A & B"));
+        QCOMPARE(topics[0].m_strLocal, QStringLiteral("a.htm"));
+        QVERIFY(topics[1].m_strLocal.isEmpty());
+        QCOMPARE(topics[1].m_children.size(), size_t(1));
+        QCOMPARE(topics[1].m_children[0].m_strLocal, QStringLiteral("in.htm"));
+        QCOMPARE(topics[2].m_strName, QStringLiteral("Last"));
+        QVERIFY(topics[2].m_children.empty());
     }
 };
 

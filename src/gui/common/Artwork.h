@@ -12,8 +12,6 @@ namespace Artwork {
 QPixmap StatusImage(int nIndex, qreal dDevicePixelRatio = 1.0);
 // The same with its normal and its 2x picture.
 QIcon StatusIcon(int nIndex);
-// The whole strip, 36 images side by side, as the image lists are built from.
-QPixmap StatusImageStrip(qreal dDevicePixelRatio = 1.0);
 
 // The 16 by 15 button image of a command of either toolbar; a null icon
 // for a command without one.

@@ -44,11 +44,11 @@ void SetHelpControlId(QWidget* pControl, int nId);
 // dlsym; tests put their own in. Setting them returns the loader to its
 // unbound state (no library, no entry points, load-failed flag clear).
 struct HtmlHelpLibraryHooks {
-    void* (*pfnLoad)(const char* pszName) = nullptr;
-    void* (*pfnSymbol)(void* hLibrary, const char* pszName) = nullptr;
+    void* (*m_pfnLoad)(const char* pszName) = nullptr;
+    void* (*m_pfnSymbol)(void* hLibrary, const char* pszName) = nullptr;
 };
 void SetHtmlHelpLibraryHooks(const HtmlHelpLibraryHooks& hooks);
 HtmlHelpLibraryHooks DefaultHtmlHelpLibraryHooks();
 
 // The library the loader asks for by name.
-inline constexpr const char* g_pszHtmlHelpLibrary = "libchm.so.1";
+inline constexpr const char* kHtmlHelpLibrary = "libchm.so.1";

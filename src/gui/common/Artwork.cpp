@@ -1,10 +1,10 @@
-#include "app/Artwork.h"
+#include "common/Artwork.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
 
-#include "app/Commands.h"
+#include "common/CommandIds.h"
 
 namespace {
 
@@ -405,14 +405,6 @@ QIcon StatusIcon(int nIndex)
     icon.addPixmap(StatusImage(nIndex, 1.0));
     icon.addPixmap(StatusImage(nIndex, 2.0));
     return icon;
-}
-
-QPixmap StatusImageStrip(qreal dDpr)
-{
-    return Paint(16 * 36, 16, dDpr, [dDpr](QPainter& p) {
-        for (int i = 0; i < 36; ++i)
-            p.drawPixmap(16 * i, 0, StatusImage(i, dDpr));
-    });
 }
 
 QIcon CommandIcon(int nCommandId)

@@ -1,4 +1,4 @@
-#include "app/HelpContents.h"
+#include "help/HelpContents.h"
 
 #include <QRegularExpression>
 
@@ -61,7 +61,7 @@ std::vector<HelpTopic> ParseHelpSitemap(const QByteArray& html)
                 current = HelpTopic {};
             } else if (bInObject) {
                 bInObject = false;
-                if (current.strName.isEmpty() && current.strLocal.isEmpty())
+                if (current.m_strName.isEmpty() && current.m_strLocal.isEmpty())
                     continue;
                 stack.back()->push_back(std::move(current));
                 bHaveLast = true;
@@ -69,15 +69,15 @@ std::vector<HelpTopic> ParseHelpSitemap(const QByteArray& html)
         } else if (strName == u"param" && bInObject) {
             const QString strParam = AttributeValue(strAttrs, QStringLiteral("name"));
             const QString strValue = DecodeEntities(AttributeValue(strAttrs, QStringLiteral("value")));
-            if (strParam.compare(u"Name"_s, Qt::CaseInsensitive) == 0 && current.strName.isEmpty())
-                current.strName = strValue;
-            else if (strParam.compare(u"Local"_s, Qt::CaseInsensitive) == 0 && current.strLocal.isEmpty())
-                current.strLocal = strValue;
+            if (strParam.compare(u"Name"_s, Qt::CaseInsensitive) == 0 && current.m_strName.isEmpty())
+                current.m_strName = strValue;
+            else if (strParam.compare(u"Local"_s, Qt::CaseInsensitive) == 0 && current.m_strLocal.isEmpty())
+                current.m_strLocal = strValue;
         } else if (strName == u"ul") {
             if (!bClose) {
                 const bool bLevel = bHaveLast && !stack.back()->empty();
                 if (bLevel)
-                    stack.push_back(&stack.back()->back().children);
+                    stack.push_back(&stack.back()->back().m_children);
                 openLists.push_back(bLevel);
                 bHaveLast = false;
             } else {

@@ -11,10 +11,10 @@
 #include <QtTest>
 
 #include "GuiTestMain.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
+#include "menus/CommandRouter.h"
+#include "menus/Commands.h"
 #include "app/MainFrame.h"
-#include "app/MessageHub.h"
+#include "common/MessageHub.h"
 #include "app/ZorbelDoc.h"
 #include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
@@ -39,7 +39,7 @@ class MainFrameTest : public QObject {
         m_doc.OnNewDocument();
         if (!strSource.empty())
             m_doc.SetPathName(strSource);
-        m_pFrame->View()->OnInitialUpdate(m_doc, *m_pFrame, *m_pProfile);
+        m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
         QTRY_VERIFY(!g_bPopulating);
         QTest::qWait(20);

@@ -6,10 +6,10 @@
 #include <QtTest>
 
 #include "GuiTestMain.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
+#include "menus/CommandRouter.h"
+#include "menus/Commands.h"
 #include "app/MainFrame.h"
-#include "app/MessageHub.h"
+#include "common/MessageHub.h"
 #include "app/ZorbelDoc.h"
 #include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
@@ -31,7 +31,7 @@ class DocumentModeTest : public QObject {
         const QByteArray source = strSource.toUtf8();
         m_doc.OnOpenDocument(source.constData());
         m_doc.SetPathName(source.toStdString());
-        m_pFrame->View()->OnInitialUpdate(m_doc, *m_pFrame, *m_pProfile);
+        m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
     }
 
@@ -77,10 +77,10 @@ private slots:
         Open("no-such-file-here.html");
         QTRY_COMPARE(CMessageHub::ShownBoxes().size(), 1);
         const auto& box = CMessageHub::ShownBoxes().first();
-        QCOMPARE(box.strText,
+        QCOMPARE(box.m_strText,
                  QString("The specified URL/File: no-such-file-here.html\ncannot be downloaded or opened."));
-        QCOMPARE(box.strCaption, QString("URL/File Error"));
-        QCOMPARE(box.nIcon, QMessageBox::Warning);
+        QCOMPARE(box.m_strCaption, QString("URL/File Error"));
+        QCOMPARE(box.m_nIcon, QMessageBox::Warning);
         QTRY_VERIFY(!m_pFrame->isVisible());
         // The orderly end saves the settings and the placement.
         QCOMPARE(m_pProfile->m_ints.count("Settings/CommTimeout"), size_t(1));

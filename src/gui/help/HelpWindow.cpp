@@ -1,7 +1,7 @@
-#include "app/HelpWindow.h"
+#include "help/HelpWindow.h"
 
-#include "app/ChmFile.h"
-#include "app/HelpBrowser.h"
+#include "help/ChmFile.h"
+#include "help/HelpBrowser.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -110,13 +110,13 @@ void CHelpWindow::FillContents(const std::vector<HelpTopic>& topics, QTreeWidget
 {
     for (const HelpTopic& topic : topics) {
         auto* pItem = pParent ? new QTreeWidgetItem(pParent) : new QTreeWidgetItem(m_pContents);
-        pItem->setText(0, topic.strName);
-        pItem->setToolTip(0, topic.strName);
-        if (!topic.strLocal.isEmpty())
-            pItem->setData(0, kTopicRole, topic.strLocal);
-        const bool bBook = !topic.children.empty();
+        pItem->setText(0, topic.m_strName);
+        pItem->setToolTip(0, topic.m_strName);
+        if (!topic.m_strLocal.isEmpty())
+            pItem->setData(0, kTopicRole, topic.m_strLocal);
+        const bool bBook = !topic.m_children.empty();
         pItem->setIcon(0, style()->standardIcon(bBook ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-        FillContents(topic.children, pItem);
+        FillContents(topic.m_children, pItem);
     }
 }
 

@@ -6,9 +6,9 @@
 #include <QtTest>
 
 #include "GuiTestMain.h"
-#include "app/CommandRouter.h"
+#include "menus/CommandRouter.h"
 #include "export/ExportFormat.h"
-#include "app/MessageHub.h"
+#include "common/MessageHub.h"
 #include "view/ViewTreeSink.h"
 #include "view/ZorbelView.h"
 
@@ -45,8 +45,8 @@ private slots:
         m_pView->ExportToFile(ExportPlainText, strPath);
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
         const auto& box = CMessageHub::ShownBoxes().first();
-        QCOMPARE(box.strText, QString("Your Favorites have been exported successfully."));
-        QCOMPARE(box.nIcon, QMessageBox::Information);
+        QCOMPARE(box.m_strText, QString("Your Favorites have been exported successfully."));
+        QCOMPARE(box.m_nIcon, QMessageBox::Information);
         QFile f(strPath);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().contains("http://example.com/"));
@@ -59,9 +59,9 @@ private slots:
         m_pView->ExportToFile(ExportCsv, strPath);
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
         const auto& box = CMessageHub::ShownBoxes().first();
-        QCOMPARE(box.strCaption, QString("Export Failed"));
-        QCOMPARE(box.nIcon, QMessageBox::Warning);
-        QVERIFY(box.strText.contains("No such file or directory"));
+        QCOMPARE(box.m_strCaption, QString("Export Failed"));
+        QCOMPARE(box.m_nIcon, QMessageBox::Warning);
+        QVERIFY(box.m_strText.contains("No such file or directory"));
         QVERIFY(!QFile::exists(strPath));
     }
 
@@ -72,9 +72,9 @@ private slots:
         m_pView->ExportToFile(ExportHtmlFolders, "/dev/full");
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
         const auto& box = CMessageHub::ShownBoxes().first();
-        QCOMPARE(box.nIcon, QMessageBox::Warning);
-        QVERIFY(box.strText.contains("/dev/full"));
-        QVERIFY(box.strText.contains("No space left on device"));
+        QCOMPARE(box.m_nIcon, QMessageBox::Warning);
+        QVERIFY(box.m_strText.contains("/dev/full"));
+        QVERIFY(box.m_strText.contains("No space left on device"));
     }
 };
 

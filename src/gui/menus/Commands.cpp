@@ -1,6 +1,5 @@
-#include "app/Commands.h"
+#include "menus/Commands.h"
 
-#include <QString>
 #include <array>
 
 namespace {
@@ -28,31 +27,32 @@ const std::array<CommandInfo, 20> kCommands{{
      {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)}},
     {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout", {}},
     {ID_APP_EXIT, "Quit Zorbel\nExit", {K(Qt::ALT | Qt::Key_X)}},
-    {ID_HELP_FINDER, "Show the Help file for Zorbel\nHelp", {K(Qt::Key_F1)}},
+    // F1 works, but the Help menu does not name it.
+    {ID_HELP_FINDER, "Show the Help file for Zorbel\nHelp", {K(Qt::Key_F1)}, false},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar", {}},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar", {}},
     {ID_FAVORITE_DETAILS, "View more detailed information on the selected Favorite\nView Details", {}},
 }};
 
 constexpr MenuItemInfo kFileMenu[] = {
-    {ID_FILE_REFRESH, "&Refresh Favorites\tF5"}, {0, nullptr},
-    {ID_FILE_EXPORT, "&Export Favorites..."},    {0, nullptr},
-    {ID_FILE_REPORT, "&Generate Report"},        {0, nullptr},
-    {ID_APP_EXIT, "E&xit\tAlt+X"},
+    {ID_FILE_REFRESH, "&Refresh Favorites"}, {0, nullptr},
+    {ID_FILE_EXPORT, "&Export Favorites..."}, {0, nullptr},
+    {ID_FILE_REPORT, "&Generate Report"},     {0, nullptr},
+    {ID_APP_EXIT, "E&xit"},
 };
 constexpr MenuItemInfo kEditMenu[] = {
-    {ID_FAVORITE_RENAME, "&Rename Favorite\tF2"},       {0, nullptr},
-    {ID_FAVORITE_DELETE, "&Delete Favorite\tShift+Del"}, {0, nullptr},
-    {ID_EDIT_COPY, "&Copy Favorite URL\tCtrl+C"},       {ID_FAVORITE_COPYNAME, "Copy Favorite &Name\tCtrl+D"},
+    {ID_FAVORITE_RENAME, "&Rename Favorite"}, {0, nullptr},
+    {ID_FAVORITE_DELETE, "&Delete Favorite"}, {0, nullptr},
+    {ID_EDIT_COPY, "&Copy Favorite URL"},     {ID_FAVORITE_COPYNAME, "Copy Favorite &Name"},
 };
 constexpr MenuItemInfo kViewMenu[] = {
-    {ID_VIEW_TOOLBAR, "&Toolbar"},          {ID_VIEW_STATUS_BAR, "&Status Bar"}, {0, nullptr},
+    {ID_VIEW_TOOLBAR, "&Toolbar"},          {ID_VIEW_STATUS_BAR, "&Status Bar"},    {0, nullptr},
     {ID_FAVORITE_OPEN, "&Open in Browser"}, {ID_FAVORITE_DETAILS, "View &Details"}, {0, nullptr},
     {ID_FAVORITE_PROPERTIES, "&Properties"},
 };
 constexpr MenuItemInfo kToolsMenu[] = {
-    {ID_TOOLS_CHECKALL, "&Check All Favorites\tF7"},
-    {ID_TOOLS_DELETEBROKEN, "Delete All Broken Favorites\tCtrl+Shift+Del"},
+    {ID_TOOLS_CHECKALL, "&Check All Favorites"},
+    {ID_TOOLS_DELETEBROKEN, "Delete All Broken Favorites"},
     {0, nullptr},
     {ID_TOOLS_CONFIGURATION, "C&onfiguration..."},
 };
@@ -87,7 +87,7 @@ std::span<const CommandInfo> CommandTable() { return kCommands; }
 const CommandInfo* FindCommand(int nId)
 {
     for (const CommandInfo& info : kCommands)
-        if (info.nId == nId)
+        if (info.m_nId == nId)
             return &info;
     return nullptr;
 }
@@ -96,5 +96,13 @@ std::span<const PopupMenuInfo> MenuTable() { return kMenus; }
 std::span<const int> ToolbarButtons() { return kToolbar; }
 std::span<const int> MenuImageButtons() { return kMenuImages; }
 
-QString PromptOf(const CommandInfo& info) { return QString::fromUtf8(info.strPrompt).section('\n', 0, 0); }
-QString TooltipOf(const CommandInfo& info) { return QString::fromUtf8(info.strPrompt).section('\n', 1); }
+QString PromptOf(const CommandInfo& info) { return QString::fromUtf8(info.m_pszPrompt).section('\n', 0, 0); }
+QString TooltipOf(const CommandInfo& info) { return QString::fromUtf8(info.m_pszPrompt).section('\n', 1); }
+
+QString MenuKeyText(int nId)
+{
+    const CommandInfo* pInfo = FindCommand(nId);
+    if (!pInfo || !pInfo->m_bKeyInMenu || pInfo->m_accelerators.isEmpty())
+        return {};
+    return pInfo->m_accelerators.first().toString(QKeySequence::NativeText);
+}

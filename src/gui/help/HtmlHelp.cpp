@@ -1,7 +1,7 @@
-#include "app/HtmlHelp.h"
+#include "help/HtmlHelp.h"
 
-#include "app/ChmFile.h"
-#include "app/HelpWindow.h"
+#include "help/ChmFile.h"
+#include "help/HelpWindow.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -29,51 +29,51 @@ void* DefaultSymbol(void* hLibrary, const char* pszName)
 
 // Process-wide loader state. The library, once loaded, is never released.
 struct HtmlHelpLoader {
-    HtmlHelpLibraryHooks hooks { &DefaultLoad, &DefaultSymbol };
-    void* hLibrary = nullptr;
-    ChmApi api;          // the entry points, complete once all are found
-    bool bLoadFailed = false;
+    HtmlHelpLibraryHooks m_hooks { &DefaultLoad, &DefaultSymbol };
+    void* m_hLibrary = nullptr;
+    ChmApi m_api;          // the entry points, complete once all are found
+    bool m_bLoadFailed = false;
 };
 
 HtmlHelpLoader& Loader()
 {
-    static HtmlHelpLoader s_loader;
-    return s_loader;
+    static HtmlHelpLoader loader;
+    return loader;
 }
 
 template <typename Fn>
 void Bind(Fn& pfn, const char* pszName)
 {
     if (!pfn)
-        pfn = reinterpret_cast<Fn>(Loader().hooks.pfnSymbol(Loader().hLibrary, pszName));
+        pfn = reinterpret_cast<Fn>(Loader().m_hooks.m_pfnSymbol(Loader().m_hLibrary, pszName));
 }
 
 // Binds the engine; true when every entry point is known.
 bool BindEngine()
 {
     HtmlHelpLoader& loader = Loader();
-    if (!loader.hLibrary && !loader.bLoadFailed) {
+    if (!loader.m_hLibrary && !loader.m_bLoadFailed) {
         char szPath[260] = {};
         if (FindHtmlHelpControl(szPath))
-            loader.hLibrary = loader.hooks.pfnLoad(szPath);
-        if (!loader.hLibrary)
-            loader.hLibrary = loader.hooks.pfnLoad(g_pszHtmlHelpLibrary);
-        if (!loader.hLibrary) {
-            loader.bLoadFailed = true;
+            loader.m_hLibrary = loader.m_hooks.m_pfnLoad(szPath);
+        if (!loader.m_hLibrary)
+            loader.m_hLibrary = loader.m_hooks.m_pfnLoad(kHtmlHelpLibrary);
+        if (!loader.m_hLibrary) {
+            loader.m_bLoadFailed = true;
             return false;
         }
     }
-    if (!loader.hLibrary)
+    if (!loader.m_hLibrary)
         return false; // an earlier load failed: never try again
-    if (!loader.api.IsComplete()) {
-        Bind(loader.api.pfnOpen, "chm_open");
-        Bind(loader.api.pfnClose, "chm_close");
-        Bind(loader.api.pfnResolve, "chm_resolve_object");
-        Bind(loader.api.pfnRetrieve, "chm_retrieve_object");
-        Bind(loader.api.pfnEnumerate, "chm_enumerate");
-        if (!loader.api.IsComplete()) {
+    if (!loader.m_api.IsComplete()) {
+        Bind(loader.m_api.m_pfnOpen, "chm_open");
+        Bind(loader.m_api.m_pfnClose, "chm_close");
+        Bind(loader.m_api.m_pfnResolve, "chm_resolve_object");
+        Bind(loader.m_api.m_pfnRetrieve, "chm_retrieve_object");
+        Bind(loader.m_api.m_pfnEnumerate, "chm_enumerate");
+        if (!loader.m_api.IsComplete()) {
             // The library is kept; the lookup is tried again next time.
-            loader.bLoadFailed = true;
+            loader.m_bLoadFailed = true;
             return false;
         }
     }
@@ -87,8 +87,8 @@ quint32 g_dwNextCookie = 0x5a4f0001;
 
 // "file.chm::/Topic.htm>window" → file and topic ("/Topic.htm", may be empty).
 struct HelpTarget {
-    QString strFile;
-    QString strTopic;
+    QString m_strFile;
+    QString m_strTopic;
 };
 
 HelpTarget SplitTarget(const QString& strTarget)
@@ -98,13 +98,13 @@ HelpTarget SplitTarget(const QString& strTarget)
     if (const qsizetype nWindow = strRest.lastIndexOf(u'>'); nWindow >= 0)
         strRest.truncate(nWindow);
     if (const qsizetype nSep = strRest.indexOf(QLatin1String("::")); nSep >= 0) {
-        target.strFile = strRest.left(nSep);
-        target.strTopic = strRest.mid(nSep + 2);
+        target.m_strFile = strRest.left(nSep);
+        target.m_strTopic = strRest.mid(nSep + 2);
     } else {
-        target.strFile = strRest;
+        target.m_strFile = strRest;
     }
-    target.strFile = target.strFile.trimmed();
-    target.strTopic = target.strTopic.trimmed();
+    target.m_strFile = target.m_strFile.trimmed();
+    target.m_strTopic = target.m_strTopic.trimmed();
     return target;
 }
 
@@ -112,7 +112,7 @@ std::shared_ptr<const CChmFile> OpenHelpFile(const QString& strFile)
 {
     if (strFile.isEmpty() || !QFileInfo(strFile).isFile())
         return nullptr;
-    auto pFile = std::make_shared<const CChmFile>(Loader().api, strFile);
+    auto pFile = std::make_shared<const CChmFile>(Loader().m_api, strFile);
     if (!pFile->IsOpen())
         return nullptr;
     return pFile;
@@ -121,7 +121,7 @@ std::shared_ptr<const CChmFile> OpenHelpFile(const QString& strFile)
 quintptr DisplayToc(QWidget* pCaller, const QString& strTarget)
 {
     const HelpTarget target = SplitTarget(strTarget);
-    const QString strFile = QFileInfo(target.strFile).absoluteFilePath();
+    const QString strFile = QFileInfo(target.m_strFile).absoluteFilePath();
 
     CHelpWindow* pWindow = g_pHelpWindow.data();
     QWidget* pOwner = pCaller ? pCaller->window() : nullptr;
@@ -138,7 +138,7 @@ quintptr DisplayToc(QWidget* pCaller, const QString& strTarget)
         pWindow = new CHelpWindow(pFile, pOwner);
         g_pHelpWindow = pWindow;
     }
-    pWindow->ShowTopic(target.strTopic.isEmpty() ? QStringLiteral("/Introduction.htm") : target.strTopic);
+    pWindow->ShowTopic(target.m_strTopic.isEmpty() ? QStringLiteral("/Introduction.htm") : target.m_strTopic);
     pWindow->show();
     pWindow->raise();
     pWindow->activateWindow();
@@ -193,10 +193,10 @@ quintptr ShowControlPopup(QWidget* pControl, const QString& strTarget, quintptr 
         return 0;
 
     const HelpTarget target = SplitTarget(strTarget);
-    const std::shared_ptr<const CChmFile> pFile = OpenHelpFile(target.strFile);
+    const std::shared_ptr<const CChmFile> pFile = OpenHelpFile(target.m_strFile);
     if (!pFile)
         return 0;
-    const QString strPopupFile = target.strTopic.isEmpty() ? QStringLiteral("/Popups.txt") : target.strTopic;
+    const QString strPopupFile = target.m_strTopic.isEmpty() ? QStringLiteral("/Popups.txt") : target.m_strTopic;
     const std::optional<QByteArray> data = pFile->Read(strPopupFile);
     if (!data)
         return 0;
@@ -274,10 +274,10 @@ void SetHelpControlId(QWidget* pControl, int nId)
 void SetHtmlHelpLibraryHooks(const HtmlHelpLibraryHooks& hooks)
 {
     HtmlHelpLoader& loader = Loader();
-    loader.hooks = hooks;
-    loader.hLibrary = nullptr;
-    loader.api = ChmApi {};
-    loader.bLoadFailed = false;
+    loader.m_hooks = hooks;
+    loader.m_hLibrary = nullptr;
+    loader.m_api = ChmApi {};
+    loader.m_bLoadFailed = false;
 }
 
 HtmlHelpLibraryHooks DefaultHtmlHelpLibraryHooks()

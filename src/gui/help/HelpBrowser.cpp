@@ -1,6 +1,6 @@
-#include "app/HelpBrowser.h"
+#include "help/HelpBrowser.h"
 
-#include "app/ChmFile.h"
+#include "help/ChmFile.h"
 
 #include <QDesktopServices>
 #include <QImage>

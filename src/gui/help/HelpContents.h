@@ -7,9 +7,9 @@
 // One entry of a help contents file (.hhc) or index (.hhk): its title, the
 // page it opens (may be empty for a heading) and the entries below it.
 struct HelpTopic {
-    QString strName;
-    QString strLocal;
-    std::vector<HelpTopic> children;
+    QString m_strName;
+    QString m_strLocal;
+    std::vector<HelpTopic> m_children;
 };
 
 // Reads the sitemap HTML of a contents or index file: every

@@ -6,10 +6,10 @@
 #include <QtTest>
 
 #include "GuiTestMain.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
+#include "menus/CommandRouter.h"
+#include "menus/Commands.h"
 #include "app/MainFrame.h"
-#include "app/MessageHub.h"
+#include "common/MessageHub.h"
 #include "app/ZorbelDoc.h"
 #include "export/ResultsCsv.h"
 #include "model/ProcessState.h"
@@ -53,7 +53,7 @@ class ConsoleCheckerTest : public QObject {
             doc.OnOpenDocument(source.constData());
             doc.SetPathName(source.toStdString());
         }
-        frame.View()->OnInitialUpdate(doc, frame, profile);
+        frame.InitialUpdate(doc);
         frame.show();
         QTRY_VERIFY_WITH_TIMEOUT(!g_bPopulating && !frame.View()->Items().empty(), 10000);
         frame.View()->Sink().Flush();

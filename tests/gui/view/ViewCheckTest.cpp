@@ -1,13 +1,18 @@
 // Check All from the main window: icons change to the outcomes, non-web
-// entries are skipped, the finished box closes every pass, and Stop Checking
-// ends a pass whose servers never answer within the time-out.
+// entries are skipped, the finished box closes every pass, Stop Checking
+// ends a pass whose servers never answer within the time-out, its wait box
+// is drawn normally over the disabled window, and a favourite removed while
+// the pass runs is neither checked nor shown again.
+#include <QApplication>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "GuiTestMain.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
+#include "menus/CommandRouter.h"
+#include "menus/Commands.h"
 #include "app/MainFrame.h"
-#include "app/MessageHub.h"
+#include "common/MessageHub.h"
 #include "app/ZorbelDoc.h"
 #include "model/IconRule.h"
 #include "model/LinkStatus.h"
@@ -53,7 +58,7 @@ private slots:
         m_pFrame = std::make_unique<CMainFrame>(*m_pRouter, m_profile);
         m_doc.OnNewDocument();
         m_profile.WriteProfileInt("Settings", "Threads", 4);
-        m_pFrame->View()->OnInitialUpdate(m_doc, *m_pFrame, m_profile);
+        m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
         QTRY_VERIFY(!g_bPopulating);
     }
@@ -75,9 +80,9 @@ private slots:
         QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 20000);
         const auto& box = CMessageHub::ShownBoxes().first();
-        QCOMPARE(box.strText, QString("Zorbel has finished checking your Favorites.\n"));
-        QCOMPARE(box.strCaption, QString("Finished Checking Favorites"));
-        QCOMPARE(box.nIcon, QMessageBox::Information);
+        QCOMPARE(box.m_strText, QString("Zorbel has finished checking your Favorites.\n"));
+        QCOMPARE(box.m_strCaption, QString("Finished Checking Favorites"));
+        QCOMPARE(box.m_nIcon, QMessageBox::Information);
 
         QCOMPARE(pValid->Status(), int(StatusValid));
         QCOMPARE(ImageOf(pValid), 8);
@@ -114,6 +119,63 @@ private slots:
         QTRY_COMPARE(CMessageHub::ShownBoxes().size(), 1);
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Action(ID_APP_EXIT)->isEnabled());
+    }
+
+    void waitBoxStaysEnabledWhileTheWindowIsDisabled()
+    {
+        g_checkSettings.m_nTimeoutMs = 1000;
+        g_checkSettings.m_nThreadCount = 1;
+        Add("Hang", m_pServer->Url("/hang/wait"));
+        m_pFrame->View()->Sink().Flush();
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
+        QTRY_VERIFY(g_nActiveWorkers == 1);
+        bool bSeen = false;
+        QTimer::singleShot(200, [&] {
+            for (QWidget* pTop : QApplication::topLevelWidgets()) {
+                if (pTop->objectName() != "cleanupWaitDlg" || !pTop->isVisible())
+                    continue;
+                bSeen = true;
+                QVERIFY(!m_pFrame->isEnabled());
+                QVERIFY(pTop->isEnabled());
+                QVERIFY(pTop->findChild<QWidget*>("waitText")->isEnabled());
+            }
+        });
+        QVERIFY(m_pRouter->Run(ID_TOOLS_STOPCHECKING));
+        QVERIFY(bSeen);
+    }
+
+    void favoriteRemovedDuringAPassIsNotCheckedAndLeavesTheTree()
+    {
+        g_checkSettings.m_nTimeoutMs = 5000;
+        g_checkSettings.m_nThreadCount = 1;
+        m_pServer->SetDelay(std::chrono::milliseconds(150));
+        std::vector<std::shared_ptr<FavoriteItem>> items;
+        for (int i = 0; i < 5; ++i)
+            items.push_back(Add("Link " + std::to_string(i), m_pServer->Url("/ok/" + std::to_string(i))));
+        CZorbelView& view = *m_pFrame->View();
+        view.Sink().Flush();
+        m_pRouter->UpdateAll();
+        QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
+        QTRY_COMPARE(items[0]->Status(), int(StatusChecking));
+        // The one being checked and one still to come.
+        view.RemoveRecord(items[0].get());
+        view.RemoveRecord(items[3].get());
+        QCOMPARE(view.Items().size(), size_t(3));
+        QCOMPARE(view.Sink().NodeCount(), size_t(3));
+        QCOMPARE(view.Sink().NodeImage(items[3]->m_hItem), -1);
+        QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 20000);
+
+        QCOMPARE(items[3]->Status(), int(StatusNotChecked));
+        for (int i : {1, 2, 4})
+            QCOMPARE(items[size_t(i)]->Status(), int(StatusValid));
+        for (const auto& request : m_pServer->Requests())
+            QVERIFY(request.strPath != "/ok/3");
+        QCOMPARE(view.Tree()->topLevelItemCount(), 3);
+        for (int i = 0; i < view.Tree()->topLevelItemCount(); ++i) {
+            const FavoriteItem* pRecord = view.RecordOf(view.Tree()->topLevelItem(i));
+            QVERIFY(pRecord != items[0].get() && pRecord != items[3].get());
+        }
     }
 };
 

@@ -16,15 +16,15 @@ struct ChmApi {
     using RetrieveFn = decltype(&chm_retrieve_object);
     using EnumerateFn = decltype(&chm_enumerate);
 
-    OpenFn pfnOpen = nullptr;
-    CloseFn pfnClose = nullptr;
-    ResolveFn pfnResolve = nullptr;
-    RetrieveFn pfnRetrieve = nullptr;
-    EnumerateFn pfnEnumerate = nullptr;
+    OpenFn m_pfnOpen = nullptr;
+    CloseFn m_pfnClose = nullptr;
+    ResolveFn m_pfnResolve = nullptr;
+    RetrieveFn m_pfnRetrieve = nullptr;
+    EnumerateFn m_pfnEnumerate = nullptr;
 
     bool IsComplete() const
     {
-        return pfnOpen && pfnClose && pfnResolve && pfnRetrieve && pfnEnumerate;
+        return m_pfnOpen && m_pfnClose && m_pfnResolve && m_pfnRetrieve && m_pfnEnumerate;
     }
 };
 

@@ -3,7 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "app/HelpContents.h"
+#include "help/HelpContents.h"
 
 class CChmFile;
 class CHelpBrowser;

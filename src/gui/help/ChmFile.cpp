@@ -1,4 +1,4 @@
-#include "app/ChmFile.h"
+#include "help/ChmFile.h"
 
 #include <chm_lib.h>
 
@@ -27,13 +27,13 @@ CChmFile::CChmFile(const ChmApi& api, const QString& strPath)
 {
     if (!m_api.IsComplete() || !QFile::exists(strPath))
         return;
-    m_pFile = m_api.pfnOpen(QFile::encodeName(strPath).constData());
+    m_pFile = m_api.m_pfnOpen(QFile::encodeName(strPath).constData());
 }
 
 CChmFile::~CChmFile()
 {
     if (m_pFile)
-        m_api.pfnClose(m_pFile);
+        m_api.m_pfnClose(m_pFile);
 }
 
 bool CChmFile::Contains(const QString& strName) const
@@ -41,7 +41,7 @@ bool CChmFile::Contains(const QString& strName) const
     if (!m_pFile)
         return false;
     chmUnitInfo ui {};
-    return m_api.pfnResolve(m_pFile, ObjectName(strName).constData(), &ui) == CHM_RESOLVE_SUCCESS;
+    return m_api.m_pfnResolve(m_pFile, ObjectName(strName).constData(), &ui) == CHM_RESOLVE_SUCCESS;
 }
 
 std::optional<QByteArray> CChmFile::Read(const QString& strName) const
@@ -49,14 +49,14 @@ std::optional<QByteArray> CChmFile::Read(const QString& strName) const
     if (!m_pFile)
         return std::nullopt;
     chmUnitInfo ui {};
-    if (m_api.pfnResolve(m_pFile, ObjectName(strName).constData(), &ui) != CHM_RESOLVE_SUCCESS)
+    if (m_api.m_pfnResolve(m_pFile, ObjectName(strName).constData(), &ui) != CHM_RESOLVE_SUCCESS)
         return std::nullopt;
     if (ui.length > kMaxObjectSize)
         return std::nullopt;
     QByteArray data(static_cast<qsizetype>(ui.length), '\0');
     if (ui.length == 0)
         return data;
-    const long long nRead = m_api.pfnRetrieve(m_pFile, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
+    const long long nRead = m_api.m_pfnRetrieve(m_pFile, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
                                               static_cast<long long>(ui.length));
     if (nRead != static_cast<long long>(ui.length))
         return std::nullopt;
@@ -75,7 +75,7 @@ QStringList CChmFile::Files() const
             pFiles->append(strPath);
         return CHM_ENUMERATOR_CONTINUE;
     };
-    m_api.pfnEnumerate(m_pFile, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collect, &files);
+    m_api.m_pfnEnumerate(m_pFile, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collect, &files);
     return files;
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMenu>
+#include <span>
+
+#include "menus/Commands.h"
+
+class CCommandRouter;
+
+// A popup of commands. Its items show the accelerator text that the command
+// table gives for them (none for a command whose keys stay out of the menus,
+// and none at all in a context menu), whatever shortcuts their actions carry.
+class CCommandMenu : public QMenu {
+    Q_OBJECT
+public:
+    CCommandMenu(const QString& strTitle, QWidget* pParent, bool bShowKeys = true);
+
+    // Adds the items in order: each command's action from the router with
+    // the item's text, or a separator.
+    void AddItems(CCommandRouter& router, std::span<const MenuItemInfo> items);
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* pOption, const QAction* pAction) const override;
+
+private:
+    bool m_bShowKeys;
+};
