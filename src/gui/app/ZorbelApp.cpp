@@ -63,6 +63,15 @@ bool CZorbelApp::ShowSplashFromArguments(const QStringList& args)
     return true;
 }
 
+void CZorbelApp::SetIdentity()
+{
+    setOrganizationName("Ornamy Software");
+    setApplicationName("Zorbel");
+    // Every window without an icon of its own (the About box among them)
+    // shows the program's.
+    setWindowIcon(Artwork::AppIcon());
+}
+
 bool CZorbelApp::InitInstance()
 {
     // The network library stands where the sockets were started.
@@ -72,11 +81,7 @@ bool CZorbelApp::InitInstance()
     }
     m_bCurlReady = true;
 
-    setOrganizationName("Ornamy Software");
-    setApplicationName("Zorbel");
-    // Every window without an icon of its own (the About box among them)
-    // shows the program's.
-    setWindowIcon(Artwork::AppIcon());
+    SetIdentity();
     m_pProfile = std::make_unique<CSettingsProfile>();
     m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(applicationFilePath().toStdString()));
 

@@ -25,6 +25,9 @@ public:
     static QString SourceFromArguments(const QStringList& args);
     // False when an embedding or automation switch asks for no splash screen.
     static bool ShowSplashFromArguments(const QStringList& args);
+    // The names the settings are kept under and the program's icon, for
+    // every window of the process.
+    static void SetIdentity();
 
     const QString& HelpFilePath() const { return m_strHelpFilePath; }
     bool ShowSplash() const { return m_bShowSplash; }

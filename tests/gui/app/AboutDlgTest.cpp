@@ -1,8 +1,10 @@
 // The About box: its version line, the notice drawn in italics while the
 // other texts are not, the web-page button going to the product page through
 // the desktop with the box staying open, and the outline animation played on
-// opening and on OK but not on Escape.
+// opening and on OK but not on Escape; the box shows the program's icon.
 #include "app/AboutDlg.h"
+#include "app/ZorbelApp.h"
+#include "common/Artwork.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -35,6 +37,20 @@ private slots:
         QCOMPARE(dlg.windowTitle(), QStringLiteral("About Ornamy - Zorbel"));
         QCOMPARE(dlg.WebPageButton()->text(), QStringLiteral("Look For &Updates..."));
         QVERIFY(!dlg.WebPageButton()->isHidden());
+    }
+
+    void ShowsTheProgramsIcon()
+    {
+        CZorbelApp::SetIdentity();
+        CAboutDlg dlg;
+        QLabel* pIcon = nullptr;
+        for (QLabel* pLabel : dlg.findChildren<QLabel*>())
+            if (!pLabel->pixmap().isNull())
+                pIcon = pLabel;
+        QVERIFY(pIcon);
+        const QPixmap shown = pIcon->pixmap();
+        const QImage expected = Artwork::AppIcon().pixmap(shown.size()).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected);
     }
 
     void OnlyTheNoticeIsItalic()
