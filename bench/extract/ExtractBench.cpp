@@ -18,10 +18,10 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/LinkExtractor.h"
 #include "model/SourceLinks.h"
 #include "model/TreeSink.h"
+#include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 

@@ -17,8 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoritesScan.h"
+#include "platform/ManualResetEvent.h"
 
 namespace {
 

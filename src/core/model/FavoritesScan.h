@@ -3,8 +3,8 @@
 #include <atomic>
 #include <string>
 
-#include "check/ManualResetEvent.h"
 #include "model/TreeSink.h"
+#include "platform/ManualResetEvent.h"
 
 // Fills the tree from the Favorites folder `strRoot` (see
 // LocateFavoritesFolder): one node per folder and per favourite in the order

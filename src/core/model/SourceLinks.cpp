@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoriteItem.h"
 #include "model/FavoriteKind.h"
 #include "model/IconRule.h"
@@ -20,6 +19,7 @@
 #include "model/SourceLocation.h"
 #include "model/SourceTempFile.h"
 #include "model/TreeSink.h"
+#include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
+#include "platform/ManualResetEvent.h"
 #include "model/FavoriteItem.h"
 
 class QTreeWidget;

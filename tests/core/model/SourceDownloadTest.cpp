@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/ProcessState.h"
 #include "model/SourceDownload.h"
 #include "model/SourceLinks.h"
 #include "model/SourceTempFile.h"
+#include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"

@@ -17,11 +17,11 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoriteKind.h"
 #include "model/LinkStatus.h"
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
+#include "platform/ManualResetEvent.h"
 #include "support/MemoryTreeSink.h"
 
 namespace fs = std::filesystem;
