@@ -24,5 +24,5 @@ struct CheckRunIo {
 // them), fills the list from the source or the Favorites folder, checks
 // every favourite with the GUI's own scheduler, shows progress, prints the
 // report, writes the files asked for and returns the exit status. The
-// network library must be initialised by the caller.
+// caller sets the network library up first (HttpGlobalInit).
 int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io);

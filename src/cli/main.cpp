@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-#include <curl/curl.h>
-
 #include "CheckArguments.h"
 #include "CheckRun.h"
 #include "check/CheckPass.h"
+#include "net/HttpSession.h"
 #include "settings/CheckSettings.h"
 
 namespace {
@@ -61,7 +60,7 @@ int main(int argc, char** argv)
     // before the files are written.
     signal(SIGPIPE, SIG_IGN);
 
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    if (!HttpGlobalInit()) {
         std::fprintf(stderr, "zorbel-check: the network library cannot be initialised\n");
         return kExitError;
     }
@@ -73,6 +72,6 @@ int main(int argc, char** argv)
     // is only released once they have ended.
     const auto wait = std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs) + std::chrono::seconds(2);
     if (CCheckPass::WaitForStragglers(wait))
-        curl_global_cleanup();
+        HttpGlobalCleanup();
     return nStatus;
 }

@@ -4,17 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
-#include <mutex>
 
+#include "net/HttpSession.h"
 #include "settings/CheckSettings.h"
 
 namespace {
-
-struct CurlEasyDeleter {
-    void operator()(CURL* pCurl) const { curl_easy_cleanup(pCurl); }
-};
-using CurlEasyPtr = std::unique_ptr<CURL, CurlEasyDeleter>;
 
 // State shared with the transfer callbacks.
 struct TransferState {
@@ -61,12 +55,6 @@ int OnProgress(void* pUser, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return 0;
 }
 
-void InitCurlOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 } // namespace
 
 SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::int32_t nTimeoutMs,
@@ -78,8 +66,7 @@ SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::i
     if (nTimeoutMs <= 0)
         nTimeoutMs = kDefaultTimeoutSeconds * 1000;
 
-    InitCurlOnce();
-    CurlEasyPtr pCurl(curl_easy_init());
+    const CurlEasyPtr pCurl = NewHttpHandle();
     if (!pCurl) {
         result.m_nCurlCode = CURLE_FAILED_INIT;
         return result;
@@ -91,18 +78,15 @@ SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::i
     state.pAbort = &fnAbort;
 
     CURL* h = pCurl.get();
-    curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
-    curl_easy_setopt(h, CURLOPT_USERAGENT, kZorbelUserAgent);
     // Only the web: a redirect must not lead to file:// or other schemes.
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    ApplyHttpSessionOptions(h, "http,https");
+    curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, ""); // every encoding libcurl can decode
     curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(nTimeoutMs));
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(nTimeoutMs));
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(nMaxBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);

@@ -24,6 +24,7 @@
 #include "model/SourceTempFile.h"
 #include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
+#include "support/EnvGuard.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"
 
@@ -31,31 +32,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Sets an environment variable for one scope and puts the old value back.
-class EnvGuard {
-public:
-    EnvGuard(const char* pName, std::optional<std::string> value) : m_strName(pName)
-    {
-        if (const char* pOld = std::getenv(pName))
-            m_old = pOld;
-        Apply(value);
-    }
-    ~EnvGuard() { Apply(m_old); }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    void Apply(const std::optional<std::string>& value)
-    {
-        if (value)
-            setenv(m_strName.c_str(), value->c_str(), 1);
-        else
-            unsetenv(m_strName.c_str());
-    }
-    std::string m_strName;
-    std::optional<std::string> m_old;
-};
 
 std::vector<std::string> FolderEntries(const fs::path& dir)
 {
