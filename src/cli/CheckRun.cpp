@@ -19,8 +19,8 @@
 #include "export/ExportToFile.h"
 #include "export/ResultsCsv.h"
 #include "model/FavoritesFolder.h"
-#include "model/FavoritesScan.h"
 #include "model/LinkStatus.h"
+#include "model/Population.h"
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/SourceLocation.h"
@@ -142,12 +142,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     CListTreeSink sink;
     auto pStop = std::make_shared<ManualResetEvent>();
     std::atomic<bool> bClosing{false};
-    std::thread populate([&] {
-        if (strSource.empty())
-            FavoritesScanThread(sink, *pStop, bClosing, strRoot);
-        else
-            SourceLinksThread(sink, *pStop, bClosing, strSource);
-    });
+    std::thread populate = StartPopulation(sink, pStop, bClosing, {strSource, strRoot});
 
     // Until the list is filled.
     bool bInterrupted = false;

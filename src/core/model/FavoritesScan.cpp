@@ -8,7 +8,7 @@
 #include "model/FavoriteKind.h"
 #include "model/FavoritesFolder.h"
 #include "model/LinkStatus.h"
-#include "model/ProcessState.h"
+#include "model/Population.h"
 #include "model/ShortcutReaders.h"
 #include "platform/PathUtil.h"
 
@@ -144,16 +144,6 @@ private:
     TreeNode m_firstTopLevel = kNoTreeNode;
 };
 
-// Clears g_bPopulating however the thread leaves.
-class PopulatingFlag {
-public:
-    PopulatingFlag() { g_bPopulating.store(true); }
-    ~PopulatingFlag() { Clear(); }
-    PopulatingFlag(const PopulatingFlag&) = delete;
-    PopulatingFlag& operator=(const PopulatingFlag&) = delete;
-    void Clear() { g_bPopulating.store(false); }
-};
-
 std::string WithoutTrailingSlashes(std::string strPath)
 {
     while (strPath.size() > 1 && strPath.back() == '/')
@@ -169,34 +159,23 @@ void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const s
     if (strRoot.empty() || !PathIsDirectoryA(strRoot))
         return;
 
-    sink.EnableTree(false);
-    PopulatingFlag populating;
-
     FavoritesWalk walk(sink, hStop, bClosing, WithoutTrailingSlashes(strRoot));
-    if (!bClosing.load()) {
+    const auto fill = [&] {
+        if (bClosing.load())
+            return PopulationEnd::Filled;
         try {
             walk.Run();
         } catch (const std::exception&) {
             // Out of memory in the middle of a walk: keep what was inserted
             // and still hand the view a usable tree.
         }
-    }
-
-    if (bClosing.load())
-        return; // a closing view gets no more changes and no message
-
-    if (walk.FirstTopLevelNode() != kNoTreeNode) {
+        return PopulationEnd::Filled;
+    };
+    const auto arrange = [&] {
+        if (walk.FirstTopLevelNode() == kNoTreeNode)
+            return;
         sink.ExpandAllBranches();
         sink.EnsureVisible(walk.FirstTopLevelNode());
-    }
-    sink.EnableTree(true);
-    // Cleared before the message, so that the view's list-ready handler
-    // (which may start a check pass at once) sees the population finished.
-    populating.Clear();
-    sink.PostToView(UM_LISTREADY);
-}
-
-void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing)
-{
-    FavoritesScanThread(sink, hStop, bClosing, LocateFavoritesFolder());
+    };
+    RunPopulation(sink, bClosing, fill, arrange);
 }
