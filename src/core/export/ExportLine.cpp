@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "export/CsvField.h"
+
 namespace {
 
 struct EscapeRule {
@@ -13,7 +15,6 @@ struct EscapeRule {
 // What each mode writes instead of a byte; the line feed follows the line
 // ends of the file in every mode.
 constexpr EscapeRule s_noneRules[] = {{'\n', "\r\n"}};
-constexpr EscapeRule s_csvRules[] = {{'\n', "\r\n"}, {'"', "\"\""}};
 constexpr EscapeRule s_htmlRules[] = {
     {'\n', "\r\n"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"},
 };
@@ -31,7 +32,6 @@ constexpr EscapeTable MakeTable(const EscapeRule (&rules)[N])
 
 constexpr EscapeTable s_escapeTables[] = {
     MakeTable(s_noneRules), // Escape::None
-    MakeTable(s_csvRules),  // Escape::Csv
     MakeTable(s_htmlRules), // Escape::Html
 };
 
@@ -143,6 +143,25 @@ void CExportLine::AppendText(std::string_view strText, Escape nEscape)
         Put(strTo);
         strText.remove_prefix(1);
     }
+}
+
+void CExportLine::AppendCsvField(std::string_view strField)
+{
+    // The field's quotes are opened and closed as markup, so that a cut
+    // field is still closed; its own bytes go in as text.
+    class CLineOut {
+    public:
+        explicit CLineOut(CExportLine& line) : m_line(line) {}
+        void OpenQuote() { m_line.Open(kCsvQuote, kCsvQuote); }
+        void CloseQuote() { m_line.CloseNext(kCsvQuote.size()); }
+        void AppendText(std::string_view strRun) { m_line.AppendText(strRun, Escape::None); }
+        void AppendMarkup(std::string_view strPiece) { m_line.Append(strPiece); }
+
+    private:
+        CExportLine& m_line;
+    };
+    CLineOut out(*this);
+    WriteCsvField(out, strField, CsvQuoting::Always);
 }
 
 std::string_view CExportLine::Finish()

@@ -17,7 +17,6 @@ public:
     // as CR LF, as every line end of an export file is.
     enum class Escape {
         None, // as it stands
-        Csv,  // a double quote is doubled (inside a quoted field)
         Html, // < > & and " become entities
     };
 
@@ -39,12 +38,14 @@ public:
     // A text of the record, escaped as asked, as much of it as fits.
     void AppendText(std::string_view strText, Escape nEscape);
 
+    // A text of the record as a CSV field in double quotes (see
+    // WriteCsvField), as much of it as fits; the closing quote is always
+    // written.
+    void AppendCsvField(std::string_view strField);
+
     // Closes what is still open and adds CR LF. Returns the bytes to write,
     // or an empty view when the line has no content at all.
     std::string_view Finish();
-
-    bool IsCut() const { return m_bCut; }
-    std::string_view Content() const { return {m_szLine, m_nLength}; }
 
 private:
     bool Fits(std::size_t nBytes) const

@@ -63,13 +63,6 @@ void BuildLink(CExportLine& line, std::string_view strHref, std::string_view str
     line.CloseNext(s_nAnchorEnd);
 }
 
-void BuildCsvField(CExportLine& line, std::string_view strField)
-{
-    line.Open("\"", "\"");
-    line.AppendText(strField, Escape::Csv);
-    line.CloseNext(1);
-}
-
 } // namespace
 
 int WriteTextExport(CExportFile& file, ExportList items, bool bNamesOnly, bool bUrlsOnly)
@@ -108,12 +101,12 @@ int WriteCsvExport(CExportFile& file, ExportList items, bool bWithFolders)
             continue;
         line.Clear();
         if (bWithFolders) {
-            BuildCsvField(line, pItem->m_strFolder);
+            line.AppendCsvField(pItem->m_strFolder);
             line.Append(",");
         }
-        BuildCsvField(line, pItem->m_strName);
+        line.AppendCsvField(pItem->m_strName);
         line.Append(",");
-        BuildCsvField(line, pItem->m_strUrl);
+        line.AppendCsvField(pItem->m_strUrl);
         if (!WriteLine(file, line))
             return file.Error();
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ExportTestSupport.h"
+#include "export/CsvField.h"
 #include "export/ResultsCsv.h"
 #include "model/LinkStatus.h"
 
@@ -12,13 +13,13 @@ using namespace export_test;
 
 TEST(ResultsCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
 {
-    EXPECT_EQ(CsvField(""), "");
-    EXPECT_EQ(CsvField("plain text; with: marks"), "plain text; with: marks");
-    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
-    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-    EXPECT_EQ(CsvField("two\r\nlines"), "\"two\r\nlines\"");
-    EXPECT_EQ(CsvField("line\n"), "\"line\n\"");
-    EXPECT_EQ(CsvField("\""), "\"\"\"\"");
+    EXPECT_EQ(CsvField("", CsvQuoting::WhenNeeded), "");
+    EXPECT_EQ(CsvField("plain text; with: marks", CsvQuoting::WhenNeeded), "plain text; with: marks");
+    EXPECT_EQ(CsvField("a,b", CsvQuoting::WhenNeeded), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\"", CsvQuoting::WhenNeeded), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("two\r\nlines", CsvQuoting::WhenNeeded), "\"two\r\nlines\"");
+    EXPECT_EQ(CsvField("line\n", CsvQuoting::WhenNeeded), "\"line\n\"");
+    EXPECT_EQ(CsvField("\"", CsvQuoting::WhenNeeded), "\"\"\"\"");
 }
 
 TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
