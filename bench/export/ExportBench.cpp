@@ -66,7 +66,7 @@ void BM_Export(benchmark::State& state)
         if (outcome.nResult != ExportResult::Done)
             state.SkipWithError("export failed");
     }
-    state.SetLabel(std::string(FindExportFormat(nFormatId)->strName));
+    state.SetLabel(std::string(FindExportFormat(nFormatId)->m_strName));
     state.counters["allocs"] = static_cast<double>(nAllocations);
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(strPath));
     std::remove(strPath.c_str());

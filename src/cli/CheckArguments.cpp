@@ -25,7 +25,7 @@ std::string FormatNames()
     for (const ExportFormat& format : g_exportFormats) {
         if (!strNames.empty())
             strNames += ", ";
-        strNames += ExportFormatAlias(format.nId);
+        strNames += format.m_strAlias;
     }
     return strNames;
 }
@@ -118,7 +118,7 @@ private:
             const std::string& strPath = m_args[m_nNext++];
             if (strPath.empty())
                 return Fail("option --export needs a FILE name that is not empty");
-            options.exports.push_back({pFormat->nId, strPath});
+            options.exports.push_back({pFormat->m_nId, strPath});
         } else if (strName == "--results") {
             if (const auto strValue = Value(strName, joined)) {
                 if (strValue->empty())

@@ -96,9 +96,9 @@ TEST(CheckArguments, ExportTakesAFormatByNameOrAliasAndAFile)
 
     // Every format can be named both ways.
     for (const ExportFormat& format : g_exportFormats) {
-        EXPECT_EQ(Parse({"--export", std::string(format.strName), "f"}).options.exports.at(0).nFormatId, format.nId);
-        EXPECT_EQ(Parse({"--export", std::string(ExportFormatAlias(format.nId)), "f"}).options.exports.at(0).nFormatId,
-                  format.nId);
+        EXPECT_EQ(Parse({"--export", std::string(format.m_strName), "f"}).options.exports.at(0).nFormatId, format.m_nId);
+        EXPECT_EQ(Parse({"--export", std::string(ExportFormatAlias(format.m_nId)), "f"}).options.exports.at(0).nFormatId,
+                  format.m_nId);
     }
 }
 
@@ -120,7 +120,7 @@ TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
     for (const char* pszOption : {"--threads", "--timeout", "--export", "--results", "--quiet", "--help", "--version"})
         EXPECT_NE(strUsage.find(pszOption), std::string::npos) << pszOption;
     for (const ExportFormat& format : g_exportFormats)
-        EXPECT_NE(strUsage.find(ExportFormatAlias(format.nId)), std::string::npos);
+        EXPECT_NE(strUsage.find(ExportFormatAlias(format.m_nId)), std::string::npos);
 }
 
 } // namespace

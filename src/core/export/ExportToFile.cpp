@@ -9,22 +9,6 @@
 
 namespace {
 
-// Which writer each format runs, with its arguments.
-struct ExportWriterRow {
-    std::int32_t nId;
-    int (*pfnWrite)(CExportFile& file, ExportList items);
-};
-
-constexpr ExportWriterRow s_writers[] = {
-    {ExportPlainText, [](CExportFile& f, ExportList l) { return WriteTextExport(f, l, false, false); }},
-    {ExportNamesOnly, [](CExportFile& f, ExportList l) { return WriteTextExport(f, l, true, false); }},
-    {ExportUrlsOnly, [](CExportFile& f, ExportList l) { return WriteTextExport(f, l, false, true); }},
-    {ExportCsv, [](CExportFile& f, ExportList l) { return WriteCsvExport(f, l, false); }},
-    {ExportCsvFolders, [](CExportFile& f, ExportList l) { return WriteCsvExport(f, l, true); }},
-    {ExportHtml, [](CExportFile& f, ExportList l) { return WriteHtmlExport(f, l, false); }},
-    {ExportHtmlFolders, [](CExportFile& f, ExportList l) { return WriteHtmlExport(f, l, true); }},
-};
-
 constexpr std::string_view s_strCaptionFailed = "Export Failed";
 constexpr std::string_view s_strCaptionDone = "Export Successful";
 constexpr std::string_view s_strTextDone = "Your Favorites have been exported successfully.";
@@ -33,17 +17,14 @@ constexpr std::string_view s_strTextDone = "Your Favorites have been exported su
 
 ExportOutcome ExportToFile(const std::string& strPath, std::int32_t nFormatId, ExportList items)
 {
-    const ExportWriterRow* pWriter = nullptr;
-    for (const ExportWriterRow& row : s_writers)
-        if (row.nId == nFormatId)
-            pWriter = &row;
-    if (pWriter == nullptr)
+    const ExportFormat* pFormat = FindExportFormat(nFormatId);
+    if (pFormat == nullptr)
         return {ExportResult::CannotCreate, EINVAL};
 
     CExportFile file;
     if (const int nError = file.Open(strPath); nError != 0)
         return {ExportResult::CannotCreate, nError};
-    pWriter->pfnWrite(file, items);
+    pFormat->m_pfnWrite(file, items);
     if (const int nError = file.Close(); nError != 0)
         return {ExportResult::WriteFailed, nError};
     return {ExportResult::Done, 0};

@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "export/ExportFile.h"
-#include "export/ExportFormat.h"
 #include "export/ExportLine.h"
 
 namespace {

@@ -129,14 +129,14 @@ TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)
     };
     ASSERT_EQ(g_exportFormats.size(), 7u);
     for (std::size_t n = 0; n < g_exportFormats.size(); ++n) {
-        EXPECT_EQ(g_exportFormats[n].nId, static_cast<std::int32_t>(n + 1));
-        EXPECT_EQ(g_exportFormats[n].strName, s_names[n]);
-        EXPECT_FALSE(g_exportFormats[n].strDescription.empty());
-        EXPECT_EQ(FindExportFormat(g_exportFormats[n].nId), &g_exportFormats[n]);
+        EXPECT_EQ(g_exportFormats[n].m_nId, static_cast<std::int32_t>(n + 1));
+        EXPECT_EQ(g_exportFormats[n].m_strName, s_names[n]);
+        EXPECT_FALSE(g_exportFormats[n].m_strDescription.empty());
+        EXPECT_EQ(FindExportFormat(g_exportFormats[n].m_nId), &g_exportFormats[n]);
     }
     EXPECT_EQ(FindExportFormat(0), nullptr);
     EXPECT_EQ(FindExportFormat(8), nullptr);
-    EXPECT_EQ(g_exportFormats[0].strDescription,
+    EXPECT_EQ(g_exportFormats[0].m_strDescription,
               "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
               "the Name of the Favorite, followed by it's URL.");
 }

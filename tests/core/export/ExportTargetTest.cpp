@@ -224,9 +224,9 @@ TEST(ExportTarget, FullDeviceGivesTheErrorBoxAndNoSuccessBox)
         GTEST_SKIP() << "no /dev/full here";
     for (const ExportFormat& format : g_exportFormats) {
         // Even the few bytes of an empty list are reported once they fail.
-        const ExportOutcome outcome = ExportToFile("/dev/full", format.nId, SomeItems(format.nId == 1 ? 0 : 5));
-        EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed) << format.strName;
-        EXPECT_EQ(outcome.nError, ENOSPC) << format.strName;
+        const ExportOutcome outcome = ExportToFile("/dev/full", format.m_nId, SomeItems(format.m_nId == 1 ? 0 : 5));
+        EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed) << format.m_strName;
+        EXPECT_EQ(outcome.nError, ENOSPC) << format.m_strName;
         const ExportMessage box = ExportOutcomeMessage(outcome, "/dev/full");
         EXPECT_EQ(box.strCaption, "Export Failed");
         EXPECT_EQ(box.nIcon, ExportMessageIcon::Exclamation);
