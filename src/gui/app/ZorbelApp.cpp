@@ -9,7 +9,7 @@
 #include "app/Commands.h"
 #include "app/MainFrame.h"
 #include "app/MessageHub.h"
-#include "app/SettingsProfile.h"
+#include "SettingsProfile.h"
 #include "app/ZorbelDoc.h"
 #include "platform/PathUtil.h"
 #include "view/ZorbelView.h"
