@@ -1,12 +1,25 @@
 #include "check/CheckClassification.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "check/InternetError.h"
 #include "platform/SystemError.h"
 
 namespace {
+
+// A row of the HTTP status table. nHttpStatus is empty for the row of a
+// failed status query. strTextWithLocation is used instead of strText when
+// the answer carries a Location. "%d" in a text stands for the status code,
+// "%s" for the Location.
+struct HttpStatusRow {
+    std::optional<int> nHttpStatus;
+    std::string_view strText;
+    std::string_view strTextWithLocation;
+    LinkStatus nStatus;
+    int nIconOffset;
+};
 
 constexpr std::string_view kLoginText = "This URL requires login information.";
 constexpr std::string_view kCannotConnectText = "Unable to connect to the server.";
@@ -104,7 +117,6 @@ CheckOutcome FromStatus(const HttpCheckResult& result)
 } // namespace
 
 std::span<const InternetErrorRow> InternetErrorTable() { return kInternetErrors; }
-std::span<const HttpStatusRow> HttpStatusTable() { return kHttpStatuses; }
 
 CheckOutcome ClassifyCheck(const HttpCheckResult& result)
 {

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,24 +32,9 @@ struct InternetErrorRow {
     int nIconOffset;
 };
 
-// A row of the HTTP status table. nHttpStatus is empty for the row of a
-// failed status query. strTextWithLocation is used instead of strText when
-// the answer carries a Location. "%d" in a text stands for the status code,
-// "%s" for the Location.
-struct HttpStatusRow {
-    std::optional<int> nHttpStatus;
-    std::string_view strText;
-    std::string_view strTextWithLocation;
-    LinkStatus nStatus;
-    int nIconOffset;
-};
-
 // Error numbers with a text of their own; every other non-zero number takes
 // kOtherErrorFormat, StatusUnverified and offset 12.
 std::span<const InternetErrorRow> InternetErrorTable();
-// Status codes with a text of their own; every other code takes
-// kUnexpectedStatusFormat, StatusUnverified and offset 12.
-std::span<const HttpStatusRow> HttpStatusTable();
 
 // A Location of this length or longer counts as absent, as the status text
 // keeps the Location whole or not at all.

@@ -32,7 +32,6 @@ public:
     int Close();
 
     int Error() const { return m_nError; }
-    bool IsOpen() const { return m_hFile >= 0; }
 
 private:
     bool WriteOut(const char* pBytes, std::size_t nBytes);

@@ -39,7 +39,6 @@ public:
     bool Feed(std::string_view strBytes);
     // The end of the text: a link still being taken ends here.
     void Finish();
-    bool Ended() const { return m_bEnded; }
 
     // The distinct links found with prefix number nPrefix, in text order.
     const std::deque<std::string>& LinksOf(size_t nPrefix) const { return m_scanners[nPrefix].m_links; }
