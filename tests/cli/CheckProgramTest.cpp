@@ -175,6 +175,18 @@ TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
     }
 }
 
+TEST_F(CheckProgram, ResultsGiveAnInternetErrorByItsNumberAlone)
+{
+    const std::string strResults = m_home.Path() + "/r.csv";
+    const CheckProcessResult result = Run({"-q", "-t", "5", "--results", strResults, PageWith({m_server.Url("/loop")})});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1], ",<N/A>," + m_server.Url("/loop") +
+                           ",Unverified,\"Error 12156: \"\"\"\" Occured.  Please see the documentation for further "
+                           "information.\"");
+}
+
 TEST_F(CheckProgram, HelpAndVersionGoToStandardOutput)
 {
     const CheckProcessResult help = Run({"--help"});

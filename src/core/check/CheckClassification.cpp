@@ -2,7 +2,6 @@
 
 #include <array>
 #include <optional>
-#include <vector>
 
 #include "check/InternetError.h"
 #include "platform/SystemError.h"
@@ -90,11 +89,12 @@ CheckOutcome FromError(const HttpCheckResult& result)
         if (row.dwError == result.m_dwError)
             return {row.nStatus, std::string(row.strText), row.nIconOffset};
 
-    // The message text of an Internet error is the caller's own: here the
-    // library's description of what went wrong, or nothing.
-    std::vector<char> buffer(1024, '\0');
-    result.m_strErrorText.copy(buffer.data(), buffer.size() - 1);
-    const char* pText = FormatSystemError(result.m_dwError, buffer.data(), buffer.size());
+    // The system has no text for an Internet error: FormatSystemError hands
+    // such a number the buffer back as it was given, so it is given empty
+    // and the quotes of the text stay empty. Any other number gets the
+    // system's text.
+    char szText[1024] = "";
+    const char* pText = FormatSystemError(result.m_dwError, szText, sizeof szText);
     return {StatusUnverified, Fill(kOtherErrorFormat, static_cast<long>(result.m_dwError), pText), 12};
 }
 

@@ -74,7 +74,6 @@ std::string ResolveLocation(const std::string& strBase, const std::string& strLo
 // The libcurl handle and what its callbacks collect during one request.
 struct CHttpClient::CHandle {
     CurlEasyPtr m_pCurl;
-    char m_szError[CURL_ERROR_SIZE] = {};
     bool m_bHttpBlock = false;   // the header block being read began with an HTTP status line
     long m_nBlockStatus = 0;     // its status code
     bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
@@ -136,7 +135,6 @@ struct CHttpClient::CHandle {
     {
         CURL* const h = m_pCurl.get();
         curl_easy_reset(h);
-        m_szError[0] = '\0';
         m_bHttpBlock = false;
         m_nBlockStatus = 0;
         m_bHeadersDone = false;
@@ -150,7 +148,6 @@ struct CHttpClient::CHandle {
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, nTimeoutMs);
         curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, m_szError);
         curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHandle::OnHeader);
         curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHandle::OnBody);
@@ -182,21 +179,20 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         result.m_bOpenFailed = true;
         return result;
     }
-    auto fail = [&](CURLcode nCode, std::string_view strText) {
+    auto fail = [&](CURLcode nCode) {
         result.m_dwError = InternetErrorFromCurl(nCode);
-        result.m_strErrorText = strText.empty() ? curl_easy_strerror(nCode) : std::string(strText);
         return result;
     };
 
     // libcurl would guess a scheme for a bare host name and cut a URL at a
     // line break; a favourite is checked only as the link it is.
     if (HasControlCharacter(strUrl))
-        return fail(CURLE_URL_MALFORMAT, "The URL contains control characters");
+        return fail(CURLE_URL_MALFORMAT);
     const std::string strScheme = SchemeOf(strUrl);
     if (strScheme.empty())
-        return fail(CURLE_URL_MALFORMAT, "The URL has no scheme");
+        return fail(CURLE_URL_MALFORMAT);
     if (!IsOpenedScheme(strScheme))
-        return fail(CURLE_UNSUPPORTED_PROTOCOL, "Protocol \"" + strScheme + "\" is not checked");
+        return fail(CURLE_UNSUPPORTED_PROTOCOL);
 
     CHandle& handle = *m_pHandle;
     const auto deadline = Clock::now() + timeout;
@@ -204,7 +200,7 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
     for (int nHop = 0;; ++nHop) {
         const auto remaining = deadline - Clock::now();
         if (remaining <= Clock::duration::zero())
-            return fail(CURLE_OPERATION_TIMEDOUT, {});
+            return fail(CURLE_OPERATION_TIMEDOUT);
 
         CURLcode nCode = handle.Perform(strCurrent, remaining);
         if (nCode == CURLE_WRITE_ERROR && handle.m_bHeadersDone)
@@ -212,7 +208,7 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         else if (nCode == CURLE_UNSUPPORTED_PROTOCOL)
             nCode = CURLE_WEIRD_SERVER_REPLY; // the scheme was checked above: the answer was not HTTP
         if (nCode != CURLE_OK)
-            return fail(nCode, handle.m_szError);
+            return fail(nCode);
 
         const char* pScheme = nullptr;
         curl_easy_getinfo(handle.m_pCurl.get(), CURLINFO_SCHEME, &pScheme);
@@ -229,7 +225,7 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         const std::string strTarget = bRedirect ? ResolveLocation(strCurrent, handle.m_strLocation) : std::string();
         if (!strTarget.empty() && IsOpenedScheme(SchemeOf(strTarget)) && !HasControlCharacter(strTarget)) {
             if (nHop == kMaxRedirects)
-                return fail(CURLE_TOO_MANY_REDIRECTS, "More than 10 redirects");
+                return fail(CURLE_TOO_MANY_REDIRECTS);
             strCurrent = strTarget;
             continue;
         }

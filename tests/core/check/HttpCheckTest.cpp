@@ -79,6 +79,18 @@ TEST_F(HttpCheck, ARedirectLoopAndANonHttpAnswerAreUnverified)
     EXPECT_EQ(notHttp.m_strText.rfind("Error 12152: ", 0), 0u) << notHttp.m_strText;
 }
 
+TEST_F(HttpCheck, AnInternetErrorWithoutATextOfItsOwnNamesOnlyItsNumber)
+{
+    // The system has no message for the Internet error range, so the quotes
+    // of the text stay empty, whatever the library said about the failure.
+    EXPECT_EQ(CheckUrl(m_server.Url("/loop")).m_strText,
+              "Error 12156: \"\" Occured.  Please see the documentation for further information.");
+    EXPECT_EQ(CheckUrl(m_server.Url("/not-http")).m_strText,
+              "Error 12152: \"\" Occured.  Please see the documentation for further information.");
+    EXPECT_EQ(CheckUrl("gopher://127.0.0.1/").m_strText,
+              "Error 12006: \"\" Occured.  Please see the documentation for further information.");
+}
+
 TEST_F(HttpCheck, SilentAndTricklingServersEndAtTheTimeout)
 {
     for (const char* pszPath : {"/hang", "/slow-headers"}) {
