@@ -95,6 +95,34 @@ std::string EnvOrEmpty(const char* pName)
     return p ? std::string(p) : std::string();
 }
 
+// The path as an absolute one: a relative path is taken from the working
+// directory; empty and "." parts and trailing slashes are dropped. ".."
+// parts stay, as a symbolic link before one changes what it means. Empty
+// when the working directory cannot be read.
+std::string AbsolutePath(const std::string& strPath)
+{
+    std::string strOut;
+    if (strPath.empty() || strPath.front() != '/') {
+        std::unique_ptr<char, decltype(&std::free)> pCwd(::getcwd(nullptr, 0), &std::free);
+        if (!pCwd)
+            return {};
+        strOut = pCwd.get();
+        if (strOut == "/")
+            strOut.clear();
+    }
+    std::string_view rest = strPath;
+    while (!rest.empty()) {
+        const size_t nSlash = rest.find('/');
+        const std::string_view part = rest.substr(0, nSlash);
+        rest = nSlash == std::string_view::npos ? std::string_view() : rest.substr(nSlash + 1);
+        if (part.empty() || part == ".")
+            continue;
+        strOut += '/';
+        strOut += part;
+    }
+    return strOut.empty() ? std::string("/") : strOut;
+}
+
 EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
 {
     switch (entry.d_type) {
@@ -152,9 +180,11 @@ std::string LocateFavoritesFolder(const FavoritesEnvironment& env)
         strPrefix = env.strHome + "/.wine";
     if (!strPrefix.empty() && !env.strLogin.empty())
         candidates.push_back(strPrefix + "/drive_c/users/" + env.strLogin + "/Favorites");
+    // Absolute, so that the paths of the records made from it do not depend
+    // on the working directory of the moment.
     for (const auto& strCandidate : candidates)
         if (PathIsDirectoryA(strCandidate))
-            return strCandidate;
+            return AbsolutePath(strCandidate);
     return {};
 }
 
@@ -162,17 +192,9 @@ std::string LocateFavoritesFolder() { return LocateFavoritesFolder(CurrentFavori
 
 std::string FindWinePrefix(const std::string& strFolder)
 {
-    std::string strPath = strFolder;
-    if (strPath.empty())
+    if (strFolder.empty())
         return {};
-    if (strPath.front() != '/') {
-        std::unique_ptr<char, decltype(&std::free)> pCwd(::getcwd(nullptr, 0), &std::free);
-        if (!pCwd)
-            return {};
-        strPath = std::string(pCwd.get()) + "/" + strPath;
-    }
-    while (strPath.size() > 1 && strPath.back() == '/')
-        strPath.pop_back();
+    std::string strPath = AbsolutePath(strFolder);
     while (!strPath.empty()) {
         if (PathIsDirectoryA(strPath + "/dosdevices"))
             return strPath;

@@ -21,8 +21,9 @@ struct FavoritesEnvironment {
 FavoritesEnvironment CurrentFavoritesEnvironment();
 
 // The first existing folder of: $ZORBEL_FAVORITES, ~/Favorites, and the Wine
-// prefix's drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine).
-// Empty when none exists.
+// prefix's drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine), as
+// an absolute path (a relative one is taken from the working directory,
+// without "." parts or a trailing slash). Empty when none exists.
 std::string LocateFavoritesFolder(const FavoritesEnvironment& env);
 std::string LocateFavoritesFolder();
 

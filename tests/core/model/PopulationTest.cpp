@@ -1,14 +1,15 @@
 // Pins the one start of a population for every program: an empty source
 // scans the Favorites folder (the one given, else the one the locator
-// finds), any other source lists the links of that page or file. And the
-// frame every population runs in: the tree disabled and the population flag
-// set while it fills, the flag always cleared before the one message (list
-// ready, or source error with the tree left disabled), nothing more for a
-// closing view.
+// finds, as an absolute path), any other source lists the links of that
+// page or file. And the frame every population runs in: the tree disabled
+// and the population flag set while it fills, the flag always cleared
+// before the one message (list ready, or source error with the tree left
+// disabled), nothing more for a closing view.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -22,6 +23,7 @@
 #include "platform/ManualResetEvent.h"
 #include "support/EnvGuard.h"
 #include "support/MemoryTreeSink.h"
+#include "support/WorkingDirectory.h"
 
 using namespace scantest;
 
@@ -100,6 +102,22 @@ TEST_F(Population, WithoutAFolderTheLocatedFavoritesFolderIsScanned)
     Start({});
     EXPECT_EQ(Names(), std::vector<std::string>{"Kernel"});
     EXPECT_EQ(m_sink.Items().front()->m_strPath, m_dir / "Located/Kernel.url");
+}
+
+TEST_F(Population, RecordsOfARelativeFavoritesFolderHaveAbsolutePaths)
+{
+    WriteFile(m_dir / "work/Favs/Sub/Kernel.url", UrlFile("https://kernel.org/"));
+    const std::string strCwd = [&] {
+        WorkingDirectory cwd(m_dir / "work");
+        return std::filesystem::current_path().string();
+    }();
+    EnvGuard favorites("ZORBEL_FAVORITES", "Favs");
+    {
+        WorkingDirectory cwd(m_dir / "work");
+        Start({});
+    }
+    ASSERT_EQ(m_sink.Items().size(), 1u);
+    EXPECT_EQ(m_sink.Items().front()->m_strPath, strCwd + "/Favs/Sub/Kernel.url");
 }
 
 TEST_F(Population, ASourceListsTheLinksOfThatPageOrFileAndNotTheFavorites)
