@@ -22,15 +22,18 @@ std::atomic<long> g_nAllocations{0};
 
 } // namespace
 
-void* operator new(std::size_t nBytes)
+// The replacements are kept out of line: inlined, GCC sees free() called on
+// what operator new returned and warns of a mismatched pair
+// (-Wmismatched-new-delete), although new and delete match here.
+[[gnu::noinline]] void* operator new(std::size_t nBytes)
 {
     g_nAllocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(nBytes ? nBytes : 1))
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
