@@ -39,7 +39,7 @@ namespace {
 
 const std::vector<std::shared_ptr<FavoriteItem>>& Favourites()
 {
-    static const auto s_items = [] {
+    static const auto kItems = [] {
         std::vector<std::shared_ptr<FavoriteItem>> items;
         items.reserve(100000);
         for (int n = 0; n < 100000; ++n) {
@@ -52,7 +52,7 @@ const std::vector<std::shared_ptr<FavoriteItem>>& Favourites()
         }
         return items;
     }();
-    return s_items;
+    return kItems;
 }
 
 void BM_Export(benchmark::State& state)

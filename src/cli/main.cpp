@@ -18,14 +18,14 @@
 
 namespace {
 
-std::atomic<bool> s_bInterrupted{false};
+std::atomic<bool> g_bInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 // The first Ctrl+C stops the checks as Stop Checking does; a second one
 // ends the program at once.
 extern "C" void OnInterrupt(int)
 {
-    if (s_bInterrupted.exchange(true)) {
+    if (g_bInterrupted.exchange(true)) {
         signal(SIGINT, SIG_DFL);
         raise(SIGINT);
     }
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     }
     CheckRunIo io;
     io.bProgressTerminal = isatty(STDERR_FILENO) != 0;
-    io.pInterrupted = &s_bInterrupted;
+    io.pInterrupted = &g_bInterrupted;
     const int nStatus = RunZorbelCheck(parsed.options, io);
     // Checks given up on by a stop may still be running; the network library
     // is only released once they have ended.

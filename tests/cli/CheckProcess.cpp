@@ -13,7 +13,7 @@
 namespace {
 
 // The variables a child keeps from the test: what the sanitizers read.
-constexpr const char* s_inherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"};
+constexpr const char* kInherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"};
 
 bool ReadSome(int fd, std::string& strTo)
 {
@@ -31,7 +31,7 @@ bool ReadSome(int fd, std::string& strTo)
 CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, const CheckProcessOptions& options)
 {
     std::map<std::string, std::string> env;
-    for (const char* pszName : s_inherited)
+    for (const char* pszName : kInherited)
         if (const char* pszValue = std::getenv(pszName))
             env[pszName] = pszValue;
     env["LC_ALL"] = "C.UTF-8";

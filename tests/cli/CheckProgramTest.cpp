@@ -77,7 +77,7 @@ protected:
     CTestHttpServer m_server;
 };
 
-const char* const s_noneFound[] = {
+const char* const kNoneFound[] = {
     "0 links were skipped",
     "0 links appear to be broken",
     "0 links are \"partially\" broken",
@@ -90,8 +90,8 @@ TEST_F(CheckProgram, NothingBrokenExitsWithZeroAndTheReport)
         PageWith({m_server.Url("/ok/1"), m_server.Url("/ok/2"), m_server.Url("/moved/3")});
     const CheckProcessResult result = Run({"-j", "2", "-t", "5", strPage});
     EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
-    EXPECT_EQ(Lines(result.strOut), (std::vector<std::string>{s_noneFound[0], s_noneFound[1], s_noneFound[2],
-                                                               s_noneFound[3], "3 links are still valid",
+    EXPECT_EQ(Lines(result.strOut), (std::vector<std::string>{kNoneFound[0], kNoneFound[1], kNoneFound[2],
+                                                               kNoneFound[3], "3 links are still valid",
                                                                "0 links could not be tested correctly"}));
 }
 
@@ -278,7 +278,7 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
     EXPECT_EQ(nEntries, 4u); // page.html, .config, its folder, the settings
 }
 
-const std::regex s_progressLine("[0-9]+ of [0-9]+ checked, [0-9]+ broken, (-|[0-9]+\\.[0-9]) links/s, "
+const std::regex kProgressLine("[0-9]+ of [0-9]+ checked, [0-9]+ broken, (-|[0-9]+\\.[0-9]) links/s, "
                                 "(-|[0-9]+(:[0-9]{2})+) left");
 
 TEST_F(CheckProgram, ProgressOnAPipeIsPlainLines)
@@ -294,7 +294,7 @@ TEST_F(CheckProgram, ProgressOnAPipeIsPlainLines)
     ASSERT_FALSE(lines.empty());
     EXPECT_LE(lines.size(), 11u);
     for (const std::string& strLine : lines)
-        EXPECT_TRUE(std::regex_match(strLine, s_progressLine)) << strLine;
+        EXPECT_TRUE(std::regex_match(strLine, kProgressLine)) << strLine;
     EXPECT_TRUE(lines.back().starts_with("20 of 20 checked, 5 broken, ")) << lines.back();
 }
 
@@ -315,7 +315,7 @@ TEST_F(CheckProgram, ProgressOnATerminalIsOneLineRewritten)
     EXPECT_EQ(states.back(), "\r\n");
     for (std::size_t i = 0; i + 1 < states.size(); ++i) {
         ASSERT_TRUE(states[i].starts_with("\r")) << states[i];
-        EXPECT_TRUE(std::regex_match(states[i].substr(1), s_progressLine)) << states[i];
+        EXPECT_TRUE(std::regex_match(states[i].substr(1), kProgressLine)) << states[i];
     }
     EXPECT_TRUE(states[states.size() - 2].starts_with("\r20 of 20 checked, 0 broken"));
 }

@@ -37,7 +37,7 @@ private:
     bool WriteOut(const char* pBytes, std::size_t nBytes);
     bool Flush();
 
-    static constexpr std::size_t s_nBufferSize = 64 * 1024;
+    static constexpr std::size_t kBufferSize = 64 * 1024;
 
     int m_hFile = -1;
     int m_nError = 0; // errno of the first failure, 0 while all is well

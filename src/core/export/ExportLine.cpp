@@ -14,8 +14,8 @@ struct EscapeRule {
 
 // What each mode writes instead of a byte; the line feed follows the line
 // ends of the file in every mode.
-constexpr EscapeRule s_noneRules[] = {{'\n', "\r\n"}};
-constexpr EscapeRule s_htmlRules[] = {
+constexpr EscapeRule kNoneRules[] = {{'\n', "\r\n"}};
+constexpr EscapeRule kHtmlRules[] = {
     {'\n', "\r\n"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"},
 };
 
@@ -30,9 +30,9 @@ constexpr EscapeTable MakeTable(const EscapeRule (&rules)[N])
     return table;
 }
 
-constexpr EscapeTable s_escapeTables[] = {
-    MakeTable(s_noneRules), // Escape::None
-    MakeTable(s_htmlRules), // Escape::Html
+constexpr EscapeTable kEscapeTables[] = {
+    MakeTable(kNoneRules), // Escape::None
+    MakeTable(kHtmlRules), // Escape::Html
 };
 
 bool IsContinuationByte(unsigned char ch) { return (ch & 0xC0) == 0x80; }
@@ -110,14 +110,14 @@ void CExportLine::AppendText(std::string_view strText, Escape nEscape)
 {
     if (m_bCut)
         return;
-    const EscapeTable& table = s_escapeTables[static_cast<int>(nEscape)];
+    const EscapeTable& table = kEscapeTables[static_cast<int>(nEscape)];
     while (!strText.empty()) {
         // The run of bytes up to the next one that is escaped goes in one
         // copy, as far as it fits.
         std::size_t nRun = 0;
         while (nRun < strText.size() && table[static_cast<unsigned char>(strText[nRun])].empty())
             ++nRun;
-        const std::size_t nRoom = s_nMaxLength - m_strCloser.size() - m_nLength;
+        const std::size_t nRoom = kMaxLength - m_strCloser.size() - m_nLength;
         if (nRun > nRoom) {
             // Cut before the first character that no longer fits whole.
             std::size_t nFit = 0;

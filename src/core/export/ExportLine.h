@@ -4,14 +4,14 @@
 #include <string_view>
 
 // The fixed line buffer of the export writers: one favourite's line is built
-// here without any allocation. A line holds at most s_nMaxLength bytes before
+// here without any allocation. A line holds at most kMaxLength bytes before
 // its line end. When the texts do not fit, the line is cut, but it is cut
 // only between whole characters, whole escapes and whole pieces of markup,
 // whatever was opened (a quote, a link) is still closed, and the line end is
 // always written, so a long favourite never runs into the next one.
 class CExportLine {
 public:
-    static constexpr std::size_t s_nMaxLength = 4096;
+    static constexpr std::size_t kMaxLength = 4096;
 
     // How a text is written into the line. Every mode writes a line feed
     // as CR LF, as every line end of an export file is.
@@ -50,11 +50,11 @@ public:
 private:
     bool Fits(std::size_t nBytes) const
     {
-        return m_nLength + nBytes + m_strCloser.size() <= s_nMaxLength;
+        return m_nLength + nBytes + m_strCloser.size() <= kMaxLength;
     }
     void Put(std::string_view strBytes);
 
-    char m_szLine[s_nMaxLength + 2];
+    char m_szLine[kMaxLength + 2];
     std::size_t m_nLength = 0;
     std::string_view m_strCloser; // still to be written to close the line
     bool m_bCut = false;

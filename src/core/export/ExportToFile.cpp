@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr std::string_view s_strCaptionFailed = "Export Failed";
-constexpr std::string_view s_strCaptionDone = "Export Successful";
-constexpr std::string_view s_strTextDone = "Your Favorites have been exported successfully.";
+constexpr std::string_view kCaptionFailed = "Export Failed";
+constexpr std::string_view kCaptionDone = "Export Successful";
+constexpr std::string_view kTextDone = "Your Favorites have been exported successfully.";
 
 } // namespace
 
@@ -33,7 +33,7 @@ ExportOutcome ExportToFile(const std::string& strPath, std::int32_t nFormatId, E
 ExportMessage ExportOutcomeMessage(const ExportOutcome& outcome, std::string_view strFileName)
 {
     if (outcome.nResult == ExportResult::Done)
-        return {std::string(s_strTextDone), s_strCaptionDone, ExportMessageIcon::Information};
+        return {std::string(kTextDone), kCaptionDone, ExportMessageIcon::Information};
 
     char szSystem[512] = "";
     FormatSystemError(static_cast<std::uint32_t>(outcome.nError), szSystem, sizeof szSystem);
@@ -41,12 +41,12 @@ ExportMessage ExportOutcomeMessage(const ExportOutcome& outcome, std::string_vie
     if (outcome.nResult == ExportResult::CannotCreate) {
         std::snprintf(szText, sizeof szText,
                       "The specified file cannot be created.  The following error occured: \"%s\"", szSystem);
-        return {szText, s_strCaptionFailed, ExportMessageIcon::Exclamation};
+        return {szText, kCaptionFailed, ExportMessageIcon::Exclamation};
     }
     std::string strText = "The export to \"";
     strText += strFileName;
     strText += "\" has not been completed.  The following error occurred: \"";
     strText += szSystem;
     strText += '"';
-    return {std::move(strText), s_strCaptionFailed, ExportMessageIcon::Exclamation};
+    return {std::move(strText), kCaptionFailed, ExportMessageIcon::Exclamation};
 }

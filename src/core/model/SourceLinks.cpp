@@ -114,7 +114,7 @@ ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extracto
 void InsertLinks(ITreeSink& sink, const CLinkExtractor& extractor, const std::string& strDocumentPath,
                  const std::function<bool()>& fnAbort)
 {
-    for (size_t nPrefix = 0; nPrefix < CLinkExtractor::s_prefixes.size(); ++nPrefix) {
+    for (size_t nPrefix = 0; nPrefix < CLinkExtractor::kPrefixes.size(); ++nPrefix) {
         for (const std::string& strLink : extractor.LinksOf(nPrefix)) {
             if (fnAbort())
                 return;

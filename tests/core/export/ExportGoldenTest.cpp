@@ -23,7 +23,7 @@ struct GoldenCase {
     const char* pszSuffix; // golden file name without the "empty-" or "small-" in front
 };
 
-constexpr GoldenCase s_goldenCases[] = {
+constexpr GoldenCase kGoldenCases[] = {
     {ExportPlainText, "1-plain.txt"},   {ExportNamesOnly, "2-names.txt"},
     {ExportUrlsOnly, "3-urls.txt"},     {ExportCsv, "4-csv.csv"},
     {ExportCsvFolders, "5-csv-folders.csv"}, {ExportHtml, "6-html.htm"},
@@ -63,7 +63,7 @@ std::string Export(const TempDir& dir, std::int32_t nFormatId, ExportList items)
 TEST(ExportGolden, EmptyListWritesHeaderAndFooterOnly)
 {
     TempDir dir;
-    for (const GoldenCase& golden : s_goldenCases) {
+    for (const GoldenCase& golden : kGoldenCases) {
         const std::string strExpected = Golden(std::string("empty-") + golden.pszSuffix);
         ASSERT_FALSE(strExpected.empty()) << golden.pszSuffix;
         EXPECT_EQ(Export(dir, golden.nFormatId, {}), strExpected) << golden.pszSuffix;
@@ -74,7 +74,7 @@ TEST(ExportGolden, SmallListMatchesGoldenBytes)
 {
     TempDir dir;
     const auto items = SmallList();
-    for (const GoldenCase& golden : s_goldenCases) {
+    for (const GoldenCase& golden : kGoldenCases) {
         const std::string strExpected = Golden(std::string("small-") + golden.pszSuffix);
         ASSERT_FALSE(strExpected.empty()) << golden.pszSuffix;
         EXPECT_EQ(Export(dir, golden.nFormatId, items), strExpected) << golden.pszSuffix;
@@ -85,7 +85,7 @@ TEST(ExportGolden, EveryLineEndIsCrLfAndNothingFollowsTheLast)
 {
     TempDir dir;
     const auto items = SmallList();
-    for (const GoldenCase& golden : s_goldenCases) {
+    for (const GoldenCase& golden : kGoldenCases) {
         const std::string strBytes = Export(dir, golden.nFormatId, items);
         ASSERT_GE(strBytes.size(), 2u);
         EXPECT_EQ(strBytes.substr(strBytes.size() - 2), "\r\n") << golden.pszSuffix;
@@ -112,25 +112,25 @@ TEST(ExportGolden, CheckOutcomesAreNotExported)
     TempDir dir;
     const auto items = SmallList();
     std::vector<std::string> before;
-    for (const GoldenCase& golden : s_goldenCases)
+    for (const GoldenCase& golden : kGoldenCases)
         before.push_back(Export(dir, golden.nFormatId, items));
     for (const auto& pItem : items)
         if (pItem)
             pItem->SetOutcome(StatusBroken, "The server name cannot be resolved");
-    for (std::size_t n = 0; n < std::size(s_goldenCases); ++n)
-        EXPECT_EQ(Export(dir, s_goldenCases[n].nFormatId, items), before[n]) << s_goldenCases[n].pszSuffix;
+    for (std::size_t n = 0; n < std::size(kGoldenCases); ++n)
+        EXPECT_EQ(Export(dir, kGoldenCases[n].nFormatId, items), before[n]) << kGoldenCases[n].pszSuffix;
 }
 
 TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)
 {
-    constexpr std::string_view s_names[] = {
+    constexpr std::string_view kNames[] = {
         "Plain Text", "Plain Text, Names Only", "Plain Text, URLs Only", "CSV",
         "CSV (With Folders)", "HTML", "HTML (With Folders)",
     };
     ASSERT_EQ(g_exportFormats.size(), 7u);
     for (std::size_t n = 0; n < g_exportFormats.size(); ++n) {
         EXPECT_EQ(g_exportFormats[n].m_nId, static_cast<std::int32_t>(n + 1));
-        EXPECT_EQ(g_exportFormats[n].m_strName, s_names[n]);
+        EXPECT_EQ(g_exportFormats[n].m_strName, kNames[n]);
         EXPECT_FALSE(g_exportFormats[n].m_strDescription.empty());
         EXPECT_EQ(FindExportFormat(g_exportFormats[n].m_nId), &g_exportFormats[n]);
     }

@@ -17,7 +17,7 @@ using namespace export_test;
 
 namespace {
 
-constexpr std::size_t kMax = CExportLine::s_nMaxLength;
+constexpr std::size_t kMax = CExportLine::kMaxLength;
 
 // The lines of an export without their CR LF, the header lines included.
 std::vector<std::string> ExportLines(std::int32_t nFormatId, ExportList items)
