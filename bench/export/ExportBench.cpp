@@ -66,7 +66,7 @@ void BM_Export(benchmark::State& state)
         const long nBefore = g_nAllocations.load();
         const ExportOutcome outcome = ExportToFile(strPath, nFormatId, items);
         nAllocations = g_nAllocations.load() - nBefore;
-        if (outcome.nResult != ExportResult::Done)
+        if (outcome.m_nResult != ExportResult::Done)
             state.SkipWithError("export failed");
     }
     state.SetLabel(std::string(FindExportFormat(nFormatId)->m_strName));

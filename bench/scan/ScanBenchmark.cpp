@@ -32,10 +32,10 @@ constexpr int kPerFolder = 20;
 class BatchingSink : public ITreeSink {
 public:
     struct Node {
-        TreeNode parent;
-        std::string strName;
-        int nImage;
-        std::shared_ptr<FavoriteItem> pItem;
+        TreeNode m_parent;
+        std::string m_strName;
+        int m_nImage;
+        std::shared_ptr<FavoriteItem> m_pItem;
     };
 
     void DeleteAllNodes() override {}

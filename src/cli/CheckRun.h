@@ -14,10 +14,10 @@ enum CheckExitStatus : int {
 };
 
 struct CheckRunIo {
-    std::FILE* pOut = stdout;   // the report
-    std::FILE* pErr = stderr;   // progress and errors
-    bool bProgressTerminal = false; // pErr is a terminal
-    const std::atomic<bool>* pInterrupted = nullptr; // set when the user asks to stop
+    std::FILE* m_pOut = stdout;   // the report
+    std::FILE* m_pErr = stderr;   // progress and errors
+    bool m_bProgressTerminal = false; // pErr is a terminal
+    const std::atomic<bool>* m_pInterrupted = nullptr; // set when the user asks to stop
 };
 
 // One run of the console checker: reads the user's settings (never writing

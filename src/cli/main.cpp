@@ -37,16 +37,16 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const CheckArguments parsed = ParseCheckArguments(args);
-    if (!parsed.strError.empty()) {
+    if (!parsed.m_strError.empty()) {
         std::fprintf(stderr, "zorbel-check: %s\nTry \"zorbel-check --help\" for the options.\n",
-                     parsed.strError.c_str());
+                     parsed.m_strError.c_str());
         return kExitError;
     }
-    if (parsed.options.bHelp) {
+    if (parsed.m_options.m_bHelp) {
         std::fputs(CheckUsageText().c_str(), stdout);
         return kExitNothingBroken;
     }
-    if (parsed.options.bVersion) {
+    if (parsed.m_options.m_bVersion) {
         std::printf("zorbel-check %s\n", ZORBEL_VERSION);
         return kExitNothingBroken;
     }
@@ -65,9 +65,9 @@ int main(int argc, char** argv)
         return kExitError;
     }
     CheckRunIo io;
-    io.bProgressTerminal = isatty(STDERR_FILENO) != 0;
-    io.pInterrupted = &g_bInterrupted;
-    const int nStatus = RunZorbelCheck(parsed.options, io);
+    io.m_bProgressTerminal = isatty(STDERR_FILENO) != 0;
+    io.m_pInterrupted = &g_bInterrupted;
+    const int nStatus = RunZorbelCheck(parsed.m_options, io);
     // Checks given up on by a stop may still be running; the network library
     // is only released once they have ended.
     const auto wait = std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs) + std::chrono::seconds(2);

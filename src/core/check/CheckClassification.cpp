@@ -13,11 +13,11 @@ namespace {
 // the answer carries a Location. "%d" in a text stands for the status code,
 // "%s" for the Location.
 struct HttpStatusRow {
-    std::optional<int> nHttpStatus;
-    std::string_view strText;
-    std::string_view strTextWithLocation;
-    LinkStatus nStatus;
-    int nIconOffset;
+    std::optional<int> m_nHttpStatus;
+    std::string_view m_strText;
+    std::string_view m_strTextWithLocation;
+    LinkStatus m_nStatus;
+    int m_nIconOffset;
 };
 
 constexpr std::string_view kLoginText = "This URL requires login information.";
@@ -86,8 +86,8 @@ std::string Fill(std::string_view strFormat, long nNumber, std::string_view strT
 CheckOutcome FromError(const HttpCheckResult& result)
 {
     for (const auto& row : kInternetErrors)
-        if (row.dwError == result.m_dwError)
-            return {row.nStatus, std::string(row.strText), row.nIconOffset};
+        if (row.m_dwError == result.m_dwError)
+            return {row.m_nStatus, std::string(row.m_strText), row.m_nIconOffset};
 
     // The system has no text for an Internet error: FormatSystemError hands
     // such a number the buffer back as it was given, so it is given empty
@@ -101,15 +101,15 @@ CheckOutcome FromError(const HttpCheckResult& result)
 CheckOutcome FromStatus(const HttpCheckResult& result)
 {
     for (const auto& row : kHttpStatuses) {
-        if (row.nHttpStatus != result.m_nHttpStatus)
+        if (row.m_nHttpStatus != result.m_nHttpStatus)
             continue;
-        const int nStatus = row.nHttpStatus.value_or(0);
-        const bool bLocation = !row.strTextWithLocation.empty() && !result.m_strLocation.empty() &&
+        const int nStatus = row.m_nHttpStatus.value_or(0);
+        const bool bLocation = !row.m_strTextWithLocation.empty() && !result.m_strLocation.empty() &&
                                result.m_strLocation.size() < kLocationBufferSize;
-        return {row.nStatus,
-                bLocation ? Fill(row.strTextWithLocation, nStatus, result.m_strLocation)
-                          : Fill(row.strText, nStatus),
-                row.nIconOffset};
+        return {row.m_nStatus,
+                bLocation ? Fill(row.m_strTextWithLocation, nStatus, result.m_strLocation)
+                          : Fill(row.m_strText, nStatus),
+                row.m_nIconOffset};
     }
     return {StatusUnverified, Fill(kUnexpectedStatusFormat, *result.m_nHttpStatus), 12};
 }

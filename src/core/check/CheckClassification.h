@@ -26,10 +26,10 @@ inline constexpr std::string_view kTimeoutText = "A timeout occured while trying
 
 // A row of the Internet error table: the error number, its outcome.
 struct InternetErrorRow {
-    std::uint32_t dwError;
-    std::string_view strText;
-    LinkStatus nStatus;
-    int nIconOffset;
+    std::uint32_t m_dwError;
+    std::string_view m_strText;
+    LinkStatus m_nStatus;
+    int m_nIconOffset;
 };
 
 // Error numbers with a text of their own; every other non-zero number takes

@@ -8,8 +8,8 @@
 namespace {
 
 struct EscapeRule {
-    unsigned char chFrom;
-    std::string_view strTo;
+    unsigned char m_chFrom;
+    std::string_view m_strTo;
 };
 
 // What each mode writes instead of a byte; the line feed follows the line
@@ -26,7 +26,7 @@ constexpr EscapeTable MakeTable(const EscapeRule (&rules)[N])
 {
     EscapeTable table{};
     for (const EscapeRule& rule : rules)
-        table[rule.chFrom] = rule.strTo;
+        table[rule.m_chFrom] = rule.m_strTo;
     return table;
 }
 

@@ -32,13 +32,13 @@ ExportOutcome ExportToFile(const std::string& strPath, std::int32_t nFormatId, E
 
 ExportMessage ExportOutcomeMessage(const ExportOutcome& outcome, std::string_view strFileName)
 {
-    if (outcome.nResult == ExportResult::Done)
+    if (outcome.m_nResult == ExportResult::Done)
         return {std::string(kTextDone), kCaptionDone, ExportMessageIcon::Information};
 
     char szSystem[512] = "";
-    FormatSystemError(static_cast<std::uint32_t>(outcome.nError), szSystem, sizeof szSystem);
+    FormatSystemError(static_cast<std::uint32_t>(outcome.m_nError), szSystem, sizeof szSystem);
     char szText[1024];
-    if (outcome.nResult == ExportResult::CannotCreate) {
+    if (outcome.m_nResult == ExportResult::CannotCreate) {
         std::snprintf(szText, sizeof szText,
                       "The specified file cannot be created.  The following error occured: \"%s\"", szSystem);
         return {szText, kCaptionFailed, ExportMessageIcon::Exclamation};

@@ -28,7 +28,7 @@ ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
         strRow += ',';
         strRow += CsvField(pItem->m_strUrl, kQuoting);
         strRow += ',';
-        strRow += CsvField(LinkStatusInfoFor(pItem->Status()).strName, kQuoting);
+        strRow += CsvField(LinkStatusInfoFor(pItem->Status()).m_strName, kQuoting);
         strRow += ',';
         strRow += CsvField(pItem->StatusText(), kQuoting);
         strRow += "\r\n";

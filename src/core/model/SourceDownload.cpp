@@ -12,44 +12,44 @@ namespace {
 
 // State shared with the transfer callbacks.
 struct TransferState {
-    int hFile = -1;
-    std::uint64_t nMaxBytes = 0;
-    std::uint64_t nBytes = 0;
-    bool bTooLarge = false;
-    bool bWriteFailed = false;
-    const std::function<bool()>* pAbort = nullptr;
-    bool bAborted = false;
+    int m_hFile = -1;
+    std::uint64_t m_nMaxBytes = 0;
+    std::uint64_t m_nBytes = 0;
+    bool m_bTooLarge = false;
+    bool m_bWriteFailed = false;
+    const std::function<bool()>* m_pAbort = nullptr;
+    bool m_bAborted = false;
 };
 
 size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser)
 {
     auto& state = *static_cast<TransferState*>(pUser);
     const size_t nTotal = nSize * nCount;
-    if (state.nBytes + nTotal > state.nMaxBytes) {
+    if (state.m_nBytes + nTotal > state.m_nMaxBytes) {
         // Also catches an answer that grows past the limit only when decoded.
-        state.bTooLarge = true;
+        state.m_bTooLarge = true;
         return 0;
     }
     size_t nDone = 0;
     while (nDone < nTotal) {
-        const ssize_t n = write(state.hFile, pData + nDone, nTotal - nDone);
+        const ssize_t n = write(state.m_hFile, pData + nDone, nTotal - nDone);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            state.bWriteFailed = true;
+            state.m_bWriteFailed = true;
             return 0;
         }
         nDone += static_cast<size_t>(n);
     }
-    state.nBytes += nTotal;
+    state.m_nBytes += nTotal;
     return nTotal;
 }
 
 int OnProgress(void* pUser, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto& state = *static_cast<TransferState*>(pUser);
-    if (state.pAbort && *state.pAbort && (*state.pAbort)()) {
-        state.bAborted = true;
+    if (state.m_pAbort && *state.m_pAbort && (*state.m_pAbort)()) {
+        state.m_bAborted = true;
         return 1;
     }
     return 0;
@@ -73,9 +73,9 @@ SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::i
     }
 
     TransferState state;
-    state.hFile = hFile;
-    state.nMaxBytes = nMaxBytes;
-    state.pAbort = &fnAbort;
+    state.m_hFile = hFile;
+    state.m_nMaxBytes = nMaxBytes;
+    state.m_pAbort = &fnAbort;
 
     CURL* h = pCurl.get();
     // Only the web: a redirect must not lead to file:// or other schemes.
@@ -100,11 +100,11 @@ SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::i
 
     result.m_nCurlCode = code;
     result.m_nHttpStatus = nStatus;
-    result.m_nBytes = state.nBytes;
-    result.m_bTooLarge = state.bTooLarge || code == CURLE_FILESIZE_EXCEEDED;
-    result.m_bAborted = state.bAborted;
+    result.m_nBytes = state.m_nBytes;
+    result.m_bTooLarge = state.m_bTooLarge || code == CURLE_FILESIZE_EXCEEDED;
+    result.m_bAborted = state.m_bAborted;
     // FAILONERROR already fails on 400 and up; the status test also covers
     // an error answer without a body.
-    result.m_bOk = code == CURLE_OK && !state.bWriteFailed && nStatus < 400;
+    result.m_bOk = code == CURLE_OK && !state.m_bWriteFailed && nStatus < 400;
     return result;
 }

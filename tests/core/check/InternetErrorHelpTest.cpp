@@ -20,8 +20,8 @@ TEST(InternetErrorHelp, EveryNumberTheCheckerReportsIsExplained)
 
     std::set<std::uint32_t> numbers{InternetErrorFromCurl(CURLE_OUT_OF_MEMORY)};
     for (const CurlErrorRow& row : CurlErrorTable())
-        if (row.dwError != InternetErrorNone)
-            numbers.insert(row.dwError);
+        if (row.m_dwError != InternetErrorNone)
+            numbers.insert(row.m_dwError);
     for (const std::uint32_t dwError : numbers)
         EXPECT_NE(strPage.find("<tr><td>" + std::to_string(dwError) + "</td>"), std::string::npos) << dwError;
 }

@@ -19,8 +19,8 @@ using namespace export_test;
 namespace {
 
 struct GoldenCase {
-    std::int32_t nFormatId;
-    const char* pszSuffix; // golden file name without the "empty-" or "small-" in front
+    std::int32_t m_nFormatId;
+    const char* m_pszSuffix; // golden file name without the "empty-" or "small-" in front
 };
 
 constexpr GoldenCase kGoldenCases[] = {
@@ -53,8 +53,8 @@ std::string Export(const TempDir& dir, std::int32_t nFormatId, ExportList items)
 {
     const std::string strPath = dir.File("export.out");
     const ExportOutcome outcome = ExportToFile(strPath, nFormatId, items);
-    EXPECT_EQ(outcome.nResult, ExportResult::Done) << "format " << nFormatId;
-    EXPECT_EQ(outcome.nError, 0);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::Done) << "format " << nFormatId;
+    EXPECT_EQ(outcome.m_nError, 0);
     return ReadBytes(strPath);
 }
 
@@ -64,9 +64,9 @@ TEST(ExportGolden, EmptyListWritesHeaderAndFooterOnly)
 {
     TempDir dir;
     for (const GoldenCase& golden : kGoldenCases) {
-        const std::string strExpected = Golden(std::string("empty-") + golden.pszSuffix);
-        ASSERT_FALSE(strExpected.empty()) << golden.pszSuffix;
-        EXPECT_EQ(Export(dir, golden.nFormatId, {}), strExpected) << golden.pszSuffix;
+        const std::string strExpected = Golden(std::string("empty-") + golden.m_pszSuffix);
+        ASSERT_FALSE(strExpected.empty()) << golden.m_pszSuffix;
+        EXPECT_EQ(Export(dir, golden.m_nFormatId, {}), strExpected) << golden.m_pszSuffix;
     }
 }
 
@@ -75,9 +75,9 @@ TEST(ExportGolden, SmallListMatchesGoldenBytes)
     TempDir dir;
     const auto items = SmallList();
     for (const GoldenCase& golden : kGoldenCases) {
-        const std::string strExpected = Golden(std::string("small-") + golden.pszSuffix);
-        ASSERT_FALSE(strExpected.empty()) << golden.pszSuffix;
-        EXPECT_EQ(Export(dir, golden.nFormatId, items), strExpected) << golden.pszSuffix;
+        const std::string strExpected = Golden(std::string("small-") + golden.m_pszSuffix);
+        ASSERT_FALSE(strExpected.empty()) << golden.m_pszSuffix;
+        EXPECT_EQ(Export(dir, golden.m_nFormatId, items), strExpected) << golden.m_pszSuffix;
     }
 }
 
@@ -86,13 +86,13 @@ TEST(ExportGolden, EveryLineEndIsCrLfAndNothingFollowsTheLast)
     TempDir dir;
     const auto items = SmallList();
     for (const GoldenCase& golden : kGoldenCases) {
-        const std::string strBytes = Export(dir, golden.nFormatId, items);
+        const std::string strBytes = Export(dir, golden.m_nFormatId, items);
         ASSERT_GE(strBytes.size(), 2u);
-        EXPECT_EQ(strBytes.substr(strBytes.size() - 2), "\r\n") << golden.pszSuffix;
-        EXPECT_NE(strBytes.substr(0, 3), "\xEF\xBB\xBF") << golden.pszSuffix;
+        EXPECT_EQ(strBytes.substr(strBytes.size() - 2), "\r\n") << golden.m_pszSuffix;
+        EXPECT_NE(strBytes.substr(0, 3), "\xEF\xBB\xBF") << golden.m_pszSuffix;
         for (std::size_t n = 0; n < strBytes.size(); ++n) {
             if (strBytes[n] == '\n') {
-                EXPECT_TRUE(n > 0 && strBytes[n - 1] == '\r') << golden.pszSuffix << " at " << n;
+                EXPECT_TRUE(n > 0 && strBytes[n - 1] == '\r') << golden.m_pszSuffix << " at " << n;
             }
         }
     }
@@ -113,12 +113,12 @@ TEST(ExportGolden, CheckOutcomesAreNotExported)
     const auto items = SmallList();
     std::vector<std::string> before;
     for (const GoldenCase& golden : kGoldenCases)
-        before.push_back(Export(dir, golden.nFormatId, items));
+        before.push_back(Export(dir, golden.m_nFormatId, items));
     for (const auto& pItem : items)
         if (pItem)
             pItem->SetOutcome(StatusBroken, "The server name cannot be resolved");
     for (std::size_t n = 0; n < std::size(kGoldenCases); ++n)
-        EXPECT_EQ(Export(dir, kGoldenCases[n].nFormatId, items), before[n]) << kGoldenCases[n].pszSuffix;
+        EXPECT_EQ(Export(dir, kGoldenCases[n].m_nFormatId, items), before[n]) << kGoldenCases[n].m_pszSuffix;
 }
 
 TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)

@@ -24,7 +24,7 @@ std::vector<std::string> ExportLines(std::int32_t nFormatId, ExportList items)
 {
     TempDir dir;
     const std::string strPath = dir.File("cut.out");
-    EXPECT_EQ(ExportToFile(strPath, nFormatId, items).nResult, ExportResult::Done);
+    EXPECT_EQ(ExportToFile(strPath, nFormatId, items).m_nResult, ExportResult::Done);
     const std::string strBytes = ReadBytes(strPath);
     std::vector<std::string> lines;
     std::size_t nStart = 0;

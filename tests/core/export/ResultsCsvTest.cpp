@@ -35,7 +35,7 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
     pLong->SetOutcome(StatusPartiallyValid, "404");
     const std::vector<std::shared_ptr<FavoriteItem>> items{pValid, nullptr, pOdd, pWaiting, pLong};
 
-    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).nResult, ExportResult::Done);
+    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(dir.File("r.csv")),
               "FOLDER,NAME,URL,STATUS,TEXT\r\n"
               "News/Daily,Example,http://example.test/,Valid,Link is valid.\r\n"
@@ -49,10 +49,10 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
 TEST(ResultsCsv, FailuresAreReported)
 {
     TempDir dir;
-    EXPECT_EQ(WriteResultsCsv(dir.File("missing/r.csv"), {}).nResult, ExportResult::CannotCreate);
+    EXPECT_EQ(WriteResultsCsv(dir.File("missing/r.csv"), {}).m_nResult, ExportResult::CannotCreate);
     const auto outcome = WriteResultsCsv("/dev/full", {});
-    EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed);
-    EXPECT_EQ(outcome.nError, ENOSPC);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
+    EXPECT_EQ(outcome.m_nError, ENOSPC);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST(FavoritesLocator, UsesDotWineWhenNoPrefixIsSetAndIgnoresFiles)
     WriteFile(home / "Favorites", "a file, not a folder");
     FavoritesEnvironment env{"", home.Path(), "", "ann"};
     EXPECT_EQ(LocateFavoritesFolder(env), home / ".wine/drive_c/users/ann/Favorites");
-    env.strLogin.clear();
+    env.m_strLogin.clear();
     EXPECT_EQ(LocateFavoritesFolder(env), "");
 }
 

@@ -117,7 +117,7 @@ TEST_F(SourceDownloadTest, PageFromTheServerIsListedWithItsAddressAsPath)
 
     ASSERT_EQ(m_server.RequestCount(), 1u);
     const CTestHttpServer::CRequest request = m_server.Requests().front();
-    EXPECT_EQ(request.strMethod, "GET");
+    EXPECT_EQ(request.m_strMethod, "GET");
     EXPECT_EQ(request.Header("User-Agent"), "Ornamy Zorbel Utility");
 }
 
@@ -136,7 +136,7 @@ TEST_F(SourceDownloadTest, SchemeInAnyLetterCaseIsDownloaded)
 TEST_F(SourceDownloadTest, RedirectIsFollowedAndGzipDecoded)
 {
     m_server.Serve("/packed.html", m_strPage, "text/html", CTestHttpServer::Gzip);
-    m_server.ServeResponse("/old.html", {.nStatus = 301, .headers = {{"Location", "/packed.html"}}});
+    m_server.ServeResponse("/old.html", {.m_nStatus = 301, .m_headers = {{"Location", "/packed.html"}}});
     Run(m_server.Url("/old.html"));
     EXPECT_EQ(Urls(), m_pageLinks);
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
@@ -155,7 +155,7 @@ TEST_F(SourceDownloadTest, ErrorStatusIsAFailedDownload)
 
 TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 {
-    m_server.ServeResponse("/gone.html", {.nStatus = 404, .strBody = m_strPage});
+    m_server.ServeResponse("/gone.html", {.m_nStatus = 404, .m_strBody = m_strPage});
     Run(m_server.Url("/gone.html"));
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
     EXPECT_EQ(m_sink.NodeCount(), 0u);
@@ -163,7 +163,7 @@ TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 
 TEST_F(SourceDownloadTest, UnusableAnswersAreFailedDownloads)
 {
-    m_server.ServeResponse("/to-file", {.nStatus = 302, .headers = {{"Location", "file:///etc/hostname"}}});
+    m_server.ServeResponse("/to-file", {.m_nStatus = 302, .m_headers = {{"Location", "file:///etc/hostname"}}});
     m_server.Serve("/empty.html", "");
     for (const std::string strPath :
          {"/to-file", "/302-unfollowable", "/loop", "/close", "/reset", "/not-http", "/empty.html"}) {
@@ -221,7 +221,7 @@ TEST_F(SourceDownloadTest, ProxyIsTakenFromTheEnvironment)
     Run("http://zorbel-proxy-test.invalid/page.html");
     EXPECT_EQ(Urls(), m_pageLinks);
     ASSERT_EQ(m_server.RequestCount(), 1u);
-    EXPECT_EQ(m_server.Requests().front().strTarget, "http://zorbel-proxy-test.invalid/page.html");
+    EXPECT_EQ(m_server.Requests().front().m_strTarget, "http://zorbel-proxy-test.invalid/page.html");
 }
 
 TEST_F(SourceDownloadTest, AnswerLargerThanTheLimitIsRefused)

@@ -51,8 +51,8 @@ TEST_F(HttpSession, CheckAndDownloadNameTheUserAgentAndGoThroughTheEnvironmentsP
 
     const std::vector<CTestHttpServer::CRequest> requests = m_server.Requests();
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].strTarget, "http://zorbel-proxy-test.invalid/200");
-    EXPECT_EQ(requests[1].strTarget, "http://zorbel-proxy-test.invalid/page.html");
+    EXPECT_EQ(requests[0].m_strTarget, "http://zorbel-proxy-test.invalid/200");
+    EXPECT_EQ(requests[1].m_strTarget, "http://zorbel-proxy-test.invalid/page.html");
     for (const CTestHttpServer::CRequest& request : requests)
         EXPECT_EQ(request.Header("User-Agent"), kZorbelUserAgent);
 }

@@ -19,7 +19,7 @@ std::vector<std::string> Texts(const ReportCounts& counts)
 {
     std::vector<std::string> texts;
     for (const ReportLine& line : ReportLines(counts))
-        texts.push_back(line.strText);
+        texts.push_back(line.m_strText);
     return texts;
 }
 
@@ -56,7 +56,7 @@ TEST(CheckReport, ImagesAreThoseOfEachStatus)
 {
     std::vector<int> images;
     for (const ReportLine& line : ReportLines({}))
-        images.push_back(line.nImage);
+        images.push_back(line.m_nImage);
     EXPECT_EQ(images, (std::vector<int>{25, 4, 32, 28, 8, 12}));
 }
 
