@@ -1,3 +1,7 @@
+// zorbel-check's command line: every option in its short, long and joined
+// spellings, inclusive ranges, bad values refused with the option named,
+// export formats by name or alias, sources that look like options, and a
+// usage text that names every option and alias.
 #include <gtest/gtest.h>
 
 #include "CheckArguments.h"

@@ -1,3 +1,7 @@
+// The results file of zorbel-check: RFC 4180 CSV with a header row and one
+// row per favourite (folder, name, URL, status name, text), fields quoted
+// only when they must be and never cut; files that cannot be created or
+// written are reported.
 #include <cerrno>
 
 #include <gtest/gtest.h>

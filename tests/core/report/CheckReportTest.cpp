@@ -1,3 +1,6 @@
+// The report of a check: six sentences with the singular for exactly one,
+// each with the image of its status, counting only favourites whose check
+// has ended.
 #include <gtest/gtest.h>
 
 #include "model/LinkStatus.h"
