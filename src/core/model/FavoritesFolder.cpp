@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "model/TextEncoding.h"
@@ -101,26 +102,15 @@ std::string EnvOrEmpty(const char* pName)
 // when the working directory cannot be read.
 std::string AbsolutePath(const std::string& strPath)
 {
-    std::string strOut;
-    if (strPath.empty() || strPath.front() != '/') {
-        std::unique_ptr<char, decltype(&std::free)> pCwd(::getcwd(nullptr, 0), &std::free);
-        if (!pCwd)
-            return {};
-        strOut = pCwd.get();
-        if (strOut == "/")
-            strOut.clear();
-    }
-    std::string_view rest = strPath;
-    while (!rest.empty()) {
-        const size_t nSlash = rest.find('/');
-        const std::string_view part = rest.substr(0, nSlash);
-        rest = nSlash == std::string_view::npos ? std::string_view() : rest.substr(nSlash + 1);
-        if (part.empty() || part == ".")
-            continue;
-        strOut += '/';
-        strOut += part;
-    }
-    return strOut.empty() ? std::string("/") : strOut;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path absolute = strPath.starts_with('/') ? fs::path("/") : fs::current_path(ec);
+    if (ec)
+        return {};
+    for (const fs::path& part : fs::path(strPath).relative_path())
+        if (!part.empty() && part != ".")
+            absolute /= part;
+    return absolute.string();
 }
 
 EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
