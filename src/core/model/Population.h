@@ -20,12 +20,13 @@ struct PopulationRequest {
 };
 
 // Starts the Favorites scan or the link extraction on a thread of its own
-// and returns that thread; the caller joins it. sink, hStop and bClosing
-// must outlive the thread (the thread holds its own reference to the stop
-// event). A source is taken as it stands (see RemoveZorbelPrefix); a source
-// that is not empty is a page or a file (SourceLinksThread), an empty one
-// means the Favorites folder m_strFavoritesRoot (FavoritesScanThread), or
-// the folder LocateFavoritesFolder() finds when that is empty too.
+// and returns that thread; the caller joins it. sink and bClosing must
+// outlive the thread; the thread holds a reference of its own to the stop
+// event. The source is taken as it stands (see RemoveZorbelPrefix): a
+// source that is not empty is a page or a file (SourceLinksThread); an
+// empty one means the Favorites folder m_strFavoritesRoot
+// (FavoritesScanThread), or the folder LocateFavoritesFolder() finds when
+// that is empty too. Every kind of source is chosen here and nowhere else.
 std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
                             const std::atomic<bool>& bClosing, PopulationRequest request);
 
