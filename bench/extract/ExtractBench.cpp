@@ -18,10 +18,10 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/LinkExtractor.h"
 #include "model/SourceLinks.h"
 #include "model/TreeSink.h"
+#include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 
@@ -109,7 +109,7 @@ std::string PageBlock(int i)
 // The page is built once and streamed to its file, never held whole.
 const std::string& PagePath()
 {
-    static const std::string s_strPath = [] {
+    static const std::string kPagePath = [] {
         std::string strTemplate = (fs::temp_directory_path() / "zorbel-extract-bench-XXXXXX").string();
         if (!mkdtemp(strTemplate.data()))
             std::abort();
@@ -121,7 +121,7 @@ const std::string& PagePath()
         out << "</body></html>\n";
         return strPath;
     }();
-    return s_strPath;
+    return kPagePath;
 }
 
 void RunToListReady(benchmark::State& state, const std::string& strSource)
@@ -150,7 +150,7 @@ void BM_LocalPage50MB(benchmark::State& state)
 
 void BM_DownloadedPage50MB(benchmark::State& state)
 {
-    static CTestHttpServer* s_pServer = [] {
+    static CTestHttpServer* g_pServer = [] {
         auto* pServer = new CTestHttpServer; // lives to the end of the run
         std::ifstream in(PagePath(), std::ios::binary);
         const std::string strBody((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -158,7 +158,7 @@ void BM_DownloadedPage50MB(benchmark::State& state)
         return pServer;
     }();
     setenv("no_proxy", "127.0.0.1", 1);
-    RunToListReady(state, s_pServer->Url("/page.html"));
+    RunToListReady(state, g_pServer->Url("/page.html"));
 }
 
 void BM_OneLineGigabyte(benchmark::State& state)

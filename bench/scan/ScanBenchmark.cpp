@@ -17,8 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoritesScan.h"
+#include "platform/ManualResetEvent.h"
 
 namespace {
 
@@ -32,10 +32,10 @@ constexpr int kPerFolder = 20;
 class BatchingSink : public ITreeSink {
 public:
     struct Node {
-        TreeNode parent;
-        std::string strName;
-        int nImage;
-        std::shared_ptr<FavoriteItem> pItem;
+        TreeNode m_parent;
+        std::string m_strName;
+        int m_nImage;
+        std::shared_ptr<FavoriteItem> m_pItem;
     };
 
     void DeleteAllNodes() override {}
@@ -80,7 +80,7 @@ private:
 
 const std::string& LargeFavorites()
 {
-    static const std::string s_strRoot = [] {
+    static const std::string kRoot = [] {
         std::string strRoot = (std::filesystem::temp_directory_path() / "zorbel-bench-favorites").string();
         std::filesystem::remove_all(strRoot);
         for (int t = 0; t < kTopFolders; ++t)
@@ -97,7 +97,7 @@ const std::string& LargeFavorites()
         std::atexit([] { std::filesystem::remove_all((std::filesystem::temp_directory_path() / "zorbel-bench-favorites")); });
         return strRoot;
     }();
-    return s_strRoot;
+    return kRoot;
 }
 
 void BM_ScanToListReady(benchmark::State& state)

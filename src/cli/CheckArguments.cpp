@@ -25,7 +25,7 @@ std::string FormatNames()
     for (const ExportFormat& format : g_exportFormats) {
         if (!strNames.empty())
             strNames += ", ";
-        strNames += ExportFormatAlias(format.nId);
+        strNames += format.m_strAlias;
     }
     return strNames;
 }
@@ -37,7 +37,7 @@ public:
     CheckArguments Run()
     {
         bool bOptionsEnded = false;
-        while (m_nNext < m_args.size() && m_result.strError.empty()) {
+        while (m_nNext < m_args.size() && m_result.m_strError.empty()) {
             const std::string& strArg = m_args[m_nNext++];
             if (bOptionsEnded || strArg.size() < 2 || strArg[0] != '-')
                 TakeSource(strArg);
@@ -52,17 +52,17 @@ public:
 private:
     void Fail(std::string strError)
     {
-        if (m_result.strError.empty())
-            m_result.strError = std::move(strError);
+        if (m_result.m_strError.empty())
+            m_result.m_strError = std::move(strError);
     }
 
     void TakeSource(const std::string& strArg)
     {
         if (m_bHaveSource)
-            return Fail("only one SOURCE may be given (\"" + m_result.options.strSource + "\" and \"" + strArg +
+            return Fail("only one SOURCE may be given (\"" + m_result.m_options.m_strSource + "\" and \"" + strArg +
                         "\")");
         m_bHaveSource = true;
-        m_result.options.strSource = strArg;
+        m_result.m_options.m_strSource = strArg;
     }
 
     // The value of an option: joined to it or the next argument.
@@ -91,18 +91,18 @@ private:
             strName = strArg.substr(0, 2);
             joined = strArg.substr(2);
         }
-        CheckOptions& options = m_result.options;
+        CheckOptions& options = m_result.m_options;
 
         if (strName == "-j" || strName == "--threads") {
             if (const auto strValue = Value(strName, joined)) {
-                options.nThreads = ParseNumber(*strValue, kMinThreads, kMaxThreads);
-                if (!options.nThreads)
+                options.m_nThreads = ParseNumber(*strValue, kMinThreads, kMaxThreads);
+                if (!options.m_nThreads)
                     Fail(strName + " takes a number of threads from 1 to 16, not \"" + *strValue + "\"");
             }
         } else if (strName == "-t" || strName == "--timeout") {
             if (const auto strValue = Value(strName, joined)) {
-                options.nTimeoutSeconds = ParseNumber(*strValue, kMinCheckTimeoutSeconds, kMaxCheckTimeoutSeconds);
-                if (!options.nTimeoutSeconds)
+                options.m_nTimeoutSeconds = ParseNumber(*strValue, kMinCheckTimeoutSeconds, kMaxCheckTimeoutSeconds);
+                if (!options.m_nTimeoutSeconds)
                     Fail(strName + " takes a time-out in seconds from 1 to 300, not \"" + *strValue + "\"");
             }
         } else if (strName == "--export") {
@@ -118,19 +118,19 @@ private:
             const std::string& strPath = m_args[m_nNext++];
             if (strPath.empty())
                 return Fail("option --export needs a FILE name that is not empty");
-            options.exports.push_back({pFormat->nId, strPath});
+            options.m_exports.push_back({pFormat->m_nId, strPath});
         } else if (strName == "--results") {
             if (const auto strValue = Value(strName, joined)) {
                 if (strValue->empty())
                     return Fail("option --results needs a FILE name that is not empty");
-                options.strResults = *strValue;
+                options.m_strResults = *strValue;
             }
         } else if ((strName == "-q" || strName == "--quiet") && !joined) {
-            options.bQuiet = true;
+            options.m_bQuiet = true;
         } else if ((strName == "-h" || strName == "--help") && !joined) {
-            options.bHelp = true;
+            options.m_bHelp = true;
         } else if (strName == "--version" && !joined) {
-            options.bVersion = true;
+            options.m_bVersion = true;
         } else {
             Fail("unknown option \"" + strArg + "\"");
         }

@@ -9,24 +9,24 @@
 // The command line of zorbel-check.
 
 struct CheckExport {
-    std::int32_t nFormatId = 0; // an ExportFormatId
-    std::string strPath;
+    std::int32_t m_nFormatId = 0; // an ExportFormatId
+    std::string m_strPath;
 };
 
 struct CheckOptions {
-    std::string strSource;                 // as given; empty: the Favorites folder
-    std::optional<int> nThreads;           // 1 to 16; absent: the user's setting
-    std::optional<int> nTimeoutSeconds;    // 1 to 300; absent: the user's setting
-    std::vector<CheckExport> exports;      // in the order given
-    std::optional<std::string> strResults; // the results file
-    bool bQuiet = false;
-    bool bHelp = false;
-    bool bVersion = false;
+    std::string m_strSource;                 // as given; empty: the Favorites folder
+    std::optional<int> m_nThreads;           // 1 to 16; absent: the user's setting
+    std::optional<int> m_nTimeoutSeconds;    // 1 to 300; absent: the user's setting
+    std::vector<CheckExport> m_exports;      // in the order given
+    std::optional<std::string> m_strResults; // the results file
+    bool m_bQuiet = false;
+    bool m_bHelp = false;
+    bool m_bVersion = false;
 };
 
 struct CheckArguments {
-    CheckOptions options;
-    std::string strError; // empty when the arguments are good
+    CheckOptions m_options;
+    std::string m_strError; // empty when the arguments are good
 };
 
 inline constexpr int kMinCheckTimeoutSeconds = 1;

@@ -20,19 +20,19 @@ std::string FormatDuration(double dSeconds)
 
 std::string FormatProgress(const ProgressSnapshot& p)
 {
-    const double dSeconds = p.elapsed.count();
+    const double dSeconds = p.m_elapsed.count();
     std::string strRate = "-";
     std::string strLeft = "-";
-    if (p.nChecked > 0 && dSeconds > 0) {
-        const double dRate = p.nChecked / dSeconds;
+    if (p.m_nChecked > 0 && dSeconds > 0) {
+        const double dRate = p.m_nChecked / dSeconds;
         char szRate[32];
         std::snprintf(szRate, sizeof szRate, "%.1f", dRate);
         strRate = szRate;
-        strLeft = FormatDuration((p.nTotal - p.nChecked) / dRate);
+        strLeft = FormatDuration((p.m_nTotal - p.m_nChecked) / dRate);
     }
     char szLine[256];
-    std::snprintf(szLine, sizeof szLine, "%d of %d checked, %d broken, %s links/s, %s left", p.nChecked, p.nTotal,
-                  p.nBroken, strRate.c_str(), strLeft.c_str());
+    std::snprintf(szLine, sizeof szLine, "%d of %d checked, %d broken, %s links/s, %s left", p.m_nChecked, p.m_nTotal,
+                  p.m_nBroken, strRate.c_str(), strLeft.c_str());
     return szLine;
 }
 
@@ -48,7 +48,7 @@ void CProgressDisplay::Show(const ProgressSnapshot& progress)
         std::fprintf(m_pOut, "%s\n", strLine.c_str());
     }
     std::fflush(m_pOut);
-    m_nLastChecked = progress.nChecked;
+    m_nLastChecked = progress.m_nChecked;
 }
 
 void CProgressDisplay::Update(const ProgressSnapshot& progress)
@@ -61,9 +61,9 @@ void CProgressDisplay::Update(const ProgressSnapshot& progress)
         Show(progress);
         return;
     }
-    if (progress.nTotal <= 0)
+    if (progress.m_nTotal <= 0)
         return;
-    const int nTenth = int(std::int64_t(progress.nChecked) * 10 / progress.nTotal);
+    const int nTenth = int(std::int64_t(progress.m_nChecked) * 10 / progress.m_nTotal);
     if (nTenth <= m_nLastTenth || nTenth == 0)
         return;
     m_nLastTenth = nTenth;
@@ -72,7 +72,7 @@ void CProgressDisplay::Update(const ProgressSnapshot& progress)
 
 void CProgressDisplay::Finish(const ProgressSnapshot& progress)
 {
-    if (m_bTerminal || progress.nChecked != m_nLastChecked)
+    if (m_bTerminal || progress.m_nChecked != m_nLastChecked)
         Show(progress);
     BreakLine();
 }

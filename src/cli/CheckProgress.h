@@ -6,10 +6,10 @@
 
 // Where a check pass stands.
 struct ProgressSnapshot {
-    int nChecked = 0; // favourites with an outcome
-    int nTotal = 0;   // favourites in the list
-    int nBroken = 0;  // broken or partially broken so far
-    std::chrono::duration<double> elapsed{0};
+    int m_nChecked = 0; // favourites with an outcome
+    int m_nTotal = 0;   // favourites in the list
+    int m_nBroken = 0;  // broken or partially broken so far
+    std::chrono::duration<double> m_elapsed{0};
 };
 
 // "120 of 2000 checked, 4 broken, 39.5 links/s, 0:48 left". Until the first

@@ -19,8 +19,8 @@
 #include "export/ExportToFile.h"
 #include "export/ResultsCsv.h"
 #include "model/FavoritesFolder.h"
-#include "model/FavoritesScan.h"
 #include "model/LinkStatus.h"
+#include "model/Population.h"
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/SourceLocation.h"
@@ -35,8 +35,8 @@ using Clock = std::chrono::steady_clock;
 
 void PrintError(const CheckRunIo& io, const std::string& strText)
 {
-    std::fprintf(io.pErr, "zorbel-check: %s\n", strText.c_str());
-    std::fflush(io.pErr);
+    std::fprintf(io.m_pErr, "zorbel-check: %s\n", strText.c_str());
+    std::fflush(io.m_pErr);
 }
 
 std::string SystemErrorText(int nError)
@@ -68,19 +68,19 @@ int OutputPathError(const std::string& strPath)
     return access(strFolder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
-bool Interrupted(const CheckRunIo& io) { return io.pInterrupted != nullptr && io.pInterrupted->load(); }
+bool Interrupted(const CheckRunIo& io) { return io.m_pInterrupted != nullptr && io.m_pInterrupted->load(); }
 
 ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, Clock::time_point start)
 {
     ProgressSnapshot progress;
-    progress.nTotal = int(items.size());
+    progress.m_nTotal = int(items.size());
     for (const auto& pItem : items) {
         const std::int32_t nStatus = pItem->Status();
         if (nStatus != StatusNotChecked && nStatus != StatusChecking)
-            ++progress.nChecked;
+            ++progress.m_nChecked;
     }
-    progress.nBroken = g_nBrokenCount.load();
-    progress.elapsed = Clock::now() - start;
+    progress.m_nBroken = g_nBrokenCount.load();
+    progress.m_elapsed = Clock::now() - start;
     return progress;
 }
 
@@ -91,15 +91,15 @@ bool WriteOutputs(const CheckOptions& options, const CheckRunIo& io,
 {
     bool bAllWritten = true;
     const auto report = [&](const ExportOutcome& outcome, const std::string& strPath) {
-        if (outcome.nResult == ExportResult::Done)
+        if (outcome.m_nResult == ExportResult::Done)
             return;
         bAllWritten = false;
-        PrintError(io, strPath + ": " + ExportOutcomeMessage(outcome, strPath).strText);
+        PrintError(io, strPath + ": " + ExportOutcomeMessage(outcome, strPath).m_strText);
     };
-    for (const CheckExport& exportTo : options.exports)
-        report(ExportToFile(exportTo.strPath, exportTo.nFormatId, items), exportTo.strPath);
-    if (options.strResults)
-        report(WriteResultsCsv(*options.strResults, items), *options.strResults);
+    for (const CheckExport& exportTo : options.m_exports)
+        report(ExportToFile(exportTo.m_strPath, exportTo.m_nFormatId, items), exportTo.m_strPath);
+    if (options.m_strResults)
+        report(WriteResultsCsv(*options.m_strResults, items), *options.m_strResults);
     return bAllWritten;
 }
 
@@ -109,16 +109,16 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 {
     CReadOnlyProfile profile;
     LoadCheckSettings(profile, g_checkSettings);
-    if (options.nThreads)
-        g_checkSettings.m_nThreadCount = *options.nThreads;
-    if (options.nTimeoutSeconds)
-        g_checkSettings.m_nTimeoutMs = *options.nTimeoutSeconds * 1000;
+    if (options.m_nThreads)
+        g_checkSettings.m_nThreadCount = *options.m_nThreads;
+    if (options.m_nTimeoutSeconds)
+        g_checkSettings.m_nTimeoutMs = *options.m_nTimeoutSeconds * 1000;
 
     std::vector<std::string> outputs;
-    for (const CheckExport& exportTo : options.exports)
-        outputs.push_back(exportTo.strPath);
-    if (options.strResults)
-        outputs.push_back(*options.strResults);
+    for (const CheckExport& exportTo : options.m_exports)
+        outputs.push_back(exportTo.m_strPath);
+    if (options.m_strResults)
+        outputs.push_back(*options.m_strResults);
     for (const std::string& strPath : outputs) {
         if (const int nError = OutputPathError(strPath); nError != 0) {
             PrintError(io, "cannot write \"" + strPath + "\": " + SystemErrorText(nError));
@@ -127,7 +127,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
 
     // The source as the GUI takes it from its command line.
-    const std::string strSource = RemoveZorbelPrefix(options.strSource);
+    const std::string strSource = RemoveZorbelPrefix(options.m_strSource);
     std::string strRoot;
     if (strSource.empty()) {
         strRoot = LocateFavoritesFolder();
@@ -142,12 +142,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     CListTreeSink sink;
     auto pStop = std::make_shared<ManualResetEvent>();
     std::atomic<bool> bClosing{false};
-    std::thread populate([&] {
-        if (strSource.empty())
-            FavoritesScanThread(sink, *pStop, bClosing, strRoot);
-        else
-            SourceLinksThread(sink, *pStop, bClosing, strSource);
-    });
+    std::thread populate = StartPopulation(sink, pStop, bClosing, {strSource, strRoot});
 
     // Until the list is filled.
     bool bInterrupted = false;
@@ -169,7 +164,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
 
     const std::vector<std::shared_ptr<FavoriteItem>> items = sink.Items();
-    CProgressDisplay progress(io.pErr, io.bProgressTerminal);
+    CProgressDisplay progress(io.m_pErr, io.m_bProgressTerminal);
     const Clock::time_point start = Clock::now();
 
     if (!bInterrupted) {
@@ -182,16 +177,16 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             return kExitError;
         }
         const auto show = [&] {
-            if (!options.bQuiet)
+            if (!options.m_bQuiet)
                 progress.Update(Snapshot(items, start));
         };
         while (!pPass->IsFinished()) {
             if (Interrupted(io) && !bInterrupted) {
                 bInterrupted = true;
-                if (!options.bQuiet) {
+                if (!options.m_bQuiet) {
                     progress.BreakLine();
-                    std::fprintf(io.pErr, "Stopping: the running checks are finishing...\n");
-                    std::fflush(io.pErr);
+                    std::fprintf(io.m_pErr, "Stopping: the running checks are finishing...\n");
+                    std::fflush(io.m_pErr);
                 }
                 pPass->Stop(show);
                 continue;
@@ -204,11 +199,11 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
 
     const ReportCounts counts = CountReport(items);
-    if (!options.bQuiet) {
+    if (!options.m_bQuiet) {
         progress.Finish(Snapshot(items, start));
         for (const ReportLine& line : ReportLines(counts))
-            std::fprintf(io.pOut, "%s\n", line.strText.c_str());
-        std::fflush(io.pOut);
+            std::fprintf(io.m_pOut, "%s\n", line.m_strText.c_str());
+        std::fflush(io.m_pOut);
     }
     const bool bWritten = WriteOutputs(options, io, items);
 

@@ -14,15 +14,15 @@ enum CheckExitStatus : int {
 };
 
 struct CheckRunIo {
-    std::FILE* pOut = stdout;   // the report
-    std::FILE* pErr = stderr;   // progress and errors
-    bool bProgressTerminal = false; // pErr is a terminal
-    const std::atomic<bool>* pInterrupted = nullptr; // set when the user asks to stop
+    std::FILE* m_pOut = stdout;   // the report
+    std::FILE* m_pErr = stderr;   // progress and errors
+    bool m_bProgressTerminal = false; // pErr is a terminal
+    const std::atomic<bool>* m_pInterrupted = nullptr; // set when the user asks to stop
 };
 
 // One run of the console checker: reads the user's settings (never writing
 // them), fills the list from the source or the Favorites folder, checks
 // every favourite with the GUI's own scheduler, shows progress, prints the
 // report, writes the files asked for and returns the exit status. The
-// network library must be initialised by the caller.
+// caller sets the network library up first (HttpGlobalInit).
 int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsProfile.h"
+#include "SettingsProfile.h"
 
 // The settings of Zorbel, read as the program reads them; every write is
 // refused, so the console checker can never change them.

@@ -10,23 +10,22 @@
 #include <string>
 #include <vector>
 
-#include <curl/curl.h>
-
 #include "CheckArguments.h"
 #include "CheckRun.h"
 #include "check/CheckPass.h"
+#include "net/HttpSession.h"
 #include "settings/CheckSettings.h"
 
 namespace {
 
-std::atomic<bool> s_bInterrupted{false};
+std::atomic<bool> g_bInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 // The first Ctrl+C stops the checks as Stop Checking does; a second one
 // ends the program at once.
 extern "C" void OnInterrupt(int)
 {
-    if (s_bInterrupted.exchange(true)) {
+    if (g_bInterrupted.exchange(true)) {
         signal(SIGINT, SIG_DFL);
         raise(SIGINT);
     }
@@ -38,16 +37,16 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const CheckArguments parsed = ParseCheckArguments(args);
-    if (!parsed.strError.empty()) {
+    if (!parsed.m_strError.empty()) {
         std::fprintf(stderr, "zorbel-check: %s\nTry \"zorbel-check --help\" for the options.\n",
-                     parsed.strError.c_str());
+                     parsed.m_strError.c_str());
         return kExitError;
     }
-    if (parsed.options.bHelp) {
+    if (parsed.m_options.m_bHelp) {
         std::fputs(CheckUsageText().c_str(), stdout);
         return kExitNothingBroken;
     }
-    if (parsed.options.bVersion) {
+    if (parsed.m_options.m_bVersion) {
         std::printf("zorbel-check %s\n", ZORBEL_VERSION);
         return kExitNothingBroken;
     }
@@ -61,18 +60,18 @@ int main(int argc, char** argv)
     // before the files are written.
     signal(SIGPIPE, SIG_IGN);
 
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    if (!HttpGlobalInit()) {
         std::fprintf(stderr, "zorbel-check: the network library cannot be initialised\n");
         return kExitError;
     }
     CheckRunIo io;
-    io.bProgressTerminal = isatty(STDERR_FILENO) != 0;
-    io.pInterrupted = &s_bInterrupted;
-    const int nStatus = RunZorbelCheck(parsed.options, io);
+    io.m_bProgressTerminal = isatty(STDERR_FILENO) != 0;
+    io.m_pInterrupted = &g_bInterrupted;
+    const int nStatus = RunZorbelCheck(parsed.m_options, io);
     // Checks given up on by a stop may still be running; the network library
     // is only released once they have ended.
     const auto wait = std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs) + std::chrono::seconds(2);
     if (CCheckPass::WaitForStragglers(wait))
-        curl_global_cleanup();
+        HttpGlobalCleanup();
     return nStatus;
 }

@@ -1,3 +1,7 @@
+// zorbel-check's command line: every option in its short, long and joined
+// spellings, inclusive ranges, bad values refused with the option named,
+// export formats by name or alias, sources that look like options, and a
+// usage text that names every option and alias.
 #include <gtest/gtest.h>
 
 #include "CheckArguments.h"
@@ -10,13 +14,13 @@ CheckArguments Parse(std::vector<std::string> args) { return ParseCheckArguments
 TEST(CheckArguments, NoArgumentsMeanTheFavoritesFolderWithTheUsersSettings)
 {
     const CheckArguments parsed = Parse({});
-    ASSERT_EQ(parsed.strError, "");
-    EXPECT_EQ(parsed.options.strSource, "");
-    EXPECT_FALSE(parsed.options.nThreads);
-    EXPECT_FALSE(parsed.options.nTimeoutSeconds);
-    EXPECT_TRUE(parsed.options.exports.empty());
-    EXPECT_FALSE(parsed.options.strResults);
-    EXPECT_FALSE(parsed.options.bQuiet);
+    ASSERT_EQ(parsed.m_strError, "");
+    EXPECT_EQ(parsed.m_options.m_strSource, "");
+    EXPECT_FALSE(parsed.m_options.m_nThreads);
+    EXPECT_FALSE(parsed.m_options.m_nTimeoutSeconds);
+    EXPECT_TRUE(parsed.m_options.m_exports.empty());
+    EXPECT_FALSE(parsed.m_options.m_strResults);
+    EXPECT_FALSE(parsed.m_options.m_bQuiet);
 }
 
 TEST(CheckArguments, EveryOptionInEverySpelling)
@@ -28,24 +32,24 @@ TEST(CheckArguments, EveryOptionInEverySpelling)
              {"zorbel:page.html", "-j4", "-t30", "--quiet", "--results", "r.csv"},
          }) {
         const CheckArguments parsed = Parse(args);
-        ASSERT_EQ(parsed.strError, "") << args[0];
-        EXPECT_EQ(parsed.options.nThreads, 4);
-        EXPECT_EQ(parsed.options.nTimeoutSeconds, 30);
-        EXPECT_TRUE(parsed.options.bQuiet);
-        EXPECT_EQ(parsed.options.strResults, "r.csv");
-        EXPECT_EQ(parsed.options.strSource, "zorbel:page.html");
+        ASSERT_EQ(parsed.m_strError, "") << args[0];
+        EXPECT_EQ(parsed.m_options.m_nThreads, 4);
+        EXPECT_EQ(parsed.m_options.m_nTimeoutSeconds, 30);
+        EXPECT_TRUE(parsed.m_options.m_bQuiet);
+        EXPECT_EQ(parsed.m_options.m_strResults, "r.csv");
+        EXPECT_EQ(parsed.m_options.m_strSource, "zorbel:page.html");
     }
-    EXPECT_TRUE(Parse({"--help"}).options.bHelp);
-    EXPECT_TRUE(Parse({"-h"}).options.bHelp);
-    EXPECT_TRUE(Parse({"--version"}).options.bVersion);
+    EXPECT_TRUE(Parse({"--help"}).m_options.m_bHelp);
+    EXPECT_TRUE(Parse({"-h"}).m_options.m_bHelp);
+    EXPECT_TRUE(Parse({"--version"}).m_options.m_bVersion);
 }
 
 TEST(CheckArguments, RangesAreInclusive)
 {
-    EXPECT_EQ(Parse({"-j", "1"}).options.nThreads, 1);
-    EXPECT_EQ(Parse({"-j", "16"}).options.nThreads, 16);
-    EXPECT_EQ(Parse({"-t", "1"}).options.nTimeoutSeconds, 1);
-    EXPECT_EQ(Parse({"-t", "300"}).options.nTimeoutSeconds, 300);
+    EXPECT_EQ(Parse({"-j", "1"}).m_options.m_nThreads, 1);
+    EXPECT_EQ(Parse({"-j", "16"}).m_options.m_nThreads, 16);
+    EXPECT_EQ(Parse({"-t", "1"}).m_options.m_nTimeoutSeconds, 1);
+    EXPECT_EQ(Parse({"-t", "300"}).m_options.m_nTimeoutSeconds, 300);
 }
 
 TEST(CheckArguments, BadValuesAreRefusedWithTheOptionNamed)
@@ -74,8 +78,8 @@ TEST(CheckArguments, BadValuesAreRefusedWithTheOptionNamed)
     };
     for (const auto& [args, strExpected] : cases) {
         const CheckArguments parsed = Parse(args);
-        EXPECT_NE(parsed.strError.find(strExpected), std::string::npos)
-            << "arguments starting " << args[0] << ": " << parsed.strError;
+        EXPECT_NE(parsed.m_strError.find(strExpected), std::string::npos)
+            << "arguments starting " << args[0] << ": " << parsed.m_strError;
     }
 }
 
@@ -84,34 +88,36 @@ TEST(CheckArguments, ExportTakesAFormatByNameOrAliasAndAFile)
     const CheckArguments parsed = Parse({"--export", "CSV (With Folders)", "a.csv", "--export", "HTML-FOLDERS",
                                          "b.html", "--export=text", "c.txt", "--export", "plain text, urls only",
                                          "d.txt"});
-    ASSERT_EQ(parsed.strError, "");
-    ASSERT_EQ(parsed.options.exports.size(), 4u);
-    EXPECT_EQ(parsed.options.exports[0].nFormatId, ExportCsvFolders);
-    EXPECT_EQ(parsed.options.exports[0].strPath, "a.csv");
-    EXPECT_EQ(parsed.options.exports[1].nFormatId, ExportHtmlFolders);
-    EXPECT_EQ(parsed.options.exports[2].nFormatId, ExportPlainText);
-    EXPECT_EQ(parsed.options.exports[2].strPath, "c.txt");
-    EXPECT_EQ(parsed.options.exports[3].nFormatId, ExportUrlsOnly);
-    EXPECT_EQ(parsed.options.strSource, "");
+    ASSERT_EQ(parsed.m_strError, "");
+    ASSERT_EQ(parsed.m_options.m_exports.size(), 4u);
+    EXPECT_EQ(parsed.m_options.m_exports[0].m_nFormatId, ExportCsvFolders);
+    EXPECT_EQ(parsed.m_options.m_exports[0].m_strPath, "a.csv");
+    EXPECT_EQ(parsed.m_options.m_exports[1].m_nFormatId, ExportHtmlFolders);
+    EXPECT_EQ(parsed.m_options.m_exports[2].m_nFormatId, ExportPlainText);
+    EXPECT_EQ(parsed.m_options.m_exports[2].m_strPath, "c.txt");
+    EXPECT_EQ(parsed.m_options.m_exports[3].m_nFormatId, ExportUrlsOnly);
+    EXPECT_EQ(parsed.m_options.m_strSource, "");
 
     // Every format can be named both ways.
     for (const ExportFormat& format : g_exportFormats) {
-        EXPECT_EQ(Parse({"--export", std::string(format.strName), "f"}).options.exports.at(0).nFormatId, format.nId);
-        EXPECT_EQ(Parse({"--export", std::string(ExportFormatAlias(format.nId)), "f"}).options.exports.at(0).nFormatId,
-                  format.nId);
+        EXPECT_EQ(Parse({"--export", std::string(format.m_strName), "f"}).m_options.m_exports.at(0).m_nFormatId,
+                  format.m_nId);
+        EXPECT_EQ(
+            Parse({"--export", std::string(ExportFormatAlias(format.m_nId)), "f"}).m_options.m_exports.at(0).m_nFormatId,
+            format.m_nId);
     }
 }
 
 TEST(CheckArguments, SourcesThatLookLikeOptions)
 {
     // "--" ends the options; a lone "-" is a file name.
-    EXPECT_EQ(Parse({"--", "-links.html"}).options.strSource, "-links.html");
-    EXPECT_EQ(Parse({"-"}).options.strSource, "-");
+    EXPECT_EQ(Parse({"--", "-links.html"}).m_options.m_strSource, "-links.html");
+    EXPECT_EQ(Parse({"-"}).m_options.m_strSource, "-");
     // The file of an export is taken as it stands, even when it starts with "-".
     const CheckArguments parsed = Parse({"--export", "csv", "-out.csv", "page.html"});
-    ASSERT_EQ(parsed.strError, "");
-    EXPECT_EQ(parsed.options.exports.at(0).strPath, "-out.csv");
-    EXPECT_EQ(parsed.options.strSource, "page.html");
+    ASSERT_EQ(parsed.m_strError, "");
+    EXPECT_EQ(parsed.m_options.m_exports.at(0).m_strPath, "-out.csv");
+    EXPECT_EQ(parsed.m_options.m_strSource, "page.html");
 }
 
 TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
@@ -120,7 +126,7 @@ TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
     for (const char* pszOption : {"--threads", "--timeout", "--export", "--results", "--quiet", "--help", "--version"})
         EXPECT_NE(strUsage.find(pszOption), std::string::npos) << pszOption;
     for (const ExportFormat& format : g_exportFormats)
-        EXPECT_NE(strUsage.find(ExportFormatAlias(format.nId)), std::string::npos);
+        EXPECT_NE(strUsage.find(ExportFormatAlias(format.m_nId)), std::string::npos);
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 namespace {
 
 // The variables a child keeps from the test: what the sanitizers read.
-constexpr const char* s_inherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"};
+constexpr const char* kInherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"};
 
 bool ReadSome(int fd, std::string& strTo)
 {
@@ -31,12 +31,12 @@ bool ReadSome(int fd, std::string& strTo)
 CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, const CheckProcessOptions& options)
 {
     std::map<std::string, std::string> env;
-    for (const char* pszName : s_inherited)
+    for (const char* pszName : kInherited)
         if (const char* pszValue = std::getenv(pszName))
             env[pszName] = pszValue;
     env["LC_ALL"] = "C.UTF-8";
     env["no_proxy"] = "*";
-    for (const auto& [strName, strValue] : options.env)
+    for (const auto& [strName, strValue] : options.m_env)
         env[strName] = strValue;
 
     std::vector<std::string> envStrings;
@@ -57,7 +57,7 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
-    if (options.bErrToTerminal) {
+    if (options.m_bErrToTerminal) {
         if (openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) != 0)
             throw std::runtime_error("openpty");
         fcntl(errPipe[0], F_SETFD, FD_CLOEXEC);
@@ -79,8 +79,8 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
     }
     close(outPipe[1]);
     close(errPipe[1]);
-    if (options.onStart)
-        options.onStart(pid);
+    if (options.m_onStart)
+        options.m_onStart(pid);
 
     CheckProcessResult result;
     bool bOutOpen = true;
@@ -90,12 +90,12 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
         if (poll(fds, 2, 1000) < 0 && errno != EINTR)
             break;
         if (fds[0].revents != 0)
-            bOutOpen = ReadSome(outPipe[0], result.strOut);
+            bOutOpen = ReadSome(outPipe[0], result.m_strOut);
         if (fds[1].revents != 0) {
             // A pseudo-terminal reports EIO once the child has closed its side.
-            bErrOpen = ReadSome(errPipe[0], result.strErr);
-            if (bErrOpen && options.onErr)
-                options.onErr(pid, result.strErr);
+            bErrOpen = ReadSome(errPipe[0], result.m_strErr);
+            if (bErrOpen && options.m_onErr)
+                options.m_onErr(pid, result.m_strErr);
         }
     }
     close(outPipe[0]);
@@ -105,8 +105,8 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
     while (waitpid(pid, &nStatus, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(nStatus))
-        result.nExitStatus = WEXITSTATUS(nStatus);
+        result.m_nExitStatus = WEXITSTATUS(nStatus);
     else if (WIFSIGNALED(nStatus))
-        result.nSignal = WTERMSIG(nStatus);
+        result.m_nSignal = WTERMSIG(nStatus);
     return result;
 }

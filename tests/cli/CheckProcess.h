@@ -10,20 +10,20 @@
 // Runs zorbel-check as a child process with an environment of the test's
 // own (a private home, no proxy) and collects what it printed.
 struct CheckProcessResult {
-    int nExitStatus = -1; // -1 when it was ended by a signal
-    int nSignal = 0;
-    std::string strOut;
-    std::string strErr;
+    int m_nExitStatus = -1; // -1 when it was ended by a signal
+    int m_nSignal = 0;
+    std::string m_strOut;
+    std::string m_strErr;
 };
 
 struct CheckProcessOptions {
-    std::map<std::string, std::string> env; // added to the base environment
-    bool bErrToTerminal = false;            // standard error is a pseudo-terminal
+    std::map<std::string, std::string> m_env; // added to the base environment
+    bool m_bErrToTerminal = false;            // standard error is a pseudo-terminal
     // Called once the program has started, with its pid.
-    std::function<void(pid_t)> onStart;
+    std::function<void(pid_t)> m_onStart;
     // Called while the program runs, with its pid and what it has written
     // to standard error so far, every time more arrives.
-    std::function<void(pid_t, const std::string&)> onErr;
+    std::function<void(pid_t, const std::string&)> m_onErr;
 };
 
 CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args,

@@ -66,8 +66,8 @@ protected:
 
     CheckProcessResult Run(const std::vector<std::string>& args, CheckProcessOptions options = {})
     {
-        options.env.emplace("HOME", m_home.Path());
-        options.env.emplace("XDG_CONFIG_HOME", m_home.Path() + "/.config");
+        options.m_env.emplace("HOME", m_home.Path());
+        options.m_env.emplace("XDG_CONFIG_HOME", m_home.Path() + "/.config");
         return RunZorbelCheckProcess(args, options);
     }
 
@@ -77,7 +77,7 @@ protected:
     CTestHttpServer m_server;
 };
 
-const char* const s_noneFound[] = {
+const char* const kNoneFound[] = {
     "0 links were skipped",
     "0 links appear to be broken",
     "0 links are \"partially\" broken",
@@ -89,9 +89,9 @@ TEST_F(CheckProgram, NothingBrokenExitsWithZeroAndTheReport)
     const std::string strPage =
         PageWith({m_server.Url("/ok/1"), m_server.Url("/ok/2"), m_server.Url("/moved/3")});
     const CheckProcessResult result = Run({"-j", "2", "-t", "5", strPage});
-    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
-    EXPECT_EQ(Lines(result.strOut), (std::vector<std::string>{s_noneFound[0], s_noneFound[1], s_noneFound[2],
-                                                               s_noneFound[3], "3 links are still valid",
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_EQ(Lines(result.m_strOut), (std::vector<std::string>{kNoneFound[0], kNoneFound[1], kNoneFound[2],
+                                                               kNoneFound[3], "3 links are still valid",
                                                                "0 links could not be tested correctly"}));
 }
 
@@ -99,21 +99,21 @@ TEST_F(CheckProgram, SomethingBrokenOrPartiallyBrokenExitsWithOne)
 {
     {
         const CheckProcessResult result = Run({"-t", "5", PageWith({m_server.Url("/ok/1"), ClosedPortUrl()})});
-        EXPECT_EQ(result.nExitStatus, 1) << result.strErr;
-        EXPECT_NE(result.strOut.find("\n1 link appears to be broken\n"), std::string::npos) << result.strOut;
-        EXPECT_NE(result.strOut.find("\n1 link is still valid\n"), std::string::npos);
+        EXPECT_EQ(result.m_nExitStatus, 1) << result.m_strErr;
+        EXPECT_NE(result.m_strOut.find("\n1 link appears to be broken\n"), std::string::npos) << result.m_strOut;
+        EXPECT_NE(result.m_strOut.find("\n1 link is still valid\n"), std::string::npos);
     }
     {
         // A missing page on a site that answers is only partially broken.
         const CheckProcessResult result = Run({"-t", "5", PageWith({m_server.Url("/missing/1")})});
-        EXPECT_EQ(result.nExitStatus, 1) << result.strErr;
-        EXPECT_NE(result.strOut.find("\n1 link is \"partially\" broken\n"), std::string::npos) << result.strOut;
+        EXPECT_EQ(result.m_nExitStatus, 1) << result.m_strErr;
+        EXPECT_NE(result.m_strOut.find("\n1 link is \"partially\" broken\n"), std::string::npos) << result.m_strOut;
     }
     {
         // Not verifiable is not broken.
         const CheckProcessResult result = Run({"-t", "5", PageWith({m_server.Url("/401"), m_server.Url("/500")})});
-        EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
-        EXPECT_NE(result.strOut.find("2 links could not be tested correctly"), std::string::npos);
+        EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+        EXPECT_NE(result.m_strOut.find("2 links could not be tested correctly"), std::string::npos);
     }
 }
 
@@ -125,7 +125,7 @@ TEST_F(CheckProgram, WebPageWithThePrefixIsDownloadedAndChecked)
     m_server.Serve("/links.html", strPage);
     const CheckProcessResult result = Run({"-q", "--results", m_home.Path() + "/r.csv",
                                            "zorbel:" + m_server.Url("/links.html")});
-    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
     const std::vector<std::string> rows = Lines(ReadBytes(m_home.Path() + "/r.csv"), "\r\n");
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[1], "," + std::string("<N/A>,") + m_server.Url("/ok/0") + ",Valid,Link is valid.");
@@ -135,28 +135,28 @@ TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
 {
     {
         const CheckProcessResult result = Run({m_home.Path() + "/no-such-page.html"});
-        EXPECT_EQ(result.nExitStatus, 2);
-        EXPECT_EQ(result.strOut, "");
-        EXPECT_NE(result.strErr.find("The specified URL/File: " + m_home.Path() + "/no-such-page.html\n"
+        EXPECT_EQ(result.m_nExitStatus, 2);
+        EXPECT_EQ(result.m_strOut, "");
+        EXPECT_NE(result.m_strErr.find("The specified URL/File: " + m_home.Path() + "/no-such-page.html\n"
                                      "cannot be downloaded or opened."),
                   std::string::npos)
-            << result.strErr;
+            << result.m_strErr;
     }
     {
         const CheckProcessResult result = Run({m_server.Url("/404")});
-        EXPECT_EQ(result.nExitStatus, 2);
-        EXPECT_NE(result.strErr.find("cannot be downloaded or opened"), std::string::npos) << result.strErr;
+        EXPECT_EQ(result.m_nExitStatus, 2);
+        EXPECT_NE(result.m_strErr.find("cannot be downloaded or opened"), std::string::npos) << result.m_strErr;
     }
     {
         // No source and no Favorites folder in this home.
         const CheckProcessResult result = Run({});
-        EXPECT_EQ(result.nExitStatus, 2);
-        EXPECT_NE(result.strErr.find("no Favorites folder was found"), std::string::npos) << result.strErr;
+        EXPECT_EQ(result.m_nExitStatus, 2);
+        EXPECT_NE(result.m_strErr.find("no Favorites folder was found"), std::string::npos) << result.m_strErr;
     }
     {
         const CheckProcessResult result = Run({"--threads", "32", "page.html"});
-        EXPECT_EQ(result.nExitStatus, 2);
-        EXPECT_EQ(result.strErr, "zorbel-check: --threads takes a number of threads from 1 to 16, not \"32\"\n"
+        EXPECT_EQ(result.m_nExitStatus, 2);
+        EXPECT_EQ(result.m_strErr, "zorbel-check: --threads takes a number of threads from 1 to 16, not \"32\"\n"
                                  "Try \"zorbel-check --help\" for the options.\n");
     }
     {
@@ -165,24 +165,36 @@ TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
         const std::string strPage = PageWith({m_server.Url("/ok/1")});
         const CheckProcessResult result =
             Run({"--export", "html", m_home.Path() + "/no-such-folder/out.html", strPage});
-        EXPECT_EQ(result.nExitStatus, 2);
-        EXPECT_NE(result.strErr.find("cannot write \"" + m_home.Path() + "/no-such-folder/out.html\""),
+        EXPECT_EQ(result.m_nExitStatus, 2);
+        EXPECT_NE(result.m_strErr.find("cannot write \"" + m_home.Path() + "/no-such-folder/out.html\""),
                   std::string::npos)
-            << result.strErr;
+            << result.m_strErr;
         const CheckProcessResult toFolder = Run({"--results", m_home.Path(), strPage});
-        EXPECT_EQ(toFolder.nExitStatus, 2);
+        EXPECT_EQ(toFolder.m_nExitStatus, 2);
         EXPECT_EQ(m_server.RequestCount(), nRequestsBefore);
     }
+}
+
+TEST_F(CheckProgram, ResultsGiveAnInternetErrorByItsNumberAlone)
+{
+    const std::string strResults = m_home.Path() + "/r.csv";
+    const CheckProcessResult result = Run({"-q", "-t", "5", "--results", strResults, PageWith({m_server.Url("/loop")})});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1], ",<N/A>," + m_server.Url("/loop") +
+                           ",Unverified,\"Error 12156: \"\"\"\" Occured.  Please see the documentation for further "
+                           "information.\"");
 }
 
 TEST_F(CheckProgram, HelpAndVersionGoToStandardOutput)
 {
     const CheckProcessResult help = Run({"--help"});
-    EXPECT_EQ(help.nExitStatus, 0);
-    EXPECT_TRUE(help.strOut.starts_with("Usage: zorbel-check [options] [SOURCE]\n"));
+    EXPECT_EQ(help.m_nExitStatus, 0);
+    EXPECT_TRUE(help.m_strOut.starts_with("Usage: zorbel-check [options] [SOURCE]\n"));
     const CheckProcessResult version = Run({"--version"});
-    EXPECT_EQ(version.nExitStatus, 0);
-    EXPECT_TRUE(std::regex_match(version.strOut, std::regex("zorbel-check [0-9]+\\.[0-9]+\\.[0-9]+\n")));
+    EXPECT_EQ(version.m_nExitStatus, 0);
+    EXPECT_TRUE(std::regex_match(version.m_strOut, std::regex("zorbel-check [0-9]+\\.[0-9]+\\.[0-9]+\n")));
 }
 
 TEST_F(CheckProgram, ResultsOfAFavoritesFolderWithQuotingAndTheExports)
@@ -199,9 +211,9 @@ TEST_F(CheckProgram, ResultsOfAFavoritesFolderWithQuotingAndTheExports)
     // Found as the GUI finds it: ~/Favorites of the home.
     const CheckProcessResult result = Run({"-q", "-t", "5", "--results", strResults, "--export",
                                            "CSV (With Folders)", strExport, "--export", "text", strText});
-    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
-    EXPECT_EQ(result.strOut, "");
-    EXPECT_EQ(result.strErr, "");
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_EQ(result.m_strOut, "");
+    EXPECT_EQ(result.m_strErr, "");
 
     const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
     ASSERT_EQ(rows.size(), 4u) << ReadBytes(strResults);
@@ -238,7 +250,7 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
         std::size_t nRunning = 0;
         std::thread watcher;
         CheckProcessOptions options;
-        options.onStart = [&](pid_t pid) {
+        options.m_onStart = [&](pid_t pid) {
             watcher = std::thread([&, pid] {
                 for (int i = 0; i < 1000 && m_server.RequestCount() == nBefore; ++i)
                     std::this_thread::sleep_for(10ms);
@@ -247,7 +259,7 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
                 ::kill(pid, SIGINT);
             });
         };
-        EXPECT_EQ(Run(args, options).nExitStatus, 130);
+        EXPECT_EQ(Run(args, options).m_nExitStatus, 130);
         watcher.join();
         return nRunning;
     };
@@ -266,7 +278,7 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
     EXPECT_EQ(nEntries, 4u); // page.html, .config, its folder, the settings
 }
 
-const std::regex s_progressLine("[0-9]+ of [0-9]+ checked, [0-9]+ broken, (-|[0-9]+\\.[0-9]) links/s, "
+const std::regex kProgressLine("[0-9]+ of [0-9]+ checked, [0-9]+ broken, (-|[0-9]+\\.[0-9]) links/s, "
                                 "(-|[0-9]+(:[0-9]{2})+) left");
 
 TEST_F(CheckProgram, ProgressOnAPipeIsPlainLines)
@@ -276,13 +288,13 @@ TEST_F(CheckProgram, ProgressOnAPipeIsPlainLines)
     for (int i = 0; i < 20; ++i)
         links.push_back(m_server.Url(i % 4 == 0 ? "/missing/" + std::to_string(i) : "/ok/" + std::to_string(i)));
     const CheckProcessResult result = Run({"-j", "2", PageWith(links)});
-    EXPECT_EQ(result.nExitStatus, 1);
-    EXPECT_EQ(result.strErr.find_first_of("\r\x1b"), std::string::npos);
-    const std::vector<std::string> lines = Lines(result.strErr);
+    EXPECT_EQ(result.m_nExitStatus, 1);
+    EXPECT_EQ(result.m_strErr.find_first_of("\r\x1b"), std::string::npos);
+    const std::vector<std::string> lines = Lines(result.m_strErr);
     ASSERT_FALSE(lines.empty());
     EXPECT_LE(lines.size(), 11u);
     for (const std::string& strLine : lines)
-        EXPECT_TRUE(std::regex_match(strLine, s_progressLine)) << strLine;
+        EXPECT_TRUE(std::regex_match(strLine, kProgressLine)) << strLine;
     EXPECT_TRUE(lines.back().starts_with("20 of 20 checked, 5 broken, ")) << lines.back();
 }
 
@@ -293,17 +305,17 @@ TEST_F(CheckProgram, ProgressOnATerminalIsOneLineRewritten)
     for (int i = 0; i < 20; ++i)
         links.push_back(m_server.Url("/ok/" + std::to_string(i)));
     CheckProcessOptions options;
-    options.bErrToTerminal = true;
+    options.m_bErrToTerminal = true;
     const CheckProcessResult result = Run({"-j", "2", PageWith(links)}, options);
-    EXPECT_EQ(result.nExitStatus, 0);
+    EXPECT_EQ(result.m_nExitStatus, 0);
     // Every state starts at the beginning of the line and clears what is
     // left of the last; only the end breaks the line (CR LF on a terminal).
-    const std::vector<std::string> states = Lines(result.strErr, "\x1b[K");
-    ASSERT_GE(states.size(), 2u) << result.strErr;
+    const std::vector<std::string> states = Lines(result.m_strErr, "\x1b[K");
+    ASSERT_GE(states.size(), 2u) << result.m_strErr;
     EXPECT_EQ(states.back(), "\r\n");
     for (std::size_t i = 0; i + 1 < states.size(); ++i) {
         ASSERT_TRUE(states[i].starts_with("\r")) << states[i];
-        EXPECT_TRUE(std::regex_match(states[i].substr(1), s_progressLine)) << states[i];
+        EXPECT_TRUE(std::regex_match(states[i].substr(1), kProgressLine)) << states[i];
     }
     EXPECT_TRUE(states[states.size() - 2].starts_with("\r20 of 20 checked, 0 broken"));
 }
@@ -317,7 +329,7 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
     const std::string strResults = m_home.Path() + "/r.csv";
     std::atomic<std::size_t> nRequestsAtSignal{0};
     CheckProcessOptions options;
-    options.onErr = [&](pid_t pid, const std::string& strErr) {
+    options.m_onErr = [&](pid_t pid, const std::string& strErr) {
         // Once the first tenth is done.
         if (nRequestsAtSignal == 0 && strErr.find(" checked") != std::string::npos) {
             nRequestsAtSignal = m_server.RequestCount();
@@ -325,8 +337,8 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
         }
     };
     const CheckProcessResult result = Run({"-j", "2", "--results", strResults, PageWith(links)}, options);
-    EXPECT_EQ(result.nExitStatus, 130) << result.strErr;
-    EXPECT_NE(result.strErr.find("Stopping: the running checks are finishing...\n"), std::string::npos);
+    EXPECT_EQ(result.m_nExitStatus, 130) << result.m_strErr;
+    EXPECT_NE(result.m_strErr.find("Stopping: the running checks are finishing...\n"), std::string::npos);
 
     // The checks under way finished; nothing new was started.
     EXPECT_LE(m_server.RequestCount(), nRequestsAtSignal + 2);
@@ -342,7 +354,7 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
     EXPECT_EQ(nValid + nNotChecked, 100);
     EXPECT_EQ(std::size_t(nValid), m_server.RequestCount());
     // The report counts what was checked, and nothing else.
-    const std::vector<std::string> report = Lines(result.strOut);
+    const std::vector<std::string> report = Lines(result.m_strOut);
     ASSERT_EQ(report.size(), 6u);
     EXPECT_EQ(report[4], std::to_string(nValid) + " links are still valid");
     EXPECT_EQ(report[1], "0 links appear to be broken");
@@ -373,7 +385,7 @@ TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
     g_checkSettings = saved;
 
     const std::string strExpected = m_home.Path() + "/expected.csv";
-    ASSERT_EQ(WriteResultsCsv(strExpected, sink.Items()).nResult, ExportResult::Done);
+    ASSERT_EQ(WriteResultsCsv(strExpected, sink.Items()).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(strResults), ReadBytes(strExpected));
 }
 

@@ -1,3 +1,6 @@
+// zorbel-check's progress line: checked, total, broken, rate and time left;
+// on a pipe a plain line per tenth of the list and one at the end, on a
+// terminal one line rewritten in place.
 #include <gtest/gtest.h>
 
 #include <cstdio>

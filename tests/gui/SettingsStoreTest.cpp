@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "GuiTestMain.h"
-#include "app/SettingsProfile.h"
+#include "SettingsProfile.h"
 #include "settings/CheckSettings.h"
 
 class SettingsStoreTest : public QObject {

@@ -17,11 +17,11 @@ TreeNode MemoryTreeSink::InsertNode(TreeNode parent, std::string_view strName, i
     std::lock_guard lock(m_mx);
     const TreeNode node = m_nNext++;
     Node& n = m_nodes[node];
-    n.parent = parent;
-    n.strName = std::string(strName);
-    n.nImage = nImage;
-    n.pItem = pItem;
-    n.imageHistory.push_back(nImage);
+    n.m_parent = parent;
+    n.m_strName = std::string(strName);
+    n.m_nImage = nImage;
+    n.m_pItem = pItem;
+    n.m_imageHistory.push_back(nImage);
     m_order.push_back(node);
     if (pItem) {
         pItem->m_hItem = node;
@@ -34,7 +34,7 @@ int MemoryTreeSink::NodeImage(TreeNode node) const
 {
     std::lock_guard lock(m_mx);
     auto it = m_nodes.find(node);
-    return it == m_nodes.end() ? -1 : it->second.nImage;
+    return it == m_nodes.end() ? -1 : it->second.m_nImage;
 }
 
 void MemoryTreeSink::SetNodeImage(TreeNode node, int nImage)
@@ -43,8 +43,8 @@ void MemoryTreeSink::SetNodeImage(TreeNode node, int nImage)
     auto it = m_nodes.find(node);
     if (it == m_nodes.end())
         return;
-    it->second.nImage = nImage;
-    it->second.imageHistory.push_back(nImage);
+    it->second.m_nImage = nImage;
+    it->second.m_imageHistory.push_back(nImage);
     m_imageLog.emplace_back(node, nImage);
 }
 
@@ -92,7 +92,7 @@ std::vector<TreeNode> MemoryTreeSink::Children(TreeNode parent) const
     std::lock_guard lock(m_mx);
     std::vector<TreeNode> out;
     for (TreeNode n : m_order)
-        if (m_nodes.at(n).parent == parent)
+        if (m_nodes.at(n).m_parent == parent)
             out.push_back(n);
     return out;
 }
@@ -109,7 +109,7 @@ std::string MemoryTreeSink::Outline() const
     std::function<void(TreeNode, int)> walk = [&](TreeNode parent, int depth) {
         for (TreeNode n : Children(parent)) {
             const Node node = NodeAt(n);
-            out += std::string(2 * depth, ' ') + node.strName + "\n";
+            out += std::string(2 * depth, ' ') + node.m_strName + "\n";
             walk(n, depth + 1);
         }
     };

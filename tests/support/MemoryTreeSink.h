@@ -15,11 +15,11 @@
 class MemoryTreeSink : public ITreeSink {
 public:
     struct Node {
-        TreeNode parent = kTreeRoot;
-        std::string strName;
-        int nImage = 0;
-        std::shared_ptr<FavoriteItem> pItem;
-        std::vector<int> imageHistory; // every image the node was given, in order
+        TreeNode m_parent = kTreeRoot;
+        std::string m_strName;
+        int m_nImage = 0;
+        std::shared_ptr<FavoriteItem> m_pItem;
+        std::vector<int> m_imageHistory; // every image the node was given, in order
     };
 
     void DeleteAllNodes() override;

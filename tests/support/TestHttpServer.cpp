@@ -18,8 +18,8 @@
 namespace {
 
 struct ReasonRow {
-    int nStatus;
-    std::string_view strReason;
+    int m_nStatus;
+    std::string_view m_strReason;
 };
 
 constexpr std::array<ReasonRow, 14> kReasons{{
@@ -42,8 +42,8 @@ constexpr std::array<ReasonRow, 14> kReasons{{
 std::string_view ReasonFor(int nStatus)
 {
     for (const auto& row : kReasons)
-        if (row.nStatus == nStatus)
-            return row.strReason;
+        if (row.m_nStatus == nStatus)
+            return row.m_strReason;
     return "Status";
 }
 
@@ -93,17 +93,17 @@ using HeaderList = std::vector<std::pair<std::string, std::string>>;
 std::string ResponseText(const CTestHttpServer::CResponse& response, const HeaderList& extraHeaders,
                          bool bKeepAlive, bool bHead)
 {
-    std::string out = "HTTP/1.1 " + std::to_string(response.nStatus) + " " +
-                      std::string(ReasonFor(response.nStatus)) + "\r\n";
-    for (const auto& [name, value] : response.headers)
+    std::string out = "HTTP/1.1 " + std::to_string(response.m_nStatus) + " " +
+                      std::string(ReasonFor(response.m_nStatus)) + "\r\n";
+    for (const auto& [name, value] : response.m_headers)
         out += name + ": " + value + "\r\n";
     for (const auto& [name, value] : extraHeaders)
         out += name + ": " + value + "\r\n";
-    out += "Content-Length: " + std::to_string(response.strBody.size()) + "\r\n";
+    out += "Content-Length: " + std::to_string(response.m_strBody.size()) + "\r\n";
     out += bKeepAlive ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
     out += "\r\n";
     if (!bHead)
-        out += response.strBody;
+        out += response.m_strBody;
     return out;
 }
 
@@ -131,14 +131,14 @@ std::string PathOf(std::string_view strTarget)
 } // namespace
 
 struct CTestHttpServer::CConnection {
-    int fd = -1; // guarded by the server's m_mx; -1 once closed
-    std::thread thread;
-    std::atomic<bool> bDone{false};
+    int m_fd = -1; // guarded by the server's m_mx; -1 once closed
+    std::thread m_thread;
+    std::atomic<bool> m_bDone{false};
 };
 
 std::string CTestHttpServer::CRequest::Header(std::string_view strName) const
 {
-    for (const auto& [name, value] : headers)
+    for (const auto& [name, value] : m_headers)
         if (EqualsNoCase(name, strName))
             return value;
     return {};
@@ -191,15 +191,15 @@ CTestHttpServer::~CTestHttpServer()
     {
         std::lock_guard lock(m_mx);
         for (auto& pConn : m_connections)
-            if (pConn->fd >= 0)
-                ::shutdown(pConn->fd, SHUT_RDWR);
+            if (pConn->m_fd >= 0)
+                ::shutdown(pConn->m_fd, SHUT_RDWR);
         connections.swap(m_connections);
     }
     for (auto& pConn : connections) {
-        if (pConn->thread.joinable())
-            pConn->thread.join();
-        if (pConn->fd >= 0)
-            ::close(pConn->fd);
+        if (pConn->m_thread.joinable())
+            pConn->m_thread.join();
+        if (pConn->m_fd >= 0)
+            ::close(pConn->m_fd);
     }
     ::close(m_hListen);
     ::close(m_hWakeRead);
@@ -227,12 +227,12 @@ void CTestHttpServer::Serve(std::string strPath, std::string_view strBody,
                             std::string_view strContentType, Encoding encoding)
 {
     CResponse response;
-    response.headers.emplace_back("Content-Type", std::string(strContentType));
+    response.m_headers.emplace_back("Content-Type", std::string(strContentType));
     if (encoding == Gzip) {
-        response.headers.emplace_back("Content-Encoding", "gzip");
-        response.strBody = GzipCompress(strBody);
+        response.m_headers.emplace_back("Content-Encoding", "gzip");
+        response.m_strBody = GzipCompress(strBody);
     } else {
-        response.strBody = std::string(strBody);
+        response.m_strBody = std::string(strBody);
     }
     ServeResponse(std::move(strPath), std::move(response));
 }
@@ -277,14 +277,14 @@ void CTestHttpServer::ReapFinished()
     {
         std::lock_guard lock(m_mx);
         auto it = std::partition(m_connections.begin(), m_connections.end(),
-                                 [](const auto& p) { return !p->bDone.load(); });
+                                 [](const auto& p) { return !p->m_bDone.load(); });
         std::move(it, m_connections.end(), std::back_inserter(finished));
         m_connections.erase(it, m_connections.end());
     }
     for (auto& pConn : finished) {
-        pConn->thread.join();
-        if (pConn->fd >= 0)
-            ::close(pConn->fd);
+        pConn->m_thread.join();
+        if (pConn->m_fd >= 0)
+            ::close(pConn->m_fd);
     }
 }
 
@@ -303,18 +303,18 @@ void CTestHttpServer::AcceptLoop()
         ++m_nConnections;
         auto pConn = std::make_unique<CConnection>();
         CConnection* pRaw = pConn.get();
-        pRaw->fd = fd;
+        pRaw->m_fd = fd;
         std::lock_guard lock(m_mx);
-        pRaw->thread = std::thread([this, pRaw, fd] {
+        pRaw->m_thread = std::thread([this, pRaw, fd] {
             ServeConnection(fd);
             {
                 std::lock_guard inner(m_mx);
-                if (pRaw->fd >= 0) {
-                    ::close(pRaw->fd);
-                    pRaw->fd = -1;
+                if (pRaw->m_fd >= 0) {
+                    ::close(pRaw->m_fd);
+                    pRaw->m_fd = -1;
                 }
             }
-            pRaw->bDone = true;
+            pRaw->m_bDone = true;
         });
         m_connections.push_back(std::move(pConn));
     }
@@ -345,9 +345,9 @@ void CTestHttpServer::ServeConnection(int fd)
         const auto sp2 = requestLine.find(' ', sp1 == std::string::npos ? 0 : sp1 + 1);
         if (sp1 == std::string::npos || sp2 == std::string::npos)
             return;
-        request.strMethod = requestLine.substr(0, sp1);
-        request.strTarget = requestLine.substr(sp1 + 1, sp2 - sp1 - 1);
-        request.strPath = PathOf(request.strTarget);
+        request.m_strMethod = requestLine.substr(0, sp1);
+        request.m_strTarget = requestLine.substr(sp1 + 1, sp2 - sp1 - 1);
+        request.m_strPath = PathOf(request.m_strTarget);
         const bool bHttp10 = requestLine.ends_with("HTTP/1.0");
         while (nLineEnd != std::string::npos) {
             const size_t nStart = nLineEnd + 2;
@@ -360,7 +360,7 @@ void CTestHttpServer::ServeConnection(int fd)
                 continue;
             std::string value = line.substr(colon + 1);
             value.erase(0, value.find_first_not_of(" \t"));
-            request.headers.emplace_back(line.substr(0, colon), std::move(value));
+            request.m_headers.emplace_back(line.substr(0, colon), std::move(value));
         }
         // A request body is read and dropped.
         size_t nBody = 0;
@@ -400,36 +400,36 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
     {
         std::lock_guard lock(m_mx);
         extraHeaders = m_extraHeaders;
-        auto it = m_served.find(request.strPath);
+        auto it = m_served.find(request.m_strPath);
         if (it == m_served.end())
-            it = m_served.find(request.strPath.substr(0, request.strPath.find('?')));
+            it = m_served.find(request.m_strPath.substr(0, request.m_strPath.find('?')));
         if (it != m_served.end())
             pServed = it->second;
     }
-    const bool bHead = request.strMethod == "HEAD";
+    const bool bHead = request.m_strMethod == "HEAD";
     auto send = [&](const CResponse& response) {
         return SendAll(fd, ResponseText(response, extraHeaders, bKeepAlive, bHead));
     };
     if (pServed)
         return send(*pServed);
 
-    const std::string path = request.strPath.substr(0, request.strPath.find('?'));
+    const std::string path = request.m_strPath.substr(0, request.m_strPath.find('?'));
     const std::string_view p = path;
 
     struct FixedRow {
-        std::string_view strPath;
-        int nStatus;
+        std::string_view m_strPath;
+        int m_nStatus;
     };
     static constexpr std::array<FixedRow, 8> kFixed{{
         {"/200", 200}, {"/401", 401}, {"/403", 403}, {"/404", 404},
         {"/418", 418}, {"/500", 500}, {"/503", 503}, {"/302-no-location", 302},
     }};
     for (const auto& row : kFixed) {
-        if (p != row.strPath)
+        if (p != row.m_strPath)
             continue;
-        CResponse response = Simple(row.nStatus);
-        if (row.nStatus == 401)
-            response.headers.emplace_back("WWW-Authenticate", "Basic realm=\"zorbel\"");
+        CResponse response = Simple(row.m_nStatus);
+        if (row.m_nStatus == 401)
+            response.m_headers.emplace_back("WWW-Authenticate", "Basic realm=\"zorbel\"");
         return send(response);
     }
     if (p == "/301" || p == "/302" || p == "/303")

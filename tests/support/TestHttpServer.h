@@ -10,7 +10,7 @@
 //     server.SetDelay(50ms);                  // every answer waits this long first
 //     server.Serve("/page.html", "<a href=...>", "text/html");
 //     server.Serve("/page.gz.html", body, "text/html", CTestHttpServer::Gzip);
-//     server.ServeResponse("/x", {.nStatus = 307, .headers = {{"Location", "/200"}}});
+//     server.ServeResponse("/x", {.m_nStatus = 307, .m_headers = {{"Location", "/200"}}});
 //     server.AddHeader("X-Name", "value");    // sent with every answer from now on
 //     server.RequestCount(); server.Requests();  // what clients sent
 //
@@ -59,17 +59,17 @@ class CTestHttpServer {
 public:
     // One answer for Serve/ServeResponse.
     struct CResponse {
-        int nStatus = 200;
-        std::vector<std::pair<std::string, std::string>> headers; // sent as given
-        std::string strBody; // Content-Length is added
+        int m_nStatus = 200;
+        std::vector<std::pair<std::string, std::string>> m_headers; // sent as given
+        std::string m_strBody; // Content-Length is added
     };
 
     // What a client sent, as the server read it.
     struct CRequest {
-        std::string strMethod;
-        std::string strTarget; // as on the request line
-        std::string strPath;   // the target's path (absolute form reduced)
-        std::vector<std::pair<std::string, std::string>> headers;
+        std::string m_strMethod;
+        std::string m_strTarget; // as on the request line
+        std::string m_strPath;   // the target's path (absolute form reduced)
+        std::vector<std::pair<std::string, std::string>> m_headers;
         std::string Header(std::string_view strName) const; // "" when absent; name case-blind
     };
 

@@ -1,12 +1,24 @@
 #include "check/CheckClassification.h"
 
 #include <array>
-#include <vector>
+#include <optional>
 
 #include "check/InternetError.h"
 #include "platform/SystemError.h"
 
 namespace {
+
+// A row of the HTTP status table. nHttpStatus is empty for the row of a
+// failed status query. strTextWithLocation is used instead of strText when
+// the answer carries a Location. "%d" in a text stands for the status code,
+// "%s" for the Location.
+struct HttpStatusRow {
+    std::optional<int> m_nHttpStatus;
+    std::string_view m_strText;
+    std::string_view m_strTextWithLocation;
+    LinkStatus m_nStatus;
+    int m_nIconOffset;
+};
 
 constexpr std::string_view kLoginText = "This URL requires login information.";
 constexpr std::string_view kCannotConnectText = "Unable to connect to the server.";
@@ -74,29 +86,30 @@ std::string Fill(std::string_view strFormat, long nNumber, std::string_view strT
 CheckOutcome FromError(const HttpCheckResult& result)
 {
     for (const auto& row : kInternetErrors)
-        if (row.dwError == result.m_dwError)
-            return {row.nStatus, std::string(row.strText), row.nIconOffset};
+        if (row.m_dwError == result.m_dwError)
+            return {row.m_nStatus, std::string(row.m_strText), row.m_nIconOffset};
 
-    // The message text of an Internet error is the caller's own: here the
-    // library's description of what went wrong, or nothing.
-    std::vector<char> buffer(1024, '\0');
-    result.m_strErrorText.copy(buffer.data(), buffer.size() - 1);
-    const char* pText = FormatSystemError(result.m_dwError, buffer.data(), buffer.size());
+    // The system has no text for an Internet error: FormatSystemError hands
+    // such a number the buffer back as it was given, so it is given empty
+    // and the quotes of the text stay empty. Any other number gets the
+    // system's text.
+    char szText[1024] = "";
+    const char* pText = FormatSystemError(result.m_dwError, szText, sizeof szText);
     return {StatusUnverified, Fill(kOtherErrorFormat, static_cast<long>(result.m_dwError), pText), 12};
 }
 
 CheckOutcome FromStatus(const HttpCheckResult& result)
 {
     for (const auto& row : kHttpStatuses) {
-        if (row.nHttpStatus != result.m_nHttpStatus)
+        if (row.m_nHttpStatus != result.m_nHttpStatus)
             continue;
-        const int nStatus = row.nHttpStatus.value_or(0);
-        const bool bLocation = !row.strTextWithLocation.empty() && !result.m_strLocation.empty() &&
+        const int nStatus = row.m_nHttpStatus.value_or(0);
+        const bool bLocation = !row.m_strTextWithLocation.empty() && !result.m_strLocation.empty() &&
                                result.m_strLocation.size() < kLocationBufferSize;
-        return {row.nStatus,
-                bLocation ? Fill(row.strTextWithLocation, nStatus, result.m_strLocation)
-                          : Fill(row.strText, nStatus),
-                row.nIconOffset};
+        return {row.m_nStatus,
+                bLocation ? Fill(row.m_strTextWithLocation, nStatus, result.m_strLocation)
+                          : Fill(row.m_strText, nStatus),
+                row.m_nIconOffset};
     }
     return {StatusUnverified, Fill(kUnexpectedStatusFormat, *result.m_nHttpStatus), 12};
 }
@@ -104,7 +117,6 @@ CheckOutcome FromStatus(const HttpCheckResult& result)
 } // namespace
 
 std::span<const InternetErrorRow> InternetErrorTable() { return kInternetErrors; }
-std::span<const HttpStatusRow> HttpStatusTable() { return kHttpStatuses; }
 
 CheckOutcome ClassifyCheck(const HttpCheckResult& result)
 {

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,30 +26,15 @@ inline constexpr std::string_view kTimeoutText = "A timeout occured while trying
 
 // A row of the Internet error table: the error number, its outcome.
 struct InternetErrorRow {
-    std::uint32_t dwError;
-    std::string_view strText;
-    LinkStatus nStatus;
-    int nIconOffset;
-};
-
-// A row of the HTTP status table. nHttpStatus is empty for the row of a
-// failed status query. strTextWithLocation is used instead of strText when
-// the answer carries a Location. "%d" in a text stands for the status code,
-// "%s" for the Location.
-struct HttpStatusRow {
-    std::optional<int> nHttpStatus;
-    std::string_view strText;
-    std::string_view strTextWithLocation;
-    LinkStatus nStatus;
-    int nIconOffset;
+    std::uint32_t m_dwError;
+    std::string_view m_strText;
+    LinkStatus m_nStatus;
+    int m_nIconOffset;
 };
 
 // Error numbers with a text of their own; every other non-zero number takes
 // kOtherErrorFormat, StatusUnverified and offset 12.
 std::span<const InternetErrorRow> InternetErrorTable();
-// Status codes with a text of their own; every other code takes
-// kUnexpectedStatusFormat, StatusUnverified and offset 12.
-std::span<const HttpStatusRow> HttpStatusTable();
 
 // A Location of this length or longer counts as absent, as the status text
 // keeps the Location whole or not at all.

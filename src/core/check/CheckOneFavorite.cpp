@@ -47,7 +47,7 @@ void CheckOneFavorite(WorkerSlot& slot)
     CheckOutcome outcome = ClassifyCheck(result);
 
     g_bChecked = true;
-    if (LinkStatusInfoFor(outcome.m_nStatus).bIsBroken)
+    if (LinkStatusInfoFor(outcome.m_nStatus).m_bIsBroken)
         ++g_nBrokenCount;
     item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText));
 

@@ -118,7 +118,7 @@ void PublishOutcome(CWorkerRun& run, CState& state, FavoriteItem& item, std::int
         item.SetOutcome(nStatus, std::move(strText));
         return;
     }
-    if (bCountedByCheck && LinkStatusInfoFor(nStatus).bIsBroken)
+    if (bCountedByCheck && LinkStatusInfoFor(nStatus).m_bIsBroken)
         g_nBrokenCount.fetch_sub(1);
 }
 

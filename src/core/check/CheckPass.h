@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
+#include "platform/ManualResetEvent.h"
 #include "check/WorkerSlot.h"
 #include "model/FavoriteList.h"
 #include "model/TreeSink.h"

@@ -69,7 +69,7 @@ std::span<const CurlErrorRow> CurlErrorTable() { return kCurlErrors; }
 InternetError InternetErrorFromCurl(CURLcode nCode)
 {
     for (const auto& row : kCurlErrors)
-        if (row.nCode == nCode)
-            return row.dwError;
+        if (row.m_nCode == nCode)
+            return row.m_dwError;
     return InternetErrorInternal;
 }

@@ -9,8 +9,8 @@
 
 // One libcurl result and the Internet error number it stands for.
 struct CurlErrorRow {
-    CURLcode nCode;
-    InternetError dwError;
+    CURLcode m_nCode;
+    InternetError m_dwError;
 };
 
 // Every libcurl result that has a number of its own; each appears once.

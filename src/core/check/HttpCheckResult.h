@@ -13,6 +13,4 @@ struct HttpCheckResult {
     std::optional<int> m_nHttpStatus;
     // Location header of the final answer, as sent; empty when absent.
     std::string m_strLocation;
-    // The library's own words for a failure, used as the error's message text.
-    std::string m_strErrorText;
 };

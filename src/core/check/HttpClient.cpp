@@ -1,16 +1,14 @@
 #include "check/HttpClient.h"
 
-#include "model/SourceDownload.h"
-
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstring>
-#include <mutex>
 
 #include "check/CurlErrorTable.h"
+#include "net/HttpSession.h"
 
 namespace {
 
@@ -18,12 +16,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::array<std::string_view, 3> kSchemes{"http", "https", "ftp"};
 constexpr std::array<long, 5> kFollowedStatuses{301, 302, 303, 307, 308};
-
-void InitCurlOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 std::string Lower(std::string_view str)
 {
@@ -81,18 +73,11 @@ std::string ResolveLocation(const std::string& strBase, const std::string& strLo
 
 // The libcurl handle and what its callbacks collect during one request.
 struct CHttpClient::CHandle {
-    CURL* m_pCurl = nullptr;
-    char m_szError[CURL_ERROR_SIZE] = {};
+    CurlEasyPtr m_pCurl;
     bool m_bHttpBlock = false;   // the header block being read began with an HTTP status line
     long m_nBlockStatus = 0;     // its status code
     bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
     std::string m_strLocation;   // Location of the latest header block
-
-    ~CHandle()
-    {
-        if (m_pCurl)
-            curl_easy_cleanup(m_pCurl);
-    }
 
     static size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser)
     {
@@ -148,8 +133,8 @@ struct CHttpClient::CHandle {
     // One hop: a GET of the URL within the time left.
     CURLcode Perform(const std::string& strUrl, Clock::duration remaining)
     {
-        curl_easy_reset(m_pCurl);
-        m_szError[0] = '\0';
+        CURL* const h = m_pCurl.get();
+        curl_easy_reset(h);
         m_bHttpBlock = false;
         m_nBlockStatus = 0;
         m_bHeadersDone = false;
@@ -157,31 +142,24 @@ struct CHttpClient::CHandle {
 
         const long nTimeoutMs = std::max<long>(
             1, static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(remaining).count()));
-        curl_easy_setopt(m_pCurl, CURLOPT_URL, strUrl.c_str());
-        curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_USERAGENT, kZorbelUserAgent);
-        curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
-        curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
-        curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 0L);
-        curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT_MS, nTimeoutMs);
-        curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 2L);
-        curl_easy_setopt(m_pCurl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_ERRORBUFFER, m_szError);
-        curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CHandle::OnHeader);
-        curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, this);
-        curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CHandle::OnBody);
-        curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, this);
-        return curl_easy_perform(m_pCurl);
+        ApplyHttpSessionOptions(h, "http,https,ftp");
+        curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, nTimeoutMs);
+        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHandle::OnHeader);
+        curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHandle::OnBody);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+        return curl_easy_perform(h);
     }
 };
 
 CHttpClient::CHttpClient()
 {
-    InitCurlOnce();
     auto pHandle = std::make_unique<CHandle>();
-    pHandle->m_pCurl = curl_easy_init();
+    pHandle->m_pCurl = NewHttpHandle();
     if (pHandle->m_pCurl)
         m_pHandle = std::move(pHandle);
 }
@@ -201,21 +179,20 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         result.m_bOpenFailed = true;
         return result;
     }
-    auto fail = [&](CURLcode nCode, std::string_view strText) {
+    auto fail = [&](CURLcode nCode) {
         result.m_dwError = InternetErrorFromCurl(nCode);
-        result.m_strErrorText = strText.empty() ? curl_easy_strerror(nCode) : std::string(strText);
         return result;
     };
 
     // libcurl would guess a scheme for a bare host name and cut a URL at a
     // line break; a favourite is checked only as the link it is.
     if (HasControlCharacter(strUrl))
-        return fail(CURLE_URL_MALFORMAT, "The URL contains control characters");
+        return fail(CURLE_URL_MALFORMAT);
     const std::string strScheme = SchemeOf(strUrl);
     if (strScheme.empty())
-        return fail(CURLE_URL_MALFORMAT, "The URL has no scheme");
+        return fail(CURLE_URL_MALFORMAT);
     if (!IsOpenedScheme(strScheme))
-        return fail(CURLE_UNSUPPORTED_PROTOCOL, "Protocol \"" + strScheme + "\" is not checked");
+        return fail(CURLE_UNSUPPORTED_PROTOCOL);
 
     CHandle& handle = *m_pHandle;
     const auto deadline = Clock::now() + timeout;
@@ -223,7 +200,7 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
     for (int nHop = 0;; ++nHop) {
         const auto remaining = deadline - Clock::now();
         if (remaining <= Clock::duration::zero())
-            return fail(CURLE_OPERATION_TIMEDOUT, {});
+            return fail(CURLE_OPERATION_TIMEDOUT);
 
         CURLcode nCode = handle.Perform(strCurrent, remaining);
         if (nCode == CURLE_WRITE_ERROR && handle.m_bHeadersDone)
@@ -231,15 +208,15 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         else if (nCode == CURLE_UNSUPPORTED_PROTOCOL)
             nCode = CURLE_WEIRD_SERVER_REPLY; // the scheme was checked above: the answer was not HTTP
         if (nCode != CURLE_OK)
-            return fail(nCode, handle.m_szError);
+            return fail(nCode);
 
         const char* pScheme = nullptr;
-        curl_easy_getinfo(handle.m_pCurl, CURLINFO_SCHEME, &pScheme);
+        curl_easy_getinfo(handle.m_pCurl.get(), CURLINFO_SCHEME, &pScheme);
         if (pScheme && Lower(pScheme) == "ftp")
             return result; // an ftp answer has no HTTP status to ask for
 
         long nStatus = 0;
-        curl_easy_getinfo(handle.m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+        curl_easy_getinfo(handle.m_pCurl.get(), CURLINFO_RESPONSE_CODE, &nStatus);
         if (nStatus <= 0)
             return result;
 
@@ -248,7 +225,7 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         const std::string strTarget = bRedirect ? ResolveLocation(strCurrent, handle.m_strLocation) : std::string();
         if (!strTarget.empty() && IsOpenedScheme(SchemeOf(strTarget)) && !HasControlCharacter(strTarget)) {
             if (nHop == kMaxRedirects)
-                return fail(CURLE_TOO_MANY_REDIRECTS, "More than 10 redirects");
+                return fail(CURLE_TOO_MANY_REDIRECTS);
             strCurrent = strTarget;
             continue;
         }

@@ -8,12 +8,6 @@ void CTreeSinkGate::Close()
     m_pTarget = nullptr;
 }
 
-bool CTreeSinkGate::IsOpen() const
-{
-    std::shared_lock lock(m_mx);
-    return m_pTarget != nullptr;
-}
-
 void CTreeSinkGate::DeleteAllNodes()
 {
     std::shared_lock lock(m_mx);

@@ -17,7 +17,6 @@ public:
     explicit CTreeSinkGate(ITreeSink& target) : m_pTarget(&target) {}
 
     void Close();
-    bool IsOpen() const;
 
     void DeleteAllNodes() override;
     TreeNode InsertNode(TreeNode parent, std::string_view strName, int nImage,

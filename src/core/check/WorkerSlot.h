@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "check/ManualResetEvent.h"
+#include "platform/ManualResetEvent.h"
 #include "model/FavoriteItem.h"
 #include "model/TreeSink.h"
 

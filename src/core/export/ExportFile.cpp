@@ -46,7 +46,7 @@ int CExportFile::Open(const std::string& strPath)
         ::fcntl(hFile, F_SETFL, nFlags & ~O_NONBLOCK);
 
     if (!m_pBuffer)
-        m_pBuffer = std::make_unique<char[]>(s_nBufferSize);
+        m_pBuffer = std::make_unique<char[]>(kBufferSize);
     m_hFile = hFile;
     return 0;
 }
@@ -87,10 +87,10 @@ bool CExportFile::WriteString(std::string_view strBytes)
     }
     if (strBytes.empty())
         return true;
-    if (strBytes.size() > s_nBufferSize - m_nBuffered) {
+    if (strBytes.size() > kBufferSize - m_nBuffered) {
         if (!Flush())
             return false;
-        if (strBytes.size() >= s_nBufferSize)
+        if (strBytes.size() >= kBufferSize)
             return WriteOut(strBytes.data(), strBytes.size());
     }
     std::memcpy(m_pBuffer.get() + m_nBuffered, strBytes.data(), strBytes.size());

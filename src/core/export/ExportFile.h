@@ -32,13 +32,12 @@ public:
     int Close();
 
     int Error() const { return m_nError; }
-    bool IsOpen() const { return m_hFile >= 0; }
 
 private:
     bool WriteOut(const char* pBytes, std::size_t nBytes);
     bool Flush();
 
-    static constexpr std::size_t s_nBufferSize = 64 * 1024;
+    static constexpr std::size_t kBufferSize = 64 * 1024;
 
     int m_hFile = -1;
     int m_nError = 0; // errno of the first failure, 0 while all is well

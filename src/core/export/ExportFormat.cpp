@@ -3,60 +3,56 @@
 #include "platform/AsciiText.h"
 
 const std::array<ExportFormat, 7> g_exportFormats{{
-    {ExportPlainText, "Plain Text",
+    {ExportPlainText, "Plain Text", "text",
      "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
-     "the Name of the Favorite, followed by it's URL."},
-    {ExportNamesOnly, "Plain Text, Names Only",
+     "the Name of the Favorite, followed by it's URL.",
+     [](CExportFile& file, ExportList items) { return WriteTextExport(file, items, false, false); }},
+    {ExportNamesOnly, "Plain Text, Names Only", "names",
      "Each Favorite's Name will be exported to a single line in a text file.  The Favorite's URL "
-     "will not be included."},
-    {ExportUrlsOnly, "Plain Text, URLs Only",
+     "will not be included.",
+     [](CExportFile& file, ExportList items) { return WriteTextExport(file, items, true, false); }},
+    {ExportUrlsOnly, "Plain Text, URLs Only", "urls",
      "Each Favorite's URL will be exported to a single line in a text file.  The Favorite's Name "
-     "will not be included."},
-    {ExportCsv, "CSV",
+     "will not be included.",
+     [](CExportFile& file, ExportList items) { return WriteTextExport(file, items, false, true); }},
+    {ExportCsv, "CSV", "csv",
      "Your list of Favorites will be exported into a CSV (Comma Separated Value) file.  This file "
-     "format is suitable for import into a spreadsheet or database application."},
-    {ExportCsvFolders, "CSV (With Folders)",
+     "format is suitable for import into a spreadsheet or database application.",
+     [](CExportFile& file, ExportList items) { return WriteCsvExport(file, items, false); }},
+    {ExportCsvFolders, "CSV (With Folders)", "csv-folders",
      "Your list of Favorites, including Folder information, will be exported into a CSV (Comma "
      "Separated Value) file.  This file format is suitable for import into a spreadsheet or "
-     "database application."},
-    {ExportHtml, "HTML",
+     "database application.",
+     [](CExportFile& file, ExportList items) { return WriteCsvExport(file, items, true); }},
+    {ExportHtml, "HTML", "html",
      "Your list of Favorites will be exported into a HTML file.  This file is suitable for display "
-     "in a web browser, where your Favorites will be shown as navigable links."},
-    {ExportHtmlFolders, "HTML (With Folders)",
+     "in a web browser, where your Favorites will be shown as navigable links.",
+     [](CExportFile& file, ExportList items) { return WriteHtmlExport(file, items, false); }},
+    {ExportHtmlFolders, "HTML (With Folders)", "html-folders",
      "Your list of Favorites, including Folder information, will be exported into a HTML file.  "
      "This file is suitable for display in a web browser, where your Favorites will be shown as "
-     "navigable links."},
+     "navigable links.",
+     [](CExportFile& file, ExportList items) { return WriteHtmlExport(file, items, true); }},
 }};
 
 const ExportFormat* FindExportFormat(std::int32_t nId)
 {
     for (const ExportFormat& format : g_exportFormats)
-        if (format.nId == nId)
+        if (format.m_nId == nId)
             return &format;
     return nullptr;
 }
 
-namespace {
-
-// Short names for the command line, in id order.
-constexpr std::array<std::string_view, 7> s_aliases{
-    "text", "names", "urls", "csv", "csv-folders", "html", "html-folders",
-};
-
-} // namespace
-
 const ExportFormat* FindExportFormatByName(std::string_view strName)
 {
-    for (std::size_t i = 0; i < g_exportFormats.size(); ++i)
-        if (EqualsAsciiNoCase(strName, g_exportFormats[i].strName) || EqualsAsciiNoCase(strName, s_aliases[i]))
-            return &g_exportFormats[i];
+    for (const ExportFormat& format : g_exportFormats)
+        if (EqualsAsciiNoCase(strName, format.m_strName) || EqualsAsciiNoCase(strName, format.m_strAlias))
+            return &format;
     return nullptr;
 }
 
 std::string_view ExportFormatAlias(std::int32_t nId)
 {
-    for (std::size_t i = 0; i < g_exportFormats.size(); ++i)
-        if (g_exportFormats[i].nId == nId)
-            return s_aliases[i];
-    return {};
+    const ExportFormat* pFormat = FindExportFormat(nId);
+    return pFormat ? pFormat->m_strAlias : std::string_view();
 }

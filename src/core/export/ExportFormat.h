@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-// The address of the program's web page, named in the export headers.
-inline constexpr std::string_view kProductWebSite = "http://www.ornamy.example/Products/Zorbel/Zorbel.htm";
+#include "export/ExportWriters.h"
 
 // The format numbers; the number selects the writer.
 enum ExportFormatId : std::int32_t {
@@ -18,11 +17,17 @@ enum ExportFormatId : std::int32_t {
     ExportHtmlFolders = 7,
 };
 
-// One row of the format table, as the export wizard lists it.
+// Writes the whole list in one format to an open file; 0 or the errno of
+// the write that failed.
+using ExportWriter = int (*)(CExportFile& file, ExportList items);
+
+// One row of the format table: all there is to know about a format.
 struct ExportFormat {
-    std::int32_t nId;                // 1 to 7
-    std::string_view strName;        // shown in the format list and the confirmation
-    std::string_view strDescription; // shown beside "&Details:"
+    std::int32_t m_nId;                // 1 to 7
+    std::string_view m_strName;        // shown in the format list and the confirmation
+    std::string_view m_strAlias;       // its short name on the command line ("csv-folders")
+    std::string_view m_strDescription; // shown beside "&Details:"
+    ExportWriter m_pfnWrite;           // the writer with the format's arguments
 };
 
 // The seven formats in id order; the table never changes.

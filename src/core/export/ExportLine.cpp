@@ -3,18 +3,19 @@
 #include <array>
 #include <cstring>
 
+#include "export/CsvField.h"
+
 namespace {
 
 struct EscapeRule {
-    unsigned char chFrom;
-    std::string_view strTo;
+    unsigned char m_chFrom;
+    std::string_view m_strTo;
 };
 
 // What each mode writes instead of a byte; the line feed follows the line
 // ends of the file in every mode.
-constexpr EscapeRule s_noneRules[] = {{'\n', "\r\n"}};
-constexpr EscapeRule s_csvRules[] = {{'\n', "\r\n"}, {'"', "\"\""}};
-constexpr EscapeRule s_htmlRules[] = {
+constexpr EscapeRule kNoneRules[] = {{'\n', "\r\n"}};
+constexpr EscapeRule kHtmlRules[] = {
     {'\n', "\r\n"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"},
 };
 
@@ -25,14 +26,13 @@ constexpr EscapeTable MakeTable(const EscapeRule (&rules)[N])
 {
     EscapeTable table{};
     for (const EscapeRule& rule : rules)
-        table[rule.chFrom] = rule.strTo;
+        table[rule.m_chFrom] = rule.m_strTo;
     return table;
 }
 
-constexpr EscapeTable s_escapeTables[] = {
-    MakeTable(s_noneRules), // Escape::None
-    MakeTable(s_csvRules),  // Escape::Csv
-    MakeTable(s_htmlRules), // Escape::Html
+constexpr EscapeTable kEscapeTables[] = {
+    MakeTable(kNoneRules), // Escape::None
+    MakeTable(kHtmlRules), // Escape::Html
 };
 
 bool IsContinuationByte(unsigned char ch) { return (ch & 0xC0) == 0x80; }
@@ -110,14 +110,14 @@ void CExportLine::AppendText(std::string_view strText, Escape nEscape)
 {
     if (m_bCut)
         return;
-    const EscapeTable& table = s_escapeTables[static_cast<int>(nEscape)];
+    const EscapeTable& table = kEscapeTables[static_cast<int>(nEscape)];
     while (!strText.empty()) {
         // The run of bytes up to the next one that is escaped goes in one
         // copy, as far as it fits.
         std::size_t nRun = 0;
         while (nRun < strText.size() && table[static_cast<unsigned char>(strText[nRun])].empty())
             ++nRun;
-        const std::size_t nRoom = s_nMaxLength - m_strCloser.size() - m_nLength;
+        const std::size_t nRoom = kMaxLength - m_strCloser.size() - m_nLength;
         if (nRun > nRoom) {
             // Cut before the first character that no longer fits whole.
             std::size_t nFit = 0;
@@ -143,6 +143,25 @@ void CExportLine::AppendText(std::string_view strText, Escape nEscape)
         Put(strTo);
         strText.remove_prefix(1);
     }
+}
+
+void CExportLine::AppendCsvField(std::string_view strField)
+{
+    // The field's quotes are opened and closed as markup, so that a cut
+    // field is still closed; its own bytes go in as text.
+    class CLineOut {
+    public:
+        explicit CLineOut(CExportLine& line) : m_line(line) {}
+        void OpenQuote() { m_line.Open(kCsvQuote, kCsvQuote); }
+        void CloseQuote() { m_line.CloseNext(kCsvQuote.size()); }
+        void AppendText(std::string_view strRun) { m_line.AppendText(strRun, Escape::None); }
+        void AppendMarkup(std::string_view strPiece) { m_line.Append(strPiece); }
+
+    private:
+        CExportLine& m_line;
+    };
+    CLineOut out(*this);
+    WriteCsvField(out, strField, CsvQuoting::Always);
 }
 
 std::string_view CExportLine::Finish()

@@ -4,20 +4,19 @@
 #include <string_view>
 
 // The fixed line buffer of the export writers: one favourite's line is built
-// here without any allocation. A line holds at most s_nMaxLength bytes before
+// here without any allocation. A line holds at most kMaxLength bytes before
 // its line end. When the texts do not fit, the line is cut, but it is cut
 // only between whole characters, whole escapes and whole pieces of markup,
 // whatever was opened (a quote, a link) is still closed, and the line end is
 // always written, so a long favourite never runs into the next one.
 class CExportLine {
 public:
-    static constexpr std::size_t s_nMaxLength = 4096;
+    static constexpr std::size_t kMaxLength = 4096;
 
     // How a text is written into the line. Every mode writes a line feed
     // as CR LF, as every line end of an export file is.
     enum class Escape {
         None, // as it stands
-        Csv,  // a double quote is doubled (inside a quoted field)
         Html, // < > & and " become entities
     };
 
@@ -39,21 +38,23 @@ public:
     // A text of the record, escaped as asked, as much of it as fits.
     void AppendText(std::string_view strText, Escape nEscape);
 
+    // A text of the record as a CSV field in double quotes (see
+    // WriteCsvField), as much of it as fits; the closing quote is always
+    // written.
+    void AppendCsvField(std::string_view strField);
+
     // Closes what is still open and adds CR LF. Returns the bytes to write,
     // or an empty view when the line has no content at all.
     std::string_view Finish();
 
-    bool IsCut() const { return m_bCut; }
-    std::string_view Content() const { return {m_szLine, m_nLength}; }
-
 private:
     bool Fits(std::size_t nBytes) const
     {
-        return m_nLength + nBytes + m_strCloser.size() <= s_nMaxLength;
+        return m_nLength + nBytes + m_strCloser.size() <= kMaxLength;
     }
     void Put(std::string_view strBytes);
 
-    char m_szLine[s_nMaxLength + 2];
+    char m_szLine[kMaxLength + 2];
     std::size_t m_nLength = 0;
     std::string_view m_strCloser; // still to be written to close the line
     bool m_bCut = false;

@@ -9,41 +9,22 @@
 
 namespace {
 
-// Which writer each format runs, with its arguments.
-struct ExportWriterRow {
-    std::int32_t nId;
-    int (*pfnWrite)(CExportFile& file, ExportList items);
-};
-
-constexpr ExportWriterRow s_writers[] = {
-    {ExportPlainText, [](CExportFile& f, ExportList l) { return WriteTextExport(f, l, false, false); }},
-    {ExportNamesOnly, [](CExportFile& f, ExportList l) { return WriteTextExport(f, l, true, false); }},
-    {ExportUrlsOnly, [](CExportFile& f, ExportList l) { return WriteTextExport(f, l, false, true); }},
-    {ExportCsv, [](CExportFile& f, ExportList l) { return WriteCsvExport(f, l, false); }},
-    {ExportCsvFolders, [](CExportFile& f, ExportList l) { return WriteCsvExport(f, l, true); }},
-    {ExportHtml, [](CExportFile& f, ExportList l) { return WriteHtmlExport(f, l, false); }},
-    {ExportHtmlFolders, [](CExportFile& f, ExportList l) { return WriteHtmlExport(f, l, true); }},
-};
-
-constexpr std::string_view s_strCaptionFailed = "Export Failed";
-constexpr std::string_view s_strCaptionDone = "Export Successful";
-constexpr std::string_view s_strTextDone = "Your Favorites have been exported successfully.";
+constexpr std::string_view kCaptionFailed = "Export Failed";
+constexpr std::string_view kCaptionDone = "Export Successful";
+constexpr std::string_view kTextDone = "Your Favorites have been exported successfully.";
 
 } // namespace
 
 ExportOutcome ExportToFile(const std::string& strPath, std::int32_t nFormatId, ExportList items)
 {
-    const ExportWriterRow* pWriter = nullptr;
-    for (const ExportWriterRow& row : s_writers)
-        if (row.nId == nFormatId)
-            pWriter = &row;
-    if (pWriter == nullptr)
+    const ExportFormat* pFormat = FindExportFormat(nFormatId);
+    if (pFormat == nullptr)
         return {ExportResult::CannotCreate, EINVAL};
 
     CExportFile file;
     if (const int nError = file.Open(strPath); nError != 0)
         return {ExportResult::CannotCreate, nError};
-    pWriter->pfnWrite(file, items);
+    pFormat->m_pfnWrite(file, items);
     if (const int nError = file.Close(); nError != 0)
         return {ExportResult::WriteFailed, nError};
     return {ExportResult::Done, 0};
@@ -51,21 +32,21 @@ ExportOutcome ExportToFile(const std::string& strPath, std::int32_t nFormatId, E
 
 ExportMessage ExportOutcomeMessage(const ExportOutcome& outcome, std::string_view strFileName)
 {
-    if (outcome.nResult == ExportResult::Done)
-        return {std::string(s_strTextDone), s_strCaptionDone, ExportMessageIcon::Information};
+    if (outcome.m_nResult == ExportResult::Done)
+        return {std::string(kTextDone), kCaptionDone, ExportMessageIcon::Information};
 
     char szSystem[512] = "";
-    FormatSystemError(static_cast<std::uint32_t>(outcome.nError), szSystem, sizeof szSystem);
+    FormatSystemError(static_cast<std::uint32_t>(outcome.m_nError), szSystem, sizeof szSystem);
     char szText[1024];
-    if (outcome.nResult == ExportResult::CannotCreate) {
+    if (outcome.m_nResult == ExportResult::CannotCreate) {
         std::snprintf(szText, sizeof szText,
                       "The specified file cannot be created.  The following error occured: \"%s\"", szSystem);
-        return {szText, s_strCaptionFailed, ExportMessageIcon::Exclamation};
+        return {szText, kCaptionFailed, ExportMessageIcon::Exclamation};
     }
     std::string strText = "The export to \"";
     strText += strFileName;
     strText += "\" has not been completed.  The following error occurred: \"";
     strText += szSystem;
     strText += '"';
-    return {std::move(strText), s_strCaptionFailed, ExportMessageIcon::Exclamation};
+    return {std::move(strText), kCaptionFailed, ExportMessageIcon::Exclamation};
 }

@@ -14,8 +14,8 @@ enum class ExportResult {
 };
 
 struct ExportOutcome {
-    ExportResult nResult = ExportResult::Done;
-    int nError = 0; // the errno of the failure, 0 when done
+    ExportResult m_nResult = ExportResult::Done;
+    int m_nError = 0; // the errno of the failure, 0 when done
 };
 
 // Creates the file (an existing one is truncated), writes the list in the
@@ -30,9 +30,9 @@ enum class ExportMessageIcon { Exclamation, Information };
 
 // The message box that tells the user how the export ended.
 struct ExportMessage {
-    std::string strText;
-    std::string_view strCaption;
-    ExportMessageIcon nIcon;
+    std::string m_strText;
+    std::string_view m_strCaption;
+    ExportMessageIcon m_nIcon;
 };
 
 // The box for an outcome; the file name is the path that was exported to.

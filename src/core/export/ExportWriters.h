@@ -2,10 +2,14 @@
 
 #include <memory>
 #include <span>
+#include <string_view>
 
 #include "model/FavoriteItem.h"
 
 class CExportFile;
+
+// The address of the program's web page, named in the export headers.
+inline constexpr std::string_view kProductWebSite = "http://www.ornamy.example/Products/Zorbel/Zorbel.htm";
 
 // The view's list of records in list order; an empty entry is passed by.
 using ExportList = std::span<const std::shared_ptr<FavoriteItem>>;

@@ -1,23 +1,15 @@
 #include "export/ResultsCsv.h"
 
+#include "export/CsvField.h"
 #include "export/ExportFile.h"
 #include "model/LinkStatus.h"
 
-std::string CsvField(std::string_view strValue)
-{
-    if (strValue.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(strValue);
-    std::string strField;
-    strField.reserve(strValue.size() + 2);
-    strField += '"';
-    for (const char c : strValue) {
-        if (c == '"')
-            strField += '"';
-        strField += c;
-    }
-    strField += '"';
-    return strField;
-}
+namespace {
+
+// Fields are enclosed only when they must be, as RFC 4180 has it.
+constexpr CsvQuoting kQuoting = CsvQuoting::WhenNeeded;
+
+} // namespace
 
 ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
 {
@@ -30,15 +22,15 @@ ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
         if (!pItem)
             continue;
         strRow.clear();
-        strRow += CsvField(pItem->m_strFolder);
+        strRow += CsvField(pItem->m_strFolder, kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->m_strName);
+        strRow += CsvField(pItem->m_strName, kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->m_strUrl);
+        strRow += CsvField(pItem->m_strUrl, kQuoting);
         strRow += ',';
-        strRow += CsvField(LinkStatusInfoFor(pItem->Status()).strName);
+        strRow += CsvField(LinkStatusInfoFor(pItem->Status()).m_strName, kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->StatusText());
+        strRow += CsvField(pItem->StatusText(), kQuoting);
         strRow += "\r\n";
         if (!file.WriteString(strRow))
             break;

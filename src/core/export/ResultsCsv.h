@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "export/ExportToFile.h"
 
@@ -11,9 +10,6 @@
 // Every row ends in CR LF. A field is quoted when it holds a comma, a
 // double quote, a CR or an LF (a double quote inside is doubled); nothing is
 // cut, whatever its length.
-
-// One field as it stands in the file.
-std::string CsvField(std::string_view strValue);
 
 // Writes the whole file; created or truncated as an export is.
 ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items);

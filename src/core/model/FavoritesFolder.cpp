@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "model/TextEncoding.h"
@@ -23,10 +24,10 @@ struct DirCloser {
 // every code point of the range, 1 only odd ones, 2 only even ones (the
 // Latin Extended-A pairs alternate upper and lower case).
 struct UpperCaseRange {
-    char32_t nFirst;
-    char32_t nLast;
-    int nDelta;
-    int nParity;
+    char32_t m_nFirst;
+    char32_t m_nLast;
+    int m_nDelta;
+    int m_nParity;
 };
 constexpr std::array<UpperCaseRange, 15> kUpperCaseRanges{{
     {0x0061, 0x007A, -32, 0},  // a-z
@@ -51,12 +52,12 @@ char32_t ToUpperCodePoint(char32_t cp)
     if (cp < 0x61)
         return cp;
     for (const auto& r : kUpperCaseRanges) {
-        if (cp < r.nFirst)
+        if (cp < r.m_nFirst)
             break;
-        if (cp > r.nLast)
+        if (cp > r.m_nLast)
             continue;
-        if (r.nParity == 0 || (r.nParity == 1) == (cp % 2 == 1))
-            return static_cast<char32_t>(static_cast<int>(cp) + r.nDelta);
+        if (r.m_nParity == 0 || (r.m_nParity == 1) == (cp % 2 == 1))
+            return static_cast<char32_t>(static_cast<int>(cp) + r.m_nDelta);
         return cp;
     }
     return cp;
@@ -95,6 +96,23 @@ std::string EnvOrEmpty(const char* pName)
     return p ? std::string(p) : std::string();
 }
 
+// The path as an absolute one: a relative path is taken from the working
+// directory; empty and "." parts and trailing slashes are dropped. ".."
+// parts stay, as a symbolic link before one changes what it means. Empty
+// when the working directory cannot be read.
+std::string AbsolutePath(const std::string& strPath)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path absolute = strPath.starts_with('/') ? fs::path("/") : fs::current_path(ec);
+    if (ec)
+        return {};
+    for (const fs::path& part : fs::path(strPath).relative_path())
+        if (!part.empty() && part != ".")
+            absolute /= part;
+    return absolute.string();
+}
+
 EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
 {
     switch (entry.d_type) {
@@ -121,20 +139,20 @@ EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
 FavoritesEnvironment CurrentFavoritesEnvironment()
 {
     FavoritesEnvironment env;
-    env.strFavorites = EnvOrEmpty("ZORBEL_FAVORITES");
-    env.strHome = EnvOrEmpty("HOME");
-    env.strWinePrefix = EnvOrEmpty("WINEPREFIX");
-    env.strLogin = EnvOrEmpty("USER");
-    if (env.strHome.empty() || env.strLogin.empty()) {
+    env.m_strFavorites = EnvOrEmpty("ZORBEL_FAVORITES");
+    env.m_strHome = EnvOrEmpty("HOME");
+    env.m_strWinePrefix = EnvOrEmpty("WINEPREFIX");
+    env.m_strLogin = EnvOrEmpty("USER");
+    if (env.m_strHome.empty() || env.m_strLogin.empty()) {
         // getpwuid_r, as another thread may look up users at the same time.
         std::array<char, 4096> buffer{};
         passwd pw{};
         passwd* pResult = nullptr;
         if (::getpwuid_r(::geteuid(), &pw, buffer.data(), buffer.size(), &pResult) == 0 && pResult) {
-            if (env.strHome.empty() && pw.pw_dir)
-                env.strHome = pw.pw_dir;
-            if (env.strLogin.empty() && pw.pw_name)
-                env.strLogin = pw.pw_name;
+            if (env.m_strHome.empty() && pw.pw_dir)
+                env.m_strHome = pw.pw_dir;
+            if (env.m_strLogin.empty() && pw.pw_name)
+                env.m_strLogin = pw.pw_name;
         }
     }
     return env;
@@ -143,18 +161,20 @@ FavoritesEnvironment CurrentFavoritesEnvironment()
 std::string LocateFavoritesFolder(const FavoritesEnvironment& env)
 {
     std::vector<std::string> candidates;
-    if (!env.strFavorites.empty())
-        candidates.push_back(env.strFavorites);
-    if (!env.strHome.empty())
-        candidates.push_back(env.strHome + "/Favorites");
-    std::string strPrefix = env.strWinePrefix;
-    if (strPrefix.empty() && !env.strHome.empty())
-        strPrefix = env.strHome + "/.wine";
-    if (!strPrefix.empty() && !env.strLogin.empty())
-        candidates.push_back(strPrefix + "/drive_c/users/" + env.strLogin + "/Favorites");
+    if (!env.m_strFavorites.empty())
+        candidates.push_back(env.m_strFavorites);
+    if (!env.m_strHome.empty())
+        candidates.push_back(env.m_strHome + "/Favorites");
+    std::string strPrefix = env.m_strWinePrefix;
+    if (strPrefix.empty() && !env.m_strHome.empty())
+        strPrefix = env.m_strHome + "/.wine";
+    if (!strPrefix.empty() && !env.m_strLogin.empty())
+        candidates.push_back(strPrefix + "/drive_c/users/" + env.m_strLogin + "/Favorites");
+    // Absolute, so that the paths of the records made from it do not depend
+    // on the working directory of the moment.
     for (const auto& strCandidate : candidates)
         if (PathIsDirectoryA(strCandidate))
-            return strCandidate;
+            return AbsolutePath(strCandidate);
     return {};
 }
 
@@ -162,17 +182,9 @@ std::string LocateFavoritesFolder() { return LocateFavoritesFolder(CurrentFavori
 
 std::string FindWinePrefix(const std::string& strFolder)
 {
-    std::string strPath = strFolder;
-    if (strPath.empty())
+    if (strFolder.empty())
         return {};
-    if (strPath.front() != '/') {
-        std::unique_ptr<char, decltype(&std::free)> pCwd(::getcwd(nullptr, 0), &std::free);
-        if (!pCwd)
-            return {};
-        strPath = std::string(pCwd.get()) + "/" + strPath;
-    }
-    while (strPath.size() > 1 && strPath.back() == '/')
-        strPath.pop_back();
+    std::string strPath = AbsolutePath(strFolder);
     while (!strPath.empty()) {
         if (PathIsDirectoryA(strPath + "/dosdevices"))
             return strPath;
@@ -213,14 +225,14 @@ std::optional<FolderListing> ListFavoritesFolder(const std::string& strFolder)
             // Only a file counts as the folder's settings; the first in name
             // order wins when several differ only in case.
             if (nType == EntryNodeType::Regular &&
-                (listing.strDesktopIni.empty() || strName < listing.strDesktopIni))
-                listing.strDesktopIni = strName;
+                (listing.m_strDesktopIni.empty() || strName < listing.m_strDesktopIni))
+                listing.m_strDesktopIni = strName;
             continue;
         }
-        listing.entries.push_back({std::string(strName), nType});
+        listing.m_entries.push_back({std::string(strName), nType});
     }
-    std::sort(listing.entries.begin(), listing.entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        return CompareNamesNoCase(a.strName, b.strName) < 0;
+    std::sort(listing.m_entries.begin(), listing.m_entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return CompareNamesNoCase(a.m_strName, b.m_strName) < 0;
     });
     return listing;
 }

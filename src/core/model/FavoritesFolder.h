@@ -10,10 +10,10 @@
 
 // Where the Favorites folder may be, in the order it is looked for.
 struct FavoritesEnvironment {
-    std::string strFavorites;  // $ZORBEL_FAVORITES
-    std::string strHome;       // the home folder
-    std::string strWinePrefix; // $WINEPREFIX
-    std::string strLogin;      // the login name
+    std::string m_strFavorites;  // $ZORBEL_FAVORITES
+    std::string m_strHome;       // the home folder
+    std::string m_strWinePrefix; // $WINEPREFIX
+    std::string m_strLogin;      // the login name
 };
 
 // The environment of this process ($HOME and the login name taken from the
@@ -21,8 +21,9 @@ struct FavoritesEnvironment {
 FavoritesEnvironment CurrentFavoritesEnvironment();
 
 // The first existing folder of: $ZORBEL_FAVORITES, ~/Favorites, and the Wine
-// prefix's drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine).
-// Empty when none exists.
+// prefix's drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine), as
+// an absolute path (a relative one is taken from the working directory,
+// without "." parts or a trailing slash). Empty when none exists.
 std::string LocateFavoritesFolder(const FavoritesEnvironment& env);
 std::string LocateFavoritesFolder();
 
@@ -42,13 +43,13 @@ bool NamesEqualNoCase(std::string_view a, std::string_view b);
 enum class EntryNodeType { Directory, Regular, Symlink, Other };
 
 struct FolderEntry {
-    std::string strName; // the real name, bytes as on disk
-    EntryNodeType nType = EntryNodeType::Other;
+    std::string m_strName; // the real name, bytes as on disk
+    EntryNodeType m_nType = EntryNodeType::Other;
 };
 
 struct FolderListing {
-    std::vector<FolderEntry> entries; // visible entries, in name order
-    std::string strDesktopIni;        // the real name of its desktop.ini, or empty
+    std::vector<FolderEntry> m_entries; // visible entries, in name order
+    std::string m_strDesktopIni;        // the real name of its desktop.ini, or empty
 };
 
 // True for entries the shell hides: names beginning with "." and files (not

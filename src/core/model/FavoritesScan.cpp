@@ -8,7 +8,7 @@
 #include "model/FavoriteKind.h"
 #include "model/FavoritesFolder.h"
 #include "model/LinkStatus.h"
-#include "model/ProcessState.h"
+#include "model/Population.h"
 #include "model/ShortcutReaders.h"
 #include "platform/PathUtil.h"
 
@@ -18,19 +18,19 @@ namespace {
 // node its entries go under, its folder path (display names joined by "/")
 // and its depth.
 struct ScanFrame {
-    std::string strDir;
-    std::vector<FolderEntry> entries;
-    size_t nNext = 0;
-    TreeNode parent = kTreeRoot;
-    std::string strFolder;
-    int nDepth = 0;
+    std::string m_strDir;
+    std::vector<FolderEntry> m_entries;
+    size_t m_nNext = 0;
+    TreeNode m_parent = kTreeRoot;
+    std::string m_strFolder;
+    int m_nDepth = 0;
 };
 
 // What an entry is to the tree, and the URL read for a favourite.
 struct ClassifiedEntry {
-    int nKind = KindShortcut;
-    std::string strUrl;
-    std::optional<FolderListing> children; // a folder's entries, when it could be read
+    int m_nKind = KindShortcut;
+    std::string m_strUrl;
+    std::optional<FolderListing> m_children; // a folder's entries, when it could be read
 };
 
 // The walk. Iterative, so that a deep tree cannot exhaust the stack; a
@@ -50,39 +50,39 @@ public:
         if (!listing)
             return; // an unreadable folder lists nothing
         std::vector<ScanFrame> stack;
-        stack.push_back({m_strRoot, std::move(listing->entries), 0, kTreeRoot, {}, 0});
+        stack.push_back({m_strRoot, std::move(listing->m_entries), 0, kTreeRoot, {}, 0});
         while (!stack.empty()) {
             ScanFrame& frame = stack.back();
-            if (frame.nNext == frame.entries.size()) {
+            if (frame.m_nNext == frame.m_entries.size()) {
                 stack.pop_back();
                 continue;
             }
             if (m_hStop.IsSet() || m_bClosing.load())
                 return;
-            const FolderEntry& entry = frame.entries[frame.nNext++];
-            std::string strPath = frame.strDir + "/" + entry.strName;
+            const FolderEntry& entry = frame.m_entries[frame.m_nNext++];
+            std::string strPath = frame.m_strDir + "/" + entry.m_strName;
             ClassifiedEntry what = Classify(entry, strPath);
-            if (what.nKind == KindFolder) {
-                const std::string strName = DisplayNameOf(entry.strName, true);
-                const TreeNode node = Insert(frame.parent, strName, KindFolder, nullptr);
-                if (node == kNoTreeNode || !what.children || what.children->entries.empty())
+            if (what.m_nKind == KindFolder) {
+                const std::string strName = DisplayNameOf(entry.m_strName, true);
+                const TreeNode node = Insert(frame.m_parent, strName, KindFolder, nullptr);
+                if (node == kNoTreeNode || !what.m_children || what.m_children->m_entries.empty())
                     continue;
-                ScanFrame child{std::move(strPath), std::move(what.children->entries), 0, node,
-                                frame.strFolder.empty() ? strName : frame.strFolder + "/" + strName,
-                                frame.nDepth + 1};
+                ScanFrame child{std::move(strPath), std::move(what.m_children->m_entries), 0, node,
+                                frame.m_strFolder.empty() ? strName : frame.m_strFolder + "/" + strName,
+                                frame.m_nDepth + 1};
                 stack.push_back(std::move(child)); // `frame` is not used past this point
                 continue;
             }
             auto pItem = std::make_shared<FavoriteItem>();
-            pItem->m_strName = DisplayNameOf(entry.strName, what.nKind == KindChannelLink);
+            pItem->m_strName = DisplayNameOf(entry.m_strName, what.m_nKind == KindChannelLink);
             pItem->m_strPath = std::move(strPath);
-            pItem->m_strUrl = std::move(what.strUrl);
-            pItem->m_nKind = what.nKind;
-            pItem->m_strFolder = frame.strFolder;
-            pItem->m_nDepth = frame.nDepth;
+            pItem->m_strUrl = std::move(what.m_strUrl);
+            pItem->m_nKind = what.m_nKind;
+            pItem->m_strFolder = frame.m_strFolder;
+            pItem->m_nDepth = frame.m_nDepth;
             pItem->SetStatus(StatusNotChecked);
             const std::string strName = pItem->m_strName;
-            Insert(frame.parent, strName, what.nKind, std::move(pItem));
+            Insert(frame.m_parent, strName, what.m_nKind, std::move(pItem));
         }
     }
 
@@ -100,29 +100,29 @@ private:
     ClassifiedEntry Classify(const FolderEntry& entry, const std::string& strPath) const
     {
         ClassifiedEntry what;
-        switch (entry.nType) {
+        switch (entry.m_nType) {
         case EntryNodeType::Directory:
-            what.children = ListFavoritesFolder(strPath);
-            if (what.children && !what.children->strDesktopIni.empty()) {
-                if (auto target = ReadChannelTarget(strPath + "/" + what.children->strDesktopIni)) {
-                    what.nKind = KindChannelLink;
-                    what.strUrl = std::move(*target);
-                    what.children.reset();
+            what.m_children = ListFavoritesFolder(strPath);
+            if (what.m_children && !what.m_children->m_strDesktopIni.empty()) {
+                if (auto target = ReadChannelTarget(strPath + "/" + what.m_children->m_strDesktopIni)) {
+                    what.m_nKind = KindChannelLink;
+                    what.m_strUrl = std::move(*target);
+                    what.m_children.reset();
                     return what;
                 }
             }
-            what.nKind = KindFolder;
+            what.m_nKind = KindFolder;
             return what;
         case EntryNodeType::Regular:
-            if (HasExtensionNoCase(entry.strName, ".url")) {
-                what.nKind = KindInternetFavorite;
-                what.strUrl = ReadInternetShortcutUrl(strPath);
+            if (HasExtensionNoCase(entry.m_strName, ".url")) {
+                what.m_nKind = KindInternetFavorite;
+                what.m_strUrl = ReadInternetShortcutUrl(strPath);
                 return what;
             }
-            if (HasExtensionNoCase(entry.strName, ".desktop")) {
+            if (HasExtensionNoCase(entry.m_strName, ".desktop")) {
                 if (auto url = ReadDesktopLinkUrl(strPath)) {
-                    what.nKind = KindInternetFavorite;
-                    what.strUrl = std::move(*url);
+                    what.m_nKind = KindInternetFavorite;
+                    what.m_strUrl = std::move(*url);
                     return what;
                 }
             }
@@ -131,8 +131,8 @@ private:
         case EntryNodeType::Other:
             break;
         }
-        what.nKind = KindShortcut;
-        what.strUrl = ReadShellLinkTarget(strPath, m_strWinePrefix);
+        what.m_nKind = KindShortcut;
+        what.m_strUrl = ReadShellLinkTarget(strPath, m_strWinePrefix);
         return what;
     }
 
@@ -142,16 +142,6 @@ private:
     const std::string m_strRoot;
     const std::string m_strWinePrefix;
     TreeNode m_firstTopLevel = kNoTreeNode;
-};
-
-// Clears g_bPopulating however the thread leaves.
-class PopulatingFlag {
-public:
-    PopulatingFlag() { g_bPopulating.store(true); }
-    ~PopulatingFlag() { Clear(); }
-    PopulatingFlag(const PopulatingFlag&) = delete;
-    PopulatingFlag& operator=(const PopulatingFlag&) = delete;
-    void Clear() { g_bPopulating.store(false); }
 };
 
 std::string WithoutTrailingSlashes(std::string strPath)
@@ -169,34 +159,23 @@ void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const s
     if (strRoot.empty() || !PathIsDirectoryA(strRoot))
         return;
 
-    sink.EnableTree(false);
-    PopulatingFlag populating;
-
     FavoritesWalk walk(sink, hStop, bClosing, WithoutTrailingSlashes(strRoot));
-    if (!bClosing.load()) {
+    const auto fill = [&] {
+        if (bClosing.load())
+            return PopulationEnd::Filled;
         try {
             walk.Run();
         } catch (const std::exception&) {
             // Out of memory in the middle of a walk: keep what was inserted
             // and still hand the view a usable tree.
         }
-    }
-
-    if (bClosing.load())
-        return; // a closing view gets no more changes and no message
-
-    if (walk.FirstTopLevelNode() != kNoTreeNode) {
+        return PopulationEnd::Filled;
+    };
+    const auto arrange = [&] {
+        if (walk.FirstTopLevelNode() == kNoTreeNode)
+            return;
         sink.ExpandAllBranches();
         sink.EnsureVisible(walk.FirstTopLevelNode());
-    }
-    sink.EnableTree(true);
-    // Cleared before the message, so that the view's list-ready handler
-    // (which may start a check pass at once) sees the population finished.
-    populating.Clear();
-    sink.PostToView(UM_LISTREADY);
-}
-
-void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing)
-{
-    FavoritesScanThread(sink, hStop, bClosing, LocateFavoritesFolder());
+    };
+    RunPopulation(sink, bClosing, fill, arrange);
 }

@@ -3,21 +3,18 @@
 #include <atomic>
 #include <string>
 
-#include "check/ManualResetEvent.h"
 #include "model/TreeSink.h"
+#include "platform/ManualResetEvent.h"
 
 // Fills the tree from the Favorites folder `strRoot` (see
 // LocateFavoritesFolder): one node per folder and per favourite in the order
 // of the folder listing, a FavoriteItem for every favourite, all branches
-// expanded, then UM_LISTREADY. Runs on a thread of its own; it changes the
-// tree only through `sink`. A set `hStop` ends the walk before the next
-// entry; a set `bClosing` also keeps the tree disabled and the list-ready
-// message back. An empty `strRoot`, or one that is not a folder, ends the
-// thread at once: the tree stays empty and enabled, no message is posted.
-// g_bPopulating is set while the thread works and is cleared before the
-// list-ready message is posted.
+// expanded and the first top-level node made visible. Runs on a thread of
+// its own, within the frame of RunPopulation (tree disabled and
+// g_bPopulating set while it works, then UM_LISTREADY); it changes the tree
+// only through `sink`. A set `hStop` ends the walk before the next entry; a
+// set `bClosing` also keeps the tree disabled and the list-ready message
+// back. An empty `strRoot`, or one that is not a folder, ends the thread at
+// once: the tree stays empty and enabled, no message is posted.
 void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
                          const std::string& strRoot);
-
-// The same on the folder that LocateFavoritesFolder() finds.
-void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing);

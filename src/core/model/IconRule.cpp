@@ -4,5 +4,5 @@
 
 int ImageFor(int nKind, std::int32_t nStatus)
 {
-    return LinkStatusInfoFor(nStatus).nIconOffset + nKind;
+    return LinkStatusInfoFor(nStatus).m_nIconOffset + nKind;
 }

@@ -6,7 +6,6 @@
 // status's icon offset, the column the kind. A node's kind can therefore
 // always be read back from its current image.
 inline constexpr int kStatusImageCount = 36;
-inline constexpr int kStatusImageSize = 16;
 
 // Kind of a node from its image: below 4 the image is the kind itself.
 constexpr int KindFromImage(int nImage) { return nImage < 4 ? nImage : nImage % 4; }

@@ -24,14 +24,14 @@ constexpr std::array<ByteRole, 256> MakeRoleTable()
     return table;
 }
 
-constexpr std::array<ByteRole, 256> s_byteRoles = MakeRoleTable();
+constexpr std::array<ByteRole, 256> kByteRoles = MakeRoleTable();
 
 } // namespace
 
 CLinkExtractor::CLinkExtractor()
 {
-    for (size_t i = 0; i < s_prefixes.size(); ++i)
-        m_scanners[i].m_strPrefix = s_prefixes[i];
+    for (size_t i = 0; i < kPrefixes.size(); ++i)
+        m_scanners[i].m_strPrefix = kPrefixes[i];
 }
 
 bool CLinkExtractor::Feed(std::string_view strBytes)
@@ -89,7 +89,7 @@ void CLinkExtractor::ScanOne(Scanner& scanner, bool bFinal)
             const size_t nStart = i;
             size_t nTaken = scanner.m_strCurrent.size();
             while (i < nSize && nTaken < kMaxLinkLength) {
-                const ByteRole role = s_byteRoles[static_cast<unsigned char>(text[i])];
+                const ByteRole role = kByteRoles[static_cast<unsigned char>(text[i])];
                 if (role == RoleEnds || (role == RoleQuote && nTaken >= kQuoteEndsFrom))
                     break;
                 ++i;

@@ -29,7 +29,7 @@ class CLinkExtractor {
 public:
     static constexpr size_t kMaxLinkLength = 4096;
     static constexpr size_t kQuoteEndsFrom = 9;
-    static constexpr std::array<std::string_view, 5> s_prefixes = {
+    static constexpr std::array<std::string_view, 5> kPrefixes = {
         "http://", "https://", "HTTP://", "HTTPS://", "ftp://"};
 
     CLinkExtractor();
@@ -39,7 +39,6 @@ public:
     bool Feed(std::string_view strBytes);
     // The end of the text: a link still being taken ends here.
     void Finish();
-    bool Ended() const { return m_bEnded; }
 
     // The distinct links found with prefix number nPrefix, in text order.
     const std::deque<std::string>& LinksOf(size_t nPrefix) const { return m_scanners[nPrefix].m_links; }
@@ -61,7 +60,7 @@ private:
     void ScanOne(Scanner& scanner, bool bFinal);
     void EndLink(Scanner& scanner);
 
-    std::array<Scanner, s_prefixes.size()> m_scanners;
+    std::array<Scanner, kPrefixes.size()> m_scanners;
     std::unordered_set<std::string_view> m_seen; // views into the scanners' lists
     std::string m_strWindow;   // the bytes not yet searched by every scanner
     std::uint64_t m_nBase = 0; // absolute offset of m_strWindow[0]

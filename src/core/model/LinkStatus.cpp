@@ -27,7 +27,7 @@ std::span<const LinkStatusInfo> LinkStatusTable() { return kStatuses; }
 const LinkStatusInfo& LinkStatusInfoFor(std::int32_t nStatus)
 {
     for (const auto& info : kStatuses)
-        if (info.nStatus == nStatus)
+        if (info.m_nStatus == nStatus)
             return info;
     return kStatuses[0];
 }

@@ -24,12 +24,12 @@ enum class ReportBucket { None, Skipped, Broken, Partial, Moved, Valid, Unverifi
 // lists and files, its icon offset, the text of the details dialog and what
 // the report and the exit status make of it.
 struct LinkStatusInfo {
-    LinkStatus nStatus;
-    std::string_view strName;        // short name, as listed for the user
-    int nIconOffset;                 // row of the status in the image strip
-    std::string_view strDetailsText; // text of the details dialog
-    bool bIsBroken;                  // counted in the broken count (broken or partially valid)
-    ReportBucket nReportBucket;      // which of the report's counts takes it
+    LinkStatus m_nStatus;
+    std::string_view m_strName;        // short name, as listed for the user
+    int m_nIconOffset;                 // row of the status in the image strip
+    std::string_view m_strDetailsText; // text of the details dialog
+    bool m_bIsBroken;                  // counted in the broken count (broken or partially valid)
+    ReportBucket m_nReportBucket;      // which of the report's counts takes it
 };
 
 // The statuses in the order in which they are listed for the user.

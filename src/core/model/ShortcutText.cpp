@@ -86,7 +86,7 @@ IniLookup FindIniValue(std::string_view strText, std::string_view strSection, st
             const std::string_view name =
                 Trim(line.substr(1, nClose == std::string_view::npos ? std::string_view::npos : nClose - 1));
             bInSection = EqualsAsciiNoCase(name, strSection);
-            result.bSectionFound = result.bSectionFound || bInSection;
+            result.m_bSectionFound = result.m_bSectionFound || bInSection;
             return true;
         }
         if (!bInSection)
@@ -94,7 +94,7 @@ IniLookup FindIniValue(std::string_view strText, std::string_view strSection, st
         const size_t nEq = line.find('=');
         if (nEq == std::string_view::npos || !EqualsAsciiNoCase(Trim(line.substr(0, nEq)), strKey))
             return true;
-        result.value = Trim(CutAtNul(line.substr(nEq + 1)));
+        result.m_value = Trim(CutAtNul(line.substr(nEq + 1)));
         return false;
     });
     return result;
@@ -103,11 +103,11 @@ IniLookup FindIniValue(std::string_view strText, std::string_view strSection, st
 std::string ParseInternetShortcut(std::string_view strFileBytes)
 {
     const std::string strText = DecodeShortcutFileText(strFileBytes);
-    if (const auto wide = FindIniValue(strText, "InternetShortcut.W", "URL").value) {
+    if (const auto wide = FindIniValue(strText, "InternetShortcut.W", "URL").m_value) {
         if (auto decoded = DecodeUtf7(*wide); decoded && !decoded->empty())
             return *decoded;
     }
-    const auto ansi = FindIniValue(strText, "InternetShortcut", "URL").value;
+    const auto ansi = FindIniValue(strText, "InternetShortcut", "URL").m_value;
     return ansi ? Utf8OrWindows1252(*ansi) : std::string();
 }
 
@@ -115,9 +115,9 @@ std::optional<std::string> ParseChannelTarget(std::string_view strFileBytes)
 {
     const std::string strText = DecodeShortcutFileText(strFileBytes);
     const IniLookup lookup = FindIniValue(strText, "Channel", "CDFURL");
-    if (!lookup.bSectionFound)
+    if (!lookup.m_bSectionFound)
         return std::nullopt;
-    return lookup.value ? Utf8OrWindows1252(*lookup.value) : std::string();
+    return lookup.m_value ? Utf8OrWindows1252(*lookup.m_value) : std::string();
 }
 
 std::optional<std::string> ParseDesktopLink(std::string_view strFileBytes)

@@ -20,8 +20,8 @@ std::string DecodeShortcutFileText(std::string_view strBytes);
 // line, the first match winning. `bSectionFound` tells whether the section
 // exists at all.
 struct IniLookup {
-    bool bSectionFound = false;
-    std::optional<std::string_view> value;
+    bool m_bSectionFound = false;
+    std::optional<std::string_view> m_value;
 };
 IniLookup FindIniValue(std::string_view strText, std::string_view strSection, std::string_view strKey);
 

@@ -4,67 +4,55 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
-#include <mutex>
 
+#include "net/HttpSession.h"
 #include "settings/CheckSettings.h"
 
 namespace {
 
-struct CurlEasyDeleter {
-    void operator()(CURL* pCurl) const { curl_easy_cleanup(pCurl); }
-};
-using CurlEasyPtr = std::unique_ptr<CURL, CurlEasyDeleter>;
-
 // State shared with the transfer callbacks.
 struct TransferState {
-    int hFile = -1;
-    std::uint64_t nMaxBytes = 0;
-    std::uint64_t nBytes = 0;
-    bool bTooLarge = false;
-    bool bWriteFailed = false;
-    const std::function<bool()>* pAbort = nullptr;
-    bool bAborted = false;
+    int m_hFile = -1;
+    std::uint64_t m_nMaxBytes = 0;
+    std::uint64_t m_nBytes = 0;
+    bool m_bTooLarge = false;
+    bool m_bWriteFailed = false;
+    const std::function<bool()>* m_pAbort = nullptr;
+    bool m_bAborted = false;
 };
 
 size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser)
 {
     auto& state = *static_cast<TransferState*>(pUser);
     const size_t nTotal = nSize * nCount;
-    if (state.nBytes + nTotal > state.nMaxBytes) {
+    if (state.m_nBytes + nTotal > state.m_nMaxBytes) {
         // Also catches an answer that grows past the limit only when decoded.
-        state.bTooLarge = true;
+        state.m_bTooLarge = true;
         return 0;
     }
     size_t nDone = 0;
     while (nDone < nTotal) {
-        const ssize_t n = write(state.hFile, pData + nDone, nTotal - nDone);
+        const ssize_t n = write(state.m_hFile, pData + nDone, nTotal - nDone);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            state.bWriteFailed = true;
+            state.m_bWriteFailed = true;
             return 0;
         }
         nDone += static_cast<size_t>(n);
     }
-    state.nBytes += nTotal;
+    state.m_nBytes += nTotal;
     return nTotal;
 }
 
 int OnProgress(void* pUser, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto& state = *static_cast<TransferState*>(pUser);
-    if (state.pAbort && *state.pAbort && (*state.pAbort)()) {
-        state.bAborted = true;
+    if (state.m_pAbort && *state.m_pAbort && (*state.m_pAbort)()) {
+        state.m_bAborted = true;
         return 1;
     }
     return 0;
-}
-
-void InitCurlOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 } // namespace
@@ -78,31 +66,27 @@ SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::i
     if (nTimeoutMs <= 0)
         nTimeoutMs = kDefaultTimeoutSeconds * 1000;
 
-    InitCurlOnce();
-    CurlEasyPtr pCurl(curl_easy_init());
+    const CurlEasyPtr pCurl = NewHttpHandle();
     if (!pCurl) {
         result.m_nCurlCode = CURLE_FAILED_INIT;
         return result;
     }
 
     TransferState state;
-    state.hFile = hFile;
-    state.nMaxBytes = nMaxBytes;
-    state.pAbort = &fnAbort;
+    state.m_hFile = hFile;
+    state.m_nMaxBytes = nMaxBytes;
+    state.m_pAbort = &fnAbort;
 
     CURL* h = pCurl.get();
-    curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
-    curl_easy_setopt(h, CURLOPT_USERAGENT, kZorbelUserAgent);
     // Only the web: a redirect must not lead to file:// or other schemes.
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    ApplyHttpSessionOptions(h, "http,https");
+    curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, ""); // every encoding libcurl can decode
     curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(nTimeoutMs));
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(nTimeoutMs));
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(nMaxBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
@@ -116,11 +100,11 @@ SourceDownloadResult DownloadSource(const std::string& strUrl, int hFile, std::i
 
     result.m_nCurlCode = code;
     result.m_nHttpStatus = nStatus;
-    result.m_nBytes = state.nBytes;
-    result.m_bTooLarge = state.bTooLarge || code == CURLE_FILESIZE_EXCEEDED;
-    result.m_bAborted = state.bAborted;
+    result.m_nBytes = state.m_nBytes;
+    result.m_bTooLarge = state.m_bTooLarge || code == CURLE_FILESIZE_EXCEEDED;
+    result.m_bAborted = state.m_bAborted;
     // FAILONERROR already fails on 400 and up; the status test also covers
     // an error answer without a body.
-    result.m_bOk = code == CURLE_OK && !state.bWriteFailed && nStatus < 400;
+    result.m_bOk = code == CURLE_OK && !state.m_bWriteFailed && nStatus < 400;
     return result;
 }

@@ -8,9 +8,6 @@
 // filling the temporary folder (which is often memory).
 inline constexpr std::uint64_t kMaxSourceDownloadBytes = 256ull * 1024 * 1024;
 
-// The user agent of every request the program makes.
-inline constexpr const char* kZorbelUserAgent = "Ornamy Zorbel Utility";
-
 struct SourceDownloadResult {
     bool m_bOk = false;
     int m_nCurlCode = 0;       // the CURLcode of the transfer

@@ -9,17 +9,17 @@
 #include <memory>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoriteItem.h"
 #include "model/FavoriteKind.h"
 #include "model/IconRule.h"
 #include "model/LinkExtractor.h"
 #include "model/LinkStatus.h"
-#include "model/ProcessState.h"
+#include "model/Population.h"
 #include "model/SourceDownload.h"
 #include "model/SourceLocation.h"
 #include "model/SourceTempFile.h"
 #include "model/TreeSink.h"
+#include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
 
 namespace {
@@ -109,6 +109,28 @@ ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extracto
     return ReadInto(file.Get(), extractor, fnAbort);
 }
 
+// One top-level node and record per distinct link, in list order, until
+// fnAbort asks to stop.
+void InsertLinks(ITreeSink& sink, const CLinkExtractor& extractor, const std::string& strDocumentPath,
+                 const std::function<bool()>& fnAbort)
+{
+    for (size_t nPrefix = 0; nPrefix < CLinkExtractor::kPrefixes.size(); ++nPrefix) {
+        for (const std::string& strLink : extractor.LinksOf(nPrefix)) {
+            if (fnAbort())
+                return;
+            auto pItem = std::make_shared<FavoriteItem>();
+            pItem->m_strName = kLinkRecordName;
+            pItem->m_strPath = strDocumentPath;
+            pItem->m_strUrl = strLink;
+            pItem->m_nKind = KindInternetFavorite;
+            pItem->m_nDepth = 0;
+            pItem->SetStatus(StatusNotChecked);
+            sink.InsertNode(kTreeRoot, strLink, ImageFor(KindInternetFavorite, StatusNotChecked),
+                            std::move(pItem));
+        }
+    }
+}
+
 // Cuts a text to at most nMax bytes without splitting a UTF-8 character.
 std::string_view CutAtCharacter(std::string_view strText, size_t nMax)
 {
@@ -134,48 +156,15 @@ std::string FormatSourceErrorMessage(std::string_view strSource)
 void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
                        const std::atomic<bool>& bClosing, std::string strDocumentPath)
 {
-    sink.EnableTree(false);
-    g_bPopulating = true;
-
     const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
-    CLinkExtractor extractor;
-    const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort);
-    // The file and any downloaded copy are closed and gone at this point.
-
-    if (outcome == ReadOutcome::Failed) {
-        // The flag is cleared before the message, so that the view's
-        // handler finds the population over when it runs.
-        g_bPopulating = false;
-        if (!bClosing)
-            sink.PostToView(UM_SOURCEERROR);
-        return;
-    }
-
-    if (outcome == ReadOutcome::Read) {
-        for (size_t nPrefix = 0; nPrefix < CLinkExtractor::s_prefixes.size(); ++nPrefix) {
-            for (const std::string& strLink : extractor.LinksOf(nPrefix)) {
-                if (fnAbort())
-                    break;
-                auto pItem = std::make_shared<FavoriteItem>();
-                pItem->m_strName = kLinkRecordName;
-                pItem->m_strPath = strDocumentPath;
-                pItem->m_strUrl = strLink;
-                pItem->m_nKind = KindInternetFavorite;
-                pItem->m_nDepth = 0;
-                pItem->SetStatus(StatusNotChecked);
-                sink.InsertNode(kTreeRoot, strLink, ImageFor(KindInternetFavorite, StatusNotChecked),
-                                std::move(pItem));
-            }
-        }
-    }
-
-    if (bClosing) {
-        g_bPopulating = false;
-        return;
-    }
-    sink.EnableTree(true);
-    // Cleared before UM_LISTREADY: the view may start a check pass at once
-    // and must not find a population still running.
-    g_bPopulating = false;
-    sink.PostToView(UM_LISTREADY);
+    RunPopulation(sink, bClosing, [&] {
+        CLinkExtractor extractor;
+        const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort);
+        // The file and any downloaded copy are closed and gone at this point.
+        if (outcome == ReadOutcome::Failed)
+            return PopulationEnd::SourceError;
+        if (outcome == ReadOutcome::Read)
+            InsertLinks(sink, extractor, strDocumentPath, fnAbort);
+        return PopulationEnd::Filled;
+    });
 }

@@ -28,13 +28,13 @@ std::string FormatSourceErrorMessage(std::string_view strSource);
 // top-level node (text the link, image 0) with a record: name "<N/A>",
 // kind KindInternetFavorite, depth 0, no folder, not checked.
 //
-// The tree is disabled and g_bPopulating set while it runs. At the end,
-// unless bClosing is set: the tree is enabled, g_bPopulating cleared and
-// UM_LISTREADY posted. A source that cannot be downloaded or opened, is not
-// a regular file, is empty, or is a download larger than
-// kMaxSourceDownloadBytes: no node, g_bPopulating cleared and
-// UM_SOURCEERROR posted (the tree stays disabled; the view closes).
-// bClosing or hStop end the download and the search early; a closing view
-// gets no message at all.
+// It runs within the frame of RunPopulation: the tree is disabled and
+// g_bPopulating set while it runs; at the end, unless bClosing is set, the
+// tree is enabled, g_bPopulating cleared and UM_LISTREADY posted. A source
+// that cannot be downloaded or opened, is not a regular file, is empty, or
+// is a download larger than kMaxSourceDownloadBytes: no node, g_bPopulating
+// cleared and UM_SOURCEERROR posted (the tree stays disabled; the view
+// closes). bClosing or hStop end the download and the search early; a
+// closing view gets no message at all.
 void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
                        const std::atomic<bool>& bClosing, std::string strDocumentPath);

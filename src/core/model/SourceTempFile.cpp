@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -12,19 +11,14 @@ CSourceTempFile::CSourceTempFile()
 {
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        m_nError = ec.value();
+    if (ec)
         return;
-    }
     std::string strTemplate = (folder / "ZRBXXXXXX").string();
     std::vector<char> name(strTemplate.begin(), strTemplate.end());
     name.push_back('\0');
     m_hFile = mkostemp(name.data(), O_CLOEXEC);
-    if (m_hFile < 0) {
-        m_nError = errno;
-        return;
-    }
-    unlink(name.data());
+    if (m_hFile >= 0)
+        unlink(name.data());
 }
 
 CSourceTempFile::~CSourceTempFile()

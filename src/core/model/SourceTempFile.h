@@ -16,10 +16,7 @@ public:
 
     bool IsOpen() const { return m_hFile >= 0; }
     int Handle() const { return m_hFile; }
-    // errno of a failed creation, 0 otherwise.
-    int Error() const { return m_nError; }
 
 private:
     int m_hFile = -1;
-    int m_nError = 0;
 };

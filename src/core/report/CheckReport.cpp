@@ -10,7 +10,7 @@ ReportCounts CountReport(std::span<const std::shared_ptr<FavoriteItem>> items)
     for (const auto& pItem : items) {
         if (!pItem)
             continue;
-        switch (LinkStatusInfoFor(pItem->Status()).nReportBucket) {
+        switch (LinkStatusInfoFor(pItem->Status()).m_nReportBucket) {
         case ReportBucket::Valid: ++counts.m_nValid; break;
         case ReportBucket::Broken: ++counts.m_nBroken; break;
         case ReportBucket::Unverified: ++counts.m_nUnverified; break;

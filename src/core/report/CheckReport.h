@@ -27,8 +27,8 @@ ReportCounts CountReport(std::span<const std::shared_ptr<FavoriteItem>> items);
 
 // One sentence of the report with the image of its status.
 struct ReportLine {
-    std::string strText;
-    int nImage;
+    std::string m_strText;
+    int m_nImage;
 };
 
 // The six sentences in their order: skipped, broken, partially broken,

@@ -4,8 +4,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
-#include "app/SettingsProfile.h"
 #include "app/ZorbelDoc.h"
+#include "SettingsProfile.h"
 #include "check/CheckPass.h"
 #include "common/Artwork.h"
 #include "common/CommandIds.h"

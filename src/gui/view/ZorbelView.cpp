@@ -257,10 +257,10 @@ void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
     const std::string strPath = strTarget.toStdString();
     const ExportOutcome outcome = ::ExportToFile(strPath, nFormatId, m_items->Snapshot());
     const ExportMessage message = ExportOutcomeMessage(outcome, strPath);
-    CMessageHub::Show(this, QString::fromStdString(message.strText),
-                      QString::fromUtf8(message.strCaption.data(), qsizetype(message.strCaption.size())),
-                      message.nIcon == ExportMessageIcon::Information ? QMessageBox::Information
-                                                                      : QMessageBox::Warning);
+    CMessageHub::Show(this, QString::fromStdString(message.m_strText),
+                      QString::fromUtf8(message.m_strCaption.data(), qsizetype(message.m_strCaption.size())),
+                      message.m_nIcon == ExportMessageIcon::Information ? QMessageBox::Information
+                                                                        : QMessageBox::Warning);
 }
 
 void CZorbelView::RemoveRecord(const FavoriteItem* pItem)

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoriteList.h"
+#include "platform/ManualResetEvent.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

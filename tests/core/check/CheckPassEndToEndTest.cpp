@@ -55,7 +55,7 @@ TEST_F(CheckPassEndToEnd, MixedListGetsEveryOutcomeIconAndTheBrokenCount)
     EXPECT_EQ(m_sink.NodeImage(pLocal->m_hItem), 27);
     EXPECT_EQ(g_nBrokenCount.load(), 1);
     // Every checked node showed the checking icon before its outcome.
-    EXPECT_EQ(m_sink.NodeAt(pValid->m_hItem).imageHistory, (std::vector<int>{0, 16, 8}));
+    EXPECT_EQ(m_sink.NodeAt(pValid->m_hItem).m_imageHistory, (std::vector<int>{0, 16, 8}));
     EXPECT_EQ(m_server.RequestCount(), 4u);
     EXPECT_EQ(CheckDoneCount(), 1);
 }

@@ -36,7 +36,7 @@ inline void RecordFakeOutcome(WorkerSlot& slot, std::int32_t nStatus, std::strin
     item.SetStatus(StatusChecking);
     item.SetOutcome(nStatus, std::move(strText));
     g_bChecked = true;
-    if (LinkStatusInfoFor(nStatus).bIsBroken)
+    if (LinkStatusInfoFor(nStatus).m_bIsBroken)
         ++g_nBrokenCount;
     std::lock_guard lock(*slot.m_pTreeLock);
     slot.m_pSink->SetNodeImage(item.m_hItem, ImageFor(nBase, nStatus));

@@ -18,23 +18,23 @@
 namespace {
 
 struct CheckLog {
-    std::mutex mx;
-    std::vector<std::string> urls;
-    std::set<const WorkerSlot*> slots;
-    std::atomic<int> nRunning{0};
-    std::atomic<int> nMaxRunning{0};
+    std::mutex m_mx;
+    std::vector<std::string> m_urls;
+    std::set<const WorkerSlot*> m_slots;
+    std::atomic<int> m_nRunning{0};
+    std::atomic<int> m_nMaxRunning{0};
 
     void Enter(WorkerSlot& slot)
     {
-        const int n = ++nRunning;
-        int nMax = nMaxRunning.load();
-        while (n > nMax && !nMaxRunning.compare_exchange_weak(nMax, n)) {
+        const int n = ++m_nRunning;
+        int nMax = m_nMaxRunning.load();
+        while (n > nMax && !m_nMaxRunning.compare_exchange_weak(nMax, n)) {
         }
-        std::lock_guard lock(mx);
-        urls.push_back(slot.m_pItem->m_strUrl);
-        slots.insert(&slot);
+        std::lock_guard lock(m_mx);
+        m_urls.push_back(slot.m_pItem->m_strUrl);
+        m_slots.insert(&slot);
     }
-    void Leave() { --nRunning; }
+    void Leave() { --m_nRunning; }
 };
 
 } // namespace
@@ -55,9 +55,9 @@ TEST_F(CheckScheduler, OneThreadChecksStrictlyOneAfterAnotherInListOrder)
         RecordFakeOutcome(slot, StatusValid, "Link is valid.");
         log.Leave();
     });
-    EXPECT_EQ(log.urls, expected);
-    EXPECT_EQ(log.nMaxRunning.load(), 1);
-    EXPECT_EQ(log.slots.size(), 1u);
+    EXPECT_EQ(log.m_urls, expected);
+    EXPECT_EQ(log.m_nMaxRunning.load(), 1);
+    EXPECT_EQ(log.m_slots.size(), 1u);
     for (const auto& pItem : m_sink.Items()) {
         EXPECT_EQ(pItem->Status(), StatusValid);
         EXPECT_EQ(pItem->StatusText(), "Link is valid.");
@@ -77,13 +77,13 @@ TEST_F(CheckScheduler, ManyThreadsCheckEveryLinkExactlyOnceAndNeverMoreAtOnceTha
         RecordFakeOutcome(slot, StatusValid, "Link is valid.");
         log.Leave();
     });
-    std::vector<std::string> sorted = log.urls;
+    std::vector<std::string> sorted = log.m_urls;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
-    EXPECT_EQ(log.urls.size(), 300u);
-    EXPECT_LE(log.nMaxRunning.load(), 16);
-    EXPECT_LE(log.slots.size(), 16u);
-    EXPECT_GT(log.slots.size(), 1u);
+    EXPECT_EQ(log.m_urls.size(), 300u);
+    EXPECT_LE(log.m_nMaxRunning.load(), 16);
+    EXPECT_LE(log.m_slots.size(), 16u);
+    EXPECT_GT(log.m_slots.size(), 1u);
     EXPECT_EQ(CheckDoneCount(), 1);
 }
 
@@ -97,8 +97,8 @@ TEST_F(CheckScheduler, ThreadCountOutsideOneToSixteenIsClamped)
         RecordFakeOutcome(slot, StatusValid, "Link is valid.");
         log.Leave();
     });
-    EXPECT_EQ(log.slots.size(), 1u);
-    EXPECT_EQ(log.urls.size(), 40u);
+    EXPECT_EQ(log.m_slots.size(), 1u);
+    EXPECT_EQ(log.m_urls.size(), 40u);
 }
 
 TEST_F(CheckScheduler, EmptyListEndsAtOnceWithTheFinishedMessage)
@@ -157,9 +157,9 @@ TEST_F(CheckScheduler, SecondPassResetsIconsToTheKindAndCountsBrokenFromZero)
     RunPass(2, check);
     EXPECT_EQ(g_nBrokenCount.load(), 2);
     // Each node went: kind, checking, outcome; then back to the kind first.
-    EXPECT_EQ(m_sink.NodeAt(pBroken->m_hItem).imageHistory,
+    EXPECT_EQ(m_sink.NodeAt(pBroken->m_hItem).m_imageHistory,
               (std::vector<int>{2, 18, 6, 2, 18, 6}));
-    EXPECT_EQ(m_sink.NodeAt(pSkipped->m_hItem).imageHistory, (std::vector<int>{3, 27, 3, 27}));
+    EXPECT_EQ(m_sink.NodeAt(pSkipped->m_hItem).m_imageHistory, (std::vector<int>{3, 27, 3, 27}));
     EXPECT_EQ(CheckDoneCount(), 2);
 }
 
@@ -179,7 +179,7 @@ TEST_F(CheckScheduler, FavoriteDeletedDuringThePassIsPassedByAndOthersStillCheck
             // The user deletes one favourite still to come, and the one being
             // checked; the worker keeps working on a record that stays alive.
             m_sink.RemoveItem(pDoomed);
-            m_sink.RemoveItem(m_sink.NodeAt(slot.m_pItem->m_hItem).pItem);
+            m_sink.RemoveItem(m_sink.NodeAt(slot.m_pItem->m_hItem).m_pItem);
         }
         RecordFakeOutcome(slot, StatusValid, "valid");
         log.Leave();
@@ -187,7 +187,7 @@ TEST_F(CheckScheduler, FavoriteDeletedDuringThePassIsPassedByAndOthersStillCheck
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(20s));
 
-    EXPECT_EQ(log.urls, (std::vector<std::string>{"http://h/0", "http://h/1", "http://h/2",
+    EXPECT_EQ(log.m_urls, (std::vector<std::string>{"http://h/0", "http://h/1", "http://h/2",
                                                   "http://h/4", "http://h/5"}));
     EXPECT_EQ(pDoomed->Status(), StatusNotChecked);
     EXPECT_EQ(m_sink.NodeImage(doomedNode), -1); // nothing re-created or painted
@@ -216,7 +216,7 @@ TEST_F(CheckScheduler, CheckThatThrowsMarksTheFavoriteAndEndsOnlyItsWorker)
     EXPECT_EQ(pBad->Status(), StatusUnverified);
     EXPECT_EQ(pBad->StatusText(), "An unexpected Exception occured while checking this Favorite.");
     EXPECT_EQ(m_sink.NodeImage(pBad->m_hItem), 12 + KindChannelLink);
-    EXPECT_EQ(log.urls.size(), 11u); // the other worker took the rest
+    EXPECT_EQ(log.m_urls.size(), 11u); // the other worker took the rest
     EXPECT_EQ(CheckDoneCount(), 1);
 }
 

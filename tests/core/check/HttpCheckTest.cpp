@@ -22,10 +22,10 @@ CheckOutcome CheckUrl(const std::string& strUrl, std::chrono::milliseconds timeo
 }
 
 struct Row {
-    const char* pszPath;
-    LinkStatus nStatus;
-    int nIconOffset;
-    const char* pszText; // the text, or its start when it names the port
+    const char* m_pszPath;
+    LinkStatus m_nStatus;
+    int m_nIconOffset;
+    const char* m_pszText; // the text, or its start when it names the port
 };
 
 } // namespace
@@ -53,11 +53,11 @@ TEST_F(HttpCheck, EveryAnswerIsClassifiedByTheTables)
         {"/reset", StatusBroken, 4, "Unable to connect to the server."},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.pszPath);
-        const CheckOutcome outcome = CheckUrl(m_server.Url(row.pszPath));
-        EXPECT_EQ(outcome.m_nStatus, row.nStatus);
-        EXPECT_EQ(outcome.m_nIconOffset, row.nIconOffset);
-        EXPECT_EQ(outcome.m_strText, row.pszText);
+        SCOPED_TRACE(row.m_pszPath);
+        const CheckOutcome outcome = CheckUrl(m_server.Url(row.m_pszPath));
+        EXPECT_EQ(outcome.m_nStatus, row.m_nStatus);
+        EXPECT_EQ(outcome.m_nIconOffset, row.m_nIconOffset);
+        EXPECT_EQ(outcome.m_strText, row.m_pszText);
     }
 }
 
@@ -77,6 +77,18 @@ TEST_F(HttpCheck, ARedirectLoopAndANonHttpAnswerAreUnverified)
     const CheckOutcome notHttp = CheckUrl(m_server.Url("/not-http"));
     EXPECT_EQ(notHttp.m_nStatus, StatusUnverified);
     EXPECT_EQ(notHttp.m_strText.rfind("Error 12152: ", 0), 0u) << notHttp.m_strText;
+}
+
+TEST_F(HttpCheck, AnInternetErrorWithoutATextOfItsOwnNamesOnlyItsNumber)
+{
+    // The system has no message for the Internet error range, so the quotes
+    // of the text stay empty, whatever the library said about the failure.
+    EXPECT_EQ(CheckUrl(m_server.Url("/loop")).m_strText,
+              "Error 12156: \"\" Occured.  Please see the documentation for further information.");
+    EXPECT_EQ(CheckUrl(m_server.Url("/not-http")).m_strText,
+              "Error 12152: \"\" Occured.  Please see the documentation for further information.");
+    EXPECT_EQ(CheckUrl("gopher://127.0.0.1/").m_strText,
+              "Error 12006: \"\" Occured.  Please see the documentation for further information.");
 }
 
 TEST_F(HttpCheck, SilentAndTricklingServersEndAtTheTimeout)
@@ -153,5 +165,5 @@ TEST(CurlErrorTable, EachLibcurlResultMapsToItsInternetError)
     // Each libcurl result appears at most once in the table.
     std::set<int> seen;
     for (const CurlErrorRow& row : CurlErrorTable())
-        EXPECT_TRUE(seen.insert(int(row.nCode)).second) << row.nCode;
+        EXPECT_TRUE(seen.insert(int(row.m_nCode)).second) << row.m_nCode;
 }

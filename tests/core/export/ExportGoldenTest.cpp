@@ -19,11 +19,11 @@ using namespace export_test;
 namespace {
 
 struct GoldenCase {
-    std::int32_t nFormatId;
-    const char* pszSuffix; // golden file name without the "empty-" or "small-" in front
+    std::int32_t m_nFormatId;
+    const char* m_pszSuffix; // golden file name without the "empty-" or "small-" in front
 };
 
-constexpr GoldenCase s_goldenCases[] = {
+constexpr GoldenCase kGoldenCases[] = {
     {ExportPlainText, "1-plain.txt"},   {ExportNamesOnly, "2-names.txt"},
     {ExportUrlsOnly, "3-urls.txt"},     {ExportCsv, "4-csv.csv"},
     {ExportCsvFolders, "5-csv-folders.csv"}, {ExportHtml, "6-html.htm"},
@@ -53,8 +53,8 @@ std::string Export(const TempDir& dir, std::int32_t nFormatId, ExportList items)
 {
     const std::string strPath = dir.File("export.out");
     const ExportOutcome outcome = ExportToFile(strPath, nFormatId, items);
-    EXPECT_EQ(outcome.nResult, ExportResult::Done) << "format " << nFormatId;
-    EXPECT_EQ(outcome.nError, 0);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::Done) << "format " << nFormatId;
+    EXPECT_EQ(outcome.m_nError, 0);
     return ReadBytes(strPath);
 }
 
@@ -63,10 +63,10 @@ std::string Export(const TempDir& dir, std::int32_t nFormatId, ExportList items)
 TEST(ExportGolden, EmptyListWritesHeaderAndFooterOnly)
 {
     TempDir dir;
-    for (const GoldenCase& golden : s_goldenCases) {
-        const std::string strExpected = Golden(std::string("empty-") + golden.pszSuffix);
-        ASSERT_FALSE(strExpected.empty()) << golden.pszSuffix;
-        EXPECT_EQ(Export(dir, golden.nFormatId, {}), strExpected) << golden.pszSuffix;
+    for (const GoldenCase& golden : kGoldenCases) {
+        const std::string strExpected = Golden(std::string("empty-") + golden.m_pszSuffix);
+        ASSERT_FALSE(strExpected.empty()) << golden.m_pszSuffix;
+        EXPECT_EQ(Export(dir, golden.m_nFormatId, {}), strExpected) << golden.m_pszSuffix;
     }
 }
 
@@ -74,10 +74,10 @@ TEST(ExportGolden, SmallListMatchesGoldenBytes)
 {
     TempDir dir;
     const auto items = SmallList();
-    for (const GoldenCase& golden : s_goldenCases) {
-        const std::string strExpected = Golden(std::string("small-") + golden.pszSuffix);
-        ASSERT_FALSE(strExpected.empty()) << golden.pszSuffix;
-        EXPECT_EQ(Export(dir, golden.nFormatId, items), strExpected) << golden.pszSuffix;
+    for (const GoldenCase& golden : kGoldenCases) {
+        const std::string strExpected = Golden(std::string("small-") + golden.m_pszSuffix);
+        ASSERT_FALSE(strExpected.empty()) << golden.m_pszSuffix;
+        EXPECT_EQ(Export(dir, golden.m_nFormatId, items), strExpected) << golden.m_pszSuffix;
     }
 }
 
@@ -85,14 +85,14 @@ TEST(ExportGolden, EveryLineEndIsCrLfAndNothingFollowsTheLast)
 {
     TempDir dir;
     const auto items = SmallList();
-    for (const GoldenCase& golden : s_goldenCases) {
-        const std::string strBytes = Export(dir, golden.nFormatId, items);
+    for (const GoldenCase& golden : kGoldenCases) {
+        const std::string strBytes = Export(dir, golden.m_nFormatId, items);
         ASSERT_GE(strBytes.size(), 2u);
-        EXPECT_EQ(strBytes.substr(strBytes.size() - 2), "\r\n") << golden.pszSuffix;
-        EXPECT_NE(strBytes.substr(0, 3), "\xEF\xBB\xBF") << golden.pszSuffix;
+        EXPECT_EQ(strBytes.substr(strBytes.size() - 2), "\r\n") << golden.m_pszSuffix;
+        EXPECT_NE(strBytes.substr(0, 3), "\xEF\xBB\xBF") << golden.m_pszSuffix;
         for (std::size_t n = 0; n < strBytes.size(); ++n) {
             if (strBytes[n] == '\n') {
-                EXPECT_TRUE(n > 0 && strBytes[n - 1] == '\r') << golden.pszSuffix << " at " << n;
+                EXPECT_TRUE(n > 0 && strBytes[n - 1] == '\r') << golden.m_pszSuffix << " at " << n;
             }
         }
     }
@@ -112,31 +112,31 @@ TEST(ExportGolden, CheckOutcomesAreNotExported)
     TempDir dir;
     const auto items = SmallList();
     std::vector<std::string> before;
-    for (const GoldenCase& golden : s_goldenCases)
-        before.push_back(Export(dir, golden.nFormatId, items));
+    for (const GoldenCase& golden : kGoldenCases)
+        before.push_back(Export(dir, golden.m_nFormatId, items));
     for (const auto& pItem : items)
         if (pItem)
             pItem->SetOutcome(StatusBroken, "The server name cannot be resolved");
-    for (std::size_t n = 0; n < std::size(s_goldenCases); ++n)
-        EXPECT_EQ(Export(dir, s_goldenCases[n].nFormatId, items), before[n]) << s_goldenCases[n].pszSuffix;
+    for (std::size_t n = 0; n < std::size(kGoldenCases); ++n)
+        EXPECT_EQ(Export(dir, kGoldenCases[n].m_nFormatId, items), before[n]) << kGoldenCases[n].m_pszSuffix;
 }
 
 TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)
 {
-    constexpr std::string_view s_names[] = {
+    constexpr std::string_view kNames[] = {
         "Plain Text", "Plain Text, Names Only", "Plain Text, URLs Only", "CSV",
         "CSV (With Folders)", "HTML", "HTML (With Folders)",
     };
     ASSERT_EQ(g_exportFormats.size(), 7u);
     for (std::size_t n = 0; n < g_exportFormats.size(); ++n) {
-        EXPECT_EQ(g_exportFormats[n].nId, static_cast<std::int32_t>(n + 1));
-        EXPECT_EQ(g_exportFormats[n].strName, s_names[n]);
-        EXPECT_FALSE(g_exportFormats[n].strDescription.empty());
-        EXPECT_EQ(FindExportFormat(g_exportFormats[n].nId), &g_exportFormats[n]);
+        EXPECT_EQ(g_exportFormats[n].m_nId, static_cast<std::int32_t>(n + 1));
+        EXPECT_EQ(g_exportFormats[n].m_strName, kNames[n]);
+        EXPECT_FALSE(g_exportFormats[n].m_strDescription.empty());
+        EXPECT_EQ(FindExportFormat(g_exportFormats[n].m_nId), &g_exportFormats[n]);
     }
     EXPECT_EQ(FindExportFormat(0), nullptr);
     EXPECT_EQ(FindExportFormat(8), nullptr);
-    EXPECT_EQ(g_exportFormats[0].strDescription,
+    EXPECT_EQ(g_exportFormats[0].m_strDescription,
               "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
               "the Name of the Favorite, followed by it's URL.");
 }

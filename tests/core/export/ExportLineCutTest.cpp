@@ -17,14 +17,14 @@ using namespace export_test;
 
 namespace {
 
-constexpr std::size_t kMax = CExportLine::s_nMaxLength;
+constexpr std::size_t kMax = CExportLine::kMaxLength;
 
 // The lines of an export without their CR LF, the header lines included.
 std::vector<std::string> ExportLines(std::int32_t nFormatId, ExportList items)
 {
     TempDir dir;
     const std::string strPath = dir.File("cut.out");
-    EXPECT_EQ(ExportToFile(strPath, nFormatId, items).nResult, ExportResult::Done);
+    EXPECT_EQ(ExportToFile(strPath, nFormatId, items).m_nResult, ExportResult::Done);
     const std::string strBytes = ReadBytes(strPath);
     std::vector<std::string> lines;
     std::size_t nStart = 0;

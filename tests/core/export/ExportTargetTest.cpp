@@ -50,12 +50,12 @@ std::string PlainTextOf(const std::vector<std::shared_ptr<FavoriteItem>>& items)
 
 void ExpectCannotCreateBox(const ExportOutcome& outcome, int nError, const std::string& strSystemText)
 {
-    EXPECT_EQ(outcome.nResult, ExportResult::CannotCreate);
-    EXPECT_EQ(outcome.nError, nError);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::CannotCreate);
+    EXPECT_EQ(outcome.m_nError, nError);
     const ExportMessage box = ExportOutcomeMessage(outcome, "/some/file.txt");
-    EXPECT_EQ(box.strCaption, "Export Failed");
-    EXPECT_EQ(box.nIcon, ExportMessageIcon::Exclamation);
-    EXPECT_EQ(box.strText,
+    EXPECT_EQ(box.m_strCaption, "Export Failed");
+    EXPECT_EQ(box.m_nIcon, ExportMessageIcon::Exclamation);
+    EXPECT_EQ(box.m_strText,
               "The specified file cannot be created.  The following error occured: \"" + strSystemText + "\"");
 }
 
@@ -90,11 +90,11 @@ TEST(ExportTarget, CompletedExportGivesTheSuccessBox)
 {
     TempDir dir;
     const ExportOutcome outcome = ExportToFile(dir.File("list.txt"), ExportPlainText, {});
-    EXPECT_EQ(outcome.nResult, ExportResult::Done);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::Done);
     const ExportMessage box = ExportOutcomeMessage(outcome, dir.File("list.txt"));
-    EXPECT_EQ(box.strText, "Your Favorites have been exported successfully.");
-    EXPECT_EQ(box.strCaption, "Export Successful");
-    EXPECT_EQ(box.nIcon, ExportMessageIcon::Information);
+    EXPECT_EQ(box.m_strText, "Your Favorites have been exported successfully.");
+    EXPECT_EQ(box.m_strCaption, "Export Successful");
+    EXPECT_EQ(box.m_nIcon, ExportMessageIcon::Information);
 }
 
 TEST(ExportTarget, ExistingFileIsReplacedWhole)
@@ -104,7 +104,7 @@ TEST(ExportTarget, ExistingFileIsReplacedWhole)
     WriteBytes(strPath, std::string(100000, 'x'));
     ::chmod(strPath.c_str(), 0640);
     const auto items = SomeItems(3);
-    EXPECT_EQ(ExportToFile(strPath, ExportPlainText, items).nResult, ExportResult::Done);
+    EXPECT_EQ(ExportToFile(strPath, ExportPlainText, items).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(strPath), PlainTextOf(items));
     // It is the same file, rewritten: its mode stays.
     EXPECT_EQ(fs::status(strPath).permissions() & fs::perms::all,
@@ -117,7 +117,7 @@ TEST(ExportTarget, LargeExportIsWrittenCompletely)
     TempDir dir;
     const std::string strPath = dir.File("large.txt");
     const auto items = SomeItems(20000);
-    EXPECT_EQ(ExportToFile(strPath, ExportPlainText, items).nResult, ExportResult::Done);
+    EXPECT_EQ(ExportToFile(strPath, ExportPlainText, items).m_nResult, ExportResult::Done);
     EXPECT_TRUE(ReadBytes(strPath) == PlainTextOf(items));
 }
 
@@ -162,7 +162,7 @@ TEST(ExportTarget, ReadOnlyFolderCannotBeCreatedIn)
             if (::setgid(65534) != 0 || ::setuid(65534) != 0)
                 ::_exit(250);
             const ExportOutcome child = ExportToFile(strPath, ExportPlainText, {});
-            ::_exit(child.nResult == ExportResult::CannotCreate ? child.nError : 251);
+            ::_exit(child.m_nResult == ExportResult::CannotCreate ? child.m_nError : 251);
         }
         int nStatus = 0;
         ASSERT_EQ(::waitpid(pid, &nStatus, 0), pid);
@@ -170,7 +170,7 @@ TEST(ExportTarget, ReadOnlyFolderCannotBeCreatedIn)
         ASSERT_NE(WEXITSTATUS(nStatus), 250) << "could not give up the rights";
         outcome = {ExportResult::CannotCreate, WEXITSTATUS(nStatus)};
         if (WEXITSTATUS(nStatus) == 251)
-            outcome.nResult = ExportResult::Done;
+            outcome.m_nResult = ExportResult::Done;
     }
     ExpectCannotCreateBox(outcome, EACCES, "Permission denied");
     EXPECT_FALSE(fs::exists(strPath));
@@ -189,7 +189,7 @@ TEST(ExportTarget, FileLockedByAnotherProgramIsLeftAlone)
     ::close(hOther);
     EXPECT_EQ(ReadBytes(strPath), "the other program's content");
     // Once the other program lets go, the export goes through.
-    EXPECT_EQ(ExportToFile(strPath, ExportPlainText, {}).nResult, ExportResult::Done);
+    EXPECT_EQ(ExportToFile(strPath, ExportPlainText, {}).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(strPath), kTextHeader);
 }
 
@@ -209,8 +209,8 @@ TEST(ExportTarget, UnknownFormatDoesNotTouchTheFile)
     WriteBytes(strPath, "keep me");
     for (std::int32_t nId : {0, 8, -1}) {
         const ExportOutcome outcome = ExportToFile(strPath, nId, SomeItems(2));
-        EXPECT_EQ(outcome.nResult, ExportResult::CannotCreate) << nId;
-        EXPECT_EQ(outcome.nError, EINVAL) << nId;
+        EXPECT_EQ(outcome.m_nResult, ExportResult::CannotCreate) << nId;
+        EXPECT_EQ(outcome.m_nError, EINVAL) << nId;
     }
     EXPECT_EQ(ReadBytes(strPath), "keep me");
     const std::string strNew = dir.File("new.txt");
@@ -224,13 +224,13 @@ TEST(ExportTarget, FullDeviceGivesTheErrorBoxAndNoSuccessBox)
         GTEST_SKIP() << "no /dev/full here";
     for (const ExportFormat& format : g_exportFormats) {
         // Even the few bytes of an empty list are reported once they fail.
-        const ExportOutcome outcome = ExportToFile("/dev/full", format.nId, SomeItems(format.nId == 1 ? 0 : 5));
-        EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed) << format.strName;
-        EXPECT_EQ(outcome.nError, ENOSPC) << format.strName;
+        const ExportOutcome outcome = ExportToFile("/dev/full", format.m_nId, SomeItems(format.m_nId == 1 ? 0 : 5));
+        EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed) << format.m_strName;
+        EXPECT_EQ(outcome.m_nError, ENOSPC) << format.m_strName;
         const ExportMessage box = ExportOutcomeMessage(outcome, "/dev/full");
-        EXPECT_EQ(box.strCaption, "Export Failed");
-        EXPECT_EQ(box.nIcon, ExportMessageIcon::Exclamation);
-        EXPECT_EQ(box.strText, "The export to \"/dev/full\" has not been completed.  "
+        EXPECT_EQ(box.m_strCaption, "Export Failed");
+        EXPECT_EQ(box.m_nIcon, ExportMessageIcon::Exclamation);
+        EXPECT_EQ(box.m_strText, "The export to \"/dev/full\" has not been completed.  "
                                "The following error occurred: \"No space left on device\"");
     }
 }
@@ -250,10 +250,10 @@ TEST(ExportTarget, FailedWriteKeepsWhatWasWritten)
         ASSERT_TRUE(limit.IsSet());
         outcome = ExportToFile(strPath, ExportPlainText, items);
     }
-    EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed);
-    EXPECT_EQ(outcome.nError, EFBIG);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
+    EXPECT_EQ(outcome.m_nError, EFBIG);
     const std::string strWritten = ReadBytes(strPath);
     EXPECT_EQ(strWritten.size(), kLimit);
     EXPECT_TRUE(strWritten == strFull.substr(0, strWritten.size())) << "the written part differs";
-    EXPECT_NE(ExportOutcomeMessage(outcome, strPath).strText.find(strPath), std::string::npos);
+    EXPECT_NE(ExportOutcomeMessage(outcome, strPath).m_strText.find(strPath), std::string::npos);
 }

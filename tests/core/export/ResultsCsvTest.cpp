@@ -1,8 +1,13 @@
+// The results file of zorbel-check: RFC 4180 CSV with a header row and one
+// row per favourite (folder, name, URL, status name, text), fields quoted
+// only when they must be and never cut; files that cannot be created or
+// written are reported.
 #include <cerrno>
 
 #include <gtest/gtest.h>
 
 #include "ExportTestSupport.h"
+#include "export/CsvField.h"
 #include "export/ResultsCsv.h"
 #include "model/LinkStatus.h"
 
@@ -12,13 +17,13 @@ using namespace export_test;
 
 TEST(ResultsCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
 {
-    EXPECT_EQ(CsvField(""), "");
-    EXPECT_EQ(CsvField("plain text; with: marks"), "plain text; with: marks");
-    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
-    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-    EXPECT_EQ(CsvField("two\r\nlines"), "\"two\r\nlines\"");
-    EXPECT_EQ(CsvField("line\n"), "\"line\n\"");
-    EXPECT_EQ(CsvField("\""), "\"\"\"\"");
+    EXPECT_EQ(CsvField("", CsvQuoting::WhenNeeded), "");
+    EXPECT_EQ(CsvField("plain text; with: marks", CsvQuoting::WhenNeeded), "plain text; with: marks");
+    EXPECT_EQ(CsvField("a,b", CsvQuoting::WhenNeeded), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\"", CsvQuoting::WhenNeeded), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("two\r\nlines", CsvQuoting::WhenNeeded), "\"two\r\nlines\"");
+    EXPECT_EQ(CsvField("line\n", CsvQuoting::WhenNeeded), "\"line\n\"");
+    EXPECT_EQ(CsvField("\"", CsvQuoting::WhenNeeded), "\"\"\"\"");
 }
 
 TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
@@ -34,7 +39,7 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
     pLong->SetOutcome(StatusPartiallyValid, "404");
     const std::vector<std::shared_ptr<FavoriteItem>> items{pValid, nullptr, pOdd, pWaiting, pLong};
 
-    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).nResult, ExportResult::Done);
+    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(dir.File("r.csv")),
               "FOLDER,NAME,URL,STATUS,TEXT\r\n"
               "News/Daily,Example,http://example.test/,Valid,Link is valid.\r\n"
@@ -48,10 +53,10 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
 TEST(ResultsCsv, FailuresAreReported)
 {
     TempDir dir;
-    EXPECT_EQ(WriteResultsCsv(dir.File("missing/r.csv"), {}).nResult, ExportResult::CannotCreate);
+    EXPECT_EQ(WriteResultsCsv(dir.File("missing/r.csv"), {}).m_nResult, ExportResult::CannotCreate);
     const auto outcome = WriteResultsCsv("/dev/full", {});
-    EXPECT_EQ(outcome.nResult, ExportResult::WriteFailed);
-    EXPECT_EQ(outcome.nError, ENOSPC);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
+    EXPECT_EQ(outcome.m_nError, ENOSPC);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ TEST(IconRule, KindComesBackFromEveryImage)
 {
     for (const LinkStatusInfo& info : LinkStatusTable())
         for (int nKind = 0; nKind < 4; ++nKind)
-            EXPECT_EQ(KindFromImage(ImageFor(nKind, info.nStatus)), nKind);
+            EXPECT_EQ(KindFromImage(ImageFor(nKind, info.m_nStatus)), nKind);
     EXPECT_EQ(KindFromImage(27), 3);
     EXPECT_EQ(KindFromImage(2), 2);
 }
@@ -36,7 +36,7 @@ TEST(IconRule, EveryImageOfTheStripIsReachedOnce)
     std::vector<int> seen(kStatusImageCount, 0);
     for (const LinkStatusInfo& info : LinkStatusTable())
         for (int nKind = 0; nKind < 4; ++nKind)
-            ++seen.at(ImageFor(nKind, info.nStatus));
+            ++seen.at(ImageFor(nKind, info.m_nStatus));
     for (int n : seen)
         EXPECT_EQ(n, 1);
 }
@@ -49,13 +49,13 @@ TEST(LinkStatusTable, ListsTheStatusesInTheUsersOrderWithTheirTexts)
                                 StatusPartiallyValid, StatusBroken, StatusUnverified,
                                 StatusAuthRequired, StatusSkipped, StatusMoved};
     for (size_t i = 0; i < table.size(); ++i)
-        EXPECT_EQ(table[i].nStatus, order[i]);
-    EXPECT_EQ(LinkStatusInfoFor(StatusMoved).strDetailsText, "Link Has Been Moved/Redirected");
-    EXPECT_TRUE(LinkStatusInfoFor(StatusBroken).bIsBroken);
-    EXPECT_TRUE(LinkStatusInfoFor(StatusPartiallyValid).bIsBroken);
-    EXPECT_FALSE(LinkStatusInfoFor(StatusAuthRequired).bIsBroken);
-    EXPECT_EQ(LinkStatusInfoFor(StatusAuthRequired).nReportBucket, ReportBucket::Unverified);
-    EXPECT_EQ(LinkStatusInfoFor(12345).nStatus, StatusNotChecked);
+        EXPECT_EQ(table[i].m_nStatus, order[i]);
+    EXPECT_EQ(LinkStatusInfoFor(StatusMoved).m_strDetailsText, "Link Has Been Moved/Redirected");
+    EXPECT_TRUE(LinkStatusInfoFor(StatusBroken).m_bIsBroken);
+    EXPECT_TRUE(LinkStatusInfoFor(StatusPartiallyValid).m_bIsBroken);
+    EXPECT_FALSE(LinkStatusInfoFor(StatusAuthRequired).m_bIsBroken);
+    EXPECT_EQ(LinkStatusInfoFor(StatusAuthRequired).m_nReportBucket, ReportBucket::Unverified);
+    EXPECT_EQ(LinkStatusInfoFor(12345).m_nStatus, StatusNotChecked);
 }
 
 TEST(FavoriteItem, AFreshRecordIsEmptyAndUnset)

@@ -1,11 +1,17 @@
 // Pins where the Favorites folder is looked for ($ZORBEL_FAVORITES, then
-// ~/Favorites, then the Wine prefix's user folder; the first that exists)
-// and how the Wine prefix around a folder is recognised.
+// ~/Favorites, then the Wine prefix's user folder; the first that exists),
+// that the folder found is an absolute path also when it was named
+// relative to the working directory, and how the Wine prefix around a
+// folder is recognised.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "ScanTestFiles.h"
 #include "model/FavoritesFolder.h"
+#include "support/WorkingDirectory.h"
 
 using namespace scantest;
 
@@ -25,6 +31,23 @@ TEST(FavoritesLocator, TakesTheFirstCandidateThatExists)
     EXPECT_EQ(LocateFavoritesFolder(env), home / "own");
 }
 
+TEST(FavoritesLocator, ARelativeFolderIsFoundAsAnAbsolutePath)
+{
+    // Every record's path is made from the folder, so the folder must not
+    // depend on the working directory of the moment.
+    TempFolder home;
+    MakeFolder(home / "work/Favs");
+    WorkingDirectory cwd(home / "work");
+    const std::string strExpected = std::filesystem::current_path().string() + "/Favs";
+    for (const std::string strGiven : {"Favs", "./Favs", "Favs/"}) {
+        FavoritesEnvironment env{strGiven, home.Path(), "", "bob"};
+        EXPECT_EQ(LocateFavoritesFolder(env), strExpected) << strGiven;
+    }
+    FavoritesEnvironment env{"", ".", "", "bob"};
+    MakeFolder(home / "work/Favorites");
+    EXPECT_EQ(LocateFavoritesFolder(env), std::filesystem::current_path().string() + "/Favorites");
+}
+
 TEST(FavoritesLocator, UsesDotWineWhenNoPrefixIsSetAndIgnoresFiles)
 {
     TempFolder home;
@@ -32,7 +55,7 @@ TEST(FavoritesLocator, UsesDotWineWhenNoPrefixIsSetAndIgnoresFiles)
     WriteFile(home / "Favorites", "a file, not a folder");
     FavoritesEnvironment env{"", home.Path(), "", "ann"};
     EXPECT_EQ(LocateFavoritesFolder(env), home / ".wine/drive_c/users/ann/Favorites");
-    env.strLogin.clear();
+    env.m_strLogin.clear();
     EXPECT_EQ(LocateFavoritesFolder(env), "");
 }
 

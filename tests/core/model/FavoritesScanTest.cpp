@@ -93,7 +93,7 @@ protected:
     {
         std::vector<std::string> names;
         for (TreeNode n : m_sink.Children(kTreeRoot))
-            names.push_back(m_sink.NodeAt(n).strName);
+            names.push_back(m_sink.NodeAt(n).m_strName);
         return names;
     }
 
@@ -153,7 +153,7 @@ TEST_F(FavoritesScan, MakesRecordsOfEveryKindWithNamesUrlsAndPaths)
     EXPECT_EQ(pDebian->m_strFolder, "");
     EXPECT_EQ(pDebian->m_nDepth, 0);
     EXPECT_EQ(pDebian->Status(), 0);
-    EXPECT_EQ(m_sink.NodeAt(pDebian->m_hItem).nImage, KindInternetFavorite);
+    EXPECT_EQ(m_sink.NodeAt(pDebian->m_hItem).m_nImage, KindInternetFavorite);
 
     const auto pNews = ItemNamed("News"); // a channel is a leaf, never walked
     ASSERT_TRUE(pNews);
@@ -161,7 +161,7 @@ TEST_F(FavoritesScan, MakesRecordsOfEveryKindWithNamesUrlsAndPaths)
     EXPECT_EQ(pNews->m_strUrl, "http://news.example/channel.cdf");
     EXPECT_EQ(pNews->m_strPath, m_dir / "News");
     EXPECT_TRUE(m_sink.Children(pNews->m_hItem).empty());
-    EXPECT_EQ(m_sink.NodeAt(pNews->m_hItem).nImage, KindChannelLink);
+    EXPECT_EQ(m_sink.NodeAt(pNews->m_hItem).m_nImage, KindChannelLink);
 
     EXPECT_EQ(ItemNamed("Kernel")->m_nKind, KindInternetFavorite);
     EXPECT_EQ(ItemNamed("Kernel")->m_strUrl, "https://kernel.org/");
@@ -184,8 +184,8 @@ TEST_F(FavoritesScan, GivesFolderPathAndDepthOfNestedFavourites)
     EXPECT_EQ(ItemNamed("mid")->m_strFolder, "A");
     EXPECT_EQ(ItemNamed("mid")->m_nDepth, 1);
     // Folders are nodes of image 1 without a record; records in scan order.
-    EXPECT_EQ(m_sink.NodeAt(m_sink.Children(kTreeRoot)[1]).nImage, KindFolder);
-    EXPECT_FALSE(m_sink.NodeAt(m_sink.Children(kTreeRoot)[1]).pItem);
+    EXPECT_EQ(m_sink.NodeAt(m_sink.Children(kTreeRoot)[1]).m_nImage, KindFolder);
+    EXPECT_FALSE(m_sink.NodeAt(m_sink.Children(kTreeRoot)[1]).m_pItem);
     ASSERT_EQ(m_sink.Items().size(), 2u);
     EXPECT_EQ(m_sink.Items()[0]->m_strName, "deep");
     EXPECT_EQ(m_sink.ExpandCount(), 1);
@@ -376,7 +376,7 @@ TEST_F(FavoritesScan, RunsOnItsOwnThreadAgainstTheSink)
     scan.join();
     EXPECT_EQ(m_sink.Items().size(), 40u);
     for (const auto& p : m_sink.Items())
-        EXPECT_EQ(m_sink.NodeAt(p->m_hItem).pItem, p);
+        EXPECT_EQ(m_sink.NodeAt(p->m_hItem).m_pItem, p);
 }
 
 } // namespace

@@ -18,12 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/ProcessState.h"
 #include "model/SourceDownload.h"
 #include "model/SourceLinks.h"
 #include "model/SourceTempFile.h"
+#include "platform/ManualResetEvent.h"
 #include "settings/CheckSettings.h"
+#include "support/EnvGuard.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"
 
@@ -31,31 +32,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Sets an environment variable for one scope and puts the old value back.
-class EnvGuard {
-public:
-    EnvGuard(const char* pName, std::optional<std::string> value) : m_strName(pName)
-    {
-        if (const char* pOld = std::getenv(pName))
-            m_old = pOld;
-        Apply(value);
-    }
-    ~EnvGuard() { Apply(m_old); }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    void Apply(const std::optional<std::string>& value)
-    {
-        if (value)
-            setenv(m_strName.c_str(), value->c_str(), 1);
-        else
-            unsetenv(m_strName.c_str());
-    }
-    std::string m_strName;
-    std::optional<std::string> m_old;
-};
 
 std::vector<std::string> FolderEntries(const fs::path& dir)
 {
@@ -141,7 +117,7 @@ TEST_F(SourceDownloadTest, PageFromTheServerIsListedWithItsAddressAsPath)
 
     ASSERT_EQ(m_server.RequestCount(), 1u);
     const CTestHttpServer::CRequest request = m_server.Requests().front();
-    EXPECT_EQ(request.strMethod, "GET");
+    EXPECT_EQ(request.m_strMethod, "GET");
     EXPECT_EQ(request.Header("User-Agent"), "Ornamy Zorbel Utility");
 }
 
@@ -160,7 +136,7 @@ TEST_F(SourceDownloadTest, SchemeInAnyLetterCaseIsDownloaded)
 TEST_F(SourceDownloadTest, RedirectIsFollowedAndGzipDecoded)
 {
     m_server.Serve("/packed.html", m_strPage, "text/html", CTestHttpServer::Gzip);
-    m_server.ServeResponse("/old.html", {.nStatus = 301, .headers = {{"Location", "/packed.html"}}});
+    m_server.ServeResponse("/old.html", {.m_nStatus = 301, .m_headers = {{"Location", "/packed.html"}}});
     Run(m_server.Url("/old.html"));
     EXPECT_EQ(Urls(), m_pageLinks);
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
@@ -179,7 +155,7 @@ TEST_F(SourceDownloadTest, ErrorStatusIsAFailedDownload)
 
 TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 {
-    m_server.ServeResponse("/gone.html", {.nStatus = 404, .strBody = m_strPage});
+    m_server.ServeResponse("/gone.html", {.m_nStatus = 404, .m_strBody = m_strPage});
     Run(m_server.Url("/gone.html"));
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
     EXPECT_EQ(m_sink.NodeCount(), 0u);
@@ -187,7 +163,7 @@ TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 
 TEST_F(SourceDownloadTest, UnusableAnswersAreFailedDownloads)
 {
-    m_server.ServeResponse("/to-file", {.nStatus = 302, .headers = {{"Location", "file:///etc/hostname"}}});
+    m_server.ServeResponse("/to-file", {.m_nStatus = 302, .m_headers = {{"Location", "file:///etc/hostname"}}});
     m_server.Serve("/empty.html", "");
     for (const std::string strPath :
          {"/to-file", "/302-unfollowable", "/loop", "/close", "/reset", "/not-http", "/empty.html"}) {
@@ -245,7 +221,7 @@ TEST_F(SourceDownloadTest, ProxyIsTakenFromTheEnvironment)
     Run("http://zorbel-proxy-test.invalid/page.html");
     EXPECT_EQ(Urls(), m_pageLinks);
     ASSERT_EQ(m_server.RequestCount(), 1u);
-    EXPECT_EQ(m_server.Requests().front().strTarget, "http://zorbel-proxy-test.invalid/page.html");
+    EXPECT_EQ(m_server.Requests().front().m_strTarget, "http://zorbel-proxy-test.invalid/page.html");
 }
 
 TEST_F(SourceDownloadTest, AnswerLargerThanTheLimitIsRefused)

@@ -17,11 +17,11 @@
 #include <thread>
 #include <vector>
 
-#include "check/ManualResetEvent.h"
 #include "model/FavoriteKind.h"
 #include "model/LinkStatus.h"
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
+#include "platform/ManualResetEvent.h"
 #include "support/MemoryTreeSink.h"
 
 namespace fs = std::filesystem;
@@ -118,9 +118,9 @@ TEST_F(SourceLinksTest, EveryDistinctLinkBecomesATopLevelRecord)
         EXPECT_TRUE(pItem->m_strFolder.empty());
         EXPECT_EQ(pItem->Status(), StatusNotChecked);
         const MemoryTreeSink::Node node = m_sink.NodeAt(pItem->m_hItem);
-        EXPECT_EQ(node.parent, kTreeRoot);
-        EXPECT_EQ(node.strName, pItem->m_strUrl);
-        EXPECT_EQ(node.nImage, 0);
+        EXPECT_EQ(node.m_parent, kTreeRoot);
+        EXPECT_EQ(node.m_strName, pItem->m_strUrl);
+        EXPECT_EQ(node.m_nImage, 0);
     }
 }
 

@@ -1,3 +1,6 @@
+// The report of a check: six sentences with the singular for exactly one,
+// each with the image of its status, counting only favourites whose check
+// has ended.
 #include <gtest/gtest.h>
 
 #include "model/LinkStatus.h"
@@ -19,7 +22,7 @@ std::vector<std::string> Texts(const ReportCounts& counts)
 {
     std::vector<std::string> texts;
     for (const ReportLine& line : ReportLines(counts))
-        texts.push_back(line.strText);
+        texts.push_back(line.m_strText);
     return texts;
 }
 
@@ -56,7 +59,7 @@ TEST(CheckReport, ImagesAreThoseOfEachStatus)
 {
     std::vector<int> images;
     for (const ReportLine& line : ReportLines({}))
-        images.push_back(line.nImage);
+        images.push_back(line.m_nImage);
     EXPECT_EQ(images, (std::vector<int>{25, 4, 32, 28, 8, 12}));
 }
 

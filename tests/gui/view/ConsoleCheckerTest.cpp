@@ -61,7 +61,7 @@ class ConsoleCheckerTest : public QObject {
         QVERIFY(router.Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 60000);
         const QString strResults = m_dir.filePath("window.csv");
-        QCOMPARE(WriteResultsCsv(strResults.toStdString(), frame.View()->Items()).nResult, ExportResult::Done);
+        QCOMPARE(WriteResultsCsv(strResults.toStdString(), frame.View()->Items()).m_nResult, ExportResult::Done);
         frame.close();
         results = ReadAll(strResults);
     }

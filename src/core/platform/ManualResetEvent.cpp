@@ -1,4 +1,4 @@
-#include "check/ManualResetEvent.h"
+#include "platform/ManualResetEvent.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/SettingsProfile.h"
+#include "SettingsProfile.h"
 
 #include <QByteArray>
 

@@ -18,9 +18,9 @@
 namespace {
 
 struct FetchResult {
-    CURLcode nCode = CURLE_OK;
-    long nStatus = 0;
-    std::string strBody;
+    CURLcode m_nCode = CURLE_OK;
+    long m_nStatus = 0;
+    std::string m_strBody;
 };
 
 size_t Append(char* pData, size_t nSize, size_t nCount, void* pUser)
@@ -38,11 +38,11 @@ FetchResult Fetch(const std::string& strUrl, long nTimeoutMs = 5000, bool bDecod
     curl_easy_setopt(pCurl, CURLOPT_PROXY, "");
     curl_easy_setopt(pCurl, CURLOPT_TIMEOUT_MS, nTimeoutMs);
     curl_easy_setopt(pCurl, CURLOPT_WRITEFUNCTION, Append);
-    curl_easy_setopt(pCurl, CURLOPT_WRITEDATA, &result.strBody);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEDATA, &result.m_strBody);
     if (bDecode)
         curl_easy_setopt(pCurl, CURLOPT_ACCEPT_ENCODING, "");
-    result.nCode = curl_easy_perform(pCurl);
-    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &result.nStatus);
+    result.m_nCode = curl_easy_perform(pCurl);
+    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &result.m_nStatus);
     curl_easy_cleanup(pCurl);
     return result;
 }
@@ -59,33 +59,33 @@ TEST(TestHttpServer, ServesRegisteredBodiesPlainAndCompressed)
     server.Serve("/page-gz.html", page, "text/html", CTestHttpServer::Gzip);
 
     const FetchResult plain = Fetch(server.Url("/page.html"));
-    EXPECT_EQ(plain.nStatus, 200);
-    EXPECT_EQ(plain.strBody, page);
+    EXPECT_EQ(plain.m_nStatus, 200);
+    EXPECT_EQ(plain.m_strBody, page);
 
     const FetchResult raw = Fetch(server.Url("/page-gz.html"));
-    EXPECT_NE(raw.strBody, page);
+    EXPECT_NE(raw.m_strBody, page);
     const FetchResult decoded = Fetch(server.Url("/page-gz.html"), 5000, true);
-    EXPECT_EQ(decoded.nCode, CURLE_OK);
-    EXPECT_EQ(decoded.strBody, page);
+    EXPECT_EQ(decoded.m_nCode, CURLE_OK);
+    EXPECT_EQ(decoded.m_strBody, page);
 }
 
 TEST(TestHttpServer, BuiltInPathsAndFamiliesAnswerWithTheirStatus)
 {
     CTestHttpServer server;
-    EXPECT_EQ(Fetch(server.Url("/200")).nStatus, 200);
-    EXPECT_EQ(Fetch(server.Url("/404")).nStatus, 404);
-    EXPECT_EQ(Fetch(server.Url("/418")).nStatus, 418);
-    EXPECT_EQ(Fetch(server.Url("/status/299")).nStatus, 299);
-    EXPECT_EQ(Fetch(server.Url("/ok/17")).nStatus, 200);
-    EXPECT_EQ(Fetch(server.Url("/missing/17")).nStatus, 404);
-    EXPECT_EQ(Fetch(server.Url("/moved/17")).nStatus, 302);
-    EXPECT_EQ(Fetch(server.Url("/close")).nCode, CURLE_GOT_NOTHING);
-    EXPECT_EQ(Fetch(server.Url("/hang/3"), 200).nCode, CURLE_OPERATION_TIMEDOUT);
+    EXPECT_EQ(Fetch(server.Url("/200")).m_nStatus, 200);
+    EXPECT_EQ(Fetch(server.Url("/404")).m_nStatus, 404);
+    EXPECT_EQ(Fetch(server.Url("/418")).m_nStatus, 418);
+    EXPECT_EQ(Fetch(server.Url("/status/299")).m_nStatus, 299);
+    EXPECT_EQ(Fetch(server.Url("/ok/17")).m_nStatus, 200);
+    EXPECT_EQ(Fetch(server.Url("/missing/17")).m_nStatus, 404);
+    EXPECT_EQ(Fetch(server.Url("/moved/17")).m_nStatus, 302);
+    EXPECT_EQ(Fetch(server.Url("/close")).m_nCode, CURLE_GOT_NOTHING);
+    EXPECT_EQ(Fetch(server.Url("/hang/3"), 200).m_nCode, CURLE_OPERATION_TIMEDOUT);
 
     const auto requests = server.Requests();
     ASSERT_FALSE(requests.empty());
-    EXPECT_EQ(requests.front().strMethod, "GET");
-    EXPECT_EQ(requests.front().strPath, "/200");
+    EXPECT_EQ(requests.front().m_strMethod, "GET");
+    EXPECT_EQ(requests.front().m_strPath, "/200");
 }
 
 TEST(TestHttpServer, AnswersHeadWithoutBodyAndAddsHeadersToEveryAnswer)
@@ -126,8 +126,8 @@ TEST(TestHttpServer, AnswersHeadWithoutBodyAndAddsHeadersToEveryAnswer)
     EXPECT_EQ(server.ConnectionCount(), 1u);
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].strMethod, "HEAD");
-    EXPECT_EQ(requests[2].strMethod, "GET");
+    EXPECT_EQ(requests[0].m_strMethod, "HEAD");
+    EXPECT_EQ(requests[2].m_strMethod, "GET");
     // Every answer, registered or built-in, carries the added header.
     size_t nFound = 0;
     for (size_t nPos = 0; (nPos = strHeaders.find("X-Bench: yes\r\n", nPos)) != std::string::npos; ++nPos)
@@ -146,7 +146,7 @@ TEST(TestHttpServer, AnswersManyClientsAtOnceEachAfterTheDelay)
         std::vector<std::jthread> clients;
         for (int i = 0; i < kClients; ++i)
             clients.emplace_back([&, i] {
-                statuses[i] = Fetch(server.Url("/ok/" + std::to_string(i))).nStatus;
+                statuses[i] = Fetch(server.Url("/ok/" + std::to_string(i))).m_nStatus;
             });
     }
     const auto elapsed = Clock::now() - start;
@@ -163,7 +163,7 @@ TEST(TestHttpServer, CountsTheMostRequestsWaitingAtOnceAndForgetsClientsThatGave
     // Clients that time out on a path that never answers and close: they no
     // longer wait, so they do not add to what comes after.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(Fetch(server.Url("/hang/" + std::to_string(i)), 100).nCode, CURLE_OPERATION_TIMEDOUT);
+        EXPECT_EQ(Fetch(server.Url("/hang/" + std::to_string(i)), 100).m_nCode, CURLE_OPERATION_TIMEDOUT);
         const auto deadline = Clock::now() + std::chrono::seconds(10);
         while (server.RequestsInFlight() != 0 && Clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -189,7 +189,7 @@ TEST(TestHttpServer, ShutsDownWhileClientsWaitOnAnswersThatNeverCome)
     std::vector<std::jthread> clients;
     for (size_t i = 0; i < codes.size(); ++i)
         clients.emplace_back([&, i, strUrl = server->Url(i % 2 ? "/hang" : "/large")] {
-            codes[i] = Fetch(strUrl, 20000).nCode;
+            codes[i] = Fetch(strUrl, 20000).m_nCode;
         });
     while (server->RequestCount() < codes.size())
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

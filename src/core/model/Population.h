@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "model/TreeSink.h"
+
+class ManualResetEvent;
+
+// Filling the tree from a source: the one place that chooses what runs for
+// a source, and the frame that every kind of source runs in.
+
+// What the tree is filled from.
+struct PopulationRequest {
+    std::string m_strSource;        // a page or file; empty for the Favorites folder
+    std::string m_strFavoritesRoot; // the folder scanned when m_strSource is empty
+};
+
+// Starts the Favorites scan or the link extraction on a thread of its own
+// and returns that thread; the caller joins it. sink and bClosing must
+// outlive the thread; the thread holds a reference of its own to the stop
+// event. The source is taken as it stands (see RemoveZorbelPrefix): a
+// source that is not empty is a page or a file (SourceLinksThread); an
+// empty one means the Favorites folder m_strFavoritesRoot
+// (FavoritesScanThread), or the folder LocateFavoritesFolder() finds when
+// that is empty too. Every kind of source is chosen here and nowhere else.
+std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
+                            const std::atomic<bool>& bClosing, PopulationRequest request);
+
+// How the filling of the tree ended.
+enum class PopulationEnd {
+    Filled,      // the nodes are in: all of them, or those made before a stop
+    SourceError, // the source cannot be read; no node was made
+};
+
+// The frame of every population, whatever its source: disables the tree and
+// sets g_bPopulating, then runs `fill`, which inserts the nodes. Unless the
+// view is closing by then:
+//   Filled:      `arrange` (when given) arranges the filled tree, the tree
+//                is enabled, g_bPopulating cleared and UM_LISTREADY posted;
+//   SourceError: g_bPopulating is cleared and UM_SOURCEERROR posted; the
+//                tree stays disabled, as the view closes.
+// A closing view gets no change after `fill` and no message; the tree stays
+// disabled. g_bPopulating is cleared however `fill` leaves, and always
+// before the message, so that the view's handler (which may start a check
+// pass at once) finds the population over.
+void RunPopulation(ITreeSink& sink, const std::atomic<bool>& bClosing,
+                   const std::function<PopulationEnd()>& fill, const std::function<void()>& arrange = {});
