@@ -1,7 +1,5 @@
 #include "app/ZorbelApp.h"
 
-#include <curl/curl.h>
-
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/ZorbelDoc.h"
@@ -11,6 +9,7 @@
 #include "common/CommandIds.h"
 #include "common/MessageHub.h"
 #include "menus/CommandRouter.h"
+#include "net/HttpSession.h"
 #include "platform/PathUtil.h"
 #include "settings/CheckSettings.h"
 
@@ -37,7 +36,7 @@ CZorbelApp::~CZorbelApp()
     // library; it ends within its time-out. Cleaning up under it would crash.
     const bool bAllEnded = CCheckPass::WaitForStragglers(std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs + 2000));
     if (m_bCurlReady && bAllEnded)
-        curl_global_cleanup();
+        HttpGlobalCleanup();
 }
 
 QString CZorbelApp::SourceFromArguments(const QStringList& args)
@@ -75,7 +74,7 @@ void CZorbelApp::SetIdentity()
 bool CZorbelApp::InitInstance()
 {
     // The network library stands where the sockets were started.
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    if (!HttpGlobalInit()) {
         CMessageHub::Show(nullptr, "Windows sockets initialization failed.", "Zorbel", QMessageBox::Warning);
         return false;
     }

@@ -11,9 +11,8 @@
 #include "common/MessageHub.h"
 #include "export/ExportToFile.h"
 #include "menus/CommandRouter.h"
-#include "model/FavoritesFolder.h"
-#include "model/FavoritesScan.h"
 #include "model/IconRule.h"
+#include "model/Population.h"
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/TreeSink.h"
@@ -114,16 +113,7 @@ void CZorbelView::StartPopulation()
     JoinPopulateThread();
     ClearList();
     m_hStop = std::make_shared<ManualResetEvent>();
-    if (m_strSource.empty()) {
-        std::string strRoot = m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : m_strFavoritesRoot;
-        m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strRoot] {
-            FavoritesScanThread(*pSink, *hStop, m_bClosing, strRoot);
-        });
-    } else {
-        m_hPopulateThread = std::thread([pSink = m_pSink.get(), hStop = m_hStop, this, strSource = m_strSource] {
-            SourceLinksThread(*pSink, *hStop, m_bClosing, strSource);
-        });
-    }
+    m_hPopulateThread = ::StartPopulation(*m_pSink, m_hStop, m_bClosing, {m_strSource, m_strFavoritesRoot});
 }
 
 void CZorbelView::OnRefresh()

@@ -170,7 +170,7 @@ private slots:
         for (int i : {1, 2, 4})
             QCOMPARE(items[size_t(i)]->Status(), int(StatusValid));
         for (const auto& request : m_pServer->Requests())
-            QVERIFY(request.strPath != "/ok/3");
+            QVERIFY(request.m_strPath != "/ok/3");
         QCOMPARE(view.Tree()->topLevelItemCount(), 3);
         for (int i = 0; i < view.Tree()->topLevelItemCount(); ++i) {
             const FavoriteItem* pRecord = view.RecordOf(view.Tree()->topLevelItem(i));

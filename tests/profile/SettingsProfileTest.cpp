@@ -6,11 +6,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "GuiTestMain.h"
+#include <QCoreApplication>
 #include "SettingsProfile.h"
 #include "settings/CheckSettings.h"
 
-class SettingsStoreTest : public QObject {
+class SettingsProfileTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir* m_pDir = nullptr;
@@ -135,5 +135,17 @@ private slots:
     }
 };
 
-ZORBEL_GUI_TEST_MAIN(SettingsStoreTest)
-#include "SettingsStoreTest.moc"
+// Run with a HOME of its own, so that no test reads or writes the user's
+// real settings.
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qunsetenv("XDG_CONFIG_HOME");
+    QCoreApplication app(argc, argv);
+    app.setOrganizationName("Ornamy Software");
+    app.setApplicationName("Zorbel");
+    SettingsProfileTest tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+#include "SettingsProfileTest.moc"
