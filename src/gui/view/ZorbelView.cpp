@@ -264,6 +264,15 @@ void CZorbelView::RemoveRecord(const FavoriteItem* pItem)
 
 FavoriteItem* CZorbelView::RecordOf(const QTreeWidgetItem* pNode) const { return m_pSink->RecordOf(pNode); }
 
+QTreeWidgetItem* CZorbelView::SelectedNode() const
+{
+    // The tree's caret item, as long as it is selected.
+    QTreeWidgetItem* pNode = m_tree->currentItem();
+    return pNode && pNode->isSelected() ? pNode : nullptr;
+}
+
+void CZorbelView::OnUpdateSelectionCommand(CCmdUI& ui) { ui.Enable(SelectedRecord() != nullptr); }
+
 void CZorbelView::OnDestroy()
 {
     m_bClosing = true;

@@ -46,6 +46,9 @@ public:
     void OnUpdateIdleCommand(CCmdUI& ui);
     void OnUpdateStopChecking(CCmdUI& ui);
     void OnUpdateItemCount();
+    // The rule of the commands on the selected favourite: a node is
+    // selected and it carries a record.
+    void OnUpdateSelectionCommand(CCmdUI& ui);
 
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
@@ -63,6 +66,10 @@ public:
     const std::string& Source() const { return m_strSource; }
     // The record on a node, null for a folder or no node.
     FavoriteItem* RecordOf(const QTreeWidgetItem* pNode) const;
+    // The selected node and its record (null when none is selected or it is
+    // a folder).
+    QTreeWidgetItem* SelectedNode() const;
+    FavoriteItem* SelectedRecord() const { return RecordOf(SelectedNode()); }
 
     // A folder to scan instead of the one found from the environment.
     void SetFavoritesRoot(std::string strRoot) { m_strFavoritesRoot = std::move(strRoot); }
