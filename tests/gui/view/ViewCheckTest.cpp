@@ -131,7 +131,7 @@ private slots:
         QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_VERIFY(g_nActiveWorkers == 1);
         bool bSeen = false;
-        QTimer::singleShot(200, [&] {
+        QTimer::singleShot(0, [&] { // at the first events handled during the wait
             for (QWidget* pTop : QApplication::topLevelWidgets()) {
                 if (pTop->objectName() != "cleanupWaitDlg" || !pTop->isVisible())
                     continue;
