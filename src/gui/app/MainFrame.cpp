@@ -154,7 +154,12 @@ void CMainFrame::OnShowLegend()
 {
     if (!m_pLegend)
         m_pLegend = new CIconLegendDlg(this);
-    m_pLegend->setVisible(!m_pLegend->isVisible());
+    if (m_pLegend->isVisible()) {
+        m_pLegend->hide();
+    } else {
+        m_pLegend->show();
+        m_pLegend->activateWindow();
+    }
 }
 
 void CMainFrame::OnUpdateShowLegend(CCmdUI& ui) { ui.SetCheck(m_pLegend && m_pLegend->isVisible()); }

@@ -48,7 +48,9 @@ constexpr int kColumnWidth = 250;
 
 } // namespace
 
-CIconLegendDlg::CIconLegendDlg(QWidget* pParent) : QDialog(pParent, Qt::Tool)
+CIconLegendDlg::CIconLegendDlg(QWidget* pParent)
+    : QDialog(pParent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint)
 {
     setObjectName(QString::number(IDD));
     setWindowTitle(tr("Icon Legend"));

@@ -63,11 +63,12 @@ constexpr FieldRow kFieldRows[] = {
 } // namespace
 
 CLinkDetailsDlg::CLinkDetailsDlg(QWidget* pParent, IProfile* pProfile)
-    : QDialog(pParent), m_pProfile(pProfile)
+    : QDialog(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+      m_pProfile(pProfile)
 {
     setObjectName(QString::number(IDD));
     setWindowTitle(tr("Favorites Link Details"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
     m_strHelpFilePath =
         QString::fromStdString(HelpFilePathFor(QCoreApplication::applicationFilePath().toStdString()));
     CreateControls();

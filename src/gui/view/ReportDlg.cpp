@@ -14,7 +14,10 @@ constexpr int kColumnWidth = 300;
 
 } // namespace
 
-CReportDlg::CReportDlg(QWidget* pParent, const ReportCounts& counts) : QDialog(pParent), m_counts(counts)
+CReportDlg::CReportDlg(QWidget* pParent, const ReportCounts& counts)
+    : QDialog(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint),
+      m_counts(counts)
 {
     setObjectName(QString::number(IDD));
     setWindowTitle(tr("Zorbel Report"));
