@@ -137,8 +137,7 @@ void CLinkDetailsDlg::CreateControls()
         labels[i]->setBuddy(fields[i]);
         labels[i]->setGeometry(du.X(4), rcField.y(), du.X(52), rcField.height());
     }
-    m_pNameLabel = labels[0];
-    m_pNameLabel->setObjectName(QString::number(IDC_NAME_LABEL));
+    labels[0]->setObjectName(QString::number(IDC_NAME_LABEL));
     // The memo's label lines up with its first line.
     labels[3]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     labels[3]->setContentsMargins(0, m_pMemo->frameWidth() + int(m_pMemo->document()->documentMargin()), 0, 0);

@@ -81,7 +81,6 @@ private:
     QString m_strHelpFilePath;
 
     QLabel* m_pIntro = nullptr;
-    QLabel* m_pNameLabel = nullptr;
     QLineEdit* m_pName = nullptr;
     QLineEdit* m_pPath = nullptr;
     QLineEdit* m_pUrl = nullptr;

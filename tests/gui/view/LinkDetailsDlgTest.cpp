@@ -138,23 +138,6 @@ private slots:
         QCOMPARE(dlg.IntroText()->text(), QString("You can view the Details of the selected Link below."));
     }
 
-    void showsTheFieldsAsGiven()
-    {
-        CLinkDetailsDlg dlg(nullptr, nullptr);
-        dlg.m_strName = "News/Sport/Daily";
-        dlg.m_strPath = "/home/u/Favorites/News/Sport/Daily.url";
-        dlg.m_strUrl = "http://example.org/daily";
-        dlg.m_strMemo = "Link is valid (200 OK)\nsecond line";
-        dlg.show();
-        QCOMPARE(dlg.NameEdit()->text(), dlg.m_strName);
-        QCOMPARE(dlg.PathEdit()->text(), dlg.m_strPath);
-        QCOMPARE(dlg.UrlEdit()->text(), dlg.m_strUrl);
-        QCOMPARE(dlg.MemoEdit()->toPlainText(), dlg.m_strMemo);
-        for (QLineEdit* pEdit : {dlg.NameEdit(), dlg.PathEdit(), dlg.UrlEdit()})
-            QVERIFY(pEdit->isReadOnly());
-        QVERIFY(dlg.MemoEdit()->isReadOnly());
-    }
-
     void okWaitsForAChangeAndTheSameStatusAgainEndsAsCancel()
     {
         CLinkDetailsDlg dlg(nullptr, nullptr);
@@ -188,17 +171,6 @@ private slots:
         });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QCOMPARE(dlg.m_nStatus, int(StatusUnverified));
-    }
-
-    void escapeCancelsAChange()
-    {
-        CLinkDetailsDlg dlg(nullptr, nullptr);
-        WhenModal<CLinkDetailsDlg>([](CLinkDetailsDlg* p) {
-            p->StatusCombo()->setCurrentIndex(2);
-            QTest::keyClick(p, Qt::Key_Escape);
-        });
-        QCOMPARE(dlg.exec(), int(QDialog::Rejected));
-        QCOMPARE(dlg.m_nStatus, int(StatusNotChecked));
     }
 
     void storedWidthIsUsedWithinItsRange_data()
