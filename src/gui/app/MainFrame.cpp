@@ -21,6 +21,7 @@
 #include "platform/PathUtil.h"
 #include "settings/CheckSettings.h"
 #include "settings/Profile.h"
+#include "view/IconLegendDlg.h"
 #include "view/ZorbelView.h"
 
 quint32 g_dwHelpCookie = 0;
@@ -34,6 +35,7 @@ const CommandMapEntry<CMainFrame> kFrameCommands[] = {
     {ID_HELP_FINDER, &CMainFrame::OnHelpContents, nullptr},
     {ID_VIEW_TOOLBAR, &CMainFrame::OnViewToolbar, &CMainFrame::OnUpdateViewToolbar},
     {ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar, &CMainFrame::OnUpdateViewStatusBar},
+    {ID_HELP_SHOWLEGEND, &CMainFrame::OnShowLegend, &CMainFrame::OnUpdateShowLegend},
 };
 
 constexpr const char* kItemsPaneText = " 0000 Items";
@@ -72,6 +74,7 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     setContextMenuPolicy(Qt::NoContextMenu); // toolbars cannot be hidden from a menu
 
     m_pView = new CZorbelView(router, this);
+    m_pView->SetProfile(&m_profile);
     setCentralWidget(m_pView);
     connect(m_pView, &CZorbelView::paneTextChanged, this, &CMainFrame::SetPaneText);
     // The source of document mode cannot be read: end in the orderly way.
@@ -122,6 +125,7 @@ void CMainFrame::CreateActions()
 {
     m_router.Action(ID_VIEW_TOOLBAR)->setCheckable(true);
     m_router.Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
+    m_router.Action(ID_HELP_SHOWLEGEND)->setCheckable(true);
     for (const CommandInfo& info : CommandTable())
         m_router.Action(info.m_nId)->setIcon(Artwork::CommandIcon(info.m_nId));
     m_router.AddCommandMap(this, kFrameCommands);
@@ -145,6 +149,20 @@ void CMainFrame::OnViewToolbar() { m_toolBar->setVisible(!m_toolBar->isVisible()
 void CMainFrame::OnUpdateViewToolbar(CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); }
 void CMainFrame::OnViewStatusBar() { statusBar()->setVisible(!statusBar()->isVisible()); }
 void CMainFrame::OnUpdateViewStatusBar(CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); }
+
+void CMainFrame::OnShowLegend()
+{
+    if (!m_pLegend)
+        m_pLegend = new CIconLegendDlg(this);
+    if (m_pLegend->isVisible()) {
+        m_pLegend->hide();
+    } else {
+        m_pLegend->show();
+        m_pLegend->activateWindow();
+    }
+}
+
+void CMainFrame::OnUpdateShowLegend(CCmdUI& ui) { ui.SetCheck(m_pLegend && m_pLegend->isVisible()); }
 
 void CMainFrame::CreateToolBars()
 {
@@ -322,6 +340,8 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
 
 void CMainFrame::DestroyWindow()
 {
+    delete m_pLegend;
+    m_pLegend = nullptr;
     // The view stops its threads first, so the settings written are the
     // ones no check uses any more.
     m_pView->OnDestroy();

@@ -9,6 +9,7 @@ class QLabel;
 class QToolBar;
 class CCmdUI;
 class CCommandRouter;
+class CIconLegendDlg;
 class CZorbelDoc;
 class CZorbelView;
 class IProfile;
@@ -65,6 +66,10 @@ public:
     void OnHelpContents();
     void OnViewToolbar();
     void OnViewStatusBar();
+    // Shows the icon legend, made on first use, or hides it again.
+    void OnShowLegend();
+    void OnUpdateShowLegend(CCmdUI& ui);
+    CIconLegendDlg* Legend() const { return m_pLegend; }
     void OnUpdateIdleCommand(CCmdUI& ui);
     void OnUpdateViewToolbar(CCmdUI& ui);
     void OnUpdateViewStatusBar(CCmdUI& ui);
@@ -86,6 +91,7 @@ private:
     CCommandRouter& m_router;
     IProfile& m_profile;
     CZorbelView* m_pView = nullptr;
+    CIconLegendDlg* m_pLegend = nullptr; // the legend window, a child of the frame; null until first shown
     QToolBar* m_toolBar = nullptr;
     QToolBar* m_menuImageBar = nullptr;
     QLabel* m_paneMessage = nullptr;

@@ -428,4 +428,24 @@ QIcon AppIcon()
     return icon;
 }
 
+namespace {
+
+// A toolbar picture drawn again at the sizes of a dialog's icon.
+QIcon LargeCommandIcon(int nCommandId)
+{
+    QIcon icon;
+    for (int nSize : {16, 32, 48, 64}) {
+        icon.addPixmap(Paint(nSize, nSize, 1.0, [nSize, nCommandId](QPainter& p) {
+            p.scale(nSize / 16.0, nSize / 16.0);
+            DrawCommand(p, nCommandId);
+        }));
+    }
+    return icon;
+}
+
+} // namespace
+
+QIcon DetailsIcon() { return LargeCommandIcon(ID_FAVORITE_DETAILS); }
+QIcon ReportIcon() { return LargeCommandIcon(ID_FILE_REPORT); }
+
 } // namespace Artwork

@@ -20,4 +20,9 @@ QIcon CommandIcon(int nCommandId);
 // The application icon.
 QIcon AppIcon();
 
+// The large pictures of two dialogs: the details of a favourite (a page
+// under a magnifier) and the report (a page with a bar chart).
+QIcon DetailsIcon();
+QIcon ReportIcon();
+
 } // namespace Artwork

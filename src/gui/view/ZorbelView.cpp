@@ -16,8 +16,11 @@
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/TreeSink.h"
+#include "report/CheckReport.h"
 #include "settings/CheckSettings.h"
 #include "view/CleanupWaitDlg.h"
+#include "view/LinkDetailsDlg.h"
+#include "view/ReportDlg.h"
 #include "view/ViewTreeSink.h"
 
 namespace {
@@ -26,6 +29,8 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FILE_REFRESH, &CZorbelView::OnRefresh, &CZorbelView::OnUpdateIdleCommand},
     {ID_TOOLS_CHECKALL, &CZorbelView::OnCheckAll, &CZorbelView::OnUpdateIdleCommand},
     {ID_TOOLS_STOPCHECKING, &CZorbelView::OnStopChecking, &CZorbelView::OnUpdateStopChecking},
+    {ID_FAVORITE_DETAILS, &CZorbelView::OnViewDetails, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_FILE_REPORT, &CZorbelView::OnGenerateReport, &CZorbelView::OnUpdateGenerateReport},
 };
 
 } // namespace
@@ -272,6 +277,44 @@ QTreeWidgetItem* CZorbelView::SelectedNode() const
 }
 
 void CZorbelView::OnUpdateSelectionCommand(CCmdUI& ui) { ui.Enable(SelectedRecord() != nullptr); }
+
+void CZorbelView::OnViewDetails()
+{
+    // The owning pointer keeps the record alive for the dialog's run.
+    const std::shared_ptr<FavoriteItem> pItem = m_items->Find(SelectedRecord());
+    if (!pItem)
+        return;
+    CLinkDetailsDlg dlg(this, m_pProfile);
+    const QString strName = QString::fromStdString(pItem->m_strName);
+    dlg.m_strName = pItem->m_strFolder.empty() ? strName : QString::fromStdString(pItem->m_strFolder) + "/" + strName;
+    dlg.m_strPath = QString::fromStdString(pItem->m_strPath);
+    dlg.m_strUrl = QString::fromStdString(pItem->m_strUrl);
+    dlg.m_strMemo = QString::fromStdString(pItem->StatusText());
+    dlg.m_nStatus = pItem->Status();
+    dlg.m_nKind = pItem->m_nKind;
+    if (dlg.exec() != QDialog::Accepted || dlg.m_nStatus == pItem->Status() || pItem->m_bRemoved)
+        return;
+
+    // Only the status changes: its text, the counters and the other records
+    // stay as they are. The kind is read from the node's picture, as the
+    // checker reads it.
+    pItem->SetStatus(dlg.m_nStatus);
+    {
+        std::lock_guard lock(*m_csTree);
+        const TreeNode node = pItem->m_hItem;
+        m_pSink->SetNodeImage(node, ImageFor(KindFromImage(m_pSink->NodeImage(node)), dlg.m_nStatus));
+    }
+    m_pSink->Flush();
+    m_tree->viewport()->repaint();
+}
+
+void CZorbelView::OnGenerateReport()
+{
+    CReportDlg dlg(this, CountReport(Items()));
+    dlg.exec();
+}
+
+void CZorbelView::OnUpdateGenerateReport(CCmdUI& ui) { ui.Enable(!g_bPopulating && g_bChecked); }
 
 void CZorbelView::OnDestroy()
 {

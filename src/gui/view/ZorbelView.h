@@ -17,6 +17,7 @@ class CCmdUI;
 class CCommandRouter;
 class CViewTreeSink;
 class CCheckPass;
+class IProfile;
 
 // The main view: the tree of favourites, filling the view one pixel in. It
 // owns the records, fills the tree on a background thread, starts and stops
@@ -49,6 +50,11 @@ public:
     // The rule of the commands on the selected favourite: a node is
     // selected and it carries a record.
     void OnUpdateSelectionCommand(CCmdUI& ui);
+    // The details of the selected favourite, its status correctable by hand.
+    void OnViewDetails();
+    // The report of the outcomes as they are now.
+    void OnGenerateReport();
+    void OnUpdateGenerateReport(CCmdUI& ui);
 
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
@@ -70,6 +76,10 @@ public:
     // a folder).
     QTreeWidgetItem* SelectedNode() const;
     FavoriteItem* SelectedRecord() const { return RecordOf(SelectedNode()); }
+
+    // The settings store of the view's dialogs (the details dialog's width);
+    // without one they keep nothing.
+    void SetProfile(IProfile* pProfile) { m_pProfile = pProfile; }
 
     // A folder to scan instead of the one found from the environment.
     void SetFavoritesRoot(std::string strRoot) { m_strFavoritesRoot = std::move(strRoot); }
@@ -109,4 +119,5 @@ private:
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
     std::string m_strFavoritesRoot;
     int m_nLastItemCount = -1;
+    IProfile* m_pProfile = nullptr;
 };

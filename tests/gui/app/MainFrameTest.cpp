@@ -133,7 +133,7 @@ private slots:
     void commandsWithoutHandlersAreDisabled()
     {
         QVERIFY(!ActionOf(ID_FAVORITE_PROPERTIES)->isEnabled());
-        QVERIFY(!ActionOf(ID_HELP_SHOWLEGEND)->isEnabled());
+        QVERIFY(!ActionOf(ID_TOOLS_DELETEBROKEN)->isEnabled());
         QVERIFY(ActionOf(ID_FILE_REFRESH)->isEnabled());
         QVERIFY(ActionOf(ID_APP_EXIT)->isEnabled());
         QVERIFY(!ActionOf(ID_TOOLS_STOPCHECKING)->isEnabled());
