@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <system_error>
+
 bool PathIsURLA(const std::string& strPath)
 {
     size_t n = 0;
@@ -29,4 +32,18 @@ std::string HelpFilePathFor(const std::string& strExecutable)
     if (nDot == std::string::npos || nDot <= nNameStart)
         return strExecutable + ".chm";
     return strExecutable.substr(0, nDot) + ".chm";
+}
+
+std::string FindHelpFileFor(const std::string& strExecutable, const std::string& strInstalledFromBinDir)
+{
+    namespace fs = std::filesystem;
+    const std::string strBeside = HelpFilePathFor(strExecutable);
+    std::error_code ec;
+    if (fs::is_regular_file(strBeside, ec) || strInstalledFromBinDir.empty())
+        return strBeside;
+    const fs::path installed =
+        (fs::path(strExecutable).parent_path() / fs::path(strInstalledFromBinDir)).lexically_normal();
+    if (fs::is_regular_file(installed, ec))
+        return installed.string();
+    return strBeside;
 }

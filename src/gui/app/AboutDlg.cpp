@@ -63,7 +63,10 @@ void CAboutDlg::CreateControls()
 
     AddStatic(this, du, QRect(32, 4, 188, 20), tr("Ornamy - Zorbel\nKeeps your Favorites worth keeping."),
               Qt::AlignHCenter | Qt::AlignTop);
-    AddStatic(this, du, QRect(4, 28, 216, 20), tr("Copyright \u00a9 2002 Ornamy Software. All rights reserved."),
+    // The rights line names the licence the program is given under (the
+    // LICENSE file beside its sources, the copyright file of its package).
+    AddStatic(this, du, QRect(4, 28, 216, 20),
+              tr("Copyright \u00a9 2002 Ornamy Software. Under the MIT Licence."),
               Qt::AlignHCenter | Qt::AlignTop);
 
     m_pVersion = AddStatic(this, du, QRect(4, 52, 216, 16), tr("Version"), Qt::AlignCenter);

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/ZorbelApp.h"
 #include "app/ZorbelDoc.h"
 #include "common/Artwork.h"
 #include "common/MessageHub.h"
@@ -18,7 +19,6 @@
 #include "menus/CommandRouter.h"
 #include "menus/Commands.h"
 #include "model/ProcessState.h"
-#include "platform/PathUtil.h"
 #include "settings/CheckSettings.h"
 #include "settings/Profile.h"
 #include "view/IconLegendDlg.h"
@@ -86,7 +86,7 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     CreateStatusBar();
     setWindowTitle("Zorbel");
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
-    m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(QCoreApplication::applicationFilePath().toStdString()));
+    m_strHelpFilePath = CZorbelApp::HelpFileForExecutable(QCoreApplication::applicationFilePath());
     CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&g_dwHelpCookie));
 }
 

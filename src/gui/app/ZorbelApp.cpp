@@ -13,6 +13,10 @@
 #include "platform/PathUtil.h"
 #include "settings/CheckSettings.h"
 
+#include <QCommandLineParser>
+
+#include <cstdio>
+
 namespace {
 
 // The switches with which a desktop starts a program as an embedded or
@@ -23,7 +27,37 @@ const CommandMapEntry<CZorbelApp> kAppCommands[] = {
     {ID_APP_ABOUT, &CZorbelApp::OnShowAbout, nullptr},
 };
 
-bool IsSwitch(const QString& strArg) { return strArg.size() > 1 && strArg.startsWith('-'); }
+// The options the program knows. A single dash starts a word ("-embedding"),
+// as two dashes do, rather than a row of one-letter options.
+void DefineCommandLine(QCommandLineParser& parser)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Zorbel checks the links you keep: the favourites of your Favorites folder, or the links\n"
+                       "of one web page or file, each marked with what its check found."));
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this text and end.")));
+    parser.addOption(QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                                        QStringLiteral("Show the version and end.")));
+    for (const char* pszName : kNoSplashSwitches) {
+        QCommandLineOption option(QString::fromLatin1(pszName), QStringLiteral("Start without the splash screen."));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(
+        QStringLiteral("source"),
+        QStringLiteral("A web page (http:// or https://) or a file whose links are listed and checked, "
+                       "with or without the prefix \"zorbel:\". Without it, the Favorites folder."),
+        QStringLiteral("[source]"));
+}
+
+bool IsNoSplashSwitch(const QString& strName)
+{
+    for (const char* pszName : kNoSplashSwitches)
+        if (strName.compare(QLatin1String(pszName), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -39,36 +73,81 @@ CZorbelApp::~CZorbelApp()
         HttpGlobalCleanup();
 }
 
+ZorbelCommandLine CZorbelApp::ParseCommandLine(const QStringList& args)
+{
+    QCommandLineParser parser;
+    DefineCommandLine(parser);
+    // A switch the program does not know is an error to the parser; the
+    // program passes over it and starts all the same.
+    (void)parser.parse(args);
+
+    ZorbelCommandLine commandLine;
+    if (const QStringList sources = parser.positionalArguments(); !sources.isEmpty())
+        commandLine.m_strSource = sources.first();
+    commandLine.m_bHelp = parser.isSet(QStringLiteral("help"));
+    commandLine.m_bVersion = parser.isSet(QStringLiteral("version"));
+    // The embedding and automation switches in any letter case.
+    for (const QStringList& names : {parser.optionNames(), parser.unknownOptionNames()})
+        for (const QString& strName : names)
+            if (IsNoSplashSwitch(strName))
+                commandLine.m_bShowSplash = false;
+    return commandLine;
+}
+
 QString CZorbelApp::SourceFromArguments(const QStringList& args)
 {
-    for (qsizetype i = 1; i < args.size(); ++i)
-        if (!IsSwitch(args[i]))
-            return args[i];
-    return {};
+    return ParseCommandLine(args).m_strSource;
 }
 
 bool CZorbelApp::ShowSplashFromArguments(const QStringList& args)
 {
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (!IsSwitch(args[i]))
-            continue;
-        QString strSwitch = args[i].mid(1);
-        if (strSwitch.startsWith('-'))
-            strSwitch.remove(0, 1);
-        for (const char* pszName : kNoSplashSwitches)
-            if (strSwitch.compare(QLatin1String(pszName), Qt::CaseInsensitive) == 0)
-                return false;
-    }
-    return true;
+    return ParseCommandLine(args).m_bShowSplash;
+}
+
+std::optional<int> CZorbelApp::AnswerCommandLine(int& argc, char** argv)
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    const ZorbelCommandLine commandLine = ParseCommandLine(args);
+    if (!commandLine.m_bHelp && !commandLine.m_bVersion)
+        return std::nullopt;
+    // A core application object only: no display is opened.
+    QCoreApplication core(argc, argv);
+    const QByteArray text = commandLine.m_bHelp ? UsageText().toLocal8Bit()
+                                                : QByteArrayLiteral("zorbel " ZORBEL_VERSION "\n");
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+QString CZorbelApp::UsageText()
+{
+    QCommandLineParser parser;
+    DefineCommandLine(parser);
+    return parser.helpText();
+}
+
+QString CZorbelApp::HelpFileForExecutable(const QString& strExecutable)
+{
+    return QString::fromStdString(FindHelpFileFor(strExecutable.toStdString(), ZORBEL_HELP_FROM_BIN));
+}
+
+QString CZorbelApp::DesktopFileName()
+{
+    return QStringLiteral(ZORBEL_APP_ID);
 }
 
 void CZorbelApp::SetIdentity()
 {
     setOrganizationName("Ornamy Software");
     setApplicationName("Zorbel");
+    setApplicationVersion(QStringLiteral(ZORBEL_VERSION));
     // Every window without an icon of its own (the About box among them)
     // shows the program's.
     setWindowIcon(Artwork::AppIcon());
+    // Wayland compositors and task bars find the icon and the name through
+    // the desktop entry that the windows name.
+    setDesktopFileName(DesktopFileName());
 }
 
 bool CZorbelApp::InitInstance()
@@ -82,11 +161,11 @@ bool CZorbelApp::InitInstance()
 
     SetIdentity();
     m_pProfile = std::make_unique<CSettingsProfile>();
-    m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(applicationFilePath().toStdString()));
+    m_strHelpFilePath = HelpFileForExecutable(applicationFilePath());
 
-    const QStringList args = arguments();
-    const QString strSource = SourceFromArguments(args);
-    m_bShowSplash = ShowSplashFromArguments(args);
+    const ZorbelCommandLine commandLine = ParseCommandLine(arguments());
+    const QString& strSource = commandLine.m_strSource;
+    m_bShowSplash = commandLine.m_bShowSplash;
 
     m_pRouter = std::make_unique<CCommandRouter>();
     m_pDoc = std::make_unique<CZorbelDoc>();

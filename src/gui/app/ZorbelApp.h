@@ -3,11 +3,20 @@
 #include <QApplication>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class CCommandRouter;
 class CMainFrame;
 class CSettingsProfile;
 class CZorbelDoc;
+
+// What the command line asks for.
+struct ZorbelCommandLine {
+    QString m_strSource;       // the first argument that is not a switch, unchanged; empty without one
+    bool m_bShowSplash = true; // false when an embedding or automation switch asks for no splash screen
+    bool m_bHelp = false;      // -h, --help: print the usage and end
+    bool m_bVersion = false;   // -v, --version: print the version and end
+};
 
 // The application object: starts the process-wide services, fixes where the
 // settings live, reads the command line, and builds and shows the document,
@@ -21,13 +30,31 @@ public:
     // The start-up steps; false ends the process at once.
     bool InitInstance();
 
+    // Reads the arguments, the program's name first. Switches start with
+    // "-"; the first argument that is not one is the source, and "--" makes
+    // every argument after it one that is not a switch. Switches the program
+    // does not know are passed over, so they never stop it from starting.
+    static ZorbelCommandLine ParseCommandLine(const QStringList& args);
     // The first argument that is not a switch, unchanged; empty without one.
     static QString SourceFromArguments(const QStringList& args);
     // False when an embedding or automation switch asks for no splash screen.
     static bool ShowSplashFromArguments(const QStringList& args);
-    // The names the settings are kept under and the program's icon, for
-    // every window of the process.
+    // --help and --version, answered on standard output before any window is
+    // made, so that they need no display: the exit status when the command
+    // line asked for one of them, nothing when the program is to start.
+    static std::optional<int> AnswerCommandLine(int& argc, char** argv);
+    // The usage text of --help (needs an application object for the
+    // program's name).
+    static QString UsageText();
+    // The help file of the program at strExecutable: beside it, else the
+    // one installed with it.
+    static QString HelpFileForExecutable(const QString& strExecutable);
+    // The names the settings are kept under, the version, the program's icon
+    // for every window of the process, and the desktop entry that desktops
+    // match the windows with.
     static void SetIdentity();
+    // The name of the desktop entry, without ".desktop".
+    static QString DesktopFileName();
 
     const QString& HelpFilePath() const { return m_strHelpFilePath; }
     bool ShowSplash() const { return m_bShowSplash; }

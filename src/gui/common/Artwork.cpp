@@ -418,7 +418,8 @@ QIcon CommandIcon(int nCommandId)
 QIcon AppIcon()
 {
     QIcon icon;
-    for (int nSize : {16, 32, 48, 64, 128}) {
+    // Every size the desktops' icon themes ask for, each drawn for its size.
+    for (int nSize : {16, 22, 24, 32, 48, 64, 128, 256}) {
         icon.addPixmap(Paint(nSize, nSize, 1.0, [nSize](QPainter& p) {
             p.scale(nSize / 16.0, nSize / 16.0);
             DrawGlobe(p);

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+
+#include <stdlib.h>
 
 #include "platform/PathUtil.h"
 #include "platform/SystemError.h"
@@ -63,4 +66,49 @@ TEST(HelpFilePathFor, ReplacesTheExtensionOrAppendsOne)
     EXPECT_EQ(HelpFilePathFor("/home/a.b/zorbel"), "/home/a.b/zorbel.chm");
     EXPECT_EQ(HelpFilePathFor("/home/u/.zorbel"), "/home/u/.zorbel.chm");
     EXPECT_EQ(HelpFilePathFor("zorbel.bin"), "zorbel.chm");
+}
+
+// An installed program has no help file beside it; it reads the one installed
+// under the prefix. A help file beside the program (a build folder, a copy
+// the user put there) still comes first.
+class HelpFileLookup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string strTemplate = (std::filesystem::temp_directory_path() / "zorbel-help-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(strTemplate.data()), nullptr);
+        m_prefix = strTemplate;
+        std::filesystem::create_directories(m_prefix / "bin");
+        std::filesystem::create_directories(m_prefix / "share/zorbel");
+        m_strExe = (m_prefix / "bin/zorbel").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(m_prefix); }
+
+    static void Touch(const std::filesystem::path& path) { std::ofstream(path) << "ITSF"; }
+
+    std::filesystem::path m_prefix;
+    std::string m_strExe;
+    const std::string m_strInstalled = "../share/zorbel/zorbel.chm";
+};
+
+TEST_F(HelpFileLookup, TakesTheInstalledFileWhenNoneIsBesideTheProgram)
+{
+    Touch(m_prefix / "share/zorbel/zorbel.chm");
+    EXPECT_EQ(FindHelpFileFor(m_strExe, m_strInstalled), (m_prefix / "share/zorbel/zorbel.chm").string());
+}
+
+TEST_F(HelpFileLookup, PrefersTheFileBesideTheProgram)
+{
+    Touch(m_prefix / "share/zorbel/zorbel.chm");
+    Touch(m_prefix / "bin/zorbel.chm");
+    EXPECT_EQ(FindHelpFileFor(m_strExe, m_strInstalled), (m_prefix / "bin/zorbel.chm").string());
+}
+
+TEST_F(HelpFileLookup, FallsBackToTheFileBesideTheProgramWhenNeitherExists)
+{
+    EXPECT_EQ(FindHelpFileFor(m_strExe, m_strInstalled), (m_prefix / "bin/zorbel.chm").string());
+    EXPECT_EQ(FindHelpFileFor(m_strExe, ""), (m_prefix / "bin/zorbel.chm").string());
+    // A folder of that name is not a help file.
+    std::filesystem::create_directories(m_prefix / "share/zorbel/zorbel.chm");
+    EXPECT_EQ(FindHelpFileFor(m_strExe, m_strInstalled), (m_prefix / "bin/zorbel.chm").string());
 }

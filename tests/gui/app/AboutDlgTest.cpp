@@ -1,7 +1,8 @@
 // The About box: its version line, the notice drawn in italics while the
 // other texts are not, the web-page button going to the product page through
 // the desktop with the box staying open, and the outline animation played on
-// opening and on OK but not on Escape; the box shows the program's icon.
+// opening and on OK but not on Escape; the box shows the program's icon and
+// names the program's licence in its one-line rights notice.
 #include "app/AboutDlg.h"
 #include "app/ZorbelApp.h"
 #include "common/Artwork.h"
@@ -51,6 +52,21 @@ private slots:
         const QPixmap shown = pIcon->pixmap();
         const QImage expected = Artwork::AppIcon().pixmap(shown.size()).toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected);
+    }
+
+    void RightsLineNamesTheMitLicenceOnOneLine()
+    {
+        CAboutDlg dlg;
+        QLabel* pRights = nullptr;
+        for (QLabel* pLabel : dlg.findChildren<QLabel*>())
+            if (pLabel->text().startsWith(QStringLiteral("Copyright")))
+                pRights = pLabel;
+        QVERIFY(pRights);
+        QVERIFY2(pRights->text().contains(QStringLiteral("MIT Licence")), qPrintable(pRights->text()));
+        QVERIFY(pRights->text().contains(QStringLiteral("Ornamy Software")));
+        QVERIFY(!pRights->text().contains(QStringLiteral("All rights reserved")));
+        QVERIFY2(pRights->fontMetrics().horizontalAdvance(pRights->text()) <= pRights->width(),
+                 qPrintable(QString::number(pRights->width())));
     }
 
     void OnlyTheNoticeIsItalic()
