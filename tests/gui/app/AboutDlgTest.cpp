@@ -50,7 +50,10 @@ private slots:
                 pIcon = pLabel;
         QVERIFY(pIcon);
         const QPixmap shown = pIcon->pixmap();
-        const QImage expected = Artwork::AppIcon().pixmap(shown.size()).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage expected = Artwork::AppIcon()
+                                    .pixmap(shown.deviceIndependentSize().toSize(), shown.devicePixelRatio())
+                                    .toImage()
+                                    .convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected);
     }
 
