@@ -46,12 +46,19 @@ CUpDownCtrl::CUpDownCtrl(QWidget* pParent) : QWidget(pParent)
 
 void CUpDownCtrl::SetBuddy(QLineEdit* pBuddy)
 {
-    if (m_pBuddy)
+    if (m_pBuddy) {
         m_pBuddy->removeEventFilter(this);
+        disconnect(m_buddyGone);
+    }
     m_pBuddy = pBuddy;
+    m_pBuddyObject = pBuddy;
     if (!pBuddy)
         return;
     pBuddy->installEventFilter(this);
+    m_buddyGone = connect(pBuddy, &QObject::destroyed, this, [this] {
+        m_pBuddy = nullptr;
+        m_pBuddyObject = nullptr;
+    });
     const QRect rcBuddy = pBuddy->geometry();
     const int nWidth = std::min(width(), rcBuddy.width() / 2);
     setGeometry(rcBuddy.x() + rcBuddy.width() - nWidth, rcBuddy.y(), nWidth, rcBuddy.height());
@@ -242,7 +249,7 @@ void CUpDownCtrl::changeEvent(QEvent* pEvent)
 
 bool CUpDownCtrl::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched != m_pBuddy)
+    if (!m_pBuddyObject || pWatched != m_pBuddyObject)
         return QWidget::eventFilter(pWatched, pEvent);
     switch (pEvent->type()) {
     case QEvent::KeyPress: {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,7 +58,11 @@ private:
     void SetHot(Part part);
     void Wheel(QWheelEvent* pEvent);
 
-    QPointer<QLineEdit> m_pBuddy;
+    QLineEdit* m_pBuddy = nullptr;          // cleared once the buddy is gone
+    // The buddy as an object, for the event filter: it also sees events of
+    // the buddy while it is being destroyed and no longer a QLineEdit.
+    const QObject* m_pBuddyObject = nullptr;
+    QMetaObject::Connection m_buddyGone;
     int m_nLower = 0;
     int m_nUpper = 100;
     int m_nPos = 0;
