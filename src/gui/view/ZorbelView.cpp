@@ -9,6 +9,7 @@
 #include "common/Artwork.h"
 #include "common/CommandIds.h"
 #include "common/MessageHub.h"
+#include "config/ConfigurationPS.h"
 #include "export/ExportToFile.h"
 #include "menus/CommandRouter.h"
 #include "model/IconRule.h"
@@ -28,6 +29,7 @@ namespace {
 const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FILE_REFRESH, &CZorbelView::OnRefresh, &CZorbelView::OnUpdateIdleCommand},
     {ID_TOOLS_CHECKALL, &CZorbelView::OnCheckAll, &CZorbelView::OnUpdateIdleCommand},
+    {ID_TOOLS_CONFIGURATION, &CZorbelView::OnConfiguration, &CZorbelView::OnUpdateConfiguration},
     {ID_TOOLS_STOPCHECKING, &CZorbelView::OnStopChecking, &CZorbelView::OnUpdateStopChecking},
     {ID_FAVORITE_DETAILS, &CZorbelView::OnViewDetails, &CZorbelView::OnUpdateSelectionCommand},
     {ID_FILE_REPORT, &CZorbelView::OnGenerateReport, &CZorbelView::OnUpdateGenerateReport},
@@ -131,6 +133,16 @@ void CZorbelView::OnRefresh()
 }
 
 void CZorbelView::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(IsIdle()); }
+
+void CZorbelView::OnConfiguration()
+{
+    // Owned by the main window; it changes the settings in memory only.
+    CConfigurationPS sheet;
+    sheet.exec();
+}
+
+// Nothing may read the settings while the sheet changes them.
+void CZorbelView::OnUpdateConfiguration(CCmdUI& ui) { ui.Enable(IsIdle()); }
 
 void CZorbelView::OnCheckAll()
 {

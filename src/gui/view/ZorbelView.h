@@ -43,6 +43,8 @@ public:
     // Commands of the view.
     void OnRefresh();
     void OnCheckAll();
+    void OnConfiguration();
+    void OnUpdateConfiguration(CCmdUI& ui);
     void OnStopChecking();
     void OnUpdateIdleCommand(CCmdUI& ui);
     void OnUpdateStopChecking(CCmdUI& ui);

@@ -1,0 +1,169 @@
+#include "config/ConfigurationPSPage1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+
+#include "common/DialogUnits.h"
+#include "common/MessageHub.h"
+#include "config/ConfigArtwork.h"
+#include "config/DigitEdit.h"
+#include "config/UpDownCtrl.h"
+#include "settings/CheckSettings.h"
+
+namespace {
+
+constexpr int kThreadsChars = 2;
+constexpr int kTimeoutChars = 3;
+// The fields are read as the first 127 characters of their text.
+constexpr int kReadChars = 127;
+
+QLabel* AddText(QWidget* pParent, const CDialogUnits& du, const QRect& rcDlu, const QString& strText)
+{
+    auto* pLabel = new QLabel(strText, pParent);
+    pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    pLabel->setWordWrap(true);
+    pLabel->setGeometry(du.Rect(rcDlu));
+    return pLabel;
+}
+
+int ReadField(const CDigitEdit* pEdit)
+{
+    return CDigitEdit::LeadingNumber(pEdit->text().left(kReadChars));
+}
+
+} // namespace
+
+CConfigurationPSPage1::CConfigurationPSPage1(QWidget* pParent) : QWidget(pParent)
+{
+    setWindowTitle(tr("Settings"));
+    CreateControls();
+}
+
+void CConfigurationPSPage1::CreateControls()
+{
+    const CDialogUnits du(font());
+
+    auto* pIcon = new QLabel(this);
+    pIcon->setGeometry(du.Rect(4, 4, 20, 20));
+    const int nSide = std::min(pIcon->width(), pIcon->height());
+    pIcon->setPixmap(ConfigArtwork::SettingsPicture(nSide, qApp->devicePixelRatio()));
+    pIcon->setAlignment(Qt::AlignCenter);
+
+    AddText(this, du, {28, 4, 188, 20}, tr("You can adjust Zorbel' Settings below."));
+
+    QLabel* pThreadsLabel = AddText(this, du, {8, 40, 164, 12}, tr("Number of &Threads to use when checking Links:"));
+    QLabel* pTimeoutLabel = AddText(this, du, {8, 60, 164, 12}, tr("HTTP &Response Timeout value (in seconds):"));
+    // Each label keeps to one line. Where the desktop's font needs more room
+    // than the design gives, the fields move right and the page grows by
+    // that much rather than cutting or wrapping the text.
+    int nExtra = 0;
+    for (QLabel* pLabel : {pThreadsLabel, pTimeoutLabel}) {
+        pLabel->setWordWrap(false);
+        nExtra = std::max(nExtra, pLabel->sizeHint().width() - pLabel->width());
+    }
+    for (QLabel* pLabel : {pThreadsLabel, pTimeoutLabel})
+        pLabel->resize(pLabel->width() + nExtra, pLabel->height());
+    auto fieldRect = [&du, nExtra](int x, int y, int cx, int cy) { return du.Rect(x, y, cx, cy).translated(nExtra, 0); };
+
+    m_editThreads = new CDigitEdit(this);
+    m_editThreads->setObjectName(QString::number(IDC_EDIT_THREADS));
+    m_editThreads->setGeometry(fieldRect(172, 40, 32, 12));
+    m_spinThreads = new CUpDownCtrl(this);
+    m_spinThreads->setObjectName(QString::number(IDC_SPIN_THREADS));
+    m_spinThreads->setGeometry(fieldRect(196, 40, 12, 12));
+    m_spinThreads->SetBuddy(m_editThreads);
+    pThreadsLabel->setBuddy(m_editThreads);
+
+    m_editTimeout = new CDigitEdit(this);
+    m_editTimeout->setObjectName(QString::number(IDC_EDIT_TIMEOUT));
+    m_editTimeout->setGeometry(fieldRect(172, 60, 32, 12));
+    m_spinTimeout = new CUpDownCtrl(this);
+    m_spinTimeout->setObjectName(QString::number(IDC_SPIN_TIMEOUT));
+    m_spinTimeout->setGeometry(fieldRect(196, 60, 12, 12));
+    m_spinTimeout->SetBuddy(m_editTimeout);
+    pTimeoutLabel->setBuddy(m_editTimeout);
+
+    m_checkAutoCheck = new QCheckBox(tr("Automatically start &Checking when finished Scanning"), this);
+    m_checkAutoCheck->setObjectName(QString::number(IDC_CHECK_AUTOCHECK));
+    QRect rcCheck = du.Rect(8, 80, 196, 10);
+    rcCheck.setWidth(std::max(rcCheck.width(), m_checkAutoCheck->sizeHint().width()));
+    rcCheck.setHeight(std::max(rcCheck.height(), m_checkAutoCheck->sizeHint().height()));
+    rcCheck.moveTop(du.Y(80) + (du.Y(10) - rcCheck.height()) / 2);
+    m_checkAutoCheck->setGeometry(rcCheck);
+
+    const int nWidth = std::max(du.X(220) + nExtra, rcCheck.right() + 1 + du.X(4));
+    setMinimumSize(nWidth, du.Y(100));
+
+    setTabOrder(m_editThreads, m_editTimeout);
+    setTabOrder(m_editTimeout, m_checkAutoCheck);
+
+    connect(m_editThreads, &QLineEdit::textChanged, this, &CConfigurationPSPage1::OnChangeThreads);
+    connect(m_editTimeout, &QLineEdit::textChanged, this, &CConfigurationPSPage1::OnChangeTimeout);
+}
+
+void CConfigurationPSPage1::OnInitDialog()
+{
+    int nSeconds = g_checkSettings.m_nTimeoutMs / 1000;
+    if (nSeconds < kMinTimeoutSeconds || nSeconds > kMaxTimeoutSeconds)
+        nSeconds = kDefaultTimeoutSeconds;
+    int nThreads = g_checkSettings.m_nThreadCount;
+    if (nThreads > kMaxThreads || nThreads < kMinThreads)
+        nThreads = kMinThreads;
+
+    m_spinThreads->SetRange(kMinThreads, kMaxThreads);
+    m_spinTimeout->SetRange(kMinTimeoutSeconds, kMaxTimeoutSeconds);
+    m_editThreads->setMaxLength(kThreadsChars);
+    m_editTimeout->setMaxLength(kTimeoutChars);
+    m_editTimeout->setText(QString::number(nSeconds));
+    m_editThreads->setText(QString::number(nThreads));
+    m_checkAutoCheck->setChecked(g_checkSettings.m_bAutoCheck);
+}
+
+// Every change of a field, also one the page or its up-down makes, puts a
+// number out of range back in at once. The time-out falls back to its
+// default from above, not to its upper end.
+void CConfigurationPSPage1::OnChangeThreads()
+{
+    const int nThreads = ReadField(m_editThreads);
+    if (nThreads > kMaxThreads) {
+        m_spinThreads->SetPos(kMaxThreads);
+        CMessageHub::Beep();
+    }
+    if (nThreads < kMinThreads) {
+        m_spinThreads->SetPos(kMinThreads);
+        CMessageHub::Beep();
+    }
+}
+
+void CConfigurationPSPage1::OnChangeTimeout()
+{
+    const int nSeconds = ReadField(m_editTimeout);
+    if (nSeconds > kMaxTimeoutSeconds) {
+        m_spinTimeout->SetPos(kDefaultTimeoutSeconds);
+        CMessageHub::Beep();
+    }
+    if (nSeconds < kMinTimeoutSeconds) {
+        m_spinTimeout->SetPos(kMinTimeoutSeconds);
+        CMessageHub::Beep();
+    }
+}
+
+void CConfigurationPSPage1::OnOK()
+{
+    const int nSeconds = ReadField(m_editTimeout);
+    const int nThreads = ReadField(m_editThreads);
+    if (nSeconds < kMinTimeoutSeconds || nSeconds > kMaxTimeoutSeconds) {
+        CMessageHub::Show(this, tr("The Timeout Value must be between 30 and 300 seconds."),
+                          tr("Invalid Timeout Specified"), QMessageBox::Warning);
+        return;
+    }
+    if (nThreads > kMaxThreads || nThreads < kMinThreads) {
+        CMessageHub::Show(this, tr("The number of Threads must be between 1 and %1.").arg(kMaxThreads),
+                          tr("Invalid Thread Count Specified"), QMessageBox::Warning);
+        return;
+    }
+    g_checkSettings.m_nThreadCount = nThreads;
+    g_checkSettings.m_nTimeoutMs = nSeconds * 1000;
+    g_checkSettings.m_bAutoCheck = m_checkAutoCheck->isChecked();
+}

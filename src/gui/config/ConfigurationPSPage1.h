@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class CDigitEdit;
+class CUpDownCtrl;
+
+// The Settings page of the configuration sheet: the thread count, the
+// response time-out in seconds and the auto-check box. It shows the check
+// settings when it is made, keeps both numbers in range while the user
+// types, and stores them in memory on OK; the settings file is written at
+// exit only.
+class CConfigurationPSPage1 : public QWidget {
+    Q_OBJECT
+public:
+    enum {
+        IDD = 104,
+        IDC_EDIT_THREADS = 1008,
+        IDC_EDIT_TIMEOUT = 1010,
+        IDC_SPIN_THREADS = 1012,
+        IDC_SPIN_TIMEOUT = 1014,
+        IDC_CHECK_AUTOCHECK = 1025,
+    };
+
+    explicit CConfigurationPSPage1(QWidget* pParent = nullptr);
+
+    // Fills the controls from the check settings; a thread count or a
+    // time-out out of range is shown as 1 thread or 60 seconds.
+    void OnInitDialog();
+    // Validates both numbers and stores all three settings, or shows why
+    // not and stores nothing.
+    void OnOK();
+
+    CDigitEdit* ThreadsEdit() const { return m_editThreads; }
+    CDigitEdit* TimeoutEdit() const { return m_editTimeout; }
+    CUpDownCtrl* ThreadsSpin() const { return m_spinThreads; }
+    CUpDownCtrl* TimeoutSpin() const { return m_spinTimeout; }
+    QCheckBox* AutoCheckBox() const { return m_checkAutoCheck; }
+
+private:
+    void CreateControls();
+    void OnChangeThreads();
+    void OnChangeTimeout();
+
+    CDigitEdit* m_editTimeout = nullptr;
+    CDigitEdit* m_editThreads = nullptr;
+    QCheckBox* m_checkAutoCheck = nullptr;
+    CUpDownCtrl* m_spinTimeout = nullptr;
+    CUpDownCtrl* m_spinThreads = nullptr;
+};

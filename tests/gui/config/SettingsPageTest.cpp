@@ -1,0 +1,275 @@
+// The Settings page of the configuration sheet: what it shows on opening,
+// the corrections while typing (including those that surprise: a single
+// digit typed into the selected time-out becomes 30, above 300 falls back to
+// 60), the digits-only fields and their up-down controls, and what OK stores
+// or refuses to store, with the sheet closing in every case.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QPushButton>
+#include <QtTest>
+
+#include "GuiTestMain.h"
+#include "common/MessageHub.h"
+#include "config/ConfigurationPS.h"
+#include "config/ConfigurationPSPage1.h"
+#include "config/DigitEdit.h"
+#include "config/UpDownCtrl.h"
+#include "settings/CheckSettings.h"
+
+class SettingsPageTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CConfigurationPS> m_pSheet;
+
+    CConfigurationPSPage1* Page() const { return m_pSheet->SettingsPage(); }
+    CDigitEdit* Threads() const { return Page()->ThreadsEdit(); }
+    CDigitEdit* Timeout() const { return Page()->TimeoutEdit(); }
+
+    void Open(CheckSettings settings)
+    {
+        g_checkSettings = settings;
+        CConfigurationPS::s_nLastActivePage = 0;
+        m_pSheet = std::make_unique<CConfigurationPS>();
+        m_pSheet->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_pSheet.get()));
+        CMessageHub::ResetRecord();
+    }
+
+    // Selects the field's whole text and types over it, key by key.
+    static void TypeOver(QLineEdit* pEdit, const QString& strKeys)
+    {
+        pEdit->setFocus();
+        pEdit->selectAll();
+        QTest::keyClicks(pEdit, strKeys);
+    }
+
+    // A text that reached the field without the page seeing the change.
+    static void SetUnseen(QLineEdit* pEdit, const QString& strText)
+    {
+        const QSignalBlocker block(pEdit);
+        pEdit->setText(strText);
+    }
+
+    static bool Same(const CheckSettings& a, const CheckSettings& b)
+    {
+        return a.m_nTimeoutMs == b.m_nTimeoutMs && a.m_nThreadCount == b.m_nThreadCount &&
+               a.m_bAutoCheck == b.m_bAutoCheck;
+    }
+
+private slots:
+    void init()
+    {
+        CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
+        CMessageHub::ResetRecord();
+    }
+    void cleanup() { m_pSheet.reset(); }
+
+    void openingShowsTheSettingsWithTheirFallbacks_data()
+    {
+        QTest::addColumn<int>("nTimeoutMs");
+        QTest::addColumn<int>("nThreads");
+        QTest::addColumn<QString>("strTimeout");
+        QTest::addColumn<QString>("strThreads");
+        QTest::newRow("in range") << 45000 << 8 << "45" << "8";
+        QTest::newRow("ends of the ranges") << 300999 << 16 << "300" << "16";
+        QTest::newRow("lower ends") << 30000 << 1 << "30" << "1";
+        QTest::newRow("10 s and 0 threads") << 10000 << 0 << "60" << "1";
+        QTest::newRow("301 s and 17 threads") << 301000 << 17 << "60" << "1";
+        QTest::newRow("not yet loaded") << 0 << -3 << "60" << "1";
+    }
+    void openingShowsTheSettingsWithTheirFallbacks()
+    {
+        QFETCH(int, nTimeoutMs);
+        QFETCH(int, nThreads);
+        Open({nTimeoutMs, nThreads, true});
+        QTEST(Timeout()->text(), "strTimeout");
+        QTEST(Threads()->text(), "strThreads");
+        QVERIFY(Page()->AutoCheckBox()->isChecked());
+        QCOMPARE(Threads()->maxLength(), 2);
+        QCOMPARE(Timeout()->maxLength(), 3);
+        // The page starts on the thread count, its text selected for typing over.
+        QCOMPARE(QApplication::focusWidget(), Threads());
+        QCOMPARE(Threads()->selectedText(), Threads()->text());
+    }
+
+    void typingIsCorrectedAtOnce()
+    {
+        Open({60000, 4, false});
+        // "17": the 1 stands, the 7 makes 17, which goes back to 16 with a beep.
+        TypeOver(Threads(), "1");
+        QCOMPARE(Threads()->text(), "1");
+        QCOMPARE(CMessageHub::BeepCount(), 0);
+        QTest::keyClicks(Threads(), "7");
+        QCOMPARE(Threads()->text(), "16");
+        QCOMPARE(CMessageHub::BeepCount(), 1);
+
+        // "45" over the selected time-out: the 4 alone is below 30 and becomes
+        // 30 at once; the 5 then makes 305, above 300, which falls back to 60.
+        CMessageHub::ResetRecord();
+        TypeOver(Timeout(), "4");
+        QCOMPARE(Timeout()->text(), "30");
+        QCOMPARE(CMessageHub::BeepCount(), 1);
+        QTest::keyClicks(Timeout(), "5");
+        QCOMPARE(Timeout()->text(), "60");
+        QCOMPARE(CMessageHub::BeepCount(), 2);
+
+        // "301" cannot be typed: 3 makes 30, 0 makes 300, the 1 is one too many.
+        TypeOver(Timeout(), "301");
+        QCOMPARE(Timeout()->text(), "300");
+
+        // Cleared fields come back at their lower ends.
+        CMessageHub::ResetRecord();
+        TypeOver(Threads(), {});
+        QTest::keyClick(Threads(), Qt::Key_Backspace);
+        QCOMPARE(Threads()->text(), "1");
+        Timeout()->selectAll();
+        QTest::keyClick(Timeout(), Qt::Key_Delete);
+        QCOMPARE(Timeout()->text(), "30");
+        QCOMPARE(CMessageHub::BeepCount(), 2);
+    }
+
+    void onlyDigitsCanBeTypedPastedTextIsReadAsANumber()
+    {
+        Open({60000, 4, false});
+        Threads()->setFocus();
+        QTest::keyClicks(Threads(), "x-");
+        QCOMPARE(Threads()->text(), "4");
+        QCOMPARE(CMessageHub::BeepCount(), 2);
+
+        // Pasting is the way to 45; text that starts with no digit reads as 0.
+        QApplication::clipboard()->setText("45");
+        Timeout()->selectAll();
+        Timeout()->paste();
+        QCOMPARE(Timeout()->text(), "45");
+        QApplication::clipboard()->setText("abc");
+        Timeout()->selectAll();
+        Timeout()->paste();
+        QCOMPARE(Timeout()->text(), "30");
+        Threads()->selectAll();
+        Threads()->paste();
+        QCOMPARE(Threads()->text(), "1");
+    }
+
+    void upDownMovesWithinTheRangeWithoutCorrections()
+    {
+        Open({298000, 15, false});
+        CUpDownCtrl* pSpin = Page()->ThreadsSpin();
+        QCOMPARE(pSpin->Buddy(), Threads());
+        // It stands at the edit's right edge, as high as the edit.
+        QCOMPARE(pSpin->x(), Threads()->geometry().right() + 1);
+        QCOMPARE(pSpin->height(), Threads()->height());
+
+        const QPoint ptUp(pSpin->width() / 2, pSpin->height() / 4);
+        const QPoint ptDown(pSpin->width() / 2, pSpin->height() * 3 / 4);
+        QTest::mouseClick(pSpin, Qt::LeftButton, {}, ptUp);
+        QCOMPARE(Threads()->text(), "16");
+        QTest::mouseClick(pSpin, Qt::LeftButton, {}, ptUp);
+        QCOMPARE(Threads()->text(), "16");
+        // The arrow keys in the edit do the same; the wheel too.
+        for (int i = 0; i < 20; ++i)
+            QTest::keyClick(Threads(), Qt::Key_Down);
+        QCOMPARE(Threads()->text(), "1");
+        QTest::mouseClick(pSpin, Qt::LeftButton, {}, ptDown);
+        QCOMPARE(Threads()->text(), "1");
+
+        CUpDownCtrl* pTimeoutSpin = Page()->TimeoutSpin();
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(Timeout(), Qt::Key_Up);
+        QCOMPARE(Timeout()->text(), "300");
+        QCOMPARE(CMessageHub::BeepCount(), 0);
+
+        // An arrow goes on from what the edit shows now.
+        QApplication::clipboard()->setText("45");
+        Timeout()->selectAll();
+        Timeout()->paste();
+        QTest::mouseClick(pTimeoutSpin, Qt::LeftButton, {}, ptUp);
+        QCOMPARE(Timeout()->text(), "46");
+
+        // Held down, an arrow repeats.
+        QTest::mousePress(pTimeoutSpin, Qt::LeftButton, {}, ptUp);
+        QTRY_VERIFY(Timeout()->text().toInt() >= 50);
+        QTest::mouseRelease(pTimeoutSpin, Qt::LeftButton, {}, ptUp);
+        const QString strAfterRelease = Timeout()->text();
+        QTest::qWait(200);
+        QCOMPARE(Timeout()->text(), strAfterRelease);
+        QCOMPARE(CMessageHub::BeepCount(), 0);
+    }
+
+    void okStoresTheThreeSettings()
+    {
+        Open({60000, 4, false});
+        TypeOver(Threads(), "1");
+        TypeOver(Timeout(), "300");
+        QTest::mouseClick(Page()->AutoCheckBox(), Qt::LeftButton);
+        // Return in a field presses OK.
+        QTest::keyClick(Timeout(), Qt::Key_Return);
+        QVERIFY(Same(g_checkSettings, {300000, 1, true}));
+        QVERIFY(CMessageHub::ShownBoxes().isEmpty());
+        QVERIFY(!m_pSheet->isVisible());
+        QCOMPARE(m_pSheet->result(), int(QDialog::Accepted));
+    }
+
+    void okWithAnInvalidFieldStoresNothingAndStillCloses()
+    {
+        // Both invalid: only the time-out is named; the box's change goes too.
+        Open({60000, 4, false});
+        SetUnseen(Timeout(), "5");
+        SetUnseen(Threads(), "0");
+        Page()->AutoCheckBox()->setChecked(true);
+        m_pSheet->OkButton()->click();
+        QVERIFY(Same(g_checkSettings, {60000, 4, false}));
+        QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
+        const CMessageHub::Box box = CMessageHub::ShownBoxes().first();
+        QCOMPARE(box.m_strText, "The Timeout Value must be between 30 and 300 seconds.");
+        QCOMPARE(box.m_strCaption, "Invalid Timeout Specified");
+        QCOMPARE(box.m_nIcon, QMessageBox::Warning);
+        QVERIFY(!m_pSheet->isVisible());
+
+        Open({60000, 4, false});
+        SetUnseen(Threads(), "17");
+        m_pSheet->OkButton()->click();
+        QVERIFY(Same(g_checkSettings, {60000, 4, false}));
+        QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
+        QCOMPARE(CMessageHub::ShownBoxes().first().m_strText, "The number of Threads must be between 1 and 16.");
+        QCOMPARE(CMessageHub::ShownBoxes().first().m_strCaption, "Invalid Thread Count Specified");
+        QVERIFY(!m_pSheet->isVisible());
+    }
+
+    void cancelEscapeAndCloseChangeNothing()
+    {
+        for (int nWay = 0; nWay < 3; ++nWay) {
+            Open({60000, 4, false});
+            TypeOver(Threads(), "9");
+            Page()->AutoCheckBox()->setChecked(true);
+            if (nWay == 0)
+                m_pSheet->CancelButton()->click();
+            else if (nWay == 1)
+                QTest::keyClick(Threads(), Qt::Key_Escape);
+            else
+                m_pSheet->close();
+            QVERIFY(!m_pSheet->isVisible());
+            QCOMPARE(m_pSheet->result(), int(QDialog::Rejected));
+            QVERIFY(Same(g_checkSettings, {60000, 4, false}));
+        }
+    }
+
+    void mnemonicsAndTabFollowTheControlOrder()
+    {
+        Open({60000, 4, false});
+        QTest::keyClick(m_pSheet.get(), Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), Timeout());
+        QTest::keyClick(m_pSheet.get(), Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), Threads());
+        const QList<QWidget*> expected{Timeout(), Page()->AutoCheckBox(), m_pSheet->OkButton(),
+                                       m_pSheet->CancelButton()};
+        for (QWidget* pNext : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), pNext);
+        }
+        QTest::keyClick(m_pSheet.get(), Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(Page()->AutoCheckBox()->isChecked());
+    }
+};
+
+ZORBEL_GUI_TEST_MAIN(SettingsPageTest)
+#include "SettingsPageTest.moc"
