@@ -94,17 +94,13 @@ private slots:
         const auto items = m_pf->View().Items();
         CFavoriteList list(items);
         CDeleteBrokenDlg dlgList(m_pf->m_pFrame.get(), &list);
-        QCOMPARE(dlgList.windowTitle(), QString("Delete All Broken Favorites"));
         QCOMPARE(Rows(dlgList.List()), (QStringList{"A", "D"}));
         QVERIFY(dlgList.OkButton()->isEnabled());
-        QVERIFY(dlgList.OkButton()->isDefault());
         dlgList.IncludePartialBox()->click();
         QCOMPARE(Rows(dlgList.List()), (QStringList{"A", "B", "D"}));
         dlgList.IncludePartialBox()->click();
         QCOMPARE(Rows(dlgList.List()), (QStringList{"A", "D"}));
         QVERIFY(!dlgList.IncludePartialBox()->isChecked());
-        // Each row shows the plain picture of its kind.
-        QVERIFY(!dlgList.List()->item(0)->icon().isNull());
 
         // Nothing listed: OK stays disabled.
         QCOMPARE(Rows(dlg.List()), QStringList());
