@@ -63,6 +63,31 @@ class DeleteAllBrokenTest : public QObject {
         return seen;
     }
 
+    // The Delete key in the list dialog, with the focus on the check box and
+    // on OK; the key goes to whichever control has the focus.
+    void CheckDeleteKey(CDeleteBrokenDlg* pDlg, bool& bChecked)
+    {
+        QVERIFY(QTest::qWaitForWindowActive(pDlg));
+        QListWidget* pList = pDlg->List();
+        pList->item(1)->setSelected(true);
+        pDlg->IncludePartialBox()->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), pDlg->IncludePartialBox());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(Rows(pList), (QStringList{"A", "C"}));
+        // No row selected: a beep, nothing removed.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(CMessageHub::BeepCount(), 1);
+        QCOMPARE(pList->count(), 2);
+        // The last rows go: OK is disabled.
+        pList->selectAll();
+        pDlg->OkButton()->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), pDlg->OkButton());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(pList->count(), 0);
+        QVERIFY(!pDlg->OkButton()->isEnabled());
+        bChecked = true;
+    }
+
 private slots:
     void init()
     {
@@ -119,23 +144,8 @@ private slots:
         bool bChecked = false;
         ModalWatch watch([&](QWidget* pWidget) {
             auto* pDlg = static_cast<CDeleteBrokenDlg*>(pWidget);
-            QListWidget* pList = pDlg->List();
-            pList->item(1)->setSelected(true);
-            pDlg->IncludePartialBox()->setFocus();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-            QCOMPARE(Rows(pList), (QStringList{"A", "C"}));
-            // No row selected: a beep, nothing removed.
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-            QCOMPARE(CMessageHub::BeepCount(), 1);
-            QCOMPARE(pList->count(), 2);
-            // The last rows go: OK is disabled, Escape cancels.
-            pList->selectAll();
-            pDlg->OkButton()->setFocus();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-            QCOMPARE(pList->count(), 0);
-            QVERIFY(!pDlg->OkButton()->isEnabled());
-            bChecked = true;
-            QTest::keyClick(pDlg, Qt::Key_Escape);
+            CheckDeleteKey(pDlg, bChecked);
+            QTest::keyClick(pDlg, Qt::Key_Escape); // closes it whatever the checks found
         });
         QVERIFY(m_pf->m_pRouter->Run(ID_TOOLS_DELETEBROKEN));
         QVERIFY(bChecked);
