@@ -10,7 +10,6 @@
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
-#include <QUrl>
 
 #include "common/Artwork.h"
 #include "common/DialogUnits.h"
@@ -49,8 +48,7 @@ void CFavoritePropertiesDlg::SetAsker(Asker asker) { s_asker = std::move(asker);
 
 QString CFavoritePropertiesDlg::FileUri(const std::string& strPath)
 {
-    const QByteArray encoded =
-        QUrl::toPercentEncoding(QByteArray(strPath.data(), qsizetype(strPath.size())), "/");
+    const QByteArray encoded = QByteArray(strPath.data(), qsizetype(strPath.size())).toPercentEncoding("/");
     return "file://" + QString::fromLatin1(encoded);
 }
 
