@@ -250,6 +250,10 @@ bool HandOut(CState& state, const WorkerThreads& workers,
     }
     if (!nSignalled || *nSignalled == 0)
         return false;
+    // The user may have deleted the favourite while it waited for a worker:
+    // it is passed by, and the idle worker waits for the next one.
+    if (pItem->m_bRemoved.load())
+        return true;
     WorkerSlot& slot = *workers[*nSignalled - 1].second->m_pSlot;
     slot.m_hIdle.Reset();
     slot.m_pItem = pItem; // written before the work signal; read only after it

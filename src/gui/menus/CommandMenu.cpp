@@ -23,6 +23,45 @@ void CCommandMenu::AddItems(CCommandRouter& router, std::span<const MenuItemInfo
     }
 }
 
+void CCommandMenu::AddOwnItems(CCommandRouter& router, std::span<const MenuItemInfo> items)
+{
+    for (const MenuItemInfo& item : items) {
+        if (item.m_nId == 0) {
+            addSeparator();
+            continue;
+        }
+        const QAction* pCommand = router.Action(item.m_nId);
+        auto* pAction = new QAction(QString::fromUtf8(item.m_pszText), this);
+        pAction->setData(item.m_nId);
+        pAction->setIcon(pCommand->icon());
+        pAction->setStatusTip(pCommand->statusTip());
+        pAction->setCheckable(pCommand->isCheckable());
+        pAction->setChecked(pCommand->isChecked());
+        pAction->setEnabled(pCommand->isEnabled());
+        // No shortcuts: the router's actions answer the keys.
+        connect(pAction, &QAction::triggered, &router, [&router, nId = item.m_nId] { router.Run(nId); });
+        addAction(pAction);
+    }
+}
+
+QAction* CCommandMenu::ItemOf(int nId) const
+{
+    for (QAction* pAction : actions())
+        if (!pAction->isSeparator() && pAction->data().toInt() == nId)
+            return pAction;
+    return nullptr;
+}
+
+std::unique_ptr<CCommandMenu> CreateFavoriteContextMenu(CCommandRouter& router, QWidget* pOwner)
+{
+    router.UpdateAll();
+    auto pMenu = std::make_unique<CCommandMenu>(QString(), pOwner, false);
+    pMenu->setObjectName("favoriteContextMenu");
+    pMenu->AddOwnItems(router, ContextMenuTable());
+    pMenu->setDefaultAction(pMenu->ItemOf(kContextMenuDefaultId));
+    return pMenu;
+}
+
 void CCommandMenu::initStyleOption(QStyleOptionMenuItem* pOption, const QAction* pAction) const
 {
     QMenu::initStyleOption(pOption, pAction);

@@ -69,6 +69,15 @@ const std::array<PopupMenuInfo, 5> kMenus{{
     {"&Help", kHelpMenu},
 }};
 
+constexpr MenuItemInfo kContextMenu[] = {
+    {ID_FAVORITE_OPEN, "&Open in Browser"},      {0, nullptr},
+    {ID_FAVORITE_DETAILS, "View &Details"},      {0, nullptr},
+    {ID_FAVORITE_RENAME, "&Rename Favorite"},    {0, nullptr},
+    {ID_FAVORITE_DELETE, "D&elete Favorite"},    {0, nullptr},
+    {ID_EDIT_COPY, "&Copy Favorite URL"},        {ID_FAVORITE_COPYNAME, "Copy Favorite &Name"},
+    {0, nullptr},                                {ID_FAVORITE_PROPERTIES, "&Properties"},
+};
+
 constexpr int kToolbar[] = {
     ID_FILE_REFRESH, 0, ID_FAVORITE_PROPERTIES, ID_FAVORITE_DETAILS, 0, ID_FAVORITE_DELETE,
     ID_FAVORITE_COPYNAME, ID_EDIT_COPY, 0, ID_TOOLS_CHECKALL, ID_TOOLS_STOPCHECKING, 0,
@@ -93,6 +102,7 @@ const CommandInfo* FindCommand(int nId)
 }
 
 std::span<const PopupMenuInfo> MenuTable() { return kMenus; }
+std::span<const MenuItemInfo> ContextMenuTable() { return kContextMenu; }
 std::span<const int> ToolbarButtons() { return kToolbar; }
 std::span<const int> MenuImageButtons() { return kMenuImages; }
 

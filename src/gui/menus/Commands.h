@@ -33,6 +33,10 @@ struct PopupMenuInfo {
 };
 // The popups of the menu bar, in order.
 std::span<const PopupMenuInfo> MenuTable();
+// The context menu of a favourite in the tree, and its default item (drawn
+// bold). Some of its texts differ from the menu bar's for the same command.
+std::span<const MenuItemInfo> ContextMenuTable();
+inline constexpr int kContextMenuDefaultId = ID_FAVORITE_DETAILS;
 
 // Buttons of the visible toolbar (0 is a separator) and the commands whose
 // images the hidden image toolbar holds, in their order.

@@ -155,6 +155,8 @@ void CViewTreeSink::Apply(Op& op)
             pParent = it->second;
         }
         auto* pWidget = new QTreeWidgetItem;
+        // The view decides which labels may be edited in place.
+        pWidget->setFlags(pWidget->flags() | Qt::ItemIsEditable);
         pWidget->setText(0, QString::fromUtf8(op.m_strName.data(), qsizetype(op.m_strName.size())));
         pWidget->setData(0, kNodeRole, QVariant::fromValue<quint64>(op.m_node));
         if (op.m_pItem)

@@ -1,17 +1,23 @@
 #include "view/ZorbelView.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QTreeWidget>
 
 #include "check/CheckPass.h"
 #include "common/Artwork.h"
 #include "common/CommandIds.h"
+#include "common/DesktopLauncher.h"
 #include "common/MessageHub.h"
 #include "config/ConfigurationPS.h"
 #include "export/ExportToFile.h"
+#include "menus/CommandMenu.h"
 #include "menus/CommandRouter.h"
+#include "model/DeleteBroken.h"
+#include "model/FavoriteFiles.h"
 #include "model/IconRule.h"
 #include "model/Population.h"
 #include "model/ProcessState.h"
@@ -22,9 +28,14 @@
 #include "view/CleanupWaitDlg.h"
 #include "view/LinkDetailsDlg.h"
 #include "view/ReportDlg.h"
+#include "view/DeleteBrokenDlg.h"
+#include "view/DeleteErrorsDlg.h"
+#include "view/FavoritePropertiesDlg.h"
 #include "view/ViewTreeSink.h"
 
 namespace {
+
+QString FromBytes(std::string_view str) { return QString::fromUtf8(str.data(), qsizetype(str.size())); }
 
 const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FILE_REFRESH, &CZorbelView::OnRefresh, &CZorbelView::OnUpdateIdleCommand},
@@ -33,13 +44,20 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_TOOLS_STOPCHECKING, &CZorbelView::OnStopChecking, &CZorbelView::OnUpdateStopChecking},
     {ID_FAVORITE_DETAILS, &CZorbelView::OnViewDetails, &CZorbelView::OnUpdateSelectionCommand},
     {ID_FILE_REPORT, &CZorbelView::OnGenerateReport, &CZorbelView::OnUpdateGenerateReport},
+    {ID_FAVORITE_OPEN, &CZorbelView::OnOpenInBrowser, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_FAVORITE_PROPERTIES, &CZorbelView::OnProperties, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_EDIT_COPY, &CZorbelView::OnCopyUrl, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_FAVORITE_COPYNAME, &CZorbelView::OnCopyName, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_FAVORITE_RENAME, &CZorbelView::OnRenameFavorite, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_FAVORITE_DELETE, &CZorbelView::OnDeleteFavorite, &CZorbelView::OnUpdateDeleteFavorite},
+    {ID_TOOLS_DELETEBROKEN, &CZorbelView::OnDeleteAllBroken, &CZorbelView::OnUpdateDeleteAllBroken},
 };
 
 } // namespace
 
-CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pParent)
+CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pParent), m_router(router)
 {
-    m_tree = new QTreeWidget(this);
+    m_tree = new CFavoritesTree(this);
     m_tree->setObjectName("tree");
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
@@ -49,7 +67,6 @@ CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pPa
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tree->setAllColumnsShowFocus(true); // full-row selection
-    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setTextElideMode(Qt::ElideRight);
     m_tree->setUniformRowHeights(false);
     m_tree->setIconSize(QSize(16, 16));
@@ -69,6 +86,13 @@ CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pPa
                                               [this](std::shared_ptr<FavoriteItem> pItem) {
                                                   m_items->Append(std::move(pItem));
                                               });
+    m_tree->SetHandlers({
+        [this](const QPoint& ptPointer) { OnTreeRightClick(ptPointer); },
+        [this](const QPoint& ptRequest, const QPoint& ptPointer) { OnContextMenu(ptRequest, ptPointer); },
+        [this](const QPoint& ptPointer) { OnTreeDoubleClick(ptPointer); },
+        [this](QTreeWidgetItem* pNode) { return OnBeginLabelEdit(pNode); },
+        [this](QTreeWidgetItem* pNode, const std::optional<QString>& strText) { OnEndLabelEdit(pNode, strText); },
+    });
     router.AddCommandMap(this, kViewCommands);
     router.AddIdleUpdate(this, &CZorbelView::OnUpdateItemCount);
 }
@@ -327,6 +351,184 @@ void CZorbelView::OnGenerateReport()
 }
 
 void CZorbelView::OnUpdateGenerateReport(CCmdUI& ui) { ui.Enable(!g_bPopulating && g_bChecked); }
+void CZorbelView::OnUpdateDeleteFavorite(CCmdUI& ui) { ui.Enable(!g_bDocumentMode && SelectedRecord() != nullptr); }
+
+void CZorbelView::OnUpdateDeleteAllBroken(CCmdUI& ui)
+{
+    ui.Enable(!g_bDocumentMode && g_nBrokenCount != 0 && g_nActiveWorkers == 0);
+}
+
+void CZorbelView::SelectNode(QTreeWidgetItem* pNode)
+{
+    if (pNode) {
+        m_tree->setCurrentItem(pNode);
+        return;
+    }
+    m_tree->setCurrentItem(nullptr);
+    m_tree->clearSelection();
+}
+
+void CZorbelView::OnTreeRightClick(const QPoint& ptPointer)
+{
+    if (QTreeWidgetItem* pNode = m_tree->NodeAtGlobal(ptPointer)) {
+        SelectNode(pNode);
+        m_router.UpdateAll();
+    }
+}
+
+void CZorbelView::OnContextMenu(const QPoint& ptRequest, const QPoint& ptPointer)
+{
+    const bool bKeyboard = ptRequest == QPoint(-1, -1);
+    QTreeWidgetItem* pNode = m_tree->NodeAtGlobal(ptPointer);
+    if (!pNode && !bKeyboard)
+        return;
+    SelectNode(pNode);
+    const QPoint ptMenu = bKeyboard ? mapToGlobal(QPoint(5, 5)) : ptRequest;
+    // The frame owns the menu, so its commands go where the menu bar's go.
+    const std::unique_ptr<CCommandMenu> pMenu = CreateFavoriteContextMenu(m_router, window());
+    pMenu->exec(ptMenu);
+}
+
+void CZorbelView::OnTreeDoubleClick(const QPoint& ptPointer)
+{
+    // A folder has expanded or collapsed already; View Details does nothing
+    // on it.
+    if (m_tree->NodeAtGlobal(ptPointer))
+        m_router.Run(ID_FAVORITE_DETAILS);
+}
+
+void CZorbelView::OnOpenInBrowser()
+{
+    const FavoriteItem* pItem = SelectedRecord();
+    if (!pItem)
+        return;
+    CDesktopLauncher::Open(FromBytes(pItem->m_strUrl), this, [this](const DesktopOpenResult& result) {
+        if (result.Succeeded())
+            return;
+        CMessageHub::Show(this,
+                          QString::asprintf("Unable to open the URL.  The following error was returned: %d/SE%d.",
+                                            result.m_nExitStatus, result.m_nErrno),
+                          "Unable To launch Browser", QMessageBox::Warning);
+    });
+}
+
+void CZorbelView::OnProperties()
+{
+    const QTreeWidgetItem* pNode = SelectedNode();
+    const FavoriteItem* pItem = RecordOf(pNode);
+    if (!pItem)
+        return;
+    CFavoritePropertiesDlg::ShowFor({pNode->text(0), pItem->m_strPath, pItem->m_strUrl, pItem->m_nKind}, this);
+}
+
+void CZorbelView::CopyTextToClipboard(const QString& strText)
+{
+    if (QClipboard* pClipboard = QGuiApplication::clipboard())
+        pClipboard->setText(strText);
+}
+
+void CZorbelView::OnCopyUrl()
+{
+    if (const FavoriteItem* pItem = SelectedRecord())
+        CopyTextToClipboard(FromBytes(pItem->m_strUrl));
+}
+
+void CZorbelView::OnCopyName()
+{
+    // The name as the tree shows it, the new one after a rename.
+    const QTreeWidgetItem* pNode = SelectedNode();
+    if (RecordOf(pNode))
+        CopyTextToClipboard(pNode->text(0));
+}
+
+void CZorbelView::OnRenameFavorite() { m_tree->EditLabel(SelectedNode()); }
+
+bool CZorbelView::OnBeginLabelEdit(QTreeWidgetItem* pNode)
+{
+    // Folders and the links of a document keep their names.
+    return !g_bDocumentMode && RecordOf(pNode) != nullptr;
+}
+
+bool CZorbelView::OnEndLabelEdit(QTreeWidgetItem* pNode, const std::optional<QString>& strNewText)
+{
+    FavoriteItem* pItem = RecordOf(pNode);
+    if (!pItem)
+        return false;
+    if (!strNewText || strNewText->isEmpty())
+        return false;
+    const QByteArray newName = strNewText->toUtf8();
+    if (newName == pNode->text(0).toUtf8()) {
+        CMessageHub::Beep();
+        return false;
+    }
+    const std::string strNewName(newName.constData(), size_t(newName.size()));
+    if (const std::optional<char> c = FindInvalidNameChar(strNewName)) {
+        CMessageHub::Show(this,
+                          "The character \"" + QString(QChar::fromLatin1(*c)) +
+                              "\" is not valid for a the Name of a Favorite.",
+                          "Invalid Character Specified", QMessageBox::Warning);
+        return false;
+    }
+    const std::string strNewPath = RenamedFavoritePath(pItem->m_strPath, strNewName);
+    // A failed move (the name is taken, too long, the folder read-only) is
+    // not reported: the label keeps the old name.
+    if (RenameFavoriteFile(pItem->m_strPath, strNewPath) != 0)
+        return false;
+    pItem->m_strPath = strNewPath;
+    pNode->setText(0, *strNewText);
+    CMessageHub::Show(this, "The Favorite was renamed successfully.", "Favorite Renamed", QMessageBox::Information);
+    return true;
+}
+
+void CZorbelView::OnDeleteFavorite()
+{
+    const QTreeWidgetItem* pNode = SelectedNode();
+    const std::shared_ptr<FavoriteItem> pItem = m_items->Find(RecordOf(pNode));
+    if (!pItem)
+        return;
+    if (!(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier)) {
+        const QString strAsk = "Are you SURE you want to delete \"" + pNode->text(0) + "\"\nfrom your Favorites?";
+        if (CMessageHub::Show(this, strAsk, "Confirm Delete", QMessageBox::Question,
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+            return;
+        if (pItem->m_bRemoved)
+            return; // the list was filled again meanwhile
+    }
+    if (const int nError = DeleteFavorite(pItem->m_strPath); nError != 0) {
+        CMessageHub::Show(this,
+                          "The specified Favorite could not be deleted.  The following error was returned:\n\n" +
+                              FromBytes(FavoriteFileErrorText(nError, pItem->m_strPath)),
+                          "Failed To Delete Favorite", QMessageBox::Warning);
+        return;
+    }
+    RemoveRecord(pItem.get());
+    CMessageHub::Show(this, "The specified Favorite was deleted successfully.", "Link Deleted",
+                      QMessageBox::Information);
+}
+
+void CZorbelView::OnDeleteAllBroken()
+{
+    CDeleteBrokenDlg dlg(this, m_items.get());
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const std::vector<std::shared_ptr<FavoriteItem>> selected = dlg.m_selected;
+    if (selected.empty()) {
+        CMessageHub::Show(this, FromBytes(kNoBrokenLinksText), FromBytes(kNoBrokenLinksCaption),
+                          QMessageBox::Information);
+        return;
+    }
+    const DeleteBrokenOutcome outcome =
+        DeleteBrokenFavorites(selected, [this](const FavoriteItem& item) { RemoveRecord(&item); });
+    if (outcome.m_nDeleted == int(selected.size())) {
+        CMessageHub::Show(this, FromBytes(kAllBrokenDeletedText), FromBytes(kAllBrokenDeletedCaption),
+                          QMessageBox::Information);
+        return;
+    }
+    CDeleteErrorsDlg errors(this);
+    errors.m_strErrors = FromBytes(outcome.m_strErrors);
+    errors.m_strSummary = FromBytes(DeleteBrokenSummary(outcome.m_nDeleted, outcome.m_nFailed));
+    errors.exec();
+}
 
 void CZorbelView::OnDestroy()
 {

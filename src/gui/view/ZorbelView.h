@@ -5,11 +5,13 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "model/FavoriteList.h"
 #include "platform/ManualResetEvent.h"
+#include "view/FavoritesTree.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -58,6 +60,32 @@ public:
     void OnGenerateReport();
     void OnUpdateGenerateReport(CCmdUI& ui);
 
+    // Commands on the selected favourite, and Delete All Broken.
+    void OnOpenInBrowser();
+    void OnProperties();
+    void OnCopyUrl();
+    void OnCopyName();
+    void OnRenameFavorite();
+    void OnDeleteFavorite();
+    void OnDeleteAllBroken();
+    void OnUpdateDeleteFavorite(CCmdUI& ui);
+    void OnUpdateDeleteAllBroken(CCmdUI& ui);
+
+    // The tree's notifications. `ptRequest` of the context menu is (-1, -1)
+    // when it comes from the keyboard; `ptPointer` is where the mouse
+    // pointer is, in screen coordinates.
+    void OnContextMenu(const QPoint& ptRequest, const QPoint& ptPointer);
+    void OnTreeRightClick(const QPoint& ptPointer);
+    void OnTreeDoubleClick(const QPoint& ptPointer);
+    // False refuses the in-place edit of the node's label.
+    bool OnBeginLabelEdit(QTreeWidgetItem* pNode);
+    // The new text is nullopt when the edit was cancelled. True when the
+    // favourite got the new name (the node shows it then).
+    bool OnEndLabelEdit(QTreeWidgetItem* pNode, const std::optional<QString>& strNewText);
+
+    // Puts a text on the clipboard; failures are silent.
+    static void CopyTextToClipboard(const QString& strText);
+
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
 
@@ -104,8 +132,11 @@ private:
     void OnCheckDone();
     void OnSourceError();
     void FinishPass();
+    // Makes a node the selected one; null clears the selection.
+    void SelectNode(QTreeWidgetItem* pNode);
 
-    QTreeWidget* m_tree = nullptr;
+    CCommandRouter& m_router;
+    CFavoritesTree* m_tree = nullptr;
     std::shared_ptr<std::mutex> m_csTree = std::make_shared<std::mutex>(); // held by workers around icon changes
     QList<QIcon> m_imageList;                  // the 36 status images
     std::string m_strSource;                   // the page or file of document mode

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The file operations on a favourite: renaming it in place and deleting it
+// for good, with the checks that go before them. Each returns 0 on success
+// or an errno value, and touches no file but the favourite's own (and, for
+// a channel, the desktop.ini inside its folder).
+//
+// A file the user has made read-only (no write permission for its owner)
+// and anything in a folder made read-only that way keep their names and
+// stay where they are: the operation fails with EACCES before anything is
+// changed, whichever user the program runs as.
+
+// The first byte of a new name that a favourite's name cannot hold: a
+// control character, '"', '<', '>', '|' or '/'. Nullopt when there is none.
+std::optional<char> FindInvalidNameChar(std::string_view strName);
+
+// The extension of a path's last element: from its last "." on, provided no
+// space follows that dot. Empty when there is none.
+std::string_view PathExtension(std::string_view strPath);
+
+// The path a favourite gets when it is renamed: its folder, the new name,
+// and the old file's extension unless the new name already ends in it (in
+// any letter case). "Example 2.0" for "Example.url" gives "Example 2.0.url".
+std::string RenamedFavoritePath(std::string_view strOldPath, std::string_view strNewName);
+
+// Renames a favourite's file or folder. Never replaces anything: when the
+// new path exists the result is EEXIST and both stay as they were.
+int RenameFavoriteFile(const std::string& strOldPath, const std::string& strNewPath);
+
+// Delete Favorite: a file (or a symbolic link, never what it points to) is
+// deleted. A folder is a channel: when it holds nothing but its desktop.ini
+// (any letter case), that file and then the folder are deleted; when it
+// holds anything else nothing is deleted and the result is ENOTEMPTY.
+int DeleteFavorite(const std::string& strPath);
+
+// Delete All Broken: a plain file deletion. A folder is not deleted (EISDIR).
+int DeleteFavoriteFile(const std::string& strPath);
+
+// The system's text for a failure of the operations above, every "%1" in
+// it replaced by the favourite's path.
+std::string FavoriteFileErrorText(int nError, const std::string& strPath);
+
+// What the properties of a favourite's file show.
+struct FavoriteFileInfo {
+    bool m_bFolder = false;
+    bool m_bSymlink = false;
+    std::uint64_t m_nSize = 0;     // bytes; for a folder the size of its entry
+    std::time_t m_tModified = 0;   // seconds since the epoch
+    std::string m_strPermissions;  // as ls shows them: "-rw-r--r--", "drwxr-xr-x"
+};
+
+// The properties of the file itself (a symbolic link is not followed);
+// nullopt when it cannot be read.
+std::optional<FavoriteFileInfo> ReadFavoriteFileInfo(const std::string& strPath);
+
+// The type name the desktop gives a kind of favourite ("Internet Shortcut",
+// "Channel Shortcut", ...).
+std::string_view FavoriteKindTypeName(int nKind);
