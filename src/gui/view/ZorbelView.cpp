@@ -9,6 +9,8 @@
 #include "common/Artwork.h"
 #include "common/CommandIds.h"
 #include "common/MessageHub.h"
+#include "export/ExportFavoritesWizard.h"
+#include "export/ExportFormat.h"
 #include "export/ExportToFile.h"
 #include "menus/CommandRouter.h"
 #include "model/IconRule.h"
@@ -26,6 +28,7 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FILE_REFRESH, &CZorbelView::OnRefresh, &CZorbelView::OnUpdateIdleCommand},
     {ID_TOOLS_CHECKALL, &CZorbelView::OnCheckAll, &CZorbelView::OnUpdateIdleCommand},
     {ID_TOOLS_STOPCHECKING, &CZorbelView::OnStopChecking, &CZorbelView::OnUpdateStopChecking},
+    {ID_FILE_EXPORT, &CZorbelView::OnExportFavorites, nullptr},
 };
 
 } // namespace
@@ -251,6 +254,16 @@ void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
                       QString::fromUtf8(message.m_strCaption.data(), qsizetype(message.m_strCaption.size())),
                       message.m_nIcon == ExportMessageIcon::Information ? QMessageBox::Information
                                                                         : QMessageBox::Warning);
+}
+
+void CZorbelView::OnExportFavorites()
+{
+    // A new wizard each time, so nothing of an earlier run comes back; the
+    // export runs once it has closed.
+    CExportFavoritesWizard wizard(window());
+    if (wizard.exec() != QDialog::Accepted || !wizard.Format())
+        return;
+    ExportToFile(wizard.Format()->m_nId, wizard.TargetFile());
 }
 
 void CZorbelView::RemoveRecord(const FavoriteItem* pItem)

@@ -50,6 +50,8 @@ public:
     // selected and it carries a record.
     void OnUpdateSelectionCommand(CCmdUI& ui);
 
+    // Export Favorites: the wizard, then the export it asked for.
+    void OnExportFavorites();
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
 
