@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTextOption>
 
+#include <algorithm>
+
 #include "common/Artwork.h"
 #include "common/MessageHub.h"
 #include "export/ExportFavoritesWizard.h"
