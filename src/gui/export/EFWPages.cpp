@@ -108,14 +108,15 @@ QLabel* CEFWPage::AddStatic(int x, int y, int cx, int cy, const QString& strText
     return pLabel;
 }
 
-QLabel* CEFWPage::AddLabel(int x, int y, int cx, const QString& strText, QWidget* pBuddy)
+QLabel* CEFWPage::AddLabel(int x, int cx, const QString& strText, const QWidget* pBeside, QWidget* pBuddy)
 {
     auto* pLabel = new QLabel(strText, this);
     pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pLabel->setBuddy(pBuddy);
-    // As tall as a one-line control at that height, so the texts line up.
-    const int nHeight = std::max(m_du.Y(12), pLabel->sizeHint().height());
-    pLabel->setGeometry(m_du.X(x), m_du.Y(y), m_du.X(cx), nHeight);
+    // Level with the first line of the control beside it.
+    const int nLine = std::max(m_du.Y(12), pLabel->sizeHint().height());
+    const QRect rcBeside = pBeside->geometry();
+    pLabel->setGeometry(m_du.X(x), rcBeside.y(), m_du.X(cx), std::min(rcBeside.height(), nLine));
     return pLabel;
 }
 
@@ -156,7 +157,7 @@ CEFWPage2::CEFWPage2(QWidget* pParent) : CEFWPage(tr("Export Format "), 153, pPa
     m_pComboFormat->setObjectName(QString::number(IDC_EFW_FORMAT_COMBO));
     m_pComboFormat->setGeometry(Du().X(124), Du().Y(40), Du().X(152),
                                 std::max(Du().Y(12), m_pComboFormat->sizeHint().height()));
-    AddLabel(92, 40, 32, tr("&Format:"), m_pComboFormat);
+    AddLabel(92, 32, tr("&Format:"), m_pComboFormat, m_pComboFormat);
 
     m_pStaticDetails = AddStatic(124, 60, 152, 90, tr("Static"), Qt::AlignLeft | Qt::AlignTop);
     m_pStaticDetails->setObjectName(QString::number(IDC_EFW_FORMAT_DETAILS));
@@ -164,7 +165,7 @@ CEFWPage2::CEFWPage2(QWidget* pParent) : CEFWPage(tr("Export Format "), 153, pPa
     m_pStaticDetails->setMargin(2);
     // The details show what the list has selected: their mnemonic goes to
     // the list, the one control that changes them.
-    AddLabel(92, 60, 32, tr("&Details:"), m_pComboFormat);
+    AddLabel(92, 32, tr("&Details:"), m_pStaticDetails, m_pComboFormat);
 
     // The list is sorted, whatever the order of the table.
     for (const ExportFormat& format : g_exportFormats) {
@@ -225,8 +226,8 @@ CEFWPage3::CEFWPage3(QWidget* pParent) : CEFWPage(tr("Target File"), 153, pParen
     // The format field is as tall as the file field, so the two rows match.
     m_pStaticFormat->setGeometry(Du().X(124), Du().Y(40), Du().X(151), nEditHeight);
 
-    AddLabel(92, 40, 32, tr("&Format:"), m_pEditFile);
-    AddLabel(92, 60, 32, tr("&File:"), m_pEditFile);
+    AddLabel(92, 32, tr("&Format:"), m_pStaticFormat, m_pEditFile);
+    AddLabel(92, 32, tr("&File:"), m_pEditFile, m_pEditFile);
 
     // Paths complete from the file system as they are typed.
     auto* pCompleter = new QCompleter(this);

@@ -44,9 +44,9 @@ protected:
     // A static text in a rectangle given in dialog units.
     QLabel* AddStatic(int x, int y, int cx, int cy, const QString& strText,
                       Qt::Alignment alignment = Qt::AlignHCenter | Qt::AlignTop);
-    // A label whose mnemonic gives `pBuddy` the focus, as tall as the
-    // control beside it.
-    QLabel* AddLabel(int x, int y, int cx, const QString& strText, QWidget* pBuddy);
+    // A label whose mnemonic gives `pBuddy` the focus, level with the first
+    // line of the control beside it.
+    QLabel* AddLabel(int x, int cx, const QString& strText, const QWidget* pBeside, QWidget* pBuddy);
     // The dialog font, bold and wider: its characters are on average 10
     // pixels wide.
     QFont HeadingFont() const;

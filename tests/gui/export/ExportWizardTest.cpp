@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(wizard.windowTitle(), titles[2]);
     }
 
-    void headingsFitTheirPlace()
+    void textsFitAndLineUp()
     {
         CExportFavoritesWizard wizard;
         const std::pair<int, int> kHeadings[] = {{0, IDC_EFW_WELCOME_HEADING}, {3, IDC_EFW_COMPLETE_HEADING}};
@@ -239,6 +239,26 @@ private slots:
                                        .boundingRect(pHeading->contentsRect(), Qt::TextWordWrap | Qt::AlignHCenter,
                                                      pHeading->text());
             QVERIFY2(pHeading->contentsRect().contains(rcNeeded), qPrintable(pHeading->text()));
+        }
+        // Each label stands level with the one-line control beside it, and
+        // its mnemonic leads to the control that takes the focus there.
+        const struct {
+            int m_nPage;
+            const char* m_pszLabel;
+            int m_nBeside;
+            int m_nBuddy;
+        } kLabels[] = {{1, "&Format:", IDC_EFW_FORMAT_COMBO, IDC_EFW_FORMAT_COMBO},
+                       {2, "&Format:", IDC_EFW_SELECTED_FORMAT, IDC_EFW_FILE_EDIT},
+                       {2, "&File:", IDC_EFW_FILE_EDIT, IDC_EFW_FILE_EDIT}};
+        for (const auto& row : kLabels) {
+            QLabel* pLabel = nullptr;
+            for (QLabel* pCandidate : wizard.page(row.m_nPage)->findChildren<QLabel*>())
+                if (pCandidate->text() == row.m_pszLabel)
+                    pLabel = pCandidate;
+            QVERIFY2(pLabel, row.m_pszLabel);
+            auto* pBeside = Control<QWidget>(wizard.page(row.m_nPage), row.m_nBeside);
+            QVERIFY(qAbs(pLabel->geometry().center().y() - pBeside->geometry().center().y()) <= 1);
+            QCOMPARE(pLabel->buddy(), Control<QWidget>(wizard.page(row.m_nPage), row.m_nBuddy));
         }
     }
 
