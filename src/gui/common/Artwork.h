@@ -24,5 +24,16 @@ QIcon AppIcon();
 // under a magnifier) and the report (a page with a bar chart).
 QIcon DetailsIcon();
 QIcon ReportIcon();
+// The picture at the left of every page of the export wizard: 125 by 231
+// logical pixels, or drawn to fill `size` when the page's dialog units give
+// its frame another size (the motif keeps its proportions).
+QPixmap ExportWizardPicture(QSize size = QSize(125, 231), qreal dDevicePixelRatio = 1.0);
+
+// The strip of the export wizard's file page: four 16 by 16 images side by
+// side (a blank page, a closed folder, an open folder, an open folder under
+// a magnifier), 64 by 16 logical pixels.
+QPixmap BrowseStrip(qreal dDevicePixelRatio = 1.0);
+// Image `nIndex` (0 to 3) of that strip with its normal and its 2x picture.
+QIcon BrowseIcon(int nIndex);
 
 } // namespace Artwork

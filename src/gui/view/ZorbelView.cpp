@@ -13,6 +13,8 @@
 #include "common/DesktopLauncher.h"
 #include "common/MessageHub.h"
 #include "config/ConfigurationPS.h"
+#include "export/ExportFavoritesWizard.h"
+#include "export/ExportFormat.h"
 #include "export/ExportToFile.h"
 #include "menus/CommandMenu.h"
 #include "menus/CommandRouter.h"
@@ -51,6 +53,7 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FAVORITE_RENAME, &CZorbelView::OnRenameFavorite, &CZorbelView::OnUpdateSelectionCommand},
     {ID_FAVORITE_DELETE, &CZorbelView::OnDeleteFavorite, &CZorbelView::OnUpdateDeleteFavorite},
     {ID_TOOLS_DELETEBROKEN, &CZorbelView::OnDeleteAllBroken, &CZorbelView::OnUpdateDeleteAllBroken},
+    {ID_FILE_EXPORT, &CZorbelView::OnExportFavorites, nullptr},
 };
 
 } // namespace
@@ -292,6 +295,16 @@ void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
                       QString::fromUtf8(message.m_strCaption.data(), qsizetype(message.m_strCaption.size())),
                       message.m_nIcon == ExportMessageIcon::Information ? QMessageBox::Information
                                                                         : QMessageBox::Warning);
+}
+
+void CZorbelView::OnExportFavorites()
+{
+    // A new wizard each time, so nothing of an earlier run comes back; the
+    // export runs once it has closed.
+    CExportFavoritesWizard wizard(window());
+    if (wizard.exec() != QDialog::Accepted || !wizard.Format())
+        return;
+    ExportToFile(wizard.Format()->m_nId, wizard.TargetFile());
 }
 
 void CZorbelView::RemoveRecord(const FavoriteItem* pItem)

@@ -86,6 +86,8 @@ public:
     // Puts a text on the clipboard; failures are silent.
     static void CopyTextToClipboard(const QString& strText);
 
+    // Export Favorites: the wizard, then the export it asked for.
+    void OnExportFavorites();
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
 
