@@ -18,9 +18,20 @@ void CCommandMenu::AddItems(CCommandRouter& router, std::span<const MenuItemInfo
             continue;
         }
         QAction* pAction = router.Action(item.m_nId);
-        pAction->setText(QString::fromUtf8(item.m_pszText));
+        const QString strLabel = QString::fromUtf8(item.m_pszText);
+        pAction->setText(strLabel);
+        m_labels.insert(pAction, strLabel);
         addAction(pAction);
     }
+}
+
+QString CCommandMenu::FullText(const QAction* pAction) const
+{
+    QString strText = m_labels.value(pAction, pAction->text().section('\t', 0, 0));
+    const QString strKey = m_bShowKeys ? MenuKeyText(pAction->data().toInt()) : QString();
+    if (!strKey.isEmpty())
+        strText += '\t' + strKey;
+    return strText;
 }
 
 void CCommandMenu::initStyleOption(QStyleOptionMenuItem* pOption, const QAction* pAction) const
@@ -29,9 +40,5 @@ void CCommandMenu::initStyleOption(QStyleOptionMenuItem* pOption, const QAction*
     if (!pAction || pAction->isSeparator())
         return;
     // The style draws what follows a tab as the accelerator column.
-    QString strText = pOption->text.section('\t', 0, 0);
-    const QString strKey = m_bShowKeys ? MenuKeyText(pAction->data().toInt()) : QString();
-    if (!strKey.isEmpty())
-        strText += '\t' + strKey;
-    pOption->text = strText;
+    pOption->text = FullText(pAction);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMenu>
 #include <span>
 
@@ -19,9 +20,15 @@ public:
     // the item's text, or a separator.
     void AddItems(CCommandRouter& router, std::span<const MenuItemInfo> items);
 
+    // The text this popup shows for an item: its own label (one action may
+    // stand in several popups under different labels), then a tab and the
+    // accelerator text when the popup names a key for it.
+    QString FullText(const QAction* pAction) const;
+
 protected:
     void initStyleOption(QStyleOptionMenuItem* pOption, const QAction* pAction) const override;
 
 private:
     bool m_bShowKeys;
+    QHash<const QAction*, QString> m_labels;
 };
