@@ -14,7 +14,7 @@
 #include "common/Artwork.h"
 #include "common/MessageHub.h"
 #include "help/HtmlHelp.h"
-#include "menus/CommandMenu.h"
+#include "menus/BitmapMenu.h"
 #include "menus/CommandRouter.h"
 #include "menus/Commands.h"
 #include "model/ProcessState.h"
@@ -85,6 +85,10 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
     m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(QCoreApplication::applicationFilePath().toStdString()));
     CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&g_dwHelpCookie));
+    // The popups show the images of both toolbars' buttons.
+    auto* pMenuOrganizer = new CMenuImageOrganizer(this);
+    pMenuOrganizer->Attach(this);
+    pMenuOrganizer->CollectToolbarImages();
 }
 
 void CMainFrame::OnHelpContents()
@@ -132,7 +136,7 @@ void CMainFrame::CreateActions()
 void CMainFrame::CreateMenus()
 {
     for (const PopupMenuInfo& popup : MenuTable()) {
-        auto* pMenu = new CCommandMenu(QString::fromUtf8(popup.m_pszText), menuBar());
+        auto* pMenu = new CBitmapMenu(QString::fromUtf8(popup.m_pszText), menuBar());
         pMenu->AddItems(m_router, popup.m_items);
         connect(pMenu, &QMenu::aboutToShow, &m_router, &CCommandRouter::UpdateAll);
         menuBar()->addMenu(pMenu);
