@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/SplashWnd.h"
 #include "app/ZorbelDoc.h"
 #include "common/Artwork.h"
 #include "common/MessageHub.h"
@@ -83,6 +84,7 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     CreateStatusBar();
     setWindowTitle("Zorbel");
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
+    CSplashWnd::ShowSplash(this);
     m_strHelpFilePath = QString::fromStdString(HelpFilePathFor(QCoreApplication::applicationFilePath().toStdString()));
     CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&g_dwHelpCookie));
     // The popups show the images of both toolbars' buttons.

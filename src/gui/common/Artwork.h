@@ -20,4 +20,10 @@ QIcon CommandIcon(int nCommandId);
 // The application icon.
 QIcon AppIcon();
 
+// The start-up picture, 452 by 299 logical pixels, for a screen of the given
+// pixel ratio; a null pixmap when it cannot be made.
+inline constexpr int kSplashWidth = 452;
+inline constexpr int kSplashHeight = 299;
+QPixmap SplashPicture(qreal dDevicePixelRatio = 1.0);
+
 } // namespace Artwork
