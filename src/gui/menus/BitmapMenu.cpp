@@ -201,7 +201,8 @@ void CBitmapMenu::ComputeExtents()
         if (!strAccelerator.isEmpty())
             m_nAcceleratorWidth = qMax(m_nAcceleratorWidth, fm.size(Qt::TextSingleLine, strAccelerator).width());
     }
-    m_nTextHeight = fm.size(Qt::TextSingleLine, "A").height();
+    // "A" measured as one line: the height of a line of the font.
+    m_nTextHeight = fm.height();
     // A desktop that lets programs draw menu items gives each item the room
     // of a check mark beyond what the item asks for; the accelerator column
     // shares it out between the labels and the right edge.
