@@ -14,9 +14,12 @@ int CSplashWnd::s_nTimeoutMs = CSplashWnd::kTimeoutMs;
 CSplashWnd::PictureMaker CSplashWnd::s_pfnPicture = &Artwork::SplashPicture;
 
 CSplashWnd::CSplashWnd(QWidget* pParent)
-    : QWidget(pParent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QWidget(pParent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName("splashWnd");
+    // The keyboard stays with the main window; the splash screen sees the
+    // keys through the application's filter all the same.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_OpaquePaintEvent); // the picture covers every pixel
     // Window managers raise the main window when it first shows, after the
