@@ -293,12 +293,18 @@ CBitmapMenu::ItemLayout CBitmapMenu::ComputeLayout(const QRect& rcItem, const Me
 
 void CBitmapMenu::DrawItem(QPainter& p, const QStyleOptionMenuItem& option, const MenuItemData& item) const
 {
+    // The menu hands a disabled item the disabled colours; but it stands on
+    // the menu colour or the highlight like any other, and only its text
+    // and image are drawn disabled.
+    QStyleOptionMenuItem itemOption = option;
+    itemOption.palette.setCurrentColorGroup(option.state & QStyle::State_Active ? QPalette::Active
+                                                                                : QPalette::Inactive);
     p.save();
     const ItemLayout layout = ComputeLayout(option.rect, item);
-    DrawBackground(p, option);
-    DrawButtonFrame(p, option, layout);
-    DrawImage(p, option, layout, item);
-    DrawText(p, option, layout, item);
+    DrawBackground(p, itemOption);
+    DrawButtonFrame(p, itemOption, layout);
+    DrawImage(p, itemOption, layout, item);
+    DrawText(p, itemOption, layout, item);
     p.restore();
 }
 

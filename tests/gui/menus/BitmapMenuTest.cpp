@@ -106,6 +106,9 @@ private slots:
         palette.setColor(QPalette::Highlight, kHighlight);
         palette.setColor(QPalette::WindowText, Qt::black);
         palette.setColor(QPalette::HighlightedText, Qt::white);
+        // What the menu hands a disabled item; it must not show.
+        palette.setColor(QPalette::Disabled, QPalette::Highlight, Qt::gray);
+        palette.setColor(QPalette::Disabled, QPalette::Window, Qt::darkYellow);
         QApplication::setPalette(palette);
         m_menuFont = QFont("DejaVu Sans");
         m_menuFont.setPixelSize(13);
