@@ -10,12 +10,13 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/SplashWnd.h"
 #include "app/ZorbelApp.h"
 #include "app/ZorbelDoc.h"
 #include "common/Artwork.h"
 #include "common/MessageHub.h"
 #include "help/HtmlHelp.h"
-#include "menus/CommandMenu.h"
+#include "menus/BitmapMenu.h"
 #include "menus/CommandRouter.h"
 #include "menus/Commands.h"
 #include "model/ProcessState.h"
@@ -86,8 +87,13 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     CreateStatusBar();
     setWindowTitle("Zorbel");
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
+    CSplashWnd::ShowSplash(this);
     m_strHelpFilePath = CZorbelApp::HelpFileForExecutable(QCoreApplication::applicationFilePath());
     CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&g_dwHelpCookie));
+    // The popups show the images of both toolbars' buttons.
+    auto* pMenuOrganizer = new CMenuImageOrganizer(this);
+    pMenuOrganizer->Attach(this);
+    pMenuOrganizer->CollectToolbarImages();
 }
 
 void CMainFrame::OnHelpContents()
@@ -136,7 +142,7 @@ void CMainFrame::CreateActions()
 void CMainFrame::CreateMenus()
 {
     for (const PopupMenuInfo& popup : MenuTable()) {
-        auto* pMenu = new CCommandMenu(QString::fromUtf8(popup.m_pszText), menuBar());
+        auto* pMenu = new CBitmapMenu(QString::fromUtf8(popup.m_pszText), menuBar());
         pMenu->AddItems(m_router, popup.m_items);
         connect(pMenu, &QMenu::aboutToShow, &m_router, &CCommandRouter::UpdateAll);
         menuBar()->addMenu(pMenu);

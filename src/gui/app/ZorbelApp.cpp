@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
+#include "app/SplashWnd.h"
 #include "app/ZorbelDoc.h"
 #include "SettingsProfile.h"
 #include "check/CheckPass.h"
@@ -166,6 +167,9 @@ bool CZorbelApp::InitInstance()
     const ZorbelCommandLine commandLine = ParseCommandLine(arguments());
     const QString& strSource = commandLine.m_strSource;
     m_bShowSplash = commandLine.m_bShowSplash;
+    CSplashWnd::SetSplashEnabled(m_bShowSplash);
+    // The first key or mouse-button press only takes the splash screen away.
+    installEventFilter(new CSplashFilter(this));
 
     m_pRouter = std::make_unique<CCommandRouter>();
     m_pDoc = std::make_unique<CZorbelDoc>();

@@ -35,5 +35,10 @@ QPixmap ExportWizardPicture(QSize size = QSize(125, 231), qreal dDevicePixelRati
 QPixmap BrowseStrip(qreal dDevicePixelRatio = 1.0);
 // Image `nIndex` (0 to 3) of that strip with its normal and its 2x picture.
 QIcon BrowseIcon(int nIndex);
+// The start-up picture, 452 by 299 logical pixels, for a screen of the given
+// pixel ratio; a null pixmap when it cannot be made.
+inline constexpr int kSplashWidth = 452;
+inline constexpr int kSplashHeight = 299;
+QPixmap SplashPicture(qreal dDevicePixelRatio = 1.0);
 
 } // namespace Artwork

@@ -18,7 +18,9 @@ void CCommandMenu::AddItems(CCommandRouter& router, std::span<const MenuItemInfo
             continue;
         }
         QAction* pAction = router.Action(item.m_nId);
-        pAction->setText(QString::fromUtf8(item.m_pszText));
+        const QString strLabel = QString::fromUtf8(item.m_pszText);
+        pAction->setText(strLabel);
+        m_labels.insert(pAction, strLabel);
         addAction(pAction);
     }
 }
@@ -52,14 +54,13 @@ QAction* CCommandMenu::ItemOf(int nId) const
     return nullptr;
 }
 
-std::unique_ptr<CCommandMenu> CreateFavoriteContextMenu(CCommandRouter& router, QWidget* pOwner)
+QString CCommandMenu::FullText(const QAction* pAction) const
 {
-    router.UpdateAll();
-    auto pMenu = std::make_unique<CCommandMenu>(QString(), pOwner, false);
-    pMenu->setObjectName("favoriteContextMenu");
-    pMenu->AddOwnItems(router, ContextMenuTable());
-    pMenu->setDefaultAction(pMenu->ItemOf(kContextMenuDefaultId));
-    return pMenu;
+    QString strText = m_labels.value(pAction, pAction->text().section('\t', 0, 0));
+    const QString strKey = m_bShowKeys ? MenuKeyText(pAction->data().toInt()) : QString();
+    if (!strKey.isEmpty())
+        strText += '\t' + strKey;
+    return strText;
 }
 
 void CCommandMenu::initStyleOption(QStyleOptionMenuItem* pOption, const QAction* pAction) const
@@ -68,9 +69,5 @@ void CCommandMenu::initStyleOption(QStyleOptionMenuItem* pOption, const QAction*
     if (!pAction || pAction->isSeparator())
         return;
     // The style draws what follows a tab as the accelerator column.
-    QString strText = pOption->text.section('\t', 0, 0);
-    const QString strKey = m_bShowKeys ? MenuKeyText(pAction->data().toInt()) : QString();
-    if (!strKey.isEmpty())
-        strText += '\t' + strKey;
-    pOption->text = strText;
+    pOption->text = FullText(pAction);
 }

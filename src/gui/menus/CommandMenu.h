@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QHash>
 #include <QMenu>
-#include <memory>
 #include <span>
 
 #include "menus/Commands.h"
@@ -28,14 +28,16 @@ public:
     // This menu's item of a command; null when it has none.
     QAction* ItemOf(int nId) const;
 
+    // The text this popup shows for an item: its own label (one action may
+    // stand in several popups under different labels), then a tab and the
+    // accelerator text when the popup names a key for it.
+    QString FullText(const QAction* pAction) const;
+
 protected:
     void initStyleOption(QStyleOptionMenuItem* pOption, const QAction* pAction) const override;
 
 private:
     bool m_bShowKeys;
+    QHash<const QAction*, QString> m_labels;
 };
 
-// The context menu of a favourite, built from its table with the command
-// states of this moment (the router's update pass runs first), its default
-// item set; `pOwner` is the window that owns it.
-std::unique_ptr<CCommandMenu> CreateFavoriteContextMenu(CCommandRouter& router, QWidget* pOwner);

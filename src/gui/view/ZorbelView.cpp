@@ -16,7 +16,7 @@
 #include "export/ExportFavoritesWizard.h"
 #include "export/ExportFormat.h"
 #include "export/ExportToFile.h"
-#include "menus/CommandMenu.h"
+#include "menus/BitmapMenu.h"
 #include "menus/CommandRouter.h"
 #include "model/DeleteBroken.h"
 #include "model/FavoriteFiles.h"
@@ -398,7 +398,7 @@ void CZorbelView::OnContextMenu(const QPoint& ptRequest, const QPoint& ptPointer
     SelectNode(pNode);
     const QPoint ptMenu = bKeyboard ? mapToGlobal(QPoint(5, 5)) : ptRequest;
     // The frame owns the menu, so its commands go where the menu bar's go.
-    const std::unique_ptr<CCommandMenu> pMenu = CreateFavoriteContextMenu(m_router, window());
+    const std::unique_ptr<CBitmapMenu> pMenu = CreateFavoriteContextMenu(m_router, window());
     pMenu->exec(ptMenu);
 }
 

@@ -81,6 +81,20 @@ private slots:
         QCOMPARE(context.ItemText(ID_FILE_REFRESH), QString("&Refresh"));
     }
 
+    void eachPopupKeepsItsOwnLabelForASharedCommand()
+    {
+        CCommandRouter router;
+        QWidget owner;
+        const MenuItemInfo editItems[] = {{ID_FAVORITE_DELETE, "&Delete Favorite"}};
+        const MenuItemInfo contextItems[] = {{ID_FAVORITE_DELETE, "D&elete Favorite"}};
+        CProbeMenu edit("&Edit", &owner);
+        edit.AddItems(router, editItems);
+        CProbeMenu context(QString(), &owner, false);
+        context.AddItems(router, contextItems);
+        QCOMPARE(edit.ItemText(ID_FAVORITE_DELETE), QString("&Delete Favorite\tShift+Del"));
+        QCOMPARE(context.ItemText(ID_FAVORITE_DELETE), QString("D&elete Favorite"));
+    }
+
     void aWindowsCommandsAndPaneUpdatesGoWithIt()
     {
         CCommandRouter router;
