@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -70,7 +71,24 @@ CDeleteBrokenDlg::CDeleteBrokenDlg(QWidget* pParent, const CFavoriteList* pItems
 void CDeleteBrokenDlg::CreateControls()
 {
     const CDialogUnits du(font());
-    setFixedSize(du.X(276), du.Y(189));
+    const QString strListLabel = "&Favorites:    (You can press <DELETE> to remove selected items from this list)";
+    const QString strCheck = "Include &Partially Valid favorites in the above list (this also refreshes the list)";
+
+    // The label above the list and the check box below it each read as one
+    // line: where the desktop's font is wider than the layout allows for,
+    // the dialog and everything that spans it grow by the shortfall.
+    const QFontMetrics fm(font());
+    const auto shown = [](QString str) { return str.remove('&'); };
+    QCheckBox probe;
+    probe.setFont(font());
+    const int nIndicator = probe.style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &probe) +
+                           probe.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &probe) + 2;
+    const int nNeeded = std::max(fm.horizontalAdvance(shown(strListLabel)) + 2,
+                                 fm.horizontalAdvance(shown(strCheck)) + nIndicator);
+    const int nExtra = std::max(0, nNeeded - du.X(268));
+    const auto wide = [nExtra](QRect rc) { return rc.adjusted(0, 0, nExtra, 0); };
+    const auto right = [nExtra](QRect rc) { return rc.translated(nExtra, 0); };
+    setFixedSize(du.X(276) + nExtra, du.Y(189));
 
     auto* pIcon = new QLabel(this);
     const int nIcon = std::min(du.X(20), du.Y(20));
@@ -80,18 +98,18 @@ void CDeleteBrokenDlg::CreateControls()
     pIcon->setPixmap(icon);
     pIcon->setGeometry(du.Rect(4, 4, 20, 20));
 
-    AddStatic(this, du, QRect(32, 4, 240, 24),
+    QLabel* pIntro = AddStatic(this, du, QRect(32, 4, 240, 24),
               "The following Favorites will be deleted from your Favorites List.\nNote: after you click [OK], the "
               "listed favorites WILL be deleted!  This is your last chance to cancel!");
-    // Right above the list; a font too wide for one line takes two.
-    QLabel* pListLabel = AddStatic(
-        this, du, QRect(4, 28, 268, 16),
-        "&Favorites:    (You can press <DELETE> to remove selected items from this list)");
+    pIntro->setGeometry(wide(pIntro->geometry()));
+    // Right above the list.
+    QLabel* pListLabel = AddStatic(this, du, QRect(4, 28, 268, 16), strListLabel);
+    pListLabel->setGeometry(wide(pListLabel->geometry()));
     pListLabel->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
 
     m_pList = new QListWidget(this);
     m_pList->setObjectName(QString::number(IDC_BROKENLIST));
-    m_pList->setGeometry(du.Rect(4, 44, 268, 104));
+    m_pList->setGeometry(wide(du.Rect(4, 44, 268, 104)));
     // List mode: small icons in columns that flow from top to bottom.
     m_pList->setViewMode(QListView::ListMode);
     m_pList->setFlow(QListView::TopToBottom);
@@ -104,24 +122,23 @@ void CDeleteBrokenDlg::CreateControls()
     m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pListLabel->setBuddy(m_pList);
 
-    const QString strCheck = "Include &Partially Valid favorites in the above list (this also refreshes the list)";
     m_pIncludePartial = new QCheckBox(this);
     m_pIncludePartial->setObjectName(QString::number(IDC_INCLUDEPARTIAL));
     m_pIncludePartial->setAccessibleName(QString(strCheck).remove('&'));
-    const QRect rcCheck = du.Rect(4, 151, 268, 18);
+    const QRect rcCheck = wide(du.Rect(4, 151, 268, 18));
     m_pIncludePartial->setText(WrapCheckText(m_pIncludePartial, strCheck, rcCheck.width()));
     m_pIncludePartial->setGeometry(rcCheck);
     connect(m_pIncludePartial, &QCheckBox::clicked, this, &CDeleteBrokenDlg::OnIncludePartial);
 
     m_pOk = new QPushButton("OK", this);
     m_pOk->setObjectName("1");
-    m_pOk->setGeometry(du.Rect(166, 171, 50, 14));
+    m_pOk->setGeometry(right(du.Rect(166, 171, 50, 14)));
     m_pOk->setDefault(true);
     m_pOk->setAutoDefault(true);
     connect(m_pOk, &QPushButton::clicked, this, &CDeleteBrokenDlg::accept);
     auto* pCancel = new QPushButton("Cancel", this);
     pCancel->setObjectName("2");
-    pCancel->setGeometry(du.Rect(222, 171, 50, 14));
+    pCancel->setGeometry(right(du.Rect(222, 171, 50, 14)));
     pCancel->setAutoDefault(true);
     connect(pCancel, &QPushButton::clicked, this, &CDeleteBrokenDlg::reject);
 
