@@ -113,8 +113,9 @@ TEST(ShortcutReadersUrl, FailsQuietlyOnMissingFoldersPipesAndUnreadableFiles)
     EXPECT_EQ(ReadInternetShortcutUrl(dir / "pipe.url"), ""); // must not block
     WriteFile(dir / "locked.url", UrlFile("http://locked/"));
     ::chmod((dir / "locked.url").c_str(), 0);
-    if (::geteuid() != 0)
+    if (::geteuid() != 0) {
         EXPECT_EQ(ReadInternetShortcutUrl(dir / "locked.url"), "");
+    }
 }
 
 TEST(ShortcutReadersChannel, ReadsCdfUrlOfTheChannelSection)
