@@ -8,6 +8,7 @@ namespace {
 
 // Fields are enclosed only when they must be, as RFC 4180 has it.
 constexpr CsvQuoting kQuoting = CsvQuoting::WhenNeeded;
+constexpr std::string_view kHeader = "FOLDER,NAME,URL,STATUS,TEXT\r\n";
 
 } // namespace
 
@@ -16,7 +17,7 @@ ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
     CExportFile file;
     if (const int nError = file.Open(strPath); nError != 0)
         return {ExportResult::CannotCreate, nError};
-    file.WriteString("FOLDER,NAME,URL,STATUS,TEXT\r\n");
+    file.WriteString(kHeader);
     std::string strRow;
     for (const auto& pItem : items) {
         if (!pItem)

@@ -11,5 +11,6 @@
 // double quote, a CR or an LF (a double quote inside is doubled); nothing is
 // cut, whatever its length.
 
-// Writes the whole file; created or truncated as an export is.
+// Writes the whole file; created or replaced as an export is, so a failure
+// leaves the old file as it was.
 ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items);
