@@ -3,6 +3,7 @@
 #include "export/CsvField.h"
 #include "export/ExportFile.h"
 #include "model/LinkStatus.h"
+#include "platform/ControlText.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
         if (!pItem)
             continue;
         strRow.clear();
-        strRow += CsvField(pItem->m_strFolder, kQuoting);
+        strRow += CsvField(ControlsAsBlanks(pItem->m_strFolder), kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->m_strName, kQuoting);
+        strRow += CsvField(ControlsAsBlanks(pItem->m_strName), kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->m_strUrl, kQuoting);
+        strRow += CsvField(ControlsAsBlanks(pItem->m_strUrl), kQuoting);
         strRow += ',';
         strRow += CsvField(LinkStatusInfoFor(pItem->Status()).m_strName, kQuoting);
         strRow += ',';

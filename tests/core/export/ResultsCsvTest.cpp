@@ -51,6 +51,18 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
                   strLong + ",http://example.test/" + strLong + ",Partially Valid,404\r\n");
 }
 
+TEST(ResultsCsv, HostileNamesKeepToTheirRowAndRunNoFormula)
+{
+    TempDir dir;
+    auto pItem = MakeItem("=cmd|' /C calc'!A0", "http://a.example/\nfile:///etc/shadow\x1b[2J", "-Links\tOld");
+    pItem->SetOutcome(StatusValid, "Link is valid.");
+    const std::vector<std::shared_ptr<FavoriteItem>> items{pItem};
+    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
+    EXPECT_EQ(ReadBytes(dir.File("r.csv")), "FOLDER,NAME,URL,STATUS,TEXT\r\n"
+                                            "'-Links Old,'=cmd|' /C calc'!A0,http://a.example/ file:///etc/shadow [2J,"
+                                            "Valid,Link is valid.\r\n");
+}
+
 TEST(ResultsCsv, FailuresAreReported)
 {
     TempDir dir;
