@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "platform/AsciiText.h"
+
 bool PathIsURLA(const std::string& strPath)
 {
     size_t n = 0;
@@ -13,6 +15,15 @@ bool PathIsURLA(const std::string& strPath)
         ++n;
     }
     return n >= 2 && n < strPath.size() && strPath[n] == ':';
+}
+
+bool PathIsWebLink(const std::string& strPath)
+{
+    if (!PathIsURLA(strPath))
+        return false;
+    const std::string_view strScheme = std::string_view(strPath).substr(0, strPath.find(':'));
+    return EqualsAsciiNoCase(strScheme, "http") || EqualsAsciiNoCase(strScheme, "https") ||
+           EqualsAsciiNoCase(strScheme, "ftp");
 }
 
 bool PathIsDirectoryA(const std::string& strPath)
