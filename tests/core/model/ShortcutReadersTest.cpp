@@ -187,6 +187,24 @@ TEST(ShortcutReadersShellLink, GivesNothingForFilesLiblnkCannotParse)
         EXPECT_EQ(ReadShellLinkTarget(dir / name), "") << name;
 }
 
+TEST(ShortcutReadersShellLink, ParsesFromTheBytesInMemoryAndSurvivesEveryCut)
+{
+    // liblnk is given the bytes already read; a link cut anywhere, or one
+    // that claims more than it holds, gives nothing and reads nothing past
+    // its end.
+    const std::string strLink = ShellLinkBytes("C:\\Users\\Bob\\Plan.txt");
+    EXPECT_EQ(LocalPathOfShellLink(strLink), "C:\\Users\\Bob\\Plan.txt");
+    for (std::size_t n = 0; n < strLink.size(); ++n) {
+        const std::string strCut = strLink.substr(0, n);
+        const std::string strLocal = LocalPathOfShellLink(strCut);
+        EXPECT_TRUE(strLocal.empty() || strLocal == "C:\\Users\\Bob\\Plan.txt") << n;
+    }
+    std::string strHuge = strLink;
+    strHuge[0x4C] = '\xFF'; // LinkInfo size far beyond the bytes
+    strHuge[0x4F] = '\x7F';
+    EXPECT_EQ(LocalPathOfShellLink(strHuge), "");
+}
+
 TEST(ShortcutReadersShellLink, FollowsSymbolicLinksOnlyToTargetsThatExist)
 {
     TempFolder dir;
