@@ -11,7 +11,6 @@ enum CheckExitStatus : int {
     kExitSomethingBroken = 1, // a link is broken or partially broken
     kExitError = 2,           // bad arguments, an unreadable source, an output that failed
     kExitSignalBase = 128,    // stopped by a signal: 128 plus its number, as the shell has it
-    kExitInterrupted = kExitSignalBase + 2, // stopped by Ctrl+C (SIGINT)
 };
 
 struct CheckRunIo {
