@@ -1,6 +1,9 @@
 #include "CheckArguments.h"
 
+#include <sys/stat.h>
+
 #include <charconv>
+#include <filesystem>
 #include <string_view>
 
 #include "export/ExportFormat.h"
@@ -30,6 +33,33 @@ std::string FormatNames()
     return strNames;
 }
 
+// True when two outputs would write the same file: the same path, spelled
+// alike or not (through "..", a symbolic link or a hard link). A device
+// such as /dev/null may take several outputs.
+bool NameTheSameFile(const std::string& strFirst, const std::string& strSecond)
+{
+    struct stat first {};
+    struct stat second {};
+    const bool bFirst = ::stat(strFirst.c_str(), &first) == 0;
+    const bool bSecond = ::stat(strSecond.c_str(), &second) == 0;
+    if (bFirst && bSecond)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino && S_ISREG(first.st_mode);
+    if (bFirst != bSecond)
+        return false; // one exists and the other does not
+    if (strFirst == strSecond)
+        return true;
+    // Neither exists yet: where each would be made.
+    const auto pathOf = [](const std::string& strPath) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(strPath, error);
+        if (error)
+            return std::filesystem::path(strPath).lexically_normal();
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
+        return error ? absolute.lexically_normal() : canonical;
+    };
+    return pathOf(strFirst) == pathOf(strSecond);
+}
+
 class CParser {
 public:
     explicit CParser(std::span<const std::string> args) : m_args(args) {}
@@ -46,10 +76,30 @@ public:
             else
                 TakeOption(strArg);
         }
+        if (m_result.m_strError.empty())
+            RefuseSharedFiles();
         return std::move(m_result);
     }
 
 private:
+    // Two outputs on one file would leave only the last one written.
+    void RefuseSharedFiles()
+    {
+        std::vector<std::pair<std::string_view, const std::string*>> outputs;
+        for (const CheckExport& exportTo : m_result.m_options.m_exports)
+            outputs.emplace_back("--export", &exportTo.m_strPath);
+        if (m_result.m_options.m_strResults)
+            outputs.emplace_back("--results", &*m_result.m_options.m_strResults);
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+                if (NameTheSameFile(*outputs[i].second, *outputs[j].second))
+                    return Fail(std::string(outputs[i].first) + " and " + std::string(outputs[j].first) +
+                                " name the same file (\"" + *outputs[i].second + "\" and \"" + *outputs[j].second +
+                                "\"); each output needs a file of its own");
+            }
+        }
+    }
+
     void Fail(std::string strError)
     {
         if (m_result.m_strError.empty())
@@ -153,8 +203,9 @@ std::string CheckUsageText()
            "Checks every link of SOURCE, a web page (http:// or https://) or a file,\n"
            "with or without the \"zorbel:\" prefix; without SOURCE, every favourite of\n"
            "the Favorites folder. Prints the report of the check and exits with 0 when\n"
-           "no link is broken or partially broken, 1 when one is, 2 on an error and 130\n"
-           "when stopped with Ctrl+C.\n"
+           "no link is broken or partially broken, 1 when one is, 2 on an error, and\n"
+           "130, 143 or 129 when stopped by Ctrl+C, SIGTERM or SIGHUP (the checks under\n"
+           "way finish, and the report and the files are still written).\n"
            "\n"
            "Options:\n"
            "  -j, --threads N        check with N threads at once (1 to 16)\n"
@@ -166,6 +217,8 @@ std::string CheckUsageText()
            "                         (or the full name, such as \"CSV (With Folders)\")\n"
            "      --results FILE     write the outcome of every link to FILE as CSV\n"
            "                         (FOLDER,NAME,URL,STATUS,TEXT)\n"
+           "                         Each output needs a file of its own; a file is\n"
+           "                         replaced only once its new content is complete.\n"
            "  -q, --quiet            print neither progress nor the report\n"
            "  -h, --help             show this text\n"
            "      --version          show the version\n"

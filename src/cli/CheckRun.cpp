@@ -1,8 +1,6 @@
 #include "CheckRun.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <csignal>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -24,6 +22,8 @@
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/SourceLocation.h"
+#include "platform/AtomicFile.h"
+#include "platform/ControlText.h"
 #include "platform/SystemError.h"
 #include "report/CheckReport.h"
 #include "settings/CheckSettings.h"
@@ -46,29 +46,40 @@ std::string SystemErrorText(int nError)
     return szText;
 }
 
-// 0 when the file can be created or replaced, else the errno that would
-// stop it; checked before the checks start so that a long run does not end
-// in a file that cannot be written. Nothing is created here.
-int OutputPathError(const std::string& strPath)
-{
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return EISDIR;
-        return access(strPath.c_str(), W_OK) == 0 ? 0 : errno;
-    }
-    if (errno != ENOENT)
-        return errno;
-    const std::size_t nSlash = strPath.find_last_of('/');
-    const std::string strFolder = nSlash == std::string::npos ? "." : nSlash == 0 ? "/" : strPath.substr(0, nSlash);
-    if (stat(strFolder.c_str(), &st) != 0)
-        return errno;
-    if (!S_ISDIR(st.st_mode))
-        return ENOTDIR;
-    return access(strFolder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
-}
+// The signal that asked the run to stop, or 0.
+int StopSignal(const CheckRunIo& io) { return io.m_pStopSignal != nullptr ? io.m_pStopSignal->load() : 0; }
+bool Interrupted(const CheckRunIo& io) { return StopSignal(io) != 0; }
 
-bool Interrupted(const CheckRunIo& io) { return io.m_pInterrupted != nullptr && io.m_pInterrupted->load(); }
+// A path as one line of a message: a control character in it (a file name
+// may hold a line end or an escape sequence) is shown as a blank.
+std::string ShownPath(const std::string& strPath) { return ControlsAsBlanks(strPath); }
+
+// What the Favorites scan could not read: one warning line each, as they
+// come, and their number for the closing line.
+class CScanWarnings {
+public:
+    explicit CScanWarnings(const CheckRunIo& io) : m_io(io) {}
+
+    ScanProblemFunction Function()
+    {
+        return [this](const ScanProblem& problem) {
+            if (problem.m_bRoot) {
+                m_nRootError = problem.m_nError;
+                return;
+            }
+            ++m_nCount;
+            PrintError(m_io, "cannot read \"" + ShownPath(problem.m_strPath) + "\": " + SystemErrorText(problem.m_nError));
+        };
+    }
+    int Count() const { return m_nCount.load(); }
+    // The errno of a Favorites folder that could not be read at all, or 0.
+    int RootError() const { return m_nRootError.load(); }
+
+private:
+    const CheckRunIo& m_io;
+    std::atomic<int> m_nCount{0};
+    std::atomic<int> m_nRootError{0};
+};
 
 ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, Clock::time_point start)
 {
@@ -94,7 +105,7 @@ bool WriteOutputs(const CheckOptions& options, const CheckRunIo& io,
         if (outcome.m_nResult == ExportResult::Done)
             return;
         bAllWritten = false;
-        PrintError(io, strPath + ": " + ExportOutcomeMessage(outcome, strPath).m_strText);
+        PrintError(io, ShownPath(strPath) + ": " + ExportOutcomeMessage(outcome, ShownPath(strPath)).m_strText);
     };
     for (const CheckExport& exportTo : options.m_exports)
         report(ExportToFile(exportTo.m_strPath, exportTo.m_nFormatId, items), exportTo.m_strPath);
@@ -119,9 +130,11 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         outputs.push_back(exportTo.m_strPath);
     if (options.m_strResults)
         outputs.push_back(*options.m_strResults);
+    // Found before any link is checked, so that a long run does not end in
+    // a file that cannot be written. Nothing is created here.
     for (const std::string& strPath : outputs) {
-        if (const int nError = OutputPathError(strPath); nError != 0) {
-            PrintError(io, "cannot write \"" + strPath + "\": " + SystemErrorText(nError));
+        if (const int nError = CheckAtomicFileTarget(strPath); nError != 0) {
+            PrintError(io, "cannot write \"" + ShownPath(strPath) + "\": " + SystemErrorText(nError));
             return kExitError;
         }
     }
@@ -130,7 +143,13 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     const std::string strSource = RemoveZorbelPrefix(options.m_strSource);
     std::string strRoot;
     if (strSource.empty()) {
-        strRoot = LocateFavoritesFolder();
+        const FavoritesLocation location = FindFavoritesFolder(CurrentFavoritesEnvironment());
+        if (location.m_bNamed && location.m_strFolder.empty()) {
+            PrintError(io, "the Favorites folder \"" + ShownPath(CurrentFavoritesEnvironment().m_strFavorites) +
+                               "\" named by ZORBEL_FAVORITES cannot be used: " + SystemErrorText(location.m_nError));
+            return kExitError;
+        }
+        strRoot = location.m_strFolder;
         if (strRoot.empty()) {
             PrintError(io, "no Favorites folder was found (looked at $ZORBEL_FAVORITES, ~/Favorites and the "
                            "Favorites of the Wine prefix); name a web page or a file to check instead");
@@ -140,9 +159,16 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     g_bDocumentMode = !strSource.empty();
 
     CListTreeSink sink;
+    CScanWarnings warnings(io);
     auto pStop = std::make_shared<ManualResetEvent>();
     std::atomic<bool> bClosing{false};
-    std::thread populate = StartPopulation(sink, pStop, bClosing, {strSource, strRoot});
+    // A Favorites folder that cannot be read ends the scan without a
+    // message, so the end of the thread itself is watched too.
+    std::atomic<bool> bPopulationEnded{false};
+    std::thread populate([&] {
+        StartPopulation(sink, pStop, bClosing, {strSource, strRoot}, warnings.Function()).join();
+        bPopulationEnded = true;
+    });
 
     // Until the list is filled.
     bool bInterrupted = false;
@@ -155,11 +181,19 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             pStop->Set();
             break;
         }
-        message = sink.WaitMessage(100ms);
+        const bool bEnded = bPopulationEnded.load();
+        message = sink.WaitMessage(bEnded ? 0ms : 100ms);
+        if (bEnded)
+            break;
     }
     populate.join();
     if (message == UM_SOURCEERROR) {
         PrintError(io, FormatSourceErrorMessage(strSource));
+        return kExitError;
+    }
+    if (!message && !bInterrupted) {
+        PrintError(io, "the Favorites folder \"" + ShownPath(strRoot) +
+                           "\" cannot be read: " + SystemErrorText(warnings.RootError() != 0 ? warnings.RootError() : EIO));
         return kExitError;
     }
 
@@ -199,17 +233,28 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
 
     const ReportCounts counts = CountReport(items);
+    bool bReported = true;
     if (!options.m_bQuiet) {
         progress.Finish(Snapshot(items, start));
+        errno = 0;
         for (const ReportLine& line : ReportLines(counts))
             std::fprintf(io.m_pOut, "%s\n", line.m_strText.c_str());
-        std::fflush(io.m_pOut);
+        if (std::fflush(io.m_pOut) != 0 || std::ferror(io.m_pOut)) {
+            // A closed pipe or a full disk: the report is lost, which the
+            // status must say.
+            const int nError = errno != 0 ? errno : EIO;
+            bReported = false;
+            PrintError(io, "the report cannot be written: " + SystemErrorText(nError));
+        }
     }
     const bool bWritten = WriteOutputs(options, io, items);
+    if (const int nUnread = warnings.Count(); nUnread > 0)
+        PrintError(io, std::to_string(nUnread) + (nUnread == 1 ? " entry" : " entries") +
+                           " of the Favorites folder could not be read");
 
     if (bInterrupted)
-        return kExitInterrupted;
-    if (!bWritten)
+        return kExitSignalBase + (StopSignal(io) != 0 ? StopSignal(io) : SIGINT);
+    if (!bWritten || !bReported)
         return kExitError;
     return counts.m_nBroken + counts.m_nPartial > 0 ? kExitSomethingBroken : kExitNothingBroken;
 }

@@ -18,17 +18,34 @@
 
 namespace {
 
-std::atomic<bool> g_bInterrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The signals that ask the run to stop: Ctrl+C, and what timeout, systemd
+// and cron send, and a terminal that goes away.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The first Ctrl+C stops the checks as Stop Checking does; a second one
-// ends the program at once.
-extern "C" void OnInterrupt(int)
+std::atomic<int> g_nStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// The first stop signal stops the checks as Stop Checking does; the report
+// and the files are still written. A second one ends the program at once,
+// as the signal would have.
+extern "C" void OnStopSignal(int nSignal)
 {
-    if (g_bInterrupted.exchange(true)) {
-        signal(SIGINT, SIG_DFL);
-        raise(SIGINT);
+    int nNone = 0;
+    if (!g_nStopSignal.compare_exchange_strong(nNone, nSignal)) {
+        signal(nSignal, SIG_DFL);
+        raise(nSignal);
     }
+}
+
+// Standard output must take what was printed; a closed pipe or a full disk
+// is an error.
+int Flushed(int nStatus)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "zorbel-check: the output cannot be written\n");
+        return kExitError;
+    }
+    return nStatus;
 }
 
 } // namespace
@@ -42,23 +59,24 @@ int main(int argc, char** argv)
                      parsed.m_strError.c_str());
         return kExitError;
     }
+    // A report piped into a program that has gone must not kill the run
+    // before the files are written; the failed write is reported instead.
+    signal(SIGPIPE, SIG_IGN);
     if (parsed.m_options.m_bHelp) {
         std::fputs(CheckUsageText().c_str(), stdout);
-        return kExitNothingBroken;
+        return Flushed(kExitNothingBroken);
     }
     if (parsed.m_options.m_bVersion) {
         std::printf("zorbel-check %s\n", ZORBEL_VERSION);
-        return kExitNothingBroken;
+        return Flushed(kExitNothingBroken);
     }
 
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    // A report piped into a program that has gone must not kill the run
-    // before the files are written.
-    signal(SIGPIPE, SIG_IGN);
+    for (const int nSignal : kStopSignals)
+        sigaction(nSignal, &action, nullptr);
 
     if (!HttpGlobalInit()) {
         std::fprintf(stderr, "zorbel-check: the network library cannot be initialised\n");
@@ -66,7 +84,7 @@ int main(int argc, char** argv)
     }
     CheckRunIo io;
     io.m_bProgressTerminal = isatty(STDERR_FILENO) != 0;
-    io.m_pInterrupted = &g_bInterrupted;
+    io.m_pStopSignal = &g_nStopSignal;
     const int nStatus = RunZorbelCheck(parsed.m_options, io);
     // Checks given up on by a stop may still be running; the network library
     // is only released once they have ended.

@@ -1,11 +1,18 @@
 // zorbel-check's command line: every option in its short, long and joined
 // spellings, inclusive ranges, bad values refused with the option named,
-// export formats by name or alias, sources that look like options, and a
-// usage text that names every option and alias.
+// export formats by name or alias, sources that look like options, two
+// outputs on one file refused, and a usage text that names every option and
+// alias.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "CheckArguments.h"
+#include "core/model/ScanTestFiles.h"
 #include "export/ExportFormat.h"
+#include "support/WorkingDirectory.h"
 
 namespace {
 
@@ -118,6 +125,31 @@ TEST(CheckArguments, SourcesThatLookLikeOptions)
     ASSERT_EQ(parsed.m_strError, "");
     EXPECT_EQ(parsed.m_options.m_exports.at(0).m_strPath, "-out.csv");
     EXPECT_EQ(parsed.m_options.m_strSource, "page.html");
+}
+
+TEST(CheckArguments, TwoOutputsOnOneFileAreRefused)
+{
+    // Whichever was written last would silently replace the other.
+    scantest::TempFolder dir;
+    WorkingDirectory cwd(dir.Path());
+    scantest::MakeFolder(dir / "sub");
+    scantest::WriteFile(dir / "old.csv", "x");
+    ASSERT_EQ(::symlink("old.csv", (dir / "alias.csv").c_str()), 0);
+    ASSERT_EQ(::link((dir / "old.csv").c_str(), (dir / "hard.csv").c_str()), 0);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--export", "csv", "r.csv", "--results", "r.csv"},
+             {"--results", "r.csv", "--export", "html", "./sub/../r.csv"},
+             {"--export", "text", "list", "--export", "html", dir / "list"},
+             {"--export", "csv", "old.csv", "--results", "alias.csv"},
+             {"--export", "csv", "old.csv", "--results", "hard.csv"},
+         }) {
+        const CheckArguments parsed = Parse(args);
+        EXPECT_NE(parsed.m_strError.find("name the same file"), std::string::npos) << args[2] << " " << args.back();
+    }
+    EXPECT_EQ(Parse({"--export", "csv", "r.csv", "--results", "R.csv"}).m_strError, "");
+    EXPECT_EQ(Parse({"--export", "csv", "sub/r.csv", "--results", "r.csv"}).m_strError, "");
+    // A device takes what it is given, as often as it is given.
+    EXPECT_EQ(Parse({"--export", "csv", "/dev/null", "--results", "/dev/null"}).m_strError, "");
 }
 
 TEST(CheckArguments, UsageNamesEveryOptionAndAlias)

@@ -1,6 +1,7 @@
 #include "CheckProcess.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -66,24 +67,38 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
         throw std::runtime_error("pipe");
     }
 
+    if (options.m_bOutClosed)
+        close(outPipe[0]);
     const pid_t pid = fork();
     if (pid < 0)
         throw std::runtime_error("fork");
     if (pid == 0) {
         const int devNull = open("/dev/null", O_RDONLY);
         dup2(devNull, STDIN_FILENO);
-        dup2(outPipe[1], STDOUT_FILENO);
+        if (!options.m_strOutPath.empty()) {
+            const int hOut = open(options.m_strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(hOut, STDOUT_FILENO);
+        } else {
+            dup2(outPipe[1], STDOUT_FILENO);
+        }
         dup2(errPipe[1], STDERR_FILENO);
+        if (options.m_bUnprivileged && geteuid() == 0) {
+            constexpr uid_t kNobody = 65534;
+            if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
+                _exit(126);
+        }
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
+    if (options.m_bOutClosed)
+        outPipe[0] = -1;
     close(errPipe[1]);
     if (options.m_onStart)
         options.m_onStart(pid);
 
     CheckProcessResult result;
-    bool bOutOpen = true;
+    bool bOutOpen = outPipe[0] >= 0;
     bool bErrOpen = true;
     while (bOutOpen || bErrOpen) {
         pollfd fds[2] = {{bOutOpen ? outPipe[0] : -1, POLLIN, 0}, {bErrOpen ? errPipe[0] : -1, POLLIN, 0}};
@@ -98,7 +113,8 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
                 options.m_onErr(pid, result.m_strErr);
         }
     }
-    close(outPipe[0]);
+    if (outPipe[0] >= 0)
+        close(outPipe[0]);
     close(errPipe[0]);
 
     int nStatus = 0;

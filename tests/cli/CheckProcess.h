@@ -24,6 +24,13 @@ struct CheckProcessOptions {
     // Called while the program runs, with its pid and what it has written
     // to standard error so far, every time more arrives.
     std::function<void(pid_t, const std::string&)> m_onErr;
+    // Standard output goes to this file instead of being collected.
+    std::string m_strOutPath;
+    // Standard output is a pipe whose reader has gone.
+    bool m_bOutClosed = false;
+    // Run as the unprivileged user "nobody" when the test runs as the
+    // super-user, so that permissions apply to it.
+    bool m_bUnprivileged = false;
 };
 
 CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args,

@@ -1,13 +1,19 @@
 // zorbel-check as a user runs it: a child process with a home of its own,
-// checking pages, files and a Favorites folder served by our own server.
+// checking pages, files and a Favorites folder served by our own server;
+// stopped by the signals of a terminal, timeout, systemd and cron; with a
+// report nobody can take, outputs that collide, Favorites folders that
+// cannot be read and a settings file that is a pipe.
 
 #include <signal.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <regex>
 #include <thread>
 
@@ -358,6 +364,208 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
     ASSERT_EQ(report.size(), 6u);
     EXPECT_EQ(report[4], std::to_string(nValid) + " links are still valid");
     EXPECT_EQ(report[1], "0 links appear to be broken");
+}
+
+// Runs `run` while a watchdog ends the program if it is still running after
+// `limit`, so that a hang fails the test instead of stopping it.
+CheckProcessResult WithWatchdog(std::chrono::seconds limit,
+                                const std::function<CheckProcessResult(CheckProcessOptions)>& run,
+                                CheckProcessOptions options = {})
+{
+    std::atomic<bool> bDone{false};
+    std::thread watchdog;
+    options.m_onStart = [&](pid_t pid) {
+        watchdog = std::thread([&bDone, pid, limit] {
+            const auto deadline = std::chrono::steady_clock::now() + limit;
+            while (!bDone && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(20ms);
+            if (!bDone)
+                ::kill(pid, SIGKILL);
+        });
+    };
+    CheckProcessResult result = run(options);
+    bDone = true;
+    if (watchdog.joinable())
+        watchdog.join();
+    return result;
+}
+
+TEST_F(CheckProgram, TermAndHangupFinishTheRunningChecksAndWriteTheOutputs)
+{
+    // What timeout, systemd and cron send, and a terminal that goes away:
+    // as the first Ctrl+C, with the status the shell expects.
+    for (const int nSignal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(nSignal);
+        m_server.SetDelay(300ms);
+        std::vector<std::string> links;
+        for (int i = 0; i < 40; ++i)
+            links.push_back(m_server.Url("/ok/" + std::to_string(nSignal) + "-" + std::to_string(i)));
+        const std::string strResults = m_home.Path() + "/r" + std::to_string(nSignal) + ".csv";
+        const std::string strExport = m_home.Path() + "/e" + std::to_string(nSignal) + ".htm";
+        std::atomic<bool> bSent{false};
+        CheckProcessOptions options;
+        options.m_onErr = [&](pid_t pid, const std::string& strErr) {
+            if (!bSent && strErr.find(" checked") != std::string::npos) {
+                bSent = true;
+                ::kill(pid, nSignal);
+            }
+        };
+        const CheckProcessResult result =
+            Run({"-j", "2", "--results", strResults, "--export", "html", strExport, PageWith(links)}, options);
+        EXPECT_EQ(result.m_nSignal, 0);
+        EXPECT_EQ(result.m_nExitStatus, 128 + nSignal) << result.m_strErr;
+        EXPECT_NE(result.m_strErr.find("Stopping: the running checks are finishing...\n"), std::string::npos);
+        EXPECT_EQ(Lines(result.m_strOut).size(), 6u);
+        EXPECT_EQ(Lines(ReadBytes(strResults), "\r\n").size(), 41u);
+        EXPECT_TRUE(ReadBytes(strExport).ends_with("</HTML>\r\n"));
+    }
+}
+
+TEST_F(CheckProgram, ASecondStopSignalEndsTheProgramAtOnce)
+{
+    m_server.SetDelay(2s);
+    std::vector<std::string> links;
+    for (int i = 0; i < 4; ++i)
+        links.push_back(m_server.Url("/ok/" + std::to_string(i)));
+    std::atomic<bool> bSent{false};
+    CheckProcessOptions options;
+    options.m_onErr = [&](pid_t pid, const std::string& strErr) {
+        if (!bSent && strErr.find("Stopping") == std::string::npos) {
+            bSent = true;
+            ::kill(pid, SIGTERM);
+        } else if (strErr.find("Stopping") != std::string::npos) {
+            ::kill(pid, SIGTERM);
+        }
+    };
+    options.m_bErrToTerminal = true; // progress at once, so the first signal comes early
+    const CheckProcessResult result = Run({"-j", "1", "-t", "30", PageWith(links)}, options);
+    EXPECT_EQ(result.m_nSignal, SIGTERM);
+}
+
+TEST_F(CheckProgram, AReportThatCannotBeWrittenIsAnError)
+{
+    const std::string strPage = PageWith({m_server.Url("/ok/1")});
+    CheckProcessOptions closed;
+    closed.m_bOutClosed = true;
+    const CheckProcessResult toClosedPipe = Run({"-t", "5", strPage}, closed);
+    EXPECT_EQ(toClosedPipe.m_nExitStatus, 2);
+    EXPECT_NE(toClosedPipe.m_strErr.find("the report cannot be written: Broken pipe"), std::string::npos)
+        << toClosedPipe.m_strErr;
+    if (std::filesystem::exists("/dev/full")) {
+        CheckProcessOptions full;
+        full.m_strOutPath = "/dev/full";
+        const CheckProcessResult toFullDevice = Run({"-t", "5", strPage}, full);
+        EXPECT_EQ(toFullDevice.m_nExitStatus, 2);
+        EXPECT_NE(toFullDevice.m_strErr.find("No space left on device"), std::string::npos) << toFullDevice.m_strErr;
+        EXPECT_EQ(Run({"--help"}, full).m_nExitStatus, 2);
+        EXPECT_EQ(Run({"--version"}, full).m_nExitStatus, 2);
+    }
+    // Quiet runs print nothing there, so nothing can fail.
+    EXPECT_EQ(Run({"-q", "-t", "5", strPage}, closed).m_nExitStatus, 0);
+}
+
+TEST_F(CheckProgram, TwoOutputsOnOneFileAreABadArgument)
+{
+    const std::size_t nRequestsBefore = m_server.RequestCount();
+    const std::string strFile = m_home.Path() + "/out.csv";
+    WriteFile(strFile, "earlier results\r\n");
+    const CheckProcessResult result =
+        Run({"--export", "csv", strFile, "--results", strFile, PageWith({m_server.Url("/ok/1")})});
+    EXPECT_EQ(result.m_nExitStatus, 2);
+    EXPECT_NE(result.m_strErr.find("--export and --results name the same file"), std::string::npos) << result.m_strErr;
+    EXPECT_EQ(m_server.RequestCount(), nRequestsBefore);
+    EXPECT_EQ(ReadBytes(strFile), "earlier results\r\n");
+}
+
+TEST_F(CheckProgram, ANamedFavoritesFolderIsUsedOrRefusedButNeverReplaced)
+{
+    WriteFile(m_home.Path() + "/Favorites/Home.url", scantest::UrlFile(m_server.Url("/ok/home")));
+    WriteFile(m_home.Path() + "/Other/Named.url", scantest::UrlFile(m_server.Url("/ok/named")));
+    WriteFile(m_home.Path() + "/a-file", "not a folder");
+    for (const std::string& strNamed : {m_home.Path() + "/missing", m_home.Path() + "/a-file"}) {
+        CheckProcessOptions options;
+        options.m_env["ZORBEL_FAVORITES"] = strNamed;
+        const CheckProcessResult result = Run({"-q"}, options);
+        EXPECT_EQ(result.m_nExitStatus, 2) << strNamed;
+        EXPECT_NE(result.m_strErr.find("the Favorites folder \"" + strNamed + "\" named by ZORBEL_FAVORITES cannot be used"),
+                  std::string::npos)
+            << result.m_strErr;
+    }
+    CheckProcessOptions options;
+    options.m_env["ZORBEL_FAVORITES"] = m_home.Path() + "/Other";
+    const std::string strResults = m_home.Path() + "/r.csv";
+    const CheckProcessResult result = Run({"-q", "-t", "5", "--results", strResults}, options);
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[1].starts_with(",Named,")) << rows[1];
+}
+
+// What a user without the super-user's rights cannot read: the test gives
+// its files to everyone and, when it runs as the super-user, runs the
+// program as "nobody".
+class UnreadableFavorites : public CheckProgram {
+protected:
+    void SetUp() override
+    {
+        ::chmod(m_home.Path().c_str(), 0755);
+        m_strFavorites = m_home.Path() + "/Favorites";
+        scantest::MakeFolder(m_strFavorites);
+        ::chmod(m_strFavorites.c_str(), 0755);
+        m_options.m_bUnprivileged = true;
+    }
+
+    std::string m_strFavorites;
+    CheckProcessOptions m_options;
+};
+
+TEST_F(UnreadableFavorites, AFolderThatCannotBeReadIsAnError)
+{
+    WriteFile(m_strFavorites + "/a.url", scantest::UrlFile(m_server.Url("/ok/a")));
+    ::chmod(m_strFavorites.c_str(), 0);
+    const CheckProcessResult result = Run({"-q", "-t", "5"}, m_options);
+    EXPECT_EQ(result.m_nExitStatus, 2) << result.m_strErr;
+    EXPECT_EQ(result.m_strErr, "zorbel-check: the Favorites folder \"" + m_strFavorites +
+                                   "\" cannot be read: Permission denied\n");
+    ::chmod(m_strFavorites.c_str(), 0755);
+}
+
+TEST_F(UnreadableFavorites, EntriesThatCannotBeReadAreWarnedOfAndCounted)
+{
+    WriteFile(m_strFavorites + "/ok.url", scantest::UrlFile(m_server.Url("/ok/1")));
+    WriteFile(m_strFavorites + "/shut.url", scantest::UrlFile(m_server.Url("/ok/2")));
+    WriteFile(m_strFavorites + "/Locked/inside.url", scantest::UrlFile(m_server.Url("/ok/3")));
+    WriteFile(m_strFavorites + "/Line\nBreak.url", scantest::UrlFile(m_server.Url("/ok/4")));
+    ::chmod((m_strFavorites + "/Line\nBreak.url").c_str(), 0);
+    ::chmod((m_strFavorites + "/shut.url").c_str(), 0);
+    ::chmod((m_strFavorites + "/Locked").c_str(), 0);
+    const CheckProcessResult result = Run({"-t", "5"}, m_options);
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    const std::vector<std::string> lines = Lines(result.m_strErr);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "zorbel-check: cannot read \"" + m_strFavorites +
+                                                         "/Locked\": Permission denied"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "zorbel-check: cannot read \"" + m_strFavorites +
+                                                         "/shut.url\": Permission denied"), 1);
+    // A name cannot break the warning's line.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "zorbel-check: cannot read \"" + m_strFavorites +
+                                                         "/Line Break.url\": Permission denied"), 1);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "zorbel-check: 3 entries of the Favorites folder could not be read");
+    EXPECT_NE(result.m_strOut.find("1 link is still valid"), std::string::npos) << result.m_strOut;
+}
+
+TEST_F(CheckProgram, ASettingsFileThatIsAPipeGivesTheDefaults)
+{
+    scantest::MakeFolder(m_home.Path() + "/.config/Ornamy Software");
+    ASSERT_EQ(::mkfifo(ConfigFile().c_str(), 0600), 0);
+    const std::string strPage = PageWith({m_server.Url("/ok/1")});
+    const CheckProcessResult result =
+        WithWatchdog(30s, [&](CheckProcessOptions options) { return Run({"-q", "-t", "5", strPage}, options); });
+    EXPECT_EQ(result.m_nSignal, 0) << "the program waited on the pipe";
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    struct stat info {};
+    ASSERT_EQ(::lstat(ConfigFile().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 // The console checker and the GUI's pipeline (extraction, then a pass with

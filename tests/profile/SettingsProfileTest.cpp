@@ -1,5 +1,7 @@
 // The settings survive a real QSettings file: defaults when it is missing,
-// corrupt or holds text, the ranges on reading, and the values written back.
+// corrupt or holds text, the ranges on reading, and the values written back;
+// a pipe, a device or a huge file in its place is neither waited on nor
+// read, gives the defaults and is never written over.
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -7,6 +9,15 @@
 #include <QtTest>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include "SettingsProfile.h"
 #include "settings/CheckSettings.h"
 
@@ -115,6 +126,75 @@ private slots:
         CSettingsProfile profile;
         SaveCheckSettings(profile, s);
         QVERIFY(QFileInfo(ConfPath()).isDir());
+    }
+
+    void pipeInPlaceOfTheFileIsNotWaitedOn()
+    {
+        QVERIFY(QDir().mkpath(m_pDir->path() + "/Ornamy Software"));
+        const QByteArray path = QFile::encodeName(ConfPath());
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        auto loaded = std::async(std::launch::async, [this] {
+            CSettingsProfile profile;
+            CheckSettings s;
+            LoadCheckSettings(profile, s);
+            SaveCheckSettings(profile, s);
+            return s;
+        });
+        if (loaded.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Let the reader that waits on the pipe go before failing.
+            const int hWriter = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+            if (hWriter >= 0)
+                ::close(hWriter);
+            loaded.wait();
+            QFAIL("the settings waited on a pipe");
+        }
+        const CheckSettings s = loaded.get();
+        QCOMPARE(s.m_nTimeoutMs, 60000);
+        QCOMPARE(s.m_nThreadCount, 1);
+        struct stat info {};
+        QCOMPARE(::lstat(path.constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+    }
+
+    void hugeFileGivesTheDefaultsAndIsNeverWrittenOver()
+    {
+        QByteArray bytes = "[Settings]\nThreads=5\nCommTimeout=45\n";
+        while (bytes.size() <= CSettingsProfile::kMaxSettingsFileSize)
+            bytes += "; a comment line that only makes the file large\n";
+        WriteConf(bytes);
+        CheckSettings s = Load();
+        QCOMPARE(s.m_nThreadCount, 1);
+        QCOMPARE(s.m_nTimeoutMs, 60000);
+        {
+            CSettingsProfile profile;
+            SaveCheckSettings(profile, s);
+            QVERIFY(!profile.WriteProfileBinary("Settings", "OldMFWP", {1, 2}));
+        }
+        QFile f(ConfPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256),
+                 QCryptographicHash::hash(bytes, QCryptographicHash::Sha256));
+
+        // At the limit the file is still read.
+        WriteConf("[Settings]\nThreads=5\n" + QByteArray(CSettingsProfile::kMaxSettingsFileSize - 21, '\n'));
+        QCOMPARE(QFileInfo(ConfPath()).size(), CSettingsProfile::kMaxSettingsFileSize);
+        QCOMPARE(Load().m_nThreadCount, 5);
+    }
+
+    void fileReplacedByAPipeAfterReadingIsNotWrittenOver()
+    {
+        WriteConf("[Settings]\nThreads=4\n");
+        CSettingsProfile profile;
+        CheckSettings s;
+        LoadCheckSettings(profile, s);
+        QCOMPARE(s.m_nThreadCount, 4);
+        const QByteArray path = QFile::encodeName(ConfPath());
+        QVERIFY(QFile::remove(ConfPath()));
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        QVERIFY(!profile.WriteProfileInt("Settings", "Threads", 8));
+        struct stat info {};
+        QCOMPARE(::lstat(path.constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
     }
 
     void binaryValuesRoundTripAndAreNotNumbers()

@@ -288,7 +288,9 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
         if (nImage >= 4)
             sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
         const bool bUrl = PathIsURLA(pItem->m_strUrl);
-        const bool bDirectory = PathIsDirectoryA(pItem->m_strUrl);
+        // A web link is never a folder here, whatever the working directory
+        // happens to hold under a name spelled like it.
+        const bool bDirectory = !PathIsWebLink(pItem->m_strUrl) && PathIsDirectoryA(pItem->m_strUrl);
         if (bUrl && !bDirectory) {
             if (!HandOut(state, workers, waitList, pItem))
                 break;

@@ -11,6 +11,7 @@ struct HttpCheckResult {
     // Status code of the final answer; empty when there is none to ask for
     // (an ftp link, or no status line).
     std::optional<int> m_nHttpStatus;
-    // Location header of the final answer, as sent; empty when absent.
+    // Location header of the final answer, as sent but with every control
+    // character replaced by U+FFFD; empty when absent.
     std::string m_strLocation;
 };

@@ -9,6 +9,7 @@
 
 #include "check/CurlErrorTable.h"
 #include "net/HttpSession.h"
+#include "platform/ControlText.h"
 
 namespace {
 
@@ -230,7 +231,9 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
             continue;
         }
         result.m_nHttpStatus = static_cast<int>(nStatus);
-        result.m_strLocation = handle.m_strLocation;
+        // The server's text reaches the status text, the window and the
+        // results file: its control characters must not act on any of them.
+        result.m_strLocation = ControlsAsReplacementCharacters(handle.m_strLocation);
         return result;
     }
 }

@@ -4,7 +4,10 @@
 #include <string_view>
 
 // How a field stands in every CSV file the program writes: enclosed in
-// double quotes, a double quote inside it doubled. Only when the field is
+// double quotes, a double quote inside it doubled, and a field that a
+// spreadsheet would take for a formula (one that begins with "=", "+", "-",
+// "@", a tab or a carriage return) preceded by an apostrophe, so that it is
+// shown as the text it is instead of being run. Only when the field is
 // enclosed differs from file to file.
 
 enum class CsvQuoting {
@@ -14,6 +17,13 @@ enum class CsvQuoting {
 
 inline constexpr std::string_view kCsvQuote = "\"";
 inline constexpr std::string_view kCsvDoubledQuote = "\"\"";
+inline constexpr std::string_view kCsvFormulaGuard = "'";
+
+// True for a field that a spreadsheet would open as a formula.
+constexpr bool CsvFieldLooksLikeFormula(std::string_view strField)
+{
+    return !strField.empty() && std::string_view("=+-@\t\r").find(strField.front()) != std::string_view::npos;
+}
 
 // True for a field that has to be enclosed: it holds a comma, a double
 // quote, a CR or an LF.
@@ -25,18 +35,24 @@ constexpr bool CsvFieldNeedsQuotes(std::string_view strField)
 // Writes one field into `out`, which offers:
 //   OpenQuote(), CloseQuote()   the enclosing double quotes
 //   AppendText(run)             a run of the field's own bytes, as they stand
-//   AppendMarkup(piece)         a doubled quote, to be written whole
+//   AppendMarkup(piece)         a doubled quote or the formula guard, to be
+//                               written whole
 // The field's bytes reach `out` only through AppendText, so a target that
-// writes a line feed differently (an export file writes CR LF) does so
-// inside a field too.
+// writes some bytes differently (an export file writes a control character
+// as a blank) does so inside a field too.
 template <typename Out>
 void WriteCsvField(Out& out, std::string_view strField, CsvQuoting nQuoting)
 {
+    const bool bFormula = CsvFieldLooksLikeFormula(strField);
     if (nQuoting == CsvQuoting::WhenNeeded && !CsvFieldNeedsQuotes(strField)) {
+        if (bFormula)
+            out.AppendMarkup(kCsvFormulaGuard);
         out.AppendText(strField);
         return;
     }
     out.OpenQuote();
+    if (bFormula)
+        out.AppendMarkup(kCsvFormulaGuard);
     for (;;) {
         const std::size_t nQuote = strField.find(kCsvQuote);
         out.AppendText(strField.substr(0, nQuote));

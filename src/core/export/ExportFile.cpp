@@ -2,71 +2,31 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 CExportFile::CExportFile() = default;
 
-CExportFile::~CExportFile()
-{
-    if (m_hFile >= 0)
-        Close();
-}
+// An export that was not closed is given up; the old file stays.
+CExportFile::~CExportFile() = default;
 
 int CExportFile::Open(const std::string& strPath)
 {
-    if (m_hFile >= 0)
-        Close();
+    m_file.Discard();
+    m_bOpen = false;
     m_nError = 0;
     m_nBuffered = 0;
-
-    // Not truncated yet: the file keeps its content until the lock is ours.
-    // Non-blocking only for the open itself, so that a pipe without a reader
-    // fails instead of hanging the window.
-    const int hFile = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (hFile < 0)
-        return errno;
-
-    // Exclusive sharing: nobody else who locks the file writes it meanwhile.
-    if (::flock(hFile, LOCK_EX | LOCK_NB) != 0) {
-        const int nError = errno;
-        ::close(hFile);
+    if (const int nError = m_file.Open(strPath); nError != 0)
         return nError;
-    }
-    struct stat info {};
-    if (::fstat(hFile, &info) != 0 || (S_ISREG(info.st_mode) && ::ftruncate(hFile, 0) != 0)) {
-        const int nError = errno;
-        ::close(hFile);
-        return nError;
-    }
-    const int nFlags = ::fcntl(hFile, F_GETFL);
-    if (nFlags >= 0)
-        ::fcntl(hFile, F_SETFL, nFlags & ~O_NONBLOCK);
-
     if (!m_pBuffer)
         m_pBuffer = std::make_unique<char[]>(kBufferSize);
-    m_hFile = hFile;
+    m_bOpen = true;
     return 0;
 }
 
 bool CExportFile::WriteOut(const char* pBytes, std::size_t nBytes)
 {
-    while (nBytes > 0) {
-        const ssize_t nWritten = ::write(m_hFile, pBytes, nBytes);
-        if (nWritten < 0) {
-            if (errno == EINTR)
-                continue;
-            m_nError = errno;
-            return false;
-        }
-        if (nWritten == 0) {
-            m_nError = EIO;
-            return false;
-        }
-        pBytes += nWritten;
-        nBytes -= static_cast<std::size_t>(nWritten);
+    if (const int nError = m_file.Write({pBytes, nBytes}); nError != 0) {
+        m_nError = nError;
+        return false;
     }
     return true;
 }
@@ -80,7 +40,7 @@ bool CExportFile::Flush()
 
 bool CExportFile::WriteString(std::string_view strBytes)
 {
-    if (m_hFile < 0 || m_nError != 0) {
+    if (!m_bOpen || m_nError != 0) {
         if (m_nError == 0)
             m_nError = EBADF;
         return false;
@@ -100,14 +60,16 @@ bool CExportFile::WriteString(std::string_view strBytes)
 
 int CExportFile::Close()
 {
-    if (m_hFile < 0)
+    if (!m_bOpen)
         return m_nError;
+    m_bOpen = false;
     if (m_nError == 0)
         Flush();
     m_nBuffered = 0;
-    // The lock goes with the descriptor.
-    if (::close(m_hFile) != 0 && m_nError == 0 && errno != EINTR)
-        m_nError = errno;
-    m_hFile = -1;
+    if (m_nError != 0) {
+        m_file.Discard();
+        return m_nError;
+    }
+    m_nError = m_file.Commit();
     return m_nError;
 }

@@ -1,9 +1,11 @@
 #include "export/ExportLine.h"
 
 #include <array>
+#include <span>
 #include <cstring>
 
 #include "export/CsvField.h"
+#include "platform/ControlText.h"
 
 namespace {
 
@@ -12,22 +14,33 @@ struct EscapeRule {
     std::string_view m_strTo;
 };
 
-// What each mode writes instead of a byte; the line feed follows the line
-// ends of the file in every mode.
-constexpr EscapeRule kNoneRules[] = {{'\n', "\r\n"}};
-constexpr EscapeRule kHtmlRules[] = {
-    {'\n', "\r\n"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"},
+// What each mode writes instead of a byte, besides the control characters,
+// which every mode writes as a blank: a text must never break its line.
+constexpr std::array<EscapeRule, 0> kNoneRules{};
+constexpr std::array kHtmlRules{
+    EscapeRule{'<', "&lt;"}, EscapeRule{'>', "&gt;"}, EscapeRule{'&', "&amp;"}, EscapeRule{'"', "&quot;"},
 };
+constexpr std::string_view kControlAsText = " ";
 
 using EscapeTable = std::array<std::string_view, 256>;
 
-template <std::size_t N>
-constexpr EscapeTable MakeTable(const EscapeRule (&rules)[N])
+constexpr EscapeTable MakeTable(std::span<const EscapeRule> rules)
 {
     EscapeTable table{};
+    for (int ch = 0; ch < 0x20; ++ch)
+        table[ch] = kControlAsText;
+    table[0x7F] = kControlAsText;
     for (const EscapeRule& rule : rules)
         table[rule.m_chFrom] = rule.m_strTo;
     return table;
+}
+
+// True where the text holds a byte that is not written as it stands: one of
+// the table, or the first byte of a two-byte control character.
+bool IsEscapedAt(const EscapeTable& table, std::string_view strText, std::size_t nPos)
+{
+    const auto ch = static_cast<unsigned char>(strText[nPos]);
+    return !table[ch].empty() || (ch == 0xC2 && ControlCharacterLength(strText.substr(nPos)) != 0);
 }
 
 constexpr EscapeTable kEscapeTables[] = {
@@ -115,7 +128,7 @@ void CExportLine::AppendText(std::string_view strText, Escape nEscape)
         // The run of bytes up to the next one that is escaped goes in one
         // copy, as far as it fits.
         std::size_t nRun = 0;
-        while (nRun < strText.size() && table[static_cast<unsigned char>(strText[nRun])].empty())
+        while (nRun < strText.size() && !IsEscapedAt(table, strText, nRun))
             ++nRun;
         const std::size_t nRoom = kMaxLength - m_strCloser.size() - m_nLength;
         if (nRun > nRoom) {
@@ -135,13 +148,15 @@ void CExportLine::AppendText(std::string_view strText, Escape nEscape)
         strText.remove_prefix(nRun);
         if (strText.empty())
             break;
-        const std::string_view strTo = table[static_cast<unsigned char>(strText.front())];
+        const std::size_t nControl = ControlCharacterLength(strText);
+        const std::string_view strTo =
+            nControl != 0 ? kControlAsText : table[static_cast<unsigned char>(strText.front())];
         if (!Fits(strTo.size())) {
             m_bCut = true;
             return;
         }
         Put(strTo);
-        strText.remove_prefix(1);
+        strText.remove_prefix(nControl != 0 ? nControl : 1);
     }
 }
 

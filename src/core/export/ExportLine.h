@@ -13,8 +13,9 @@ class CExportLine {
 public:
     static constexpr std::size_t kMaxLength = 4096;
 
-    // How a text is written into the line. Every mode writes a line feed
-    // as CR LF, as every line end of an export file is.
+    // How a text is written into the line. Every mode writes a control
+    // character (see ControlText.h) as a blank, so that no name, URL or
+    // folder can break its line or start one of its own.
     enum class Escape {
         None, // as it stands
         Html, // < > & and " become entities

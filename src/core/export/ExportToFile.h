@@ -10,7 +10,7 @@
 enum class ExportResult {
     Done,         // every line was written and the file closed
     CannotCreate, // the file could not be created; nothing was written
-    WriteFailed,  // a write or the close failed; what was written stays on disk
+    WriteFailed,  // a write or the close failed; the old file is as it was
 };
 
 struct ExportOutcome {
@@ -18,8 +18,9 @@ struct ExportOutcome {
     int m_nError = 0; // the errno of the failure, 0 when done
 };
 
-// Creates the file (an existing one is truncated), writes the list in the
-// format of the id and closes the file. Runs on the GUI thread, which is the
+// Writes the list in the format of the id to the file: an existing file is
+// replaced only once the whole new content is on the disk, and stays as it
+// was when anything fails (see CAtomicFile). Runs on the GUI thread, which is the
 // only thread that appends to or removes from the list, so the list stays
 // as it is while it is written. An id outside the format table is refused
 // as EINVAL before the file is touched.

@@ -4,6 +4,8 @@
 
 #include "export/ExportFile.h"
 #include "export/ExportLine.h"
+#include "platform/AsciiText.h"
+#include "platform/ControlText.h"
 
 namespace {
 
@@ -37,6 +39,43 @@ constexpr std::string_view kLinkOpen = "<A HREF=\"";
 constexpr std::string_view kLinkCloser = "\"></A>";
 constexpr std::size_t kHrefEnd = 2;   // "\">"
 constexpr std::size_t kAnchorEnd = 4; // "</A>"
+
+constexpr std::string_view kLinkSeparator = "&nbsp;:&nbsp;";
+
+// Schemes whose addresses a browser runs as code when they are followed.
+constexpr std::string_view kScriptSchemes[] = {"javascript", "data", "vbscript"};
+constexpr std::size_t kLongestScriptScheme = 10;
+
+// True for an address that would run a script in the browser that shows the
+// page: its scheme read as a browser reads it, in any letter case, with
+// leading blanks and control characters passed over and tabs and line ends
+// inside it left out.
+bool IsScriptAddress(std::string_view strUrl)
+{
+    while (!strUrl.empty()) {
+        const std::size_t nControl = ControlCharacterLength(strUrl);
+        if (nControl == 0 && strUrl.front() != ' ')
+            break;
+        strUrl.remove_prefix(nControl != 0 ? nControl : 1);
+    }
+    char szScheme[kLongestScriptScheme];
+    std::size_t nLength = 0;
+    for (const char ch : strUrl) {
+        if (ch == '\t' || ch == '\n' || ch == '\r')
+            continue;
+        if (ch == ':') {
+            const std::string_view strScheme(szScheme, nLength);
+            for (const std::string_view strScript : kScriptSchemes)
+                if (strScheme == strScript)
+                    return true;
+            return false;
+        }
+        if (nLength == kLongestScriptScheme)
+            return false;
+        szScheme[nLength++] = AsciiLower(ch);
+    }
+    return false;
+}
 
 bool WriteAll(CExportFile& file, std::span<const std::string_view> pieces)
 {
@@ -127,9 +166,17 @@ int WriteHtmlExport(CExportFile& file, ExportList items, bool bWithFolders)
             line.AppendText(pItem->m_strFolder, Escape::Html);
             line.Append("/");
         }
-        BuildLink(line, pItem->m_strUrl, pItem->m_strName);
-        line.Append("&nbsp;:&nbsp;");
-        BuildLink(line, pItem->m_strUrl, pItem->m_strUrl);
+        if (IsScriptAddress(pItem->m_strUrl)) {
+            // Opening the page must not run what a hostile list holds: the
+            // name and the address stand as text, not as links.
+            line.AppendText(pItem->m_strName, Escape::Html);
+            line.Append(kLinkSeparator);
+            line.AppendText(pItem->m_strUrl, Escape::Html);
+        } else {
+            BuildLink(line, pItem->m_strUrl, pItem->m_strName);
+            line.Append(kLinkSeparator);
+            BuildLink(line, pItem->m_strUrl, pItem->m_strUrl);
+        }
         if (!WriteLine(file, line))
             return file.Error();
     }

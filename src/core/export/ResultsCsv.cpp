@@ -3,11 +3,13 @@
 #include "export/CsvField.h"
 #include "export/ExportFile.h"
 #include "model/LinkStatus.h"
+#include "platform/ControlText.h"
 
 namespace {
 
 // Fields are enclosed only when they must be, as RFC 4180 has it.
 constexpr CsvQuoting kQuoting = CsvQuoting::WhenNeeded;
+constexpr std::string_view kHeader = "FOLDER,NAME,URL,STATUS,TEXT\r\n";
 
 } // namespace
 
@@ -16,17 +18,17 @@ ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
     CExportFile file;
     if (const int nError = file.Open(strPath); nError != 0)
         return {ExportResult::CannotCreate, nError};
-    file.WriteString("FOLDER,NAME,URL,STATUS,TEXT\r\n");
+    file.WriteString(kHeader);
     std::string strRow;
     for (const auto& pItem : items) {
         if (!pItem)
             continue;
         strRow.clear();
-        strRow += CsvField(pItem->m_strFolder, kQuoting);
+        strRow += CsvField(ControlsAsBlanks(pItem->m_strFolder), kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->m_strName, kQuoting);
+        strRow += CsvField(ControlsAsBlanks(pItem->m_strName), kQuoting);
         strRow += ',';
-        strRow += CsvField(pItem->m_strUrl, kQuoting);
+        strRow += CsvField(ControlsAsBlanks(pItem->m_strUrl), kQuoting);
         strRow += ',';
         strRow += CsvField(LinkStatusInfoFor(pItem->Status()).m_strName, kQuoting);
         strRow += ',';

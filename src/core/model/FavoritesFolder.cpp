@@ -1,11 +1,13 @@
 #include "model/FavoritesFolder.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -113,7 +115,7 @@ std::string AbsolutePath(const std::string& strPath)
     return absolute.string();
 }
 
-EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
+EntryNodeType TypeOf(int hFolder, const dirent& entry)
 {
     switch (entry.d_type) {
     case DT_DIR: return EntryNodeType::Directory;
@@ -123,7 +125,7 @@ EntryNodeType TypeOf(const std::string& strFolder, const dirent& entry)
     default: return EntryNodeType::Other;
     }
     struct stat st {};
-    if (::lstat((strFolder + "/" + entry.d_name).c_str(), &st) != 0)
+    if (::fstatat(hFolder, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return EntryNodeType::Other;
     if (S_ISDIR(st.st_mode))
         return EntryNodeType::Directory;
@@ -158,11 +160,23 @@ FavoritesEnvironment CurrentFavoritesEnvironment()
     return env;
 }
 
-std::string LocateFavoritesFolder(const FavoritesEnvironment& env)
+FavoritesLocation FindFavoritesFolder(const FavoritesEnvironment& env)
 {
+    FavoritesLocation location;
+    if (!env.m_strFavorites.empty()) {
+        // The folder the user named, or none: falling back to another folder
+        // would check (and let the user delete from) a list they did not ask for.
+        location.m_bNamed = true;
+        struct stat st {};
+        if (::stat(env.m_strFavorites.c_str(), &st) != 0)
+            location.m_nError = errno;
+        else if (!S_ISDIR(st.st_mode))
+            location.m_nError = ENOTDIR;
+        else
+            location.m_strFolder = AbsolutePath(env.m_strFavorites);
+        return location;
+    }
     std::vector<std::string> candidates;
-    if (!env.m_strFavorites.empty())
-        candidates.push_back(env.m_strFavorites);
     if (!env.m_strHome.empty())
         candidates.push_back(env.m_strHome + "/Favorites");
     std::string strPrefix = env.m_strWinePrefix;
@@ -172,11 +186,16 @@ std::string LocateFavoritesFolder(const FavoritesEnvironment& env)
         candidates.push_back(strPrefix + "/drive_c/users/" + env.m_strLogin + "/Favorites");
     // Absolute, so that the paths of the records made from it do not depend
     // on the working directory of the moment.
-    for (const auto& strCandidate : candidates)
-        if (PathIsDirectoryA(strCandidate))
-            return AbsolutePath(strCandidate);
-    return {};
+    for (const auto& strCandidate : candidates) {
+        if (PathIsDirectoryA(strCandidate)) {
+            location.m_strFolder = AbsolutePath(strCandidate);
+            break;
+        }
+    }
+    return location;
 }
+
+std::string LocateFavoritesFolder(const FavoritesEnvironment& env) { return FindFavoritesFolder(env).m_strFolder; }
 
 std::string LocateFavoritesFolder() { return LocateFavoritesFolder(CurrentFavoritesEnvironment()); }
 
@@ -210,17 +229,45 @@ bool IsHiddenEntryName(std::string_view strName, bool bFolder)
     return strName.starts_with('.') || (!bFolder && NamesEqualNoCase(strName, "desktop.ini"));
 }
 
-std::optional<FolderListing> ListFavoritesFolder(const std::string& strFolder)
+int OpenFavoritesFolderAt(int hParent, const std::string& strName, bool bFollowLinks, CUniqueFd& folder)
 {
-    std::unique_ptr<DIR, DirCloser> pDir(::opendir(strFolder.c_str()));
-    if (!pDir)
+    const int nFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC | (bFollowLinks ? 0 : O_NOFOLLOW);
+    folder.Reset(::openat(hParent, strName.c_str(), nFlags));
+    return folder.IsOpen() ? 0 : errno;
+}
+
+std::optional<FolderListing> ListFavoritesFolderAt(int hFolder, int& nError)
+{
+    nError = 0;
+    // fdopendir takes the descriptor it is given, so it gets a copy of its
+    // own (read from the start, below).
+    CUniqueFd copy(::fcntl(hFolder, F_DUPFD_CLOEXEC, 0));
+    if (!copy.IsOpen()) {
+        nError = errno;
         return std::nullopt;
+    }
+    std::unique_ptr<DIR, DirCloser> pDir(::fdopendir(copy.Get()));
+    if (!pDir) {
+        nError = errno;
+        return std::nullopt;
+    }
+    copy.Release();
+    ::rewinddir(pDir.get());
     FolderListing listing;
-    while (const dirent* pEntry = ::readdir(pDir.get())) {
+    for (;;) {
+        errno = 0;
+        const dirent* pEntry = ::readdir(pDir.get());
+        if (!pEntry) {
+            if (errno != 0) {
+                nError = errno;
+                return std::nullopt;
+            }
+            break;
+        }
         const std::string_view strName = pEntry->d_name;
         if (strName.starts_with('.'))
             continue;
-        const EntryNodeType nType = TypeOf(strFolder, *pEntry);
+        const EntryNodeType nType = TypeOf(::dirfd(pDir.get()), *pEntry);
         if (IsHiddenEntryName(strName, nType == EntryNodeType::Directory)) {
             // Only a file counts as the folder's settings; the first in name
             // order wins when several differ only in case.

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 // The Favorites folder on disk: where it is, and what the shell would list
 // of one of its folders.
 
@@ -20,10 +22,24 @@ struct FavoritesEnvironment {
 // password database when the variables are not set).
 FavoritesEnvironment CurrentFavoritesEnvironment();
 
-// The first existing folder of: $ZORBEL_FAVORITES, ~/Favorites, and the Wine
-// prefix's drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine), as
-// an absolute path (a relative one is taken from the working directory,
-// without "." parts or a trailing slash). Empty when none exists.
+// Where the Favorites folder was found, or why it was not.
+struct FavoritesLocation {
+    std::string m_strFolder; // absolute; empty when there is none to scan
+    // $ZORBEL_FAVORITES was set: that folder is used or refused, never
+    // replaced by another one.
+    bool m_bNamed = false;
+    int m_nError = 0; // why the named folder is refused (ENOENT, ENOTDIR ...)
+};
+
+// The folder $ZORBEL_FAVORITES names when it is set (that folder and no
+// other: when it is missing or no folder, none); otherwise the first
+// existing folder of ~/Favorites and the Wine prefix's
+// drive_c/users/<login>/Favorites ($WINEPREFIX, else ~/.wine). As an
+// absolute path (a relative one is taken from the working directory,
+// without "." parts or a trailing slash).
+FavoritesLocation FindFavoritesFolder(const FavoritesEnvironment& env);
+
+// The folder FindFavoritesFolder finds; empty when there is none.
 std::string LocateFavoritesFolder(const FavoritesEnvironment& env);
 std::string LocateFavoritesFolder();
 
@@ -56,8 +72,17 @@ struct FolderListing {
 // folders) named desktop.ini in any letter case.
 bool IsHiddenEntryName(std::string_view strName, bool bFolder);
 
-// The visible entries of a folder in order; nullopt when it cannot be read.
-std::optional<FolderListing> ListFavoritesFolder(const std::string& strFolder);
+// Opens a folder for the walk, read-only and without blocking: `strName` in
+// the open folder `hParent` (AT_FDCWD: a path of its own). A symbolic link
+// is followed only when asked (the Favorites folder itself may be one; a
+// folder inside it never is walked through one). Returns 0, or the errno of
+// the failure (ELOOP or ENOTDIR for a link that is not followed).
+int OpenFavoritesFolderAt(int hParent, const std::string& strName, bool bFollowLinks, CUniqueFd& folder);
+
+// The visible entries of an open folder in order, read through a
+// descriptor of its own (the one given stays open and unread). nullopt,
+// with the errno in nError, when it cannot be read.
+std::optional<FolderListing> ListFavoritesFolderAt(int hFolder, int& nError);
 
 // The name shown for an entry, as UTF-8 (invalid bytes shown as U+FFFD):
 // the name without its extension for .url, .lnk and .desktop files, the

@@ -1,5 +1,8 @@
 #include "model/FavoritesScan.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -10,14 +13,16 @@
 #include "model/LinkStatus.h"
 #include "model/Population.h"
 #include "model/ShortcutReaders.h"
-#include "platform/PathUtil.h"
+#include "model/ShortcutText.h"
+#include "platform/UniqueFd.h"
 
 namespace {
 
-// One folder level of the walk: its entries and how far they are done, the
-// node its entries go under, its folder path (display names joined by "/")
-// and its depth.
+// One folder level of the walk: the folder's handle, its entries and how far
+// they are done, the node its entries go under, its folder path (display
+// names joined by "/") and its depth.
 struct ScanFrame {
+    CUniqueFd m_folder;
     std::string m_strDir;
     std::vector<FolderEntry> m_entries;
     size_t m_nNext = 0;
@@ -30,6 +35,7 @@ struct ScanFrame {
 struct ClassifiedEntry {
     int m_nKind = KindShortcut;
     std::string m_strUrl;
+    CUniqueFd m_folder;                      // a folder's handle, when it could be opened
     std::optional<FolderListing> m_children; // a folder's entries, when it could be read
 };
 
@@ -38,19 +44,16 @@ struct ClassifiedEntry {
 class FavoritesWalk {
 public:
     FavoritesWalk(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                  std::string strRoot)
+                  std::string strRoot, const ScanProblemFunction& onProblem)
         : m_sink(sink), m_hStop(hStop), m_bClosing(bClosing), m_strRoot(std::move(strRoot)),
-          m_strWinePrefix(FindWinePrefix(m_strRoot))
+          m_strWinePrefix(FindWinePrefix(m_strRoot)), m_onProblem(onProblem)
     {
     }
 
-    void Run()
+    void Run(CUniqueFd root, FolderListing listing)
     {
-        auto listing = ListFavoritesFolder(m_strRoot);
-        if (!listing)
-            return; // an unreadable folder lists nothing
         std::vector<ScanFrame> stack;
-        stack.push_back({m_strRoot, std::move(listing->m_entries), 0, kTreeRoot, {}, 0});
+        stack.push_back({std::move(root), m_strRoot, std::move(listing.m_entries), 0, kTreeRoot, {}, 0});
         while (!stack.empty()) {
             ScanFrame& frame = stack.back();
             if (frame.m_nNext == frame.m_entries.size()) {
@@ -61,13 +64,17 @@ public:
                 return;
             const FolderEntry& entry = frame.m_entries[frame.m_nNext++];
             std::string strPath = frame.m_strDir + "/" + entry.m_strName;
-            ClassifiedEntry what = Classify(entry, strPath);
+            ClassifiedEntry what = Classify(frame.m_folder.Get(), entry, strPath);
             if (what.m_nKind == KindFolder) {
                 const std::string strName = DisplayNameOf(entry.m_strName, true);
                 const TreeNode node = Insert(frame.m_parent, strName, KindFolder, nullptr);
                 if (node == kNoTreeNode || !what.m_children || what.m_children->m_entries.empty())
                     continue;
-                ScanFrame child{std::move(strPath), std::move(what.m_children->m_entries), 0, node,
+                ScanFrame child{std::move(what.m_folder),
+                                std::move(strPath),
+                                std::move(what.m_children->m_entries),
+                                0,
+                                node,
                                 frame.m_strFolder.empty() ? strName : frame.m_strFolder + "/" + strName,
                                 frame.m_nDepth + 1};
                 stack.push_back(std::move(child)); // `frame` is not used past this point
@@ -97,42 +104,86 @@ private:
         return node;
     }
 
-    ClassifiedEntry Classify(const FolderEntry& entry, const std::string& strPath) const
+    // An entry that vanished while the scan ran is no problem of reading.
+    void Report(const std::string& strPath, int nError) const
+    {
+        if (nError != 0 && nError != ENOENT && m_onProblem)
+            m_onProblem({strPath, nError, false});
+    }
+
+    ClassifiedEntry Classify(int hFolder, const FolderEntry& entry, const std::string& strPath) const
     {
         ClassifiedEntry what;
         switch (entry.m_nType) {
         case EntryNodeType::Directory:
-            what.m_children = ListFavoritesFolder(strPath);
-            if (what.m_children && !what.m_children->m_strDesktopIni.empty()) {
-                if (auto target = ReadChannelTarget(strPath + "/" + what.m_children->m_strDesktopIni)) {
-                    what.m_nKind = KindChannelLink;
-                    what.m_strUrl = std::move(*target);
-                    what.m_children.reset();
-                    return what;
-                }
-            }
-            what.m_nKind = KindFolder;
-            return what;
-        case EntryNodeType::Regular:
+            return ClassifyFolder(hFolder, entry, strPath);
+        case EntryNodeType::Regular: {
+            CShortcutFile file = CShortcutFile::OpenAt(hFolder, entry.m_strName, false);
             if (HasExtensionNoCase(entry.m_strName, ".url")) {
                 what.m_nKind = KindInternetFavorite;
-                what.m_strUrl = ReadInternetShortcutUrl(strPath);
+                const std::string& strBytes = file.ReadUpTo(kShortcutReadLimit);
+                if (file.Error() == 0 && file.IsRegular())
+                    what.m_strUrl = ParseInternetShortcut(strBytes);
+                Report(strPath, file.Error());
                 return what;
             }
             if (HasExtensionNoCase(entry.m_strName, ".desktop")) {
-                if (auto url = ReadDesktopLinkUrl(strPath)) {
-                    what.m_nKind = KindInternetFavorite;
-                    what.m_strUrl = std::move(*url);
-                    return what;
+                const std::string& strBytes = file.ReadUpTo(kShortcutReadLimit);
+                if (file.Error() == 0 && file.IsRegular()) {
+                    if (auto url = ParseDesktopLink(strBytes)) {
+                        what.m_nKind = KindInternetFavorite;
+                        what.m_strUrl = std::move(*url);
+                        return what;
+                    }
                 }
             }
-            break;
+            // Anything else is read as a shell link, from the same descriptor.
+            what.m_nKind = KindShortcut;
+            what.m_strUrl = ShellLinkTargetOf(file, m_strWinePrefix);
+            Report(strPath, file.Error());
+            return what;
+        }
         case EntryNodeType::Symlink:
+            what.m_nKind = KindShortcut;
+            what.m_strUrl = ReadShellLinkTarget(strPath, m_strWinePrefix);
+            return what;
         case EntryNodeType::Other:
+            // A pipe, a socket or a device is never opened.
             break;
         }
         what.m_nKind = KindShortcut;
-        what.m_strUrl = ReadShellLinkTarget(strPath, m_strWinePrefix);
+        return what;
+    }
+
+    ClassifiedEntry ClassifyFolder(int hFolder, const FolderEntry& entry, const std::string& strPath) const
+    {
+        ClassifiedEntry what;
+        what.m_nKind = KindFolder;
+        // Never through a symbolic link: one put in the folder's place after
+        // it was listed fails here (ELOOP or ENOTDIR) and is not walked.
+        if (const int nError = OpenFavoritesFolderAt(hFolder, entry.m_strName, false, what.m_folder); nError != 0) {
+            Report(strPath, nError);
+            return what;
+        }
+        int nError = 0;
+        what.m_children = ListFavoritesFolderAt(what.m_folder.Get(), nError);
+        if (!what.m_children) {
+            Report(strPath, nError);
+            return what;
+        }
+        if (!what.m_children->m_strDesktopIni.empty()) {
+            CShortcutFile ini = CShortcutFile::OpenAt(what.m_folder.Get(), what.m_children->m_strDesktopIni, false);
+            const std::string& strBytes = ini.ReadUpTo(kShortcutReadLimit);
+            Report(strPath + "/" + what.m_children->m_strDesktopIni, ini.Error());
+            if (ini.Error() == 0 && ini.IsRegular()) {
+                if (auto target = ParseChannelTarget(strBytes)) {
+                    what.m_nKind = KindChannelLink;
+                    what.m_strUrl = std::move(*target);
+                    what.m_children.reset();
+                    what.m_folder.Reset();
+                }
+            }
+        }
         return what;
     }
 
@@ -141,6 +192,7 @@ private:
     const std::atomic<bool>& m_bClosing;
     const std::string m_strRoot;
     const std::string m_strWinePrefix;
+    const ScanProblemFunction& m_onProblem;
     TreeNode m_firstTopLevel = kNoTreeNode;
 };
 
@@ -154,17 +206,29 @@ std::string WithoutTrailingSlashes(std::string strPath)
 } // namespace
 
 void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                         const std::string& strRoot)
+                         const std::string& strRoot, const ScanProblemFunction& onProblem)
 {
-    if (strRoot.empty() || !PathIsDirectoryA(strRoot))
+    if (strRoot.empty())
         return;
+    const auto refuse = [&](int nError) {
+        if (onProblem)
+            onProblem({strRoot, nError, true});
+    };
+    // The Favorites folder itself may be a symbolic link: the user named it.
+    CUniqueFd root;
+    if (const int nError = OpenFavoritesFolderAt(AT_FDCWD, strRoot, true, root); nError != 0)
+        return refuse(nError);
+    int nError = 0;
+    std::optional<FolderListing> listing = ListFavoritesFolderAt(root.Get(), nError);
+    if (!listing)
+        return refuse(nError);
 
-    FavoritesWalk walk(sink, hStop, bClosing, WithoutTrailingSlashes(strRoot));
+    FavoritesWalk walk(sink, hStop, bClosing, WithoutTrailingSlashes(strRoot), onProblem);
     const auto fill = [&] {
         if (bClosing.load())
             return PopulationEnd::Filled;
         try {
-            walk.Run();
+            walk.Run(std::move(root), std::move(*listing));
         } catch (const std::exception&) {
             // Out of memory in the middle of a walk: keep what was inserted
             // and still hand the view a usable tree.

@@ -22,16 +22,18 @@ public:
 } // namespace
 
 std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
-                            const std::atomic<bool>& bClosing, PopulationRequest request)
+                            const std::atomic<bool>& bClosing, PopulationRequest request,
+                            ScanProblemFunction onScanProblem)
 {
-    return std::thread([&sink, pStop = std::move(pStop), &bClosing, request = std::move(request)] {
+    return std::thread([&sink, pStop = std::move(pStop), &bClosing, request = std::move(request),
+                        onScanProblem = std::move(onScanProblem)] {
         if (!request.m_strSource.empty()) {
             SourceLinksThread(sink, *pStop, bClosing, request.m_strSource);
             return;
         }
         const std::string strRoot =
             request.m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : request.m_strFavoritesRoot;
-        FavoritesScanThread(sink, *pStop, bClosing, strRoot);
+        FavoritesScanThread(sink, *pStop, bClosing, strRoot, onScanProblem);
     });
 }
 

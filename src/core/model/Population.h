@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "model/FavoritesScan.h"
 #include "model/TreeSink.h"
 
 class ManualResetEvent;
@@ -27,8 +28,11 @@ struct PopulationRequest {
 // empty one means the Favorites folder m_strFavoritesRoot
 // (FavoritesScanThread), or the folder LocateFavoritesFolder() finds when
 // that is empty too. Every kind of source is chosen here and nowhere else.
+// The Favorites scan tells `onScanProblem` (when given) of what it cannot
+// read.
 std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
-                            const std::atomic<bool>& bClosing, PopulationRequest request);
+                            const std::atomic<bool>& bClosing, PopulationRequest request,
+                            ScanProblemFunction onScanProblem = {});
 
 // How the filling of the tree ended.
 enum class PopulationEnd {

@@ -8,11 +8,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include <libbfio.h>
 #include <liblnk.h>
 
 #include "model/FavoritesFolder.h"
@@ -24,31 +28,12 @@ struct DirCloser {
     void operator()(DIR* p) const { ::closedir(p); }
 };
 
-// A file descriptor closed when it goes out of scope.
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : m_hFd(fd) {}
-    ~UniqueFd()
-    {
-        if (m_hFd >= 0)
-            ::close(m_hFd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int get() const { return m_hFd; }
-
-private:
-    int m_hFd;
-};
-
 // A .lnk file begins with its header size 0x4C and the class id
 // 00021401-0000-0000-C000-000000000046.
-constexpr unsigned char kShellLinkSignature[20] = {
-    0x4C, 0x00, 0x00, 0x00, 0x01, 0x14, 0x02, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46,
-};
-// liblnk reads the whole structure; a real shell link is a few KiB.
-constexpr size_t kShellLinkMaxSize = 1024 * 1024;
+constexpr std::string_view kShellLinkSignatureBytes(
+    "\x4C\x00\x00\x00\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 20);
+// A local path longer than this is no path of this system.
+constexpr size_t kMaxLocalPath = 32 * 1024;
 
 std::string RealPath(const std::string& strPath)
 {
@@ -78,60 +63,61 @@ std::string FindNameNoCase(const std::string& strDir, const std::string& strName
     return {};
 }
 
-// The local path stored in a .lnk file, or empty.
-std::string LocalPathOfShellLink(const std::string& strPath)
+} // namespace
+
+CShortcutFile CShortcutFile::OpenAt(int hFolder, const std::string& strName, bool bFollowLinks)
 {
-    liblnk_file_t* pRaw = nullptr;
-    liblnk_error_t* pError = nullptr;
-    if (liblnk_file_initialize(&pRaw, &pError) != 1) {
-        liblnk_error_free(&pError);
-        return {};
+    CShortcutFile file;
+    // Non-blocking, so that a pipe put in place of a favourite cannot hang
+    // the scan; the descriptor is only ever read.
+    const int nFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (bFollowLinks ? 0 : O_NOFOLLOW);
+    file.m_file.Reset(::openat(hFolder, strName.c_str(), nFlags));
+    if (!file.m_file.IsOpen()) {
+        file.m_nError = errno;
+        return file;
     }
-    const auto freeFile = [](liblnk_file_t* p) {
-        liblnk_file_free(&p, nullptr);
-    };
-    std::unique_ptr<liblnk_file_t, decltype(freeFile)> pFile(pRaw, freeFile);
-    std::string strLocal;
-    if (liblnk_file_open(pFile.get(), strPath.c_str(), LIBLNK_OPEN_READ, &pError) == 1) {
-        size_t nSize = 0;
-        if (liblnk_file_get_utf8_local_path_size(pFile.get(), &nSize, &pError) == 1 && nSize > 1 &&
-            nSize <= 32 * 1024) {
-            std::vector<uint8_t> buffer(nSize);
-            if (liblnk_file_get_utf8_local_path(pFile.get(), buffer.data(), buffer.size(), &pError) == 1)
-                strLocal.assign(reinterpret_cast<const char*>(buffer.data()));
-        }
-        liblnk_file_close(pFile.get(), nullptr);
+    struct stat info {};
+    if (::fstat(file.m_file.Get(), &info) != 0) {
+        file.m_nError = errno;
+        return file;
     }
-    liblnk_error_free(&pError);
-    return strLocal;
+    file.m_bRegular = S_ISREG(info.st_mode);
+    file.m_nSize = info.st_size;
+    return file;
 }
 
-} // namespace
+const std::string& CShortcutFile::ReadUpTo(size_t nLimit)
+{
+    if (!m_bRegular || m_nError != 0 || m_bEnded)
+        return m_strBytes;
+    while (m_strBytes.size() < nLimit) {
+        const size_t nHave = m_strBytes.size();
+        const size_t nWant = std::min(nLimit - nHave, size_t(64 * 1024));
+        m_strBytes.resize(nHave + nWant);
+        const ssize_t n = ::read(m_file.Get(), m_strBytes.data() + nHave, nWant);
+        if (n <= 0) {
+            m_strBytes.resize(nHave);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                m_nError = errno;
+            m_bEnded = true;
+            break;
+        }
+        m_strBytes.resize(nHave + static_cast<size_t>(n));
+    }
+    return m_strBytes;
+}
 
 std::optional<std::string> ReadShortcutFileBytes(const std::string& strPath, size_t nLimit)
 {
-    // Non-blocking, so that a pipe put in place of a favourite cannot hang the scan.
-    UniqueFd fd(::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0)
+    CShortcutFile file = CShortcutFile::OpenAt(AT_FDCWD, strPath, true);
+    if (!file.IsRegular())
         return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    file.ReadUpTo(nLimit);
+    if (file.Error() != 0)
         return std::nullopt;
-    std::string strBytes(std::min<size_t>(nLimit, static_cast<size_t>(st.st_size)), '\0');
-    size_t nRead = 0;
-    while (nRead < strBytes.size()) {
-        const ssize_t n = ::read(fd.get(), strBytes.data() + nRead, strBytes.size() - nRead);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return std::nullopt;
-        }
-        if (n == 0)
-            break; // the file shrank while it was read
-        nRead += static_cast<size_t>(n);
-    }
-    strBytes.resize(nRead);
-    return strBytes;
+    return file.Bytes();
 }
 
 std::string ReadInternetShortcutUrl(const std::string& strPath)
@@ -178,6 +164,127 @@ std::string ResolveWindowsPath(const std::string& strWindowsPath, const std::str
     return Exists(strCurrent) ? RealPath(strCurrent) : std::string();
 }
 
+namespace {
+
+// Bytes in memory as a libbfio handle, for liblnk to read the shell link
+// from. libbfio's own memory range handle is not used: the version Debian
+// ships copies as many bytes as were asked for, not as many as are left, so
+// a link that claims a larger structure than the file holds made it read
+// past the end of the bytes. This one never does.
+struct MemoryIo {
+    const uint8_t* m_pBytes = nullptr;
+    size64_t m_nSize = 0;
+    size64_t m_nOffset = 0;
+    bool m_bOpen = false;
+
+    static MemoryIo& Of(intptr_t* pIo) { return *reinterpret_cast<MemoryIo*>(pIo); }
+
+    static int Free(intptr_t**, libbfio_error_t**) { return 1; }
+    static int Clone(intptr_t**, intptr_t*, libbfio_error_t**) { return -1; }
+    static int Open(intptr_t* pIo, int, libbfio_error_t**)
+    {
+        Of(pIo).m_bOpen = true;
+        Of(pIo).m_nOffset = 0;
+        return 1;
+    }
+    static int Close(intptr_t* pIo, libbfio_error_t**)
+    {
+        Of(pIo).m_bOpen = false;
+        return 0;
+    }
+    static ssize_t Read(intptr_t* pIo, uint8_t* pBuffer, size_t nSize, libbfio_error_t**)
+    {
+        MemoryIo& io = Of(pIo);
+        if (!io.m_bOpen || pBuffer == nullptr)
+            return -1;
+        if (io.m_nOffset >= io.m_nSize)
+            return 0;
+        const size_t nRead = static_cast<size_t>(std::min<size64_t>(nSize, io.m_nSize - io.m_nOffset));
+        std::memcpy(pBuffer, io.m_pBytes + io.m_nOffset, nRead);
+        io.m_nOffset += nRead;
+        return static_cast<ssize_t>(nRead);
+    }
+    static ssize_t Write(intptr_t*, const uint8_t*, size_t, libbfio_error_t**) { return -1; }
+    static off64_t Seek(intptr_t* pIo, off64_t nOffset, int nWhence, libbfio_error_t**)
+    {
+        MemoryIo& io = Of(pIo);
+        off64_t nBase = 0;
+        if (nWhence == SEEK_CUR)
+            nBase = static_cast<off64_t>(io.m_nOffset);
+        else if (nWhence == SEEK_END)
+            nBase = static_cast<off64_t>(io.m_nSize);
+        else if (nWhence != SEEK_SET)
+            return -1;
+        if (nOffset < -nBase || nOffset > INT64_MAX - nBase)
+            return -1;
+        io.m_nOffset = static_cast<size64_t>(nBase + nOffset);
+        return static_cast<off64_t>(io.m_nOffset);
+    }
+    static int Exists(intptr_t*, libbfio_error_t**) { return 1; }
+    static int IsOpen(intptr_t* pIo, libbfio_error_t**) { return Of(pIo).m_bOpen ? 1 : 0; }
+    static int GetSize(intptr_t* pIo, size64_t* pSize, libbfio_error_t**)
+    {
+        *pSize = Of(pIo).m_nSize;
+        return 1;
+    }
+};
+
+} // namespace
+
+std::string LocalPathOfShellLink(std::string_view strBytes)
+{
+    // liblnk reads through a libbfio handle over the bytes we already hold,
+    // never the file again by its path.
+    MemoryIo io{reinterpret_cast<const uint8_t*>(strBytes.data()), strBytes.size(), 0, false};
+    libbfio_handle_t* pRawHandle = nullptr;
+    if (libbfio_handle_initialize(&pRawHandle, reinterpret_cast<intptr_t*>(&io), &MemoryIo::Free, &MemoryIo::Clone,
+                                  &MemoryIo::Open, &MemoryIo::Close, &MemoryIo::Read, &MemoryIo::Write,
+                                  &MemoryIo::Seek, &MemoryIo::Exists, &MemoryIo::IsOpen, &MemoryIo::GetSize,
+                                  LIBBFIO_FLAG_IO_HANDLE_NON_MANAGED, nullptr) != 1)
+        return {};
+    const auto freeHandle = [](libbfio_handle_t* p) { libbfio_handle_free(&p, nullptr); };
+    std::unique_ptr<libbfio_handle_t, decltype(freeHandle)> pHandle(pRawHandle, freeHandle);
+
+    liblnk_file_t* pRaw = nullptr;
+    if (liblnk_file_initialize(&pRaw, nullptr) != 1)
+        return {};
+    const auto freeFile = [](liblnk_file_t* p) { liblnk_file_free(&p, nullptr); };
+    std::unique_ptr<liblnk_file_t, decltype(freeFile)> pFile(pRaw, freeFile);
+    std::string strLocal;
+    liblnk_error_t* pError = nullptr;
+    if (liblnk_file_open_file_io_handle(pFile.get(), pHandle.get(), LIBLNK_OPEN_READ, &pError) == 1) {
+        size_t nSize = 0;
+        if (liblnk_file_get_utf8_local_path_size(pFile.get(), &nSize, &pError) == 1 && nSize > 1 &&
+            nSize <= kMaxLocalPath) {
+            std::vector<uint8_t> buffer(nSize);
+            if (liblnk_file_get_utf8_local_path(pFile.get(), buffer.data(), buffer.size(), &pError) == 1)
+                strLocal.assign(reinterpret_cast<const char*>(buffer.data()));
+        }
+        liblnk_file_close(pFile.get(), nullptr);
+    }
+    liblnk_error_free(&pError);
+    return strLocal;
+}
+
+std::string ShellLinkTargetOf(CShortcutFile& file, const std::string& strWinePrefix)
+{
+    // Only a file that looks like a shell link is read whole and handed to
+    // liblnk; a text file is refused after its first bytes.
+    if (!file.IsRegular() || static_cast<size_t>(file.Size()) > kShellLinkMaxSize)
+        return {};
+    if (!file.ReadUpTo(kShellLinkSignatureBytes.size()).starts_with(kShellLinkSignatureBytes))
+        return {};
+    const std::string& strBytes = file.ReadUpTo(kShellLinkMaxSize);
+    if (file.Error() != 0)
+        return {};
+    const std::string strLocal = LocalPathOfShellLink(strBytes);
+    if (strLocal.empty())
+        return {};
+    if (strLocal.front() == '/')
+        return Exists(strLocal) ? RealPath(strLocal) : std::string();
+    return ResolveWindowsPath(strLocal, strWinePrefix);
+}
+
 std::string ReadShellLinkTarget(const std::string& strPath, const std::string& strWinePrefix)
 {
     struct stat st {};
@@ -185,19 +292,8 @@ std::string ReadShellLinkTarget(const std::string& strPath, const std::string& s
         return {};
     if (S_ISLNK(st.st_mode))
         return RealPath(strPath); // empty for a dangling link or a loop
-    if (!S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > kShellLinkMaxSize)
+    if (!S_ISREG(st.st_mode))
         return {};
-    // Only hand liblnk files that look like shell links; a text file is
-    // refused here without a parse.
-    const auto header = ReadShortcutFileBytes(strPath, sizeof kShellLinkSignature);
-    if (!header || header->size() != sizeof kShellLinkSignature ||
-        std::string_view(*header) !=
-            std::string_view(reinterpret_cast<const char*>(kShellLinkSignature), sizeof kShellLinkSignature))
-        return {};
-    const std::string strLocal = LocalPathOfShellLink(strPath);
-    if (strLocal.empty())
-        return {};
-    if (strLocal.front() == '/')
-        return Exists(strLocal) ? RealPath(strLocal) : std::string();
-    return ResolveWindowsPath(strLocal, strWinePrefix);
+    CShortcutFile file = CShortcutFile::OpenAt(AT_FDCWD, strPath, false);
+    return ShellLinkTargetOf(file, strWinePrefix);
 }

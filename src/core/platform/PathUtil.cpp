@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/AsciiText.h"
+
 bool PathIsURLA(const std::string& strPath)
 {
     size_t n = 0;
@@ -16,6 +18,15 @@ bool PathIsURLA(const std::string& strPath)
         ++n;
     }
     return n >= 2 && n < strPath.size() && strPath[n] == ':';
+}
+
+bool PathIsWebLink(const std::string& strPath)
+{
+    if (!PathIsURLA(strPath))
+        return false;
+    const std::string_view strScheme = std::string_view(strPath).substr(0, strPath.find(':'));
+    return EqualsAsciiNoCase(strScheme, "http") || EqualsAsciiNoCase(strScheme, "https") ||
+           EqualsAsciiNoCase(strScheme, "ftp");
 }
 
 bool PathIsDirectoryA(const std::string& strPath)

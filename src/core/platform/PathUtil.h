@@ -6,6 +6,11 @@
 // letters, digits, "+", "-" and "." followed by ":".
 bool PathIsURLA(const std::string& strPath);
 
+// True when the text is a link of the web: its scheme (as PathIsURLA reads
+// it) is http, https or ftp, in any letter case. Such a link never names a
+// file or folder, whatever the working directory holds.
+bool PathIsWebLink(const std::string& strPath);
+
 // True when the text names an existing directory (symbolic links followed).
 bool PathIsDirectoryA(const std::string& strPath);
 

@@ -1,6 +1,7 @@
 // A check pass hands every web link to a worker exactly once (in list order
 // with one thread), skips folders and file shortcuts with their texts and
-// icons, resets icons and the broken count per pass, passes by favourites
+// icons (a web link is never taken for a folder of the working directory),
+// resets icons and the broken count per pass, passes by favourites
 // deleted meanwhile, survives a check that throws, and always ends with one
 // UM_CHECKDONE.
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 #include "CheckPassFixture.h"
 #include "check/WorkerSlotTable.h"
+#include "support/WorkingDirectory.h"
 
 namespace {
 
@@ -284,4 +286,32 @@ TEST_F(CheckScheduler, TextThatLooksLikeAUrlButNamesAFolderIsSkippedAsAFolder)
     EXPECT_EQ(pItem->Status(), StatusSkipped);
     EXPECT_EQ(pItem->StatusText(), "This is a folder on your system.  It will not be checked.");
     EXPECT_EQ(m_sink.NodeImage(pItem->m_hItem), 25);
+}
+
+TEST_F(CheckScheduler, AWebLinkIsCheckedEvenWhenAFolderHereIsSpelledLikeIt)
+{
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("zorbel-webdir-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const std::vector<std::string> links{"http://127.0.0.1:18080/404", "HTTPS://example.test/a", "ftp://host/file"};
+    for (const std::string& strLink : links) {
+        std::string strFolder = strLink;
+        strFolder.erase(strFolder.find("//"), 1); // "http:/127.0.0.1:18080/404" is a path
+        std::filesystem::create_directories(dir / strFolder);
+        Add(strLink);
+    }
+    std::vector<std::string> checked;
+    std::mutex mx;
+    {
+        WorkingDirectory cwd(dir.string());
+        ASSERT_TRUE(std::filesystem::is_directory("http:/127.0.0.1:18080/404"));
+        RunPass(1, [&](WorkerSlot& slot) {
+            std::lock_guard lock(mx);
+            checked.push_back(slot.m_pItem->m_strUrl);
+            RecordFakeOutcome(slot, StatusPartiallyValid, "HTTP status code 404");
+        });
+    }
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(checked, links);
+    for (const auto& pItem : m_sink.Items())
+        EXPECT_EQ(pItem->Status(), StatusPartiallyValid) << pItem->m_strUrl;
 }

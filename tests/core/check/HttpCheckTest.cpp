@@ -1,6 +1,7 @@
 // One check of one link against our own server ends in exactly the status,
 // text and icon offset of the classification tables, also for answers that
-// never come, bad addresses and servers that trickle.
+// never come, bad addresses and servers that trickle; what a server sends
+// reaches the text without its control characters.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -67,6 +68,19 @@ TEST_F(HttpCheck, AnUnfollowableRedirectIsMovedWithItsLocation)
     EXPECT_EQ(outcome.m_nStatus, StatusMoved);
     EXPECT_EQ(outcome.m_strText, "HTTP status code 302 (Redirect or Content Moved to "
                                  "\"mailto:nobody@example.invalid\")was received.");
+}
+
+TEST_F(HttpCheck, ControlCharactersOfALocationDoNotReachTheText)
+{
+    // A hostile server's escape sequences and line ends show as U+FFFD.
+    m_server.ServeResponse("/hostile", {.m_nStatus = 301,
+                                        .m_headers = {{"Location", "mailto:x@example.invalid\x1b[2J\rFake\x07\x7f"}},
+                                        .m_strBody = {}});
+    const CheckOutcome outcome = CheckUrl(m_server.Url("/hostile"));
+    EXPECT_EQ(outcome.m_nStatus, StatusMoved);
+    EXPECT_EQ(outcome.m_strText, "HTTP status code 301 (Redirect or Content Moved to "
+                                 "\"mailto:x@example.invalid\xEF\xBF\xBD[2J\xEF\xBF\xBD" "Fake\xEF\xBF\xBD\xEF\xBF\xBD\")"
+                                 "was received.");
 }
 
 TEST_F(HttpCheck, ARedirectLoopAndANonHttpAnswerAreUnverified)

@@ -3,8 +3,9 @@
 // of that name, a read-only folder, a file locked by another program, a pipe
 // nobody reads, an unknown format) leaves the disk as it was and gives the
 // "Export Failed" box with the system's text; a write that fails (a full
-// device, the file size limit) gives an error box naming the file and no
-// success box, and keeps what was written.
+// device, a full disk, the file size limit, a signal) gives an error box
+// naming the file and no success box, and leaves an earlier file exactly as
+// it was.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include "ExportTestSupport.h"
+#include "core/platform/AtomicFileSeam.h"
 #include "export/ExportFormat.h"
 #include "export/ExportToFile.h"
 
@@ -235,25 +237,72 @@ TEST(ExportTarget, FullDeviceGivesTheErrorBoxAndNoSuccessBox)
     }
 }
 
-TEST(ExportTarget, FailedWriteKeepsWhatWasWritten)
+TEST(ExportTarget, FailedWriteLeavesTheOldFileAsItWas)
 {
+    // A file size limit stands in for a full disk: the write past it fails
+    // with EFBIG. Neither an earlier export nor a file that was not there
+    // is harmed; the box names the file.
     TempDir dir;
     const auto items = SomeItems(20000);
-    const std::string strFull = PlainTextOf(items);
     constexpr rlim_t kLimit = 150000;
-    ASSERT_GT(strFull.size(), kLimit);
-
+    ASSERT_GT(PlainTextOf(items).size(), kLimit);
     const std::string strPath = dir.File("cut.txt");
+    const std::string strOld = PlainTextOf(SomeItems(3));
+    WriteBytes(strPath, strOld);
+
     ExportOutcome outcome;
+    ExportOutcome outcomeNew;
     {
         FileSizeLimit limit(kLimit);
         ASSERT_TRUE(limit.IsSet());
         outcome = ExportToFile(strPath, ExportPlainText, items);
+        outcomeNew = ExportToFile(dir.File("new.txt"), ExportHtml, items);
     }
     EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
     EXPECT_EQ(outcome.m_nError, EFBIG);
-    const std::string strWritten = ReadBytes(strPath);
-    EXPECT_EQ(strWritten.size(), kLimit);
-    EXPECT_TRUE(strWritten == strFull.substr(0, strWritten.size())) << "the written part differs";
+    EXPECT_EQ(ReadBytes(strPath), strOld);
+    EXPECT_EQ(outcomeNew.m_nResult, ExportResult::WriteFailed);
+    EXPECT_FALSE(fs::exists(dir.File("new.txt")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
     EXPECT_NE(ExportOutcomeMessage(outcome, strPath).m_strText.find(strPath), std::string::npos);
+}
+
+TEST(ExportTarget, ExportKilledBySignalLeavesTheOldFile)
+{
+    // The signal of the file size limit ends the exporting process in the
+    // middle of its page, as SIGTERM or a crash would.
+    TempDir dir;
+    const std::string strPath = dir.File("page.htm");
+    const std::string strOld = "<HTML>the previous export, whole</HTML>\r\n";
+    WriteBytes(strPath, strOld);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{20000, 20000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ExportToFile(strPath, ExportHtmlFolders, SomeItems(5000));
+        ::_exit(0);
+    }
+    int nStatus = 0;
+    ASSERT_EQ(::waitpid(pid, &nStatus, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(nStatus));
+    EXPECT_EQ(WTERMSIG(nStatus), SIGXFSZ);
+    EXPECT_EQ(ReadBytes(strPath), strOld);
+}
+
+TEST(ExportTarget, FullDiskLeavesTheOldFileAsItWas)
+{
+    TempDir dir;
+    const std::string strPath = dir.File("list.csv");
+    const std::string strOld = "NAME,URL\r\n\"old\",\"http://old.example/\"\r\n";
+    WriteBytes(strPath, strOld);
+    for (const CFailingDisk::Call nCall : {CFailingDisk::Call::Write, CFailingDisk::Call::Sync}) {
+        CFailingDisk disk(nCall, ENOSPC, 100);
+        const ExportOutcome outcome = ExportToFile(strPath, ExportCsv, SomeItems(1000));
+        EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
+        EXPECT_EQ(outcome.m_nError, ENOSPC);
+    }
+    EXPECT_EQ(ReadBytes(strPath), strOld);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }

@@ -1,12 +1,13 @@
 // The results file of zorbel-check: RFC 4180 CSV with a header row and one
 // row per favourite (folder, name, URL, status name, text), fields quoted
 // only when they must be and never cut; files that cannot be created or
-// written are reported.
+// written are reported, and an earlier results file survives a failure.
 #include <cerrno>
 
 #include <gtest/gtest.h>
 
 #include "ExportTestSupport.h"
+#include "core/platform/AtomicFileSeam.h"
 #include "export/CsvField.h"
 #include "export/ResultsCsv.h"
 #include "model/LinkStatus.h"
@@ -50,6 +51,18 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
                   strLong + ",http://example.test/" + strLong + ",Partially Valid,404\r\n");
 }
 
+TEST(ResultsCsv, HostileNamesKeepToTheirRowAndRunNoFormula)
+{
+    TempDir dir;
+    auto pItem = MakeItem("=cmd|' /C calc'!A0", "http://a.example/\nfile:///etc/shadow\x1b[2J", "-Links\tOld");
+    pItem->SetOutcome(StatusValid, "Link is valid.");
+    const std::vector<std::shared_ptr<FavoriteItem>> items{pItem};
+    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
+    EXPECT_EQ(ReadBytes(dir.File("r.csv")), "FOLDER,NAME,URL,STATUS,TEXT\r\n"
+                                            "'-Links Old,'=cmd|' /C calc'!A0,http://a.example/ file:///etc/shadow [2J,"
+                                            "Valid,Link is valid.\r\n");
+}
+
 TEST(ResultsCsv, FailuresAreReported)
 {
     TempDir dir;
@@ -57,6 +70,22 @@ TEST(ResultsCsv, FailuresAreReported)
     const auto outcome = WriteResultsCsv("/dev/full", {});
     EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
     EXPECT_EQ(outcome.m_nError, ENOSPC);
+}
+
+TEST(ResultsCsv, AFailedWriteLeavesTheEarlierResultsAsTheyWere)
+{
+    TempDir dir;
+    const std::string strPath = dir.File("r.csv");
+    const std::string strOld = "FOLDER,NAME,URL,STATUS,TEXT\r\n,Old,http://old.example/,Valid,Link is valid.\r\n";
+    WriteBytes(strPath, strOld);
+    std::vector<std::shared_ptr<FavoriteItem>> items;
+    for (int n = 0; n < 2000; ++n)
+        items.push_back(MakeItem("Item " + std::to_string(n), "http://new.example/" + std::to_string(n)));
+    CFailingDisk disk(CFailingDisk::Call::Write, ENOSPC, 1000);
+    const auto outcome = WriteResultsCsv(strPath, items);
+    EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed);
+    EXPECT_EQ(outcome.m_nError, ENOSPC);
+    EXPECT_EQ(ReadBytes(strPath), strOld);
 }
 
 } // namespace

@@ -1,11 +1,13 @@
-// Pins where the Favorites folder is looked for ($ZORBEL_FAVORITES, then
-// ~/Favorites, then the Wine prefix's user folder; the first that exists),
+// Pins where the Favorites folder is looked for ($ZORBEL_FAVORITES when it
+// is set, and then no other; else ~/Favorites, then the Wine prefix's user
+// folder, the first that exists),
 // that the folder found is an absolute path also when it was named
 // relative to the working directory, and how the Wine prefix around a
 // folder is recognised.
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -20,15 +22,40 @@ namespace {
 TEST(FavoritesLocator, TakesTheFirstCandidateThatExists)
 {
     TempFolder home;
-    FavoritesEnvironment env{home / "own", home.Path(), home / "prefix", "bob"};
+    FavoritesEnvironment env{"", home.Path(), home / "prefix", "bob"};
     EXPECT_EQ(LocateFavoritesFolder(env), "");
 
     MakeFolder(home / "prefix/drive_c/users/bob/Favorites");
     EXPECT_EQ(LocateFavoritesFolder(env), home / "prefix/drive_c/users/bob/Favorites");
     MakeFolder(home / "Favorites");
     EXPECT_EQ(LocateFavoritesFolder(env), home / "Favorites");
+    EXPECT_FALSE(FindFavoritesFolder(env).m_bNamed);
+}
+
+TEST(FavoritesLocator, ANamedFolderIsUsedOrRefusedButNeverReplaced)
+{
+    // $ZORBEL_FAVORITES names the folder to check; when that is missing or
+    // no folder, the other candidates are not looked at.
+    TempFolder home;
+    MakeFolder(home / "prefix/drive_c/users/bob/Favorites");
+    MakeFolder(home / "Favorites");
+    FavoritesEnvironment env{home / "own", home.Path(), home / "prefix", "bob"};
+    FavoritesLocation location = FindFavoritesFolder(env);
+    EXPECT_TRUE(location.m_bNamed);
+    EXPECT_EQ(location.m_strFolder, "");
+    EXPECT_EQ(location.m_nError, ENOENT);
+    EXPECT_EQ(LocateFavoritesFolder(env), "");
+
+    WriteFile(home / "own", "a file, not a folder");
+    location = FindFavoritesFolder(env);
+    EXPECT_EQ(location.m_strFolder, "");
+    EXPECT_EQ(location.m_nError, ENOTDIR);
+
+    std::filesystem::remove(home / "own");
     MakeFolder(home / "own");
-    EXPECT_EQ(LocateFavoritesFolder(env), home / "own");
+    location = FindFavoritesFolder(env);
+    EXPECT_EQ(location.m_strFolder, home / "own");
+    EXPECT_EQ(location.m_nError, 0);
 }
 
 TEST(FavoritesLocator, ARelativeFolderIsFoundAsAnAbsolutePath)

@@ -3,13 +3,20 @@
 // population flag cleared, list-ready), the nodes and records it makes for
 // folders, channels, Internet shortcuts, desktop links and other files, the
 // order and hiding of entries, the stop and closing rules, and that bad
-// input (unreadable folders, odd names, loops, deep nesting, vanishing
-// files) still leaves a correct tree.
+// input (unreadable folders, odd names, loops, deep nesting beyond the path
+// length limit, vanishing files, folders and files swapped for links or
+// pipes while the scan runs) still leaves a correct tree, with every
+// problem told.
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <future>
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -76,9 +83,98 @@ private:
     std::vector<std::string> m_log;
 };
 
+// Problems the scan tells, as "path: errno" lines.
+class ProblemLog {
+public:
+    ScanProblemFunction Function()
+    {
+        return [this](const ScanProblem& problem) {
+            std::lock_guard lock(m_mx);
+            m_problems.push_back(problem);
+        };
+    }
+    std::vector<ScanProblem> Problems() const
+    {
+        std::lock_guard lock(m_mx);
+        return m_problems;
+    }
+
+private:
+    mutable std::mutex m_mx;
+    std::vector<ScanProblem> m_problems;
+};
+
+// A chain of folders far deeper than a path may be long, made and removed
+// from folder handle to folder handle; the file named goes at its bottom.
+void MakeDeepChain(const std::string& strRoot, int nLevels, const std::string& strName, const std::string& strFile,
+                   std::string_view strBytes)
+{
+    int hFolder = ::open(strRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(hFolder, 0);
+    for (int i = 0; i < nLevels; ++i) {
+        ASSERT_EQ(::mkdirat(hFolder, strName.c_str(), 0700), 0) << "level " << i;
+        const int hChild = ::openat(hFolder, strName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(hFolder);
+        ASSERT_GE(hChild, 0);
+        hFolder = hChild;
+    }
+    const int hFile = ::openat(hFolder, strFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(hFile, 0);
+    ASSERT_EQ(::write(hFile, strBytes.data(), strBytes.size()), static_cast<ssize_t>(strBytes.size()));
+    ::close(hFile);
+    ::close(hFolder);
+}
+
+void RemoveTreeAt(int hFolder)
+{
+    std::vector<std::pair<std::string, bool>> entries;
+    if (DIR* pDir = ::fdopendir(::fcntl(hFolder, F_DUPFD_CLOEXEC, 0))) {
+        while (const dirent* pEntry = ::readdir(pDir))
+            if (std::string_view(pEntry->d_name) != "." && std::string_view(pEntry->d_name) != "..")
+                entries.emplace_back(pEntry->d_name, pEntry->d_type == DT_DIR);
+        ::closedir(pDir);
+    }
+    for (const auto& [strName, bFolder] : entries) {
+        if (bFolder) {
+            const int hChild = ::openat(hFolder, strName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (hChild >= 0) {
+                RemoveTreeAt(hChild);
+                ::close(hChild);
+            }
+        }
+        ::unlinkat(hFolder, strName.c_str(), bFolder ? AT_REMOVEDIR : 0);
+    }
+}
+
+// How often a file of the folder was opened while `run` ran.
+int OpensOf(const std::string& strFolder, const std::string& strName, const std::function<void()>& run)
+{
+    const int hNotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    // Closes are watched too, so that two opens in a row are not merged
+    // into one event.
+    if (hNotify < 0 || ::inotify_add_watch(hNotify, strFolder.c_str(), IN_OPEN | IN_CLOSE) < 0)
+        return -1;
+    run();
+    int nOpens = 0;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (ssize_t n; (n = ::read(hNotify, buffer, sizeof buffer)) > 0;) {
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* pEvent = reinterpret_cast<const inotify_event*>(p);
+            if ((pEvent->mask & IN_OPEN) != 0 && pEvent->len > 0 && strName == pEvent->name)
+                ++nOpens;
+            p += sizeof(inotify_event) + pEvent->len;
+        }
+    }
+    ::close(hNotify);
+    return nOpens;
+}
+
 class FavoritesScan : public ::testing::Test {
 protected:
-    void Scan(const std::string& strRoot) { FavoritesScanThread(m_sink, m_hStop, m_bClosing, strRoot); }
+    void Scan(const std::string& strRoot)
+    {
+        FavoritesScanThread(m_sink, m_hStop, m_bClosing, strRoot, m_problems.Function());
+    }
     void Scan() { Scan(m_dir.Path()); }
 
     std::shared_ptr<FavoriteItem> ItemNamed(std::string_view strName) const
@@ -98,6 +194,7 @@ protected:
     }
 
     TempFolder m_dir;
+    ProblemLog m_problems;
     RecordingSink m_sink;
     ManualResetEvent m_hStop;
     std::atomic<bool> m_bClosing{false};
@@ -132,6 +229,29 @@ TEST_F(FavoritesScan, MissingFolderEndsQuietlyWithoutListReady)
     EXPECT_TRUE(m_sink.Steps().empty());
     EXPECT_TRUE(m_sink.TreeEnabled());
     EXPECT_FALSE(g_bPopulating);
+    // Each folder that could not be scanned is told, as the folder itself.
+    const auto problems = m_problems.Problems();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].m_strPath, m_dir / "no-such-folder");
+    EXPECT_EQ(problems[0].m_nError, ENOENT);
+    EXPECT_TRUE(problems[0].m_bRoot);
+    EXPECT_EQ(problems[1].m_strPath, m_dir / "file");
+    EXPECT_EQ(problems[1].m_nError, ENOTDIR);
+}
+
+TEST_F(FavoritesScan, AFolderThatCannotBeListedEndsQuietlyToo)
+{
+    // The view keeps an empty tree and starts no automatic check.
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the super-user lists every folder";
+    WriteFile(m_dir / "Favs/a.url", UrlFile("http://a/"));
+    ::chmod((m_dir / "Favs").c_str(), 0);
+    Scan(m_dir / "Favs");
+    EXPECT_TRUE(m_sink.Steps().empty());
+    EXPECT_TRUE(m_sink.Messages().empty());
+    ASSERT_EQ(m_problems.Problems().size(), 1u);
+    EXPECT_EQ(m_problems.Problems()[0].m_nError, EACCES);
+    EXPECT_TRUE(m_problems.Problems()[0].m_bRoot);
 }
 
 TEST_F(FavoritesScan, MakesRecordsOfEveryKindWithNamesUrlsAndPaths)
@@ -253,6 +373,89 @@ TEST_F(FavoritesScan, NeverWalksSymbolicLinksSoLoopsEnd)
     EXPECT_EQ(ItemNamed("self")->m_strUrl, "");
 }
 
+TEST_F(FavoritesScan, WalksDeeperThanAPathMayBeLong)
+{
+    // 120 levels of 40-byte names make paths of about 4,900 bytes, beyond
+    // what one path given to the system may hold.
+    const std::string strName(40, 'n');
+    MakeDeepChain(m_dir.Path(), 120, strName, "bottom.url", UrlFile("http://bottom/"));
+    Scan();
+    const auto p = ItemNamed("bottom");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->m_nDepth, 120);
+    EXPECT_EQ(p->m_strUrl, "http://bottom/");
+    EXPECT_GT(p->m_strPath.size(), 4096u);
+    EXPECT_TRUE(p->m_strPath.ends_with("/" + strName + "/bottom.url"));
+    EXPECT_TRUE(m_problems.Problems().empty());
+    const int hRoot = ::open(m_dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    RemoveTreeAt(hRoot);
+    ::close(hRoot);
+}
+
+TEST_F(FavoritesScan, AFolderSwappedForASymbolicLinkWhileTheScanRunsIsNotWalked)
+{
+    TempFolder outside;
+    WriteFile(outside / "private.url", UrlFile("http://private/"));
+    WriteFile(outside / "Deeper/more.url", UrlFile("http://more/"));
+    WriteFile(m_dir / "a.url", UrlFile("http://a/"));
+    WriteFile(m_dir / "b/in.url", UrlFile("http://in/"));
+    WriteFile(m_dir / "c.url", UrlFile("http://c/"));
+    m_sink.m_onInsert = [&](int n) {
+        if (n == 1) { // "b" was listed as a folder; now it is a link elsewhere
+            std::filesystem::rename(m_dir / "b", m_dir / "b-moved");
+            std::filesystem::create_directory_symlink(outside.Path(), m_dir / "b");
+        }
+    };
+    Scan();
+    EXPECT_EQ(m_sink.Outline(), "a\nb\nc\n");
+    EXPECT_EQ(m_sink.Items().size(), 2u);
+    const auto problems = m_problems.Problems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].m_strPath, m_dir / "b");
+    EXPECT_TRUE(problems[0].m_nError == ELOOP || problems[0].m_nError == ENOTDIR) << problems[0].m_nError;
+    EXPECT_FALSE(problems[0].m_bRoot);
+}
+
+TEST_F(FavoritesScan, EachFileIsOpenedOnceAndNeverWaitedOn)
+{
+    WriteFile(m_dir / "Target.txt", "t");
+    WriteFile(m_dir / "Plan.lnk", ShellLinkBytes(m_dir / "Target.txt"));
+    WriteFile(m_dir / "Site.url", UrlFile("http://site/"));
+    WriteFile(m_dir / "Swapped.lnk", ShellLinkBytes(m_dir / "Target.txt"));
+    WriteFile(m_dir / "Swapped.url", UrlFile("http://swapped/"));
+    MakeFolder(m_dir / "zz");
+    // Once "Plan" is in, two files become pipes nobody writes to.
+    m_sink.m_onInsert = [&](int n) {
+        if (n == 1) {
+            for (const char* pszName : {"Swapped.lnk", "Swapped.url"}) {
+                std::filesystem::remove(m_dir / pszName);
+                ::mkfifo((m_dir / pszName).c_str(), 0600);
+            }
+        }
+    };
+    int nLinkOpens = 0;
+    const int nUrlOpens = OpensOf(m_dir.Path(), "Site.url", [&] {
+        nLinkOpens = OpensOf(m_dir.Path(), "Plan.lnk", [&] {
+            auto scan = std::async(std::launch::async, [&] { Scan(); });
+            if (scan.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+                for (const char* pszName : {"Swapped.lnk", "Swapped.url"}) {
+                    const int hWriter = ::open((m_dir / pszName).c_str(), O_WRONLY | O_NONBLOCK);
+                    if (hWriter >= 0)
+                        ::close(hWriter);
+                }
+                scan.wait();
+                ADD_FAILURE() << "the scan waited on a pipe";
+            }
+        });
+    });
+    ASSERT_GE(nLinkOpens, 0) << "no inotify here";
+    EXPECT_EQ(nLinkOpens, 1); // liblnk reads the bytes already read, not the file by its path
+    EXPECT_EQ(nUrlOpens, 1);
+    EXPECT_EQ(ItemNamed("Plan")->m_strUrl, std::filesystem::canonical(m_dir / "Target.txt").string());
+    EXPECT_EQ(ItemNamed("Swapped")->m_strUrl, "");
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+}
+
 TEST_F(FavoritesScan, WalksFiveHundredLevelsWithoutRecursion)
 {
     std::string strPath = m_dir.Path();
@@ -284,6 +487,13 @@ TEST_F(FavoritesScan, KeepsUnreadableFoldersAsEmptyNodesAndUnreadableFilesWithou
     if (::geteuid() != 0) { // root reads everything
         EXPECT_EQ(m_sink.Outline(), "Locked\nopen\nshut\n");
         EXPECT_EQ(ItemNamed("shut")->m_strUrl, "");
+        // Both are told, with the reason.
+        const auto problems = m_problems.Problems();
+        ASSERT_EQ(problems.size(), 2u);
+        EXPECT_EQ(problems[0].m_strPath, m_dir / "Locked");
+        EXPECT_EQ(problems[0].m_nError, EACCES);
+        EXPECT_EQ(problems[1].m_strPath, m_dir / "shut.url");
+        EXPECT_EQ(problems[1].m_nError, EACCES);
     }
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
 }
@@ -304,6 +514,7 @@ TEST_F(FavoritesScan, CopesWithEntriesThatVanishWhileTheyAreRead)
     EXPECT_EQ(m_sink.Outline(), "a\nb\nc\nd\n");
     EXPECT_EQ(ItemNamed("b")->m_strUrl, "");
     EXPECT_EQ(ItemNamed("d")->m_strUrl, "http://d/");
+    EXPECT_TRUE(m_problems.Problems().empty()); // what is gone is no problem of reading
 }
 
 TEST_F(FavoritesScan, ResolvesShellLinksInsideAWinePrefix)

@@ -113,8 +113,9 @@ TEST(ShortcutReadersUrl, FailsQuietlyOnMissingFoldersPipesAndUnreadableFiles)
     EXPECT_EQ(ReadInternetShortcutUrl(dir / "pipe.url"), ""); // must not block
     WriteFile(dir / "locked.url", UrlFile("http://locked/"));
     ::chmod((dir / "locked.url").c_str(), 0);
-    if (::geteuid() != 0)
+    if (::geteuid() != 0) {
         EXPECT_EQ(ReadInternetShortcutUrl(dir / "locked.url"), "");
+    }
 }
 
 TEST(ShortcutReadersChannel, ReadsCdfUrlOfTheChannelSection)
@@ -184,6 +185,24 @@ TEST(ShortcutReadersShellLink, GivesNothingForFilesLiblnkCannotParse)
     WriteFile(dir / "empty.lnk", "");
     for (const char* name : {"notes.txt", "cut.lnk", "bad.lnk", "empty.lnk", "missing.lnk"})
         EXPECT_EQ(ReadShellLinkTarget(dir / name), "") << name;
+}
+
+TEST(ShortcutReadersShellLink, ParsesFromTheBytesInMemoryAndSurvivesEveryCut)
+{
+    // liblnk is given the bytes already read; a link cut anywhere, or one
+    // that claims more than it holds, gives nothing and reads nothing past
+    // its end.
+    const std::string strLink = ShellLinkBytes("C:\\Users\\Bob\\Plan.txt");
+    EXPECT_EQ(LocalPathOfShellLink(strLink), "C:\\Users\\Bob\\Plan.txt");
+    for (std::size_t n = 0; n < strLink.size(); ++n) {
+        const std::string strCut = strLink.substr(0, n);
+        const std::string strLocal = LocalPathOfShellLink(strCut);
+        EXPECT_TRUE(strLocal.empty() || strLocal == "C:\\Users\\Bob\\Plan.txt") << n;
+    }
+    std::string strHuge = strLink;
+    strHuge[0x4C] = '\xFF'; // LinkInfo size far beyond the bytes
+    strHuge[0x4F] = '\x7F';
+    EXPECT_EQ(LocalPathOfShellLink(strHuge), "");
 }
 
 TEST(ShortcutReadersShellLink, FollowsSymbolicLinksOnlyToTargetsThatExist)

@@ -136,7 +136,7 @@ TEST_F(SourceDownloadTest, SchemeInAnyLetterCaseIsDownloaded)
 TEST_F(SourceDownloadTest, RedirectIsFollowedAndGzipDecoded)
 {
     m_server.Serve("/packed.html", m_strPage, "text/html", CTestHttpServer::Gzip);
-    m_server.ServeResponse("/old.html", {.m_nStatus = 301, .m_headers = {{"Location", "/packed.html"}}});
+    m_server.ServeResponse("/old.html", {.m_nStatus = 301, .m_headers = {{"Location", "/packed.html"}}, .m_strBody = {}});
     Run(m_server.Url("/old.html"));
     EXPECT_EQ(Urls(), m_pageLinks);
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
@@ -155,7 +155,7 @@ TEST_F(SourceDownloadTest, ErrorStatusIsAFailedDownload)
 
 TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 {
-    m_server.ServeResponse("/gone.html", {.m_nStatus = 404, .m_strBody = m_strPage});
+    m_server.ServeResponse("/gone.html", {.m_nStatus = 404, .m_headers = {}, .m_strBody = m_strPage});
     Run(m_server.Url("/gone.html"));
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
     EXPECT_EQ(m_sink.NodeCount(), 0u);
@@ -163,7 +163,7 @@ TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 
 TEST_F(SourceDownloadTest, UnusableAnswersAreFailedDownloads)
 {
-    m_server.ServeResponse("/to-file", {.m_nStatus = 302, .m_headers = {{"Location", "file:///etc/hostname"}}});
+    m_server.ServeResponse("/to-file", {.m_nStatus = 302, .m_headers = {{"Location", "file:///etc/hostname"}}, .m_strBody = {}});
     m_server.Serve("/empty.html", "");
     for (const std::string strPath :
          {"/to-file", "/302-unfollowable", "/loop", "/close", "/reset", "/not-http", "/empty.html"}) {
