@@ -129,7 +129,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     // The source as the GUI takes it from its command line.
     const std::string strSource = RemoveZorbelPrefix(options.m_strSource);
     std::string strRoot;
-    if (strSource.empty()) {
+    if (strSource.empty() && options.m_strBrowser.empty()) {
         strRoot = LocateFavoritesFolder();
         if (strRoot.empty()) {
             PrintError(io, "no Favorites folder was found (looked at $ZORBEL_FAVORITES, ~/Favorites and the "
@@ -137,12 +137,14 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             return kExitError;
         }
     }
-    g_bDocumentMode = !strSource.empty();
+    const auto pReport = std::make_shared<PopulationReport>();
+    const PopulationRequest request{strSource, strRoot, options.m_strBrowser, pReport};
+    g_bDocumentMode = IsDocumentRequest(request);
 
     CListTreeSink sink;
     auto pStop = std::make_shared<ManualResetEvent>();
     std::atomic<bool> bClosing{false};
-    std::thread populate = StartPopulation(sink, pStop, bClosing, {strSource, strRoot});
+    std::thread populate = StartPopulation(sink, pStop, bClosing, request);
 
     // Until the list is filled.
     bool bInterrupted = false;
@@ -159,7 +161,8 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
     populate.join();
     if (message == UM_SOURCEERROR) {
-        PrintError(io, FormatSourceErrorMessage(strSource));
+        PrintError(io, pReport->m_strSourceError.empty() ? FormatSourceErrorMessage(strSource)
+                                                         : pReport->m_strSourceError);
         return kExitError;
     }
 
