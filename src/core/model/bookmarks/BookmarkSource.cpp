@@ -21,7 +21,7 @@
 namespace {
 
 // Far more than any browser writes for its bookmarks.
-constexpr std::size_t kMaxBookmarkFileBytes = std::size_t(512) << 20;
+constexpr std::size_t kMaxBookmarkFileBytes = std::size_t(1) << 30;
 constexpr std::size_t kReadChunk = 1 << 20;
 
 class CFileDescriptor {
@@ -100,23 +100,31 @@ BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat 
         return ReadFirefoxPlaces(strPath, fnAbort);
     if (nFormat == BookmarkFormat::None)
         return {BookmarkRead::NotAStore, {}};
-    const auto strText = ReadFile(strPath, kMaxBookmarkFileBytes, true, fnAbort);
-    if (!strText)
+    CFileDescriptor file(OpenRegularFile(strPath));
+    struct stat info {};
+    if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || std::size_t(info.st_size) > kMaxBookmarkFileBytes)
         return {};
     // The content decides, as it did when the file was recognised: it may
     // have been replaced since.
-    const BookmarkFormat nNow = SniffBookmarkFormat(std::string_view(*strText).substr(0, kBookmarkSniffBytes));
+    std::string strHead(kBookmarkSniffBytes, '\0');
+    ssize_t nHead;
+    while ((nHead = pread(file.Get(), strHead.data(), strHead.size(), 0)) < 0 && errno == EINTR) {
+    }
+    if (nHead < 0)
+        return {};
+    strHead.resize(std::size_t(nHead));
+    const BookmarkFormat nNow = SniffBookmarkFormat(strHead);
     if (nNow == BookmarkFormat::ChromiumJson)
-        return ReadChromiumBookmarks(*strText);
+        return ReadChromiumBookmarks(file.Get(), fnAbort);
     if (nNow == BookmarkFormat::NetscapeHtml)
-        return ReadNetscapeBookmarks(*strText);
+        return ReadNetscapeBookmarks(file.Get(), strHead);
     return {BookmarkRead::NotAStore, {}};
 }
 
-TreeNode InsertBookmarks(ITreeSink& sink, const BookmarkStore& store, const std::string& strStorePath,
+TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::string& strStorePath,
                          const std::function<bool()>& fnAbort)
 {
-    const std::vector<BookmarkEntry>& entries = store.m_entries;
+    std::vector<BookmarkEntry>& entries = store.m_entries;
     // Each folder's entries as a chain: first entry, then the next of each.
     std::vector<std::int32_t> firstChild(entries.size(), -1);
     std::vector<std::int32_t> nextSibling(entries.size(), -1);
@@ -152,7 +160,7 @@ TreeNode InsertBookmarks(ITreeSink& sink, const BookmarkStore& store, const std:
         }
         if ((++nInserted & 0xFF) == 0 && fnAbort())
             break;
-        const BookmarkEntry& entry = entries[size_t(level.m_nNext)];
+        BookmarkEntry& entry = entries[size_t(level.m_nNext)];
         const std::int32_t nIndex = level.m_nNext;
         level.m_nNext = nextSibling[size_t(nIndex)];
         if (entry.m_bFolder) {
@@ -169,8 +177,8 @@ TreeNode InsertBookmarks(ITreeSink& sink, const BookmarkStore& store, const std:
             continue;
         }
         auto pItem = std::make_shared<FavoriteItem>();
-        pItem->m_strName = entry.m_strTitle.empty() ? entry.m_strUrl : entry.m_strTitle;
-        pItem->m_strUrl = entry.m_strUrl;
+        pItem->m_strName = entry.m_strTitle.empty() ? entry.m_strUrl : std::move(entry.m_strTitle);
+        pItem->m_strUrl = std::move(entry.m_strUrl);
         pItem->m_strPath = strStorePath;
         pItem->m_strFolder = level.m_strFolder;
         pItem->m_nDepth = level.m_nDepth;
@@ -196,7 +204,7 @@ void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const 
             return PopulationEnd::Filled; // stopped: nothing to report
         switch (result.m_nResult) {
         case BookmarkRead::Read:
-            firstTop = InsertBookmarks(sink, result.m_store, strPath, fnAbort);
+            firstTop = InsertBookmarks(sink, std::move(result.m_store), strPath, fnAbort);
             return PopulationEnd::Filled;
         case BookmarkRead::NotAStore:
             if (nNotAStore == NotAStoreIs::Links)

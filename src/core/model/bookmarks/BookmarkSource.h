@@ -27,7 +27,8 @@ BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat 
 // store's order with what they hold right after them, so the list of
 // records is in the order of the tree. Returns the first top-level node
 // (kNoTreeNode when there is none). Stops early when fnAbort says so.
-TreeNode InsertBookmarks(ITreeSink& sink, const BookmarkStore& store, const std::string& strStorePath,
+// The store's titles and URLs move into the records.
+TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::string& strStorePath,
                          const std::function<bool()>& fnAbort);
 
 // What a store that is not one after all turns into.

@@ -2,7 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -152,13 +156,111 @@ private:
     std::vector<Level> m_levels;
 };
 
+// An open file read a chunk at a time, for the parser's iterators.
+class CChunkReader {
+public:
+    CChunkReader(int hFile, const std::function<bool()>& fnAbort) : m_hFile(hFile), m_fnAbort(fnAbort)
+    {
+        Fill();
+    }
+    bool AtEnd() const { return m_nPos == m_nSize; }
+    char Current() const { return m_buffer[m_nPos]; }
+    void Advance()
+    {
+        if (++m_nPos == m_nSize)
+            Fill();
+    }
+    // The file could not be read to its end.
+    bool Failed() const { return m_bFailed; }
+
+private:
+    void Fill()
+    {
+        m_nPos = m_nSize = 0;
+        if (m_bFailed || m_fnAbort()) {
+            m_bFailed = true;
+            return;
+        }
+        for (;;) {
+            const ssize_t n = read(m_hFile, m_buffer.data(), m_buffer.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                m_bFailed = true;
+            else
+                m_nSize = std::size_t(n);
+            return;
+        }
+    }
+
+    int m_hFile;
+    const std::function<bool()>& m_fnAbort;
+    std::vector<char> m_buffer = std::vector<char>(std::size_t(1) << 18);
+    std::size_t m_nPos = 0;
+    std::size_t m_nSize = 0;
+    bool m_bFailed = false;
+};
+
+// The characters of a CChunkReader as an input iterator; the default one
+// is the end.
+class CChunkIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = char;
+
+    CChunkIterator() = default;
+    explicit CChunkIterator(CChunkReader* pReader) : m_pReader(pReader && !pReader->AtEnd() ? pReader : nullptr) {}
+    char operator*() const { return m_pReader->Current(); }
+    CChunkIterator& operator++()
+    {
+        m_pReader->Advance();
+        if (m_pReader->AtEnd())
+            m_pReader = nullptr;
+        return *this;
+    }
+    CChunkIterator operator++(int)
+    {
+        CChunkIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CChunkIterator& other) const { return m_pReader == other.m_pReader; }
+
+private:
+    CChunkReader* m_pReader = nullptr;
+};
+
+// Keeps the folders and the bookmarks with a URL of what the parser found.
+BookmarkReadResult StoreOf(CBookmarksSax& sax);
+
 } // namespace
 
 BookmarkReadResult ReadChromiumBookmarks(std::string_view strText)
 {
-    BookmarkReadResult result;
     CBookmarksSax sax;
-    if (!Json::sax_parse(strText.begin(), strText.end(), &sax) || sax.m_nodes.empty())
+    if (!Json::sax_parse(strText.begin(), strText.end(), &sax))
+        return {};
+    return StoreOf(sax);
+}
+
+BookmarkReadResult ReadChromiumBookmarks(int hFile, const std::function<bool()>& fnAbort)
+{
+    CBookmarksSax sax;
+    CChunkReader reader(hFile, fnAbort);
+    if (!Json::sax_parse(CChunkIterator(&reader), CChunkIterator(), &sax) || reader.Failed())
+        return {};
+    return StoreOf(sax);
+}
+
+namespace {
+
+BookmarkReadResult StoreOf(CBookmarksSax& sax)
+{
+    BookmarkReadResult result;
+    if (sax.m_nodes.empty())
         return result;
 
     // Keep the folders and the bookmarks with a URL; a node of another type
@@ -181,3 +283,5 @@ BookmarkReadResult ReadChromiumBookmarks(std::string_view strText)
     result.m_nResult = BookmarkRead::Read;
     return result;
 }
+
+} // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "model/bookmarks/BookmarkStore.h"
@@ -14,5 +15,9 @@
 // in memory, so a large file costs little more than its bookmarks.
 //
 // Failed: the text is not JSON (also a truncated file), or it has no
-// "roots" object with at least one of the three roots.
+// "roots" object with at least one of the three roots; reading from a
+// descriptor, also a read error or fnAbort asking to stop.
 BookmarkReadResult ReadChromiumBookmarks(std::string_view strText);
+// The same from the current position of an open file to its end, a chunk
+// at a time.
+BookmarkReadResult ReadChromiumBookmarks(int hFile, const std::function<bool()>& fnAbort);

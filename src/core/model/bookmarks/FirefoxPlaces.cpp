@@ -223,7 +223,7 @@ std::optional<std::vector<PlacesRow>> ReadRows(sqlite3* pDb, const std::function
 // Walks the rows from the roots down into the store, without recursion and
 // visiting each row at most once, so that a damaged parent chain cannot
 // loop.
-bool BuildStore(const std::vector<PlacesRow>& rows, BookmarkStore& store)
+bool BuildStore(std::vector<PlacesRow>& rows, BookmarkStore& store)
 {
     // The rows of one folder lie together: [first, end) by parent id.
     std::unordered_map<std::int64_t, std::pair<std::size_t, std::size_t>> children;
@@ -260,17 +260,17 @@ bool BuildStore(const std::vector<PlacesRow>& rows, BookmarkStore& store)
             }
             const std::size_t nRow = level.m_nNext++;
             const std::int32_t nFolder = level.m_nFolder;
-            const PlacesRow& row = rows[nRow];
+            PlacesRow& row = rows[nRow];
             if (visited[nRow])
                 continue;
             visited[nRow] = true;
             if (row.m_nType == kTypeFolder) {
-                const std::int32_t nSub = store.Add(nFolder, true, row.m_strTitle);
+                const std::int32_t nSub = store.Add(nFolder, true, std::move(row.m_strTitle));
                 if (const auto range = children.find(row.m_nId); range != children.end())
                     stack.push_back({range->second.first, range->second.second, nSub}); // `level` is stale now
             } else if (row.m_nType == kTypeBookmark && row.m_bHasUrl && !row.m_strUrl.empty() &&
                        !IsBookmarkQuery(row.m_strUrl)) {
-                store.Add(nFolder, false, row.m_strTitle, row.m_strUrl);
+                store.Add(nFolder, false, std::move(row.m_strTitle), std::move(row.m_strUrl));
             }
         }
     }
@@ -304,7 +304,7 @@ BookmarkReadResult ReadFirefoxPlaces(const std::string& strPath, const std::func
         return result;
     if (!*bPlaces)
         return result;
-    const auto rows = ReadRows(db.Get(), fnAbort);
+    auto rows = ReadRows(db.Get(), fnAbort);
     if (!rows || !BuildStore(*rows, result.m_store))
         return result;
     result.m_nResult = BookmarkRead::Read;

@@ -148,22 +148,40 @@ private:
     std::int32_t m_nPendingFolder = -1; // a heading waiting for its list
 };
 
-} // namespace
+// Loose markup is mended; nothing is fetched from the network; the
+// parser's complaints about the markup are no concern of the user's.
+constexpr int kParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING;
 
-BookmarkReadResult ReadNetscapeBookmarks(std::string_view strText)
+void InitParser()
 {
-    BookmarkReadResult result;
-    if (strText.size() > size_t(INT_MAX))
-        return result;
     static std::once_flag s_init;
     std::call_once(s_init, [] { xmlInitParser(); });
-    const std::unique_ptr<xmlDoc, DocFree> doc(
-        htmlReadMemory(strText.data(), int(strText.size()), nullptr, EncodingFor(strText),
-                       HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
+}
+
+BookmarkReadResult StoreOf(xmlDoc* pDoc)
+{
+    const std::unique_ptr<xmlDoc, DocFree> doc(pDoc);
+    BookmarkReadResult result;
     if (!doc)
         return result;
     if (xmlNode* pRoot = xmlDocGetRootElement(doc.get()))
         CNetscapeWalk(result.m_store).Run(pRoot);
     result.m_nResult = BookmarkRead::Read;
     return result;
+}
+
+} // namespace
+
+BookmarkReadResult ReadNetscapeBookmarks(std::string_view strText)
+{
+    if (strText.size() > size_t(INT_MAX))
+        return {};
+    InitParser();
+    return StoreOf(htmlReadMemory(strText.data(), int(strText.size()), nullptr, EncodingFor(strText), kParseOptions));
+}
+
+BookmarkReadResult ReadNetscapeBookmarks(int hFile, std::string_view strHead)
+{
+    InitParser();
+    return StoreOf(htmlReadFd(hFile, nullptr, EncodingFor(strHead), kParseOptions));
 }

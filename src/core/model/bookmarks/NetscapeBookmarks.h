@@ -15,3 +15,6 @@
 //
 // The text is UTF-8 unless the file names its character set.
 BookmarkReadResult ReadNetscapeBookmarks(std::string_view strText);
+// The same from the current position of an open file to its end; strHead
+// is the file's beginning, where the character set would be named.
+BookmarkReadResult ReadNetscapeBookmarks(int hFile, std::string_view strHead);
