@@ -93,7 +93,9 @@ std::vector<TestBookmark> Folders(int nFirstTop, int nTops)
         TestBookmark top = Folder("Topic " + std::to_string(t), {});
         for (int s = 0; s <= kSubFolders; ++s) {
             // The top folder holds 25 bookmarks of its own and its 49 sub-folders.
-            std::vector<TestBookmark>& into = s == 0 ? top.m_children : top.m_children.emplace_back(Folder("Subject " + std::to_string(s), {})).m_children;
+            std::vector<TestBookmark>& into =
+                s == 0 ? top.m_children
+                       : top.m_children.emplace_back(Folder("Subject " + std::to_string(s), {})).m_children;
             for (int i = 0; i < kPerFolder; ++i)
                 into.push_back(Link("Favourite site number " + std::to_string(i) + " of subject " + std::to_string(s),
                                     "https://www.example" + std::to_string(t) + ".com/section/" + std::to_string(s) +
@@ -146,7 +148,12 @@ const Stores& LargeStores()
             all.insert(all.end(), other.begin(), other.end());
             return all;
         }());
-        if (!std::getenv("ZORBEL_BENCH_KEEP")) std::atexit([] { std::filesystem::remove_all(std::filesystem::temp_directory_path() / "zorbel-bench-bookmarks"); });
+        // ZORBEL_BENCH_KEEP=1 leaves the stores for a closer look (heaptrack
+        // on "--measure-one /tmp/zorbel-bench-bookmarks/places.sqlite").
+        if (!std::getenv("ZORBEL_BENCH_KEEP"))
+            std::atexit([] {
+                std::filesystem::remove_all(std::filesystem::temp_directory_path() / "zorbel-bench-bookmarks");
+            });
         return stores;
     }();
     return kStores;
