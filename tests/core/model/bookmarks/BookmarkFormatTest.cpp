@@ -25,24 +25,4 @@ TEST(BookmarkFormat, FilesThatOnlyMentionAStoreAreNotOne)
     EXPECT_EQ(SniffBookmarkFormat("see \"roots\": {} in http://a.example/"), BookmarkFormat::None);
 }
 
-TEST(BookmarkStore, RemovingAFolderTakesWhatItHoldsAndEmptyRootsGo)
-{
-    BookmarkStore store;
-    const auto nA = store.Add(-1, true, "A");
-    const auto nB = store.Add(nA, true, "B");
-    store.Add(nB, false, "in B", "http://b.example/");
-    store.Add(nA, false, "in A", "http://a.example/");
-    store.Add(-1, true, "Empty root");
-    const auto nC = store.Add(-1, true, "C");
-    store.Add(nC, false, "in C", "http://c.example/");
-    store.DropEmptyTopFolders();
-    std::vector<bool> drop(store.m_entries.size(), false);
-    drop[size_t(nB)] = true;
-    store.Remove(drop);
-    std::vector<std::string> entries;
-    for (const BookmarkEntry& entry : store.m_entries)
-        entries.push_back(std::to_string(entry.m_nParent) + " " + entry.m_strTitle);
-    EXPECT_EQ(entries, (std::vector<std::string>{"-1 A", "0 in A", "-1 C", "2 in C"}));
-}
-
 } // namespace
