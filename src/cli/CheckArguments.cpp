@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "export/ExportFormat.h"
+#include "model/bookmarks/BrowserProfiles.h"
 #include "settings/CheckSettings.h"
 
 namespace {
@@ -76,6 +77,8 @@ public:
             else
                 TakeOption(strArg);
         }
+        if (m_result.m_strError.empty() && m_bHaveSource && !m_result.m_options.m_strBrowser.empty())
+            Fail("--browser and a SOURCE cannot both be given");
         if (m_result.m_strError.empty())
             RefuseSharedFiles();
         return std::move(m_result);
@@ -169,6 +172,12 @@ private:
             if (strPath.empty())
                 return Fail("option --export needs a FILE name that is not empty");
             options.m_exports.push_back({pFormat->m_nId, strPath});
+        } else if (strName == "--browser") {
+            if (const auto strValue = Value(strName, joined)) {
+                if (!IsKnownBrowser(*strValue))
+                    return Fail("unknown browser \"" + *strValue + "\"; the browsers are " + KnownBrowserNames());
+                options.m_strBrowser = *strValue;
+            }
         } else if (strName == "--results") {
             if (const auto strValue = Value(strName, joined)) {
                 if (strValue->empty())
@@ -215,6 +224,10 @@ std::string CheckUsageText()
            FormatNames() +
            "\n"
            "                         (or the full name, such as \"CSV (With Folders)\")\n"
+           "      --browser NAME[:PROFILE]\n"
+           "                         check the bookmarks of a browser instead of SOURCE:\n"
+           "                         " + KnownBrowserNames() + "; its default\n"
+           "                         profile, or the one named after the colon\n"
            "      --results FILE     write the outcome of every link to FILE as CSV\n"
            "                         (FOLDER,NAME,URL,STATUS,TEXT)\n"
            "                         Each output needs a file of its own; a file is\n"
@@ -224,5 +237,9 @@ std::string CheckUsageText()
            "      --version          show the version\n"
            "\n"
            "Threads and time-out default to the settings of Zorbel, which this program\n"
-           "reads but never changes.\n";
+           "reads but never changes.\n"
+           "\n"
+           "A SOURCE file that is a browser's bookmark store (Firefox's places.sqlite,\n"
+           "a Chromium-family Bookmarks file, an exported bookmarks.html) is read with\n"
+           "its folders and names; one that cannot be read is an error (status 2).\n";
 }

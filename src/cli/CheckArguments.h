@@ -15,6 +15,7 @@ struct CheckExport {
 
 struct CheckOptions {
     std::string m_strSource;                 // as given; empty: the Favorites folder
+    std::string m_strBrowser;                // --browser NAME[:PROFILE]; instead of SOURCE
     std::optional<int> m_nThreads;           // 1 to 16; absent: the user's setting
     std::optional<int> m_nTimeoutSeconds;    // 1 to 300; absent: the user's setting
     std::vector<CheckExport> m_exports;      // in the order given

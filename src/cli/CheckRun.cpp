@@ -142,7 +142,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     // The source as the GUI takes it from its command line.
     const std::string strSource = RemoveZorbelPrefix(options.m_strSource);
     std::string strRoot;
-    if (strSource.empty()) {
+    if (strSource.empty() && options.m_strBrowser.empty()) {
         const FavoritesLocation location = FindFavoritesFolder(CurrentFavoritesEnvironment());
         if (location.m_bNamed && location.m_strFolder.empty()) {
             PrintError(io, "the Favorites folder \"" + ShownPath(CurrentFavoritesEnvironment().m_strFavorites) +
@@ -156,7 +156,9 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             return kExitError;
         }
     }
-    g_bDocumentMode = !strSource.empty();
+    const auto pReport = std::make_shared<PopulationReport>();
+    const PopulationRequest request{strSource, strRoot, options.m_strBrowser, pReport};
+    g_bDocumentMode = IsDocumentRequest(request);
 
     CListTreeSink sink;
     CScanWarnings warnings(io);
@@ -166,7 +168,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     // message, so the end of the thread itself is watched too.
     std::atomic<bool> bPopulationEnded{false};
     std::thread populate([&] {
-        StartPopulation(sink, pStop, bClosing, {strSource, strRoot}, warnings.Function()).join();
+        StartPopulation(sink, pStop, bClosing, request, warnings.Function()).join();
         bPopulationEnded = true;
     });
 
@@ -188,7 +190,8 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
     populate.join();
     if (message == UM_SOURCEERROR) {
-        PrintError(io, FormatSourceErrorMessage(strSource));
+        PrintError(io, pReport->m_strSourceError.empty() ? FormatSourceErrorMessage(strSource)
+                                                         : pReport->m_strSourceError);
         return kExitError;
     }
     if (!message && !bInterrupted) {

@@ -162,3 +162,18 @@ TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CheckArguments, ABrowserInsteadOfASource)
+{
+    EXPECT_EQ(Parse({"--browser", "firefox"}).m_options.m_strBrowser, "firefox");
+    EXPECT_EQ(Parse({"--browser=Chromium:Work Stuff", "-q"}).m_options.m_strBrowser, "Chromium:Work Stuff");
+    EXPECT_EQ(Parse({"--browser", "opera"}).m_strError,
+              "unknown browser \"opera\"; the browsers are firefox, chromium, chrome, brave, vivaldi and edge");
+    EXPECT_EQ(Parse({"--browser"}).m_strError, "option --browser needs a value");
+    EXPECT_EQ(Parse({"page.html", "--browser", "edge"}).m_strError, "--browser and a SOURCE cannot both be given");
+    EXPECT_EQ(Parse({"--browser", "edge", "page.html"}).m_strError, "--browser and a SOURCE cannot both be given");
+}
+
+} // namespace

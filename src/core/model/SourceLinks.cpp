@@ -157,14 +157,18 @@ void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
                        const std::atomic<bool>& bClosing, std::string strDocumentPath)
 {
     const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
-    RunPopulation(sink, bClosing, [&] {
-        CLinkExtractor extractor;
-        const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort);
-        // The file and any downloaded copy are closed and gone at this point.
-        if (outcome == ReadOutcome::Failed)
-            return PopulationEnd::SourceError;
-        if (outcome == ReadOutcome::Read)
-            InsertLinks(sink, extractor, strDocumentPath, fnAbort);
-        return PopulationEnd::Filled;
-    });
+    RunPopulation(sink, bClosing, [&] { return FillWithSourceLinks(sink, strDocumentPath, fnAbort); });
+}
+
+PopulationEnd FillWithSourceLinks(ITreeSink& sink, const std::string& strDocumentPath,
+                                  const std::function<bool()>& fnAbort)
+{
+    CLinkExtractor extractor;
+    const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort);
+    // The file and any downloaded copy are closed and gone at this point.
+    if (outcome == ReadOutcome::Failed)
+        return PopulationEnd::SourceError;
+    if (outcome == ReadOutcome::Read)
+        InsertLinks(sink, extractor, strDocumentPath, fnAbort);
+    return PopulationEnd::Filled;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <string_view>
 
 class ITreeSink;
 class ManualResetEvent;
+enum class PopulationEnd;
 
 // Caption of the box that reports a source that cannot be read.
 inline constexpr std::string_view kSourceErrorCaption = "URL/File Error";
@@ -38,3 +40,9 @@ std::string FormatSourceErrorMessage(std::string_view strSource);
 // closing view gets no message at all.
 void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
                        const std::atomic<bool>& bClosing, std::string strDocumentPath);
+
+// The work of SourceLinksThread inside its frame: reads the source and
+// inserts its links. SourceError when it cannot be read; Filled otherwise,
+// also when fnAbort stopped it.
+PopulationEnd FillWithSourceLinks(ITreeSink& sink, const std::string& strDocumentPath,
+                                  const std::function<bool()>& fnAbort);

@@ -107,7 +107,7 @@ CMainFrame::~CMainFrame() = default;
 void CMainFrame::InitialUpdate(const CZorbelDoc& doc)
 {
     ReadSettings();
-    m_pView->OnInitialUpdate(doc.GetPathName());
+    m_pView->OnInitialUpdate(doc.GetPathName(), doc.GetBrowser());
 }
 
 void CMainFrame::ReadSettings()

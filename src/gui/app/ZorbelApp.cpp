@@ -34,12 +34,18 @@ void DefineCommandLine(QCommandLineParser& parser)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
-        QStringLiteral("Zorbel checks the links you keep: the favourites of your Favorites folder, or the links\n"
-                       "of one web page or file, each marked with what its check found."));
+        QStringLiteral("Zorbel checks the links you keep: the favourites of your Favorites folder, the links\n"
+                       "of one web page or file, or a browser's bookmarks, each marked with what its check found."));
     parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Show this text and end.")));
     parser.addOption(QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
                                         QStringLiteral("Show the version and end.")));
+    parser.addOption(QCommandLineOption(
+        {QStringLiteral("browser")},
+        QStringLiteral("List and check the bookmarks of a browser's profile instead: firefox, chromium, chrome, "
+                       "brave, vivaldi or edge, its default profile or the one named after a colon "
+                       "(firefox:work)."),
+        QStringLiteral("NAME[:PROFILE]")));
     for (const char* pszName : kNoSplashSwitches) {
         QCommandLineOption option(QString::fromLatin1(pszName), QStringLiteral("Start without the splash screen."));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -85,6 +91,7 @@ ZorbelCommandLine CZorbelApp::ParseCommandLine(const QStringList& args)
     ZorbelCommandLine commandLine;
     if (const QStringList sources = parser.positionalArguments(); !sources.isEmpty())
         commandLine.m_strSource = sources.first();
+    commandLine.m_strBrowser = parser.value(QStringLiteral("browser"));
     commandLine.m_bHelp = parser.isSet(QStringLiteral("help"));
     commandLine.m_bVersion = parser.isSet(QStringLiteral("version"));
     // The embedding and automation switches in any letter case.
@@ -184,6 +191,7 @@ bool CZorbelApp::InitInstance()
         m_pDoc->OnOpenDocument(source.constData());
         m_pDoc->SetPathName(source.toStdString(), false);
     }
+    m_pDoc->SetBrowser(commandLine.m_strBrowser.toStdString());
     m_pFrame->InitialUpdate(*m_pDoc);
     if (!m_pFrame->isVisible())
         m_pFrame->ShowWithCommand(startShowState.value_or(1));

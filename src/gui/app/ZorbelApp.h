@@ -13,6 +13,7 @@ class CZorbelDoc;
 // What the command line asks for.
 struct ZorbelCommandLine {
     QString m_strSource;       // the first argument that is not a switch, unchanged; empty without one
+    QString m_strBrowser;      // --browser NAME[:PROFILE]; empty without it
     bool m_bShowSplash = true; // false when an embedding or automation switch asks for no splash screen
     bool m_bHelp = false;      // -h, --help: print the usage and end
     bool m_bVersion = false;   // -v, --version: print the version and end

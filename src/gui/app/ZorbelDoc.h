@@ -12,10 +12,16 @@ public:
     void SetPathName(std::string_view strPath, bool bAddToMRU = true);
     const std::string& GetPathName() const { return m_strPathName; }
 
+    // The browser whose bookmarks are listed instead ("NAME[:PROFILE]",
+    // from --browser); empty for none.
+    void SetBrowser(std::string strBrowser) { m_strBrowser = std::move(strBrowser); }
+    const std::string& GetBrowser() const { return m_strBrowser; }
+
     bool OnNewDocument();
     // Opens nothing: the view reads the source when it fills its list.
     bool OnOpenDocument(const char* pszPathName);
 
 private:
     std::string m_strPathName;
+    std::string m_strBrowser;
 };

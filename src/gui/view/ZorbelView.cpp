@@ -114,14 +114,15 @@ void CZorbelView::resizeEvent(QResizeEvent* pEvent)
     m_tree->setGeometry(1, 1, std::max(0, width() - 2), std::max(0, height() - 2));
 }
 
-void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath)
+void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath, const std::string& strBrowser)
 {
     m_bInitialUpdateDone = true;
-    if (strDocumentPath.empty()) {
+    if (strDocumentPath.empty() && strBrowser.empty()) {
         StartFavoritesScan();
     } else {
         g_bDocumentMode = true;
         m_strSource = strDocumentPath;
+        m_strBrowser = strBrowser;
         StartSourceExtraction();
     }
 }
@@ -147,7 +148,9 @@ void CZorbelView::StartPopulation()
     JoinPopulateThread();
     ClearList();
     m_hStop = std::make_shared<ManualResetEvent>();
-    m_hPopulateThread = ::StartPopulation(*m_pSink, m_hStop, m_bClosing, {m_strSource, m_strFavoritesRoot});
+    m_pReport = std::make_shared<PopulationReport>();
+    m_hPopulateThread =
+        ::StartPopulation(*m_pSink, m_hStop, m_bClosing, {m_strSource, m_strFavoritesRoot, m_strBrowser, m_pReport});
 }
 
 void CZorbelView::OnRefresh()
@@ -263,7 +266,9 @@ void CZorbelView::OnCheckDone()
 void CZorbelView::OnSourceError()
 {
     JoinPopulateThread();
-    CMessageHub::Show(this, QString::fromStdString(FormatSourceErrorMessage(m_strSource)),
+    const std::string strText = m_pReport && !m_pReport->m_strSourceError.empty() ? m_pReport->m_strSourceError
+                                                                                  : FormatSourceErrorMessage(m_strSource);
+    CMessageHub::Show(this, QString::fromStdString(strText),
                       QString::fromUtf8(kSourceErrorCaption.data(), qsizetype(kSourceErrorCaption.size())),
                       QMessageBox::Warning);
     // The view is the whole window: the frame ends the program in the

@@ -20,6 +20,7 @@ class CCommandRouter;
 class CViewTreeSink;
 class CCheckPass;
 class IProfile;
+struct PopulationReport;
 
 // The main view: the tree of favourites, filling the view one pixel in. It
 // owns the records, fills the tree on a background thread, starts and stops
@@ -33,8 +34,10 @@ public:
     ~CZorbelView() override;
 
     // Starts filling the list: from the Favorites folder when the document
-    // path is empty, otherwise from the page or file it names (document mode).
-    void OnInitialUpdate(const std::string& strDocumentPath);
+    // path is empty, otherwise from the page or file it names (document
+    // mode); a browser ("NAME[:PROFILE]") is read instead of either, also
+    // in document mode.
+    void OnInitialUpdate(const std::string& strDocumentPath, const std::string& strBrowser = {});
     // Stops every thread and frees the records.
     void OnDestroy();
 
@@ -142,6 +145,8 @@ private:
     std::shared_ptr<std::mutex> m_csTree = std::make_shared<std::mutex>(); // held by workers around icon changes
     QList<QIcon> m_imageList;                  // the 36 status images
     std::string m_strSource;                   // the page or file of document mode
+    std::string m_strBrowser;                  // or the browser whose bookmarks are listed
+    std::shared_ptr<PopulationReport> m_pReport; // what the last population found out
     std::shared_ptr<ManualResetEvent> m_hStop; // stop event of the current passes
     std::thread m_hPopulateThread;             // the scan or extraction last started
     std::shared_ptr<CFavoriteList> m_items = std::make_shared<CFavoriteList>(); // every record, their owner

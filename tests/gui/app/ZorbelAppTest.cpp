@@ -56,6 +56,18 @@ ProgramRun RunWithoutDisplay(const QStringList& args)
 class ZorbelAppTest : public QObject {
     Q_OBJECT
 private slots:
+    void BrowserTakesItsValueAndLeavesTheRestAsItWas()
+    {
+        for (const QStringList& args : {QStringList{"--browser", "firefox:Work Stuff", "-embedding"},
+                                        QStringList{"-browser=firefox:Work Stuff", "-embedding"}}) {
+            const ZorbelCommandLine commandLine = Parse(args);
+            QCOMPARE(commandLine.m_strBrowser, QString("firefox:Work Stuff"));
+            QCOMPARE(commandLine.m_strSource, QString());
+            QVERIFY(!commandLine.m_bShowSplash);
+        }
+        QCOMPARE(Parse({"page.html"}).m_strBrowser, QString());
+        QVERIFY(CZorbelApp::UsageText().contains("--browser <NAME[:PROFILE]>"));
+    }
     void SourceIsTheFirstArgumentThatIsNotASwitchUnchanged()
     {
         QCOMPARE(Parse({}).m_strSource, QString());
