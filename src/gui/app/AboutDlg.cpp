@@ -23,17 +23,6 @@ constexpr int kBuildNumber = 211;
 constexpr const char* kBuildDate = "02/25/02 20:36:49";
 constexpr const char* kWebPage = "http://www.ornamy.example/Products/Zorbel/Zorbel.htm";
 
-QLabel* AddStatic(QWidget* pParent, const CDialogUnits& du, QRect rcDlu, const QString& strText,
-                  Qt::Alignment alignment)
-{
-    auto* pLabel = new QLabel(strText, pParent);
-    pLabel->setTextFormat(Qt::PlainText);
-    pLabel->setAlignment(alignment);
-    pLabel->setWordWrap(true);
-    pLabel->setGeometry(du.Rect(rcDlu.x(), rcDlu.y(), rcDlu.width(), rcDlu.height()));
-    return pLabel;
-}
-
 } // namespace
 
 CAboutDlg::CAboutDlg(QWidget* pParent)
@@ -61,19 +50,19 @@ void CAboutDlg::CreateControls()
     pIcon->setAlignment(Qt::AlignCenter);
     pIcon->setGeometry(du.Rect(4, 4, 20, 20));
 
-    AddStatic(this, du, QRect(32, 4, 188, 20), tr("Ornamy - Zorbel\nKeeps your Favorites worth keeping."),
+    CreateStatic(this, du, QRect(32, 4, 188, 20), tr("Ornamy - Zorbel\nKeeps your Favorites worth keeping."),
               Qt::AlignHCenter | Qt::AlignTop);
     // The rights line names the licence the program is given under (the
     // LICENSE file beside its sources, the copyright file of its package).
-    AddStatic(this, du, QRect(4, 28, 216, 20),
+    CreateStatic(this, du, QRect(4, 28, 216, 20),
               tr("Copyright \u00a9 2002 Ornamy Software. Under the MIT Licence."),
               Qt::AlignHCenter | Qt::AlignTop);
 
-    m_pVersion = AddStatic(this, du, QRect(4, 52, 216, 16), tr("Version"), Qt::AlignCenter);
+    m_pVersion = CreateStatic(this, du, QRect(4, 52, 216, 16), tr("Version"), Qt::AlignCenter);
     m_pVersion->setObjectName(QString::number(IDC_VERSION));
     m_pVersion->setText(VersionLine());
 
-    m_pNotice = AddStatic(this, du, QRect(4, 72, 216, 40), tr("Blurb"), Qt::AlignHCenter | Qt::AlignTop);
+    m_pNotice = CreateStatic(this, du, QRect(4, 72, 216, 40), tr("Blurb"), Qt::AlignHCenter | Qt::AlignTop);
     m_pNotice->setObjectName(QString::number(IDC_BLURB));
 
     auto* pOk = new QPushButton(tr("OK"), this);

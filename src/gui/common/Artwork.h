@@ -41,4 +41,10 @@ inline constexpr int kSplashWidth = 452;
 inline constexpr int kSplashHeight = 299;
 QPixmap SplashPicture(qreal dDevicePixelRatio = 1.0);
 
+// The pictures at the top left of the configuration pages, `nSide` logical
+// pixels square: a gear with a clock face for the Settings page, a sealed
+// letter for the Contact page.
+QPixmap SettingsPicture(int nSide, qreal dDevicePixelRatio);
+QPixmap ContactPicture(int nSide, qreal dDevicePixelRatio);
+
 } // namespace Artwork

@@ -2,6 +2,11 @@
 
 #include <QFont>
 #include <QRect>
+#include <Qt>
+
+class QLabel;
+class QString;
+class QWidget;
 
 // Dialogs are laid out in dialog units, so that they keep their proportions
 // whatever font and scale the desktop gives them: a horizontal unit is a
@@ -21,3 +26,9 @@ private:
     int m_nBaseX = 6;
     int m_nBaseY = 13;
 };
+
+// A static text of a dialog laid out in dialog units: plain text (a "&"
+// still marks the mnemonic of a label with a buddy), wrapped within its
+// rectangle.
+QLabel* CreateStatic(QWidget* pParent, const CDialogUnits& du, const QRect& rcDlu, const QString& strText,
+                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);

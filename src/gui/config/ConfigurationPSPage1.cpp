@@ -4,9 +4,9 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "common/Artwork.h"
 #include "common/DialogUnits.h"
 #include "common/MessageHub.h"
-#include "config/ConfigArtwork.h"
 #include "config/DigitEdit.h"
 #include "config/UpDownCtrl.h"
 #include "settings/CheckSettings.h"
@@ -17,15 +17,6 @@ constexpr int kThreadsChars = 2;
 constexpr int kTimeoutChars = 3;
 // The fields are read as the first 127 characters of their text.
 constexpr int kReadChars = 127;
-
-QLabel* AddText(QWidget* pParent, const CDialogUnits& du, const QRect& rcDlu, const QString& strText)
-{
-    auto* pLabel = new QLabel(strText, pParent);
-    pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    pLabel->setWordWrap(true);
-    pLabel->setGeometry(du.Rect(rcDlu));
-    return pLabel;
-}
 
 int ReadField(const CDigitEdit* pEdit)
 {
@@ -47,13 +38,14 @@ void CConfigurationPSPage1::CreateControls()
     auto* pIcon = new QLabel(this);
     pIcon->setGeometry(du.Rect(4, 4, 20, 20));
     const int nSide = std::min(pIcon->width(), pIcon->height());
-    pIcon->setPixmap(ConfigArtwork::SettingsPicture(nSide, qApp->devicePixelRatio()));
+    pIcon->setPixmap(Artwork::SettingsPicture(nSide, qApp->devicePixelRatio()));
     pIcon->setAlignment(Qt::AlignCenter);
 
-    AddText(this, du, {28, 4, 188, 20}, tr("You can adjust Zorbel' Settings below."));
+    const Qt::Alignment middle = Qt::AlignLeft | Qt::AlignVCenter;
+    CreateStatic(this, du, {28, 4, 188, 20}, tr("You can adjust Zorbel' Settings below."), middle);
 
-    QLabel* pThreadsLabel = AddText(this, du, {8, 40, 164, 12}, tr("Number of &Threads to use when checking Links:"));
-    QLabel* pTimeoutLabel = AddText(this, du, {8, 60, 164, 12}, tr("HTTP &Response Timeout value (in seconds):"));
+    QLabel* pThreadsLabel = CreateStatic(this, du, {8, 40, 164, 12}, tr("Number of &Threads to use when checking Links:"), middle);
+    QLabel* pTimeoutLabel = CreateStatic(this, du, {8, 60, 164, 12}, tr("HTTP &Response Timeout value (in seconds):"), middle);
     // Each label keeps to one line. Where the desktop's font needs more room
     // than the design gives, the fields move right and the page grows by
     // that much rather than cutting or wrapping the text.

@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "common/DesktopLauncher.h"
+#include "common/Artwork.h"
 #include "common/DialogUnits.h"
-#include "config/ConfigArtwork.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ CConfigurationPSPage3::CConfigurationPSPage3(QWidget* pParent) : QWidget(pParent
     auto* pIcon = new QLabel(this);
     pIcon->setGeometry(du.Rect(4, 4, 20, 20));
     const int nSide = std::min(pIcon->width(), pIcon->height());
-    pIcon->setPixmap(ConfigArtwork::ContactPicture(nSide, qApp->devicePixelRatio()));
+    pIcon->setPixmap(Artwork::ContactPicture(nSide, qApp->devicePixelRatio()));
     pIcon->setAlignment(Qt::AlignCenter);
 
     auto* pText = new QLabel(tr("You can use this interface to contact Ornamy Software regarding Comments, "

@@ -21,16 +21,6 @@ namespace {
 
 constexpr int kRecordIndexRole = Qt::UserRole;
 
-QLabel* AddStatic(QWidget* pParent, const CDialogUnits& du, const QRect& rcDlu, const QString& strText)
-{
-    auto* pLabel = new QLabel(strText, pParent);
-    pLabel->setTextFormat(Qt::PlainText);
-    pLabel->setWordWrap(true);
-    pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    pLabel->setGeometry(du.Rect(rcDlu));
-    return pLabel;
-}
-
 // Breaks a check box's text into lines that fit its width, as a multi-line
 // check box does; the words stay as they are.
 QString WrapCheckText(const QCheckBox* pBox, const QString& strText, int nWidth)
@@ -98,12 +88,12 @@ void CDeleteBrokenDlg::CreateControls()
     pIcon->setPixmap(icon);
     pIcon->setGeometry(du.Rect(4, 4, 20, 20));
 
-    QLabel* pIntro = AddStatic(this, du, QRect(32, 4, 240, 24),
+    QLabel* pIntro = CreateStatic(this, du, QRect(32, 4, 240, 24),
               "The following Favorites will be deleted from your Favorites List.\nNote: after you click [OK], the "
               "listed favorites WILL be deleted!  This is your last chance to cancel!");
     pIntro->setGeometry(wide(pIntro->geometry()));
     // Right above the list.
-    QLabel* pListLabel = AddStatic(this, du, QRect(4, 28, 268, 16), strListLabel);
+    QLabel* pListLabel = CreateStatic(this, du, QRect(4, 28, 268, 16), strListLabel);
     pListLabel->setGeometry(wide(pListLabel->geometry()));
     pListLabel->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
 
