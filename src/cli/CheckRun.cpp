@@ -24,6 +24,7 @@
 #include "model/SourceLinks.h"
 #include "model/SourceLocation.h"
 #include "model/UpdateMoved.h"
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/ControlText.h"
 #include "platform/SystemError.h"
@@ -127,9 +128,12 @@ bool ApplyMovedUpdates(const CheckRunIo& io, const std::vector<std::shared_ptr<F
         return ControlsAsBlanks(item.m_strFolder.empty() ? item.m_strName : item.m_strFolder + "/" + item.m_strName);
     };
     for (const auto& pItem : items) {
-        if (IsOfferedForUpdate(*pItem) && !IsRewritable(*pItem))
-            PrintError(io, "\"" + shownName(*pItem) + "\" moved to " + ControlsAsBlanks(pItem->Redirect().m_strFinalUrl) +
-                               ". " + std::string(UpdateMovedNote(*pItem)));
+        if (!IsOfferedForUpdate(*pItem) || IsRewritable(*pItem))
+            continue;
+        std::string strWhy(UpdateMovedNote(*pItem));
+        strWhy.front() = AsciiLower(strWhy.front());
+        PrintError(io, "\"" + shownName(*pItem) + "\" moved to " + ControlsAsBlanks(pItem->Redirect().m_strFinalUrl) +
+                           " and is not updated (" + strWhy + ")");
     }
     const UpdateMovedOutcome outcome =
         UpdateMovedFavorites(items, [&](const FavoriteItem& item, const std::string& strOldUrl) {

@@ -19,15 +19,15 @@ std::string_view UpdateMovedNote(const FavoriteItem& item)
 {
     switch (item.m_nKind) {
     case KindShortcut:
-        return "Not updated: a shell link is not rewritten";
+        return "A shell link is not rewritten";
     case KindChannelLink:
-        return "Not updated: a channel is not rewritten";
+        return "A channel is not rewritten";
     case KindInternetFavorite:
         if (ShortcutFormatOf(item.m_strPath))
             return {};
         [[fallthrough]];
     default:
-        return "Not updated: only .url and .desktop files are rewritten";
+        return "Only .url and .desktop files are rewritten";
     }
 }
 

@@ -263,9 +263,9 @@ TEST(UpdateMovedList, OnlyPermanentRedirectsToAValidPageAreOffered)
     EXPECT_TRUE(IsRewritable(*MovedItem("/f/A.url", kOld, kNew)));
     EXPECT_TRUE(IsRewritable(*MovedItem("/f/A.desktop", kOld, kNew)));
     EXPECT_EQ(UpdateMovedNote(*MovedItem("/f/A.lnk", kOld, kNew, KindShortcut)),
-              "Not updated: a shell link is not rewritten");
+              "A shell link is not rewritten");
     EXPECT_EQ(UpdateMovedNote(*MovedItem("/f/Chan", kOld, kNew, KindChannelLink)),
-              "Not updated: a channel is not rewritten");
+              "A channel is not rewritten");
 }
 
 TEST(UpdateMovedList, EachFavoriteIsRewrittenOrReportedAndTheRecordFollows)
