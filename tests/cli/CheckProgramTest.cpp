@@ -656,8 +656,10 @@ protected:
                  {"Loop.url", "/loop"}, {"Locked.url", "/permanent/l"}})
             WriteFile(Fav(strName), scantest::UrlFile(m_server.Url(strPath)));
         ::chmod(Fav("Locked.url").c_str(), 0444);
+        // A channel that moved is named, never changed.
+        WriteFile(Fav("Chan/desktop.ini"), "[Channel]\r\nCDFURL=" + m_server.Url("/permanent/c") + "\r\n");
         for (const char* pszName : {"Perm.url", "News/Chain.url", "Link.desktop", "Temp.url", "Gone.url", "Plain.url",
-                                    "Loop.url", "Locked.url"})
+                                    "Loop.url", "Locked.url", "Chan/desktop.ini"})
             m_before[pszName] = ReadBytes(Fav(pszName));
     }
 
@@ -685,6 +687,10 @@ TEST_F(UpdateMovedProgram, TheOptionChangesOnlyWhatItPrintsAndASecondCheckFindsN
     EXPECT_EQ(result.m_nExitStatus, 2);
     EXPECT_NE(result.m_strErr.find("zorbel-check: Could not update \"Locked\": Permission denied\n"), std::string::npos)
         << result.m_strErr;
+    EXPECT_NE(result.m_strErr.find("zorbel-check: \"Chan\" moved to " + m_server.Url("/ok/c") +
+                                   " and is not updated (a channel is not rewritten)\n"),
+              std::string::npos)
+        << result.m_strErr;
 
     std::vector<std::string> printed = Lines(result.m_strOut);
     std::sort(printed.begin(), printed.end());
@@ -703,7 +709,7 @@ TEST_F(UpdateMovedProgram, TheOptionChangesOnlyWhatItPrintsAndASecondCheckFindsN
     EXPECT_EQ(ReadBytes(Fav("News/Chain.url")), "[DEFAULT]\r\nBASEURL=" + m_server.Url("/301-308") +
                                                     "\r\n[InternetShortcut]\r\nURL=" + m_server.Url("/200") + "\r\n");
     EXPECT_EQ(ReadBytes(Fav("Link.desktop")), "[Desktop Entry]\nType=Link\nName=Link\nURL=" + m_server.Url("/ok/d") + "\n");
-    for (const char* pszName : {"Temp.url", "Gone.url", "Plain.url", "Loop.url", "Locked.url"})
+    for (const char* pszName : {"Temp.url", "Gone.url", "Plain.url", "Loop.url", "Locked.url", "Chan/desktop.ini"})
         EXPECT_EQ(ReadBytes(Fav(pszName)), m_before[pszName]) << pszName;
     // The results show the favourites as they were checked.
     EXPECT_NE(ReadBytes(strResults).find(",Perm," + m_server.Url("/permanent/p") + ",Valid,Link is valid.," +
