@@ -5,7 +5,8 @@
 // Delete key and OK waits for a row that is rewritten; OK rewrites the
 // files and the records in place, a read-only favourite is reported in the
 // errors dialog, all updated is a box, and a second check finds no
-// redirect.
+// redirect. The list dialog fits its texts, keeps its Tab order and grows
+// on request.
 #include <QHeaderView>
 #include <QMap>
 #include <QLabel>
@@ -234,6 +235,44 @@ private slots:
             QCOMPARE(m_pf->Record(pszLabel)->Status(), int(StatusValid));
             QCOMPARE(m_pf->Record(pszLabel)->Redirect(), FavoriteRedirect{});
         }
+    }
+
+    void theListDialogFitsItsTextsKeepsItsTabOrderAndGrowsOnRequest()
+    {
+        CFavoriteList list;
+        CUpdateMovedDlg dlg(nullptr, &list);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QApplication::setActiveWindow(&dlg);
+        for (QLabel* pLabel : dlg.findChildren<QLabel*>()) {
+            QVERIFY(dlg.rect().contains(pLabel->geometry()));
+            if (pLabel->text().isEmpty())
+                continue;
+            QVERIFY2(pLabel->heightForWidth(pLabel->width()) <= pLabel->height(), qPrintable(pLabel->text()));
+            if (pLabel->buddy()) // the list's label reads as one line
+                QVERIFY(pLabel->fontMetrics().horizontalAdvance(QString(pLabel->text()).remove('&')) <= pLabel->width());
+        }
+        for (QPushButton* pButton : dlg.findChildren<QPushButton*>()) {
+            QVERIFY(pButton->sizeHint().width() <= pButton->width() + 2);
+            QVERIFY(dlg.rect().contains(pButton->geometry()));
+        }
+        QVERIFY(!dlg.OkButton()->isEnabled()); // nothing to rewrite
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.List()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("2")); // OK is disabled: Cancel
+        QTest::keyClick(&dlg, 'F', Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.List()));
+
+        // Larger, the list takes the room and the buttons keep to the corner.
+        const QSize natural = dlg.size();
+        dlg.resize(natural + QSize(200, 100));
+        QCOMPARE(dlg.List()->width(), natural.width() + 200 - 2 * dlg.List()->x());
+        QCOMPARE(dlg.width() - (dlg.findChild<QPushButton*>("2")->geometry().right() + 1), dlg.List()->x());
+        dlg.resize(natural - QSize(100, 50));
+        QCOMPARE(dlg.size(), natural);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
     }
 
     void allUpdatedIsReportedInABox()
