@@ -81,6 +81,9 @@ public:
             Fail("--browser and a SOURCE cannot both be given");
         if (m_result.m_strError.empty())
             RefuseSharedFiles();
+        // The links of a page are no files to rewrite.
+        if (m_result.m_strError.empty() && m_result.m_options.m_bUpdateMoved && m_bHaveSource)
+            Fail("--update-moved rewrites favourites of the Favorites folder and takes no SOURCE");
         return std::move(m_result);
     }
 
@@ -184,6 +187,8 @@ private:
                     return Fail("option --results needs a FILE name that is not empty");
                 options.m_strResults = *strValue;
             }
+        } else if (strName == "--update-moved" && !joined) {
+            options.m_bUpdateMoved = true;
         } else if ((strName == "-q" || strName == "--quiet") && !joined) {
             options.m_bQuiet = true;
         } else if ((strName == "-h" || strName == "--help") && !joined) {
@@ -229,15 +234,21 @@ std::string CheckUsageText()
            "                         " + KnownBrowserNames() + "; its default\n"
            "                         profile, or the one named after the colon\n"
            "      --results FILE     write the outcome of every link to FILE as CSV\n"
-           "                         (FOLDER,NAME,URL,STATUS,TEXT)\n"
+           "                         (FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL), or as a\n"
+           "                         JSON array when FILE ends in .json; FINAL_URL is\n"
+           "                         where the link's redirects ended\n"
            "                         Each output needs a file of its own; a file is\n"
            "                         replaced only once its new content is complete.\n"
+           "      --update-moved     after the check, point every favourite whose\n"
+           "                         redirects were all permanent (301, 308) and ended\n"
+           "                         at a valid page to that page, and print each\n"
+           "                         change; only with the Favorites folder\n"
            "  -q, --quiet            print neither progress nor the report\n"
            "  -h, --help             show this text\n"
            "      --version          show the version\n"
            "\n"
            "Threads and time-out default to the settings of Zorbel, which this program\n"
-           "reads but never changes.\n"
+           "reads but never changes. Without --update-moved no favourite is changed.\n"
            "\n"
            "A SOURCE file that is a browser's bookmark store (Firefox's places.sqlite,\n"
            "a Chromium-family Bookmarks file, an exported bookmarks.html) is read with\n"

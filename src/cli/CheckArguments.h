@@ -19,7 +19,8 @@ struct CheckOptions {
     std::optional<int> m_nThreads;           // 1 to 16; absent: the user's setting
     std::optional<int> m_nTimeoutSeconds;    // 1 to 300; absent: the user's setting
     std::vector<CheckExport> m_exports;      // in the order given
-    std::optional<std::string> m_strResults; // the results file
+    std::optional<std::string> m_strResults; // the results file (JSON when it ends in .json)
+    bool m_bUpdateMoved = false;             // rewrite the favourites that moved permanently
     bool m_bQuiet = false;
     bool m_bHelp = false;
     bool m_bVersion = false;

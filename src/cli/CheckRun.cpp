@@ -16,12 +16,15 @@
 #include "export/ExportFormat.h"
 #include "export/ExportToFile.h"
 #include "export/ResultsCsv.h"
+#include "export/ResultsJson.h"
 #include "model/FavoritesFolder.h"
 #include "model/LinkStatus.h"
 #include "model/Population.h"
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/SourceLocation.h"
+#include "model/UpdateMoved.h"
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/ControlText.h"
 #include "platform/SystemError.h"
@@ -109,9 +112,44 @@ bool WriteOutputs(const CheckOptions& options, const CheckRunIo& io,
     };
     for (const CheckExport& exportTo : options.m_exports)
         report(ExportToFile(exportTo.m_strPath, exportTo.m_nFormatId, items), exportTo.m_strPath);
-    if (options.m_strResults)
-        report(WriteResultsCsv(*options.m_strResults, items), *options.m_strResults);
+    if (options.m_strResults) {
+        const std::string& strPath = *options.m_strResults;
+        report(IsJsonResultsPath(strPath) ? WriteResultsJson(strPath, items) : WriteResultsCsv(strPath, items), strPath);
+    }
     return bAllWritten;
+}
+
+// --update-moved: rewrites the favourites that moved for good. Each change
+// goes to standard output, each failure and each moved favourite that is
+// not rewritten to standard error. False when a rewrite failed.
+bool ApplyMovedUpdates(const CheckRunIo& io, const std::vector<std::shared_ptr<FavoriteItem>>& items)
+{
+    const auto shownName = [](const FavoriteItem& item) {
+        return ControlsAsBlanks(item.m_strFolder.empty() ? item.m_strName : item.m_strFolder + "/" + item.m_strName);
+    };
+    for (const auto& pItem : items) {
+        if (!IsOfferedForUpdate(*pItem) || IsRewritable(*pItem))
+            continue;
+        std::string strWhy(UpdateMovedNote(*pItem));
+        strWhy.front() = AsciiLower(strWhy.front());
+        PrintError(io, "\"" + shownName(*pItem) + "\" moved to " + ControlsAsBlanks(pItem->Redirect().m_strFinalUrl) +
+                           " and is not updated (" + strWhy + ")");
+    }
+    const UpdateMovedOutcome outcome =
+        UpdateMovedFavorites(items, [&](const FavoriteItem& item, const std::string& strOldUrl) {
+            std::fprintf(io.m_pOut, "Updated \"%s\": %s -> %s\n", shownName(item).c_str(),
+                         ControlsAsBlanks(strOldUrl).c_str(), ControlsAsBlanks(item.m_strUrl).c_str());
+        });
+    std::fflush(io.m_pOut);
+    std::size_t nStart = 0;
+    while (nStart < outcome.m_strErrors.size()) {
+        std::size_t nEnd = outcome.m_strErrors.find("\r\n", nStart);
+        if (nEnd == std::string::npos)
+            nEnd = outcome.m_strErrors.size();
+        PrintError(io, ControlsAsBlanks(std::string_view(outcome.m_strErrors).substr(nStart, nEnd - nStart)));
+        nStart = nEnd + 2;
+    }
+    return outcome.m_nFailed == 0;
 }
 
 } // namespace
@@ -251,13 +289,18 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         }
     }
     const bool bWritten = WriteOutputs(options, io, items);
+    // After the files, which show the favourites as they were checked; a
+    // stopped run changes nothing.
+    bool bUpdated = true;
+    if (options.m_bUpdateMoved && !bInterrupted)
+        bUpdated = ApplyMovedUpdates(io, items);
     if (const int nUnread = warnings.Count(); nUnread > 0)
         PrintError(io, std::to_string(nUnread) + (nUnread == 1 ? " entry" : " entries") +
                            " of the Favorites folder could not be read");
 
     if (bInterrupted)
         return kExitSignalBase + (StopSignal(io) != 0 ? StopSignal(io) : SIGINT);
-    if (!bWritten || !bReported)
+    if (!bWritten || !bReported || !bUpdated)
         return kExitError;
     return counts.m_nBroken + counts.m_nPartial > 0 ? kExitSomethingBroken : kExitNothingBroken;
 }

@@ -152,6 +152,19 @@ TEST(CheckArguments, TwoOutputsOnOneFileAreRefused)
     EXPECT_EQ(Parse({"--export", "csv", "/dev/null", "--results", "/dev/null"}).m_strError, "");
 }
 
+TEST(CheckArguments, UpdateMovedIsOnlyForTheFavoritesFolder)
+{
+    EXPECT_FALSE(Parse({}).m_options.m_bUpdateMoved);
+    const CheckArguments parsed = Parse({"-q", "--update-moved"});
+    ASSERT_EQ(parsed.m_strError, "");
+    EXPECT_TRUE(parsed.m_options.m_bUpdateMoved);
+    // The links of a page are no favourite files.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--update-moved", "page.html"}, {"https://example.org/", "--update-moved"}})
+        EXPECT_EQ(Parse(args).m_strError, "--update-moved rewrites favourites of the Favorites folder and takes no SOURCE");
+    EXPECT_EQ(Parse({"--update-moved=yes"}).m_strError, "unknown option \"--update-moved=yes\"");
+}
+
 TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
 {
     const std::string strUsage = CheckUsageText();

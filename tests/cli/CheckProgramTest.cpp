@@ -2,11 +2,16 @@
 // checking pages, files and a Favorites folder served by our own server;
 // stopped by the signals of a terminal, timeout, systemd and cron; with a
 // report nobody can take, outputs that collide, Favorites folders that
-// cannot be read and a settings file that is a pipe.
+// cannot be read and a settings file that is a pipe; results that tell
+// where redirects ended, as CSV and JSON; and --update-moved changing the
+// favourites it names and no other.
 
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <regex>
 #include <thread>
 
@@ -134,7 +140,7 @@ TEST_F(CheckProgram, WebPageWithThePrefixIsDownloadedAndChecked)
     EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
     const std::vector<std::string> rows = Lines(ReadBytes(m_home.Path() + "/r.csv"), "\r\n");
     ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[1], "," + std::string("<N/A>,") + m_server.Url("/ok/0") + ",Valid,Link is valid.");
+    EXPECT_EQ(rows[1], "," + std::string("<N/A>,") + m_server.Url("/ok/0") + ",Valid,Link is valid.,");
 }
 
 TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
@@ -190,7 +196,7 @@ TEST_F(CheckProgram, ResultsGiveAnInternetErrorByItsNumberAlone)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1], ",<N/A>," + m_server.Url("/loop") +
                            ",Unverified,\"Error 12156: \"\"\"\" Occured.  Please see the documentation for further "
-                           "information.\"");
+                           "information.\",");
 }
 
 TEST_F(CheckProgram, HelpAndVersionGoToStandardOutput)
@@ -223,8 +229,8 @@ TEST_F(CheckProgram, ResultsOfAFavoritesFolderWithQuotingAndTheExports)
 
     const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
     ASSERT_EQ(rows.size(), 4u) << ReadBytes(strResults);
-    EXPECT_EQ(rows[0], "FOLDER,NAME,URL,STATUS,TEXT");
-    EXPECT_EQ(rows[1], ",Gone," + m_server.Url("/302-no-location") + ",Moved,HTTP status code 302 (Redirect or Content Moved.) was received.");
+    EXPECT_EQ(rows[0], "FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL");
+    EXPECT_EQ(rows[1], ",Gone," + m_server.Url("/302-no-location") + ",Moved,HTTP status code 302 (Redirect or Content Moved.) was received.,");
     EXPECT_TRUE(rows[2].starts_with("\"News, Daily\",\"Say \"\"hi\"\"\",\"" + m_server.Url("/ok/a,b") +
                                     "\",Valid,"))
         << rows[2];
@@ -354,7 +360,7 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
     int nNotChecked = 0;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         nValid += rows[i].find(",Valid,") != std::string::npos;
-        nNotChecked += rows[i].ends_with(",Not Checked,");
+        nNotChecked += rows[i].ends_with(",Not Checked,,");
     }
     EXPECT_GE(nValid, 10);
     EXPECT_EQ(nValid + nNotChecked, 100);
@@ -595,6 +601,129 @@ TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
     const std::string strExpected = m_home.Path() + "/expected.csv";
     ASSERT_EQ(WriteResultsCsv(strExpected, sink.Items()).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(strResults), ReadBytes(strExpected));
+}
+
+TEST_F(CheckProgram, ResultsTellWhereRedirectsEndedAsCsvAndAsJson)
+{
+    const std::string strPage = PageWith({m_server.Url("/permanent/1"), m_server.Url("/301-302"),
+                                          m_server.Url("/ok/a,b")});
+    const std::string strCsv = m_home.Path() + "/r.csv";
+    const std::string strJson = m_home.Path() + "/r.JSON";
+    ASSERT_EQ(Run({"-q", "-t", "5", "--results", strCsv, strPage}).m_nExitStatus, 0);
+    ASSERT_EQ(Run({"-q", "-t", "5", "--results", strJson, strPage}).m_nExitStatus, 0);
+
+    const std::vector<std::string> rows = Lines(ReadBytes(strCsv), "\r\n");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1], ",<N/A>," + m_server.Url("/permanent/1") + ",Valid,Link is valid.," + m_server.Url("/ok/1"));
+    EXPECT_EQ(rows[2], ",<N/A>," + m_server.Url("/301-302") + ",Valid,Link is valid.," + m_server.Url("/200"));
+    EXPECT_EQ(rows[3], ",<N/A>,\"" + m_server.Url("/ok/a,b") + "\",Valid,Link is valid.,");
+
+    // Read back by a JSON parser of its own: the same rows.
+    const QByteArray json = QByteArray::fromStdString(ReadBytes(strJson));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << json.toStdString();
+    ASSERT_TRUE(document.isArray());
+    const QJsonArray array = document.array();
+    ASSERT_EQ(array.size(), 3);
+    const QJsonObject first = array[0].toObject();
+    EXPECT_EQ(first.keys(), (QStringList{"final_url", "folder", "name", "status", "text", "url"}));
+    EXPECT_EQ(first["url"].toString().toStdString(), m_server.Url("/permanent/1"));
+    EXPECT_EQ(first["final_url"].toString().toStdString(), m_server.Url("/ok/1"));
+    EXPECT_EQ(first["status"].toString(), "Valid");
+    EXPECT_EQ(first["name"].toString(), "<N/A>");
+    EXPECT_EQ(array[2].toObject()["url"].toString().toStdString(), m_server.Url("/ok/a,b"));
+    EXPECT_EQ(array[2].toObject()["final_url"].toString(), "");
+}
+
+// A Favorites folder of temporary files with favourites that moved for
+// good, one that moved for a while, one whose new address is gone, one
+// that stayed and one that moved but is read-only.
+class UpdateMovedProgram : public CheckProgram {
+protected:
+    void SetUp() override
+    {
+        m_strFavorites = m_home.Path() + "/Favorites";
+        // As Windows writes it: comments, other sections, CR LF, the Unicode twin.
+        m_strPermOld = "; kept by hand\r\n[DEFAULT]\r\nBASEURL=" + m_server.Url("/permanent/p") +
+                       "\r\n[InternetShortcut]\r\nURL=" + m_server.Url("/permanent/p") +
+                       "\r\nIconIndex=0\r\n[InternetShortcut.W]\r\nURL=" + m_server.Url("/permanent/p") + "\r\n";
+        WriteFile(Fav("Perm.url"), m_strPermOld);
+        WriteFile(Fav("News/Chain.url"), scantest::UrlFile(m_server.Url("/301-308")));
+        WriteFile(Fav("Link.desktop"), "[Desktop Entry]\nType=Link\nName=Link\nURL=" + m_server.Url("/permanent/d") + "\n");
+        for (const auto& [strName, strPath] : std::vector<std::pair<std::string, std::string>>{
+                 {"Temp.url", "/301-302"}, {"Gone.url", "/301-404"}, {"Plain.url", "/ok/plain"},
+                 {"Loop.url", "/loop"}, {"Locked.url", "/permanent/l"}})
+            WriteFile(Fav(strName), scantest::UrlFile(m_server.Url(strPath)));
+        ::chmod(Fav("Locked.url").c_str(), 0444);
+        // A channel that moved is named, never changed.
+        WriteFile(Fav("Chan/desktop.ini"), "[Channel]\r\nCDFURL=" + m_server.Url("/permanent/c") + "\r\n");
+        for (const char* pszName : {"Perm.url", "News/Chain.url", "Link.desktop", "Temp.url", "Gone.url", "Plain.url",
+                                    "Loop.url", "Locked.url", "Chan/desktop.ini"})
+            m_before[pszName] = ReadBytes(Fav(pszName));
+    }
+
+    std::string Fav(const std::string& strName) const { return m_strFavorites + "/" + strName; }
+
+    std::string m_strFavorites;
+    std::string m_strPermOld;
+    std::map<std::string, std::string> m_before;
+};
+
+TEST_F(UpdateMovedProgram, WithoutTheOptionNoFavoriteChanges)
+{
+    const CheckProcessResult result = Run({"-q", "-t", "5"});
+    EXPECT_EQ(result.m_nExitStatus, 1) << result.m_strErr; // Gone.url is partially broken
+    EXPECT_EQ(result.m_strOut, "");
+    for (const auto& [strName, strBytes] : m_before)
+        EXPECT_EQ(ReadBytes(Fav(strName)), strBytes) << strName;
+}
+
+TEST_F(UpdateMovedProgram, TheOptionChangesOnlyWhatItPrintsAndASecondCheckFindsNoRedirect)
+{
+    const std::string strResults = m_home.Path() + "/r.csv";
+    const CheckProcessResult result = Run({"-q", "-t", "5", "--update-moved", "--results", strResults});
+    // The read-only favourite could not be changed: named, and the status says so.
+    EXPECT_EQ(result.m_nExitStatus, 2);
+    EXPECT_NE(result.m_strErr.find("zorbel-check: Could not update \"Locked\": Permission denied\n"), std::string::npos)
+        << result.m_strErr;
+    EXPECT_NE(result.m_strErr.find("zorbel-check: \"Chan\" moved to " + m_server.Url("/ok/c") +
+                                   " and is not updated (a channel is not rewritten)\n"),
+              std::string::npos)
+        << result.m_strErr;
+
+    std::vector<std::string> printed = Lines(result.m_strOut);
+    std::sort(printed.begin(), printed.end());
+    EXPECT_EQ(printed, (std::vector<std::string>{
+                           "Updated \"Link\": " + m_server.Url("/permanent/d") + " -> " + m_server.Url("/ok/d"),
+                           "Updated \"News/Chain\": " + m_server.Url("/301-308") + " -> " + m_server.Url("/200"),
+                           "Updated \"Perm\": " + m_server.Url("/permanent/p") + " -> " + m_server.Url("/ok/p"),
+                       }));
+    // Exactly the printed favourites changed, and only their addresses.
+    std::string strPermNew = m_strPermOld;
+    for (const char* pszSection : {"[InternetShortcut]\r\nURL=", "[InternetShortcut.W]\r\nURL="}) {
+        const std::size_t nAt = strPermNew.find(pszSection) + std::strlen(pszSection);
+        strPermNew.replace(nAt, m_server.Url("/permanent/p").size(), m_server.Url("/ok/p"));
+    }
+    EXPECT_EQ(ReadBytes(Fav("Perm.url")), strPermNew);
+    EXPECT_EQ(ReadBytes(Fav("News/Chain.url")), "[DEFAULT]\r\nBASEURL=" + m_server.Url("/301-308") +
+                                                    "\r\n[InternetShortcut]\r\nURL=" + m_server.Url("/200") + "\r\n");
+    EXPECT_EQ(ReadBytes(Fav("Link.desktop")), "[Desktop Entry]\nType=Link\nName=Link\nURL=" + m_server.Url("/ok/d") + "\n");
+    for (const char* pszName : {"Temp.url", "Gone.url", "Plain.url", "Loop.url", "Locked.url", "Chan/desktop.ini"})
+        EXPECT_EQ(ReadBytes(Fav(pszName)), m_before[pszName]) << pszName;
+    // The results show the favourites as they were checked.
+    EXPECT_NE(ReadBytes(strResults).find(",Perm," + m_server.Url("/permanent/p") + ",Valid,Link is valid.," +
+                                         m_server.Url("/ok/p") + "\r\n"),
+              std::string::npos);
+
+    // Checked again, the updated favourites answer where they are.
+    const CheckProcessResult again = Run({"-q", "-t", "5", "--results", strResults});
+    EXPECT_EQ(again.m_nExitStatus, 1) << again.m_strErr;
+    const std::string strRows = ReadBytes(strResults);
+    for (const auto& [strName, strUrl] : std::vector<std::pair<std::string, std::string>>{
+             {",Perm,", "/ok/p"}, {",Link,", "/ok/d"}, {"News,Chain,", "/200"}})
+        EXPECT_NE(strRows.find(strName + m_server.Url(strUrl) + ",Valid,Link is valid.,\r\n"), std::string::npos)
+            << strName << "\n" << strRows;
 }
 
 } // namespace

@@ -432,8 +432,11 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
             response.m_headers.emplace_back("WWW-Authenticate", "Basic realm=\"zorbel\"");
         return send(response);
     }
-    if (p == "/301" || p == "/302" || p == "/303")
+    if (p == "/301" || p == "/302" || p == "/303" || p == "/307" || p == "/308")
         return send(Redirect(std::stoi(path.substr(1)), "/200"));
+    // Chains: the first hop is a 301 to the path of the next one.
+    if (p == "/301-308" || p == "/301-302" || p == "/301-404")
+        return send(Redirect(301, "/" + path.substr(5)));
     if (p == "/302-unfollowable")
         return send(Redirect(302, "mailto:nobody@example.invalid"));
     if (p == "/loop")
@@ -497,5 +500,7 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
         return send(Simple(404));
     if (p.starts_with("/moved/"))
         return send(Redirect(302, "/ok/" + path.substr(7)));
+    if (p.starts_with("/permanent/"))
+        return send(Redirect(301, "/ok/" + path.substr(11)));
     return send(Simple(404));
 }

@@ -23,7 +23,9 @@
 // Built-in paths (a query string is ignored when matching them):
 //   /200                   200 "OK" with a short body
 //   /status/N              status N with a short body (any N from 100 to 999)
-//   /301 /302 /303         that status with Location: /200
+//   /301 /302 /303 /307 /308  that status with Location: /200
+//   /301-308 /301-302 /301-404  a 301 to /308, /302 or /404: the chains
+//                          301 -> 308 -> 200, 301 -> 302 -> 200, 301 -> 404
 //   /302-no-location       302 without a Location header
 //   /302-unfollowable      302 with Location: mailto:nobody@example.invalid
 //   /loop                  302 with Location: /loop, for ever
@@ -38,6 +40,7 @@
 //   /large                 200 with a body of 256 MiB (sent while the client reads)
 // Families for benchmarks and list tests (N is any text):
 //   /ok/N  200    /missing/N  404    /moved/N  302 to /ok/N    /hang/N  never answers
+//   /permanent/N  301 to /ok/N
 // Anything else that was not registered with Serve: 404.
 //
 // All methods may be called from any thread while the server runs.

@@ -1,5 +1,6 @@
 // The tests' own HTTP server: it serves registered bodies (plain and gzip),
-// answers HEAD without a body, adds headers to every answer on request,
+// redirects and chains of redirects as their paths name them, answers HEAD
+// without a body, adds headers to every answer on request,
 // answers many clients at once, delays answers on request, counts the most
 // requests waiting at once, and shuts down
 // promptly even while clients wait on answers that never come.
@@ -86,6 +87,65 @@ TEST(TestHttpServer, BuiltInPathsAndFamiliesAnswerWithTheirStatus)
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests.front().m_strMethod, "GET");
     EXPECT_EQ(requests.front().m_strPath, "/200");
+}
+
+// Follows a path's redirects one hop at a time: the status of each answer,
+// ending with the final one, and where the last hop pointed.
+struct Hops {
+    std::vector<long> m_statuses;
+    std::string m_strLastUrl;
+};
+
+Hops FollowHops(const CTestHttpServer& server, const std::string& strPath)
+{
+    Hops hops;
+    std::string strUrl = server.Url(strPath);
+    for (int n = 0; n < 6; ++n) {
+        CURL* pCurl = curl_easy_init();
+        std::string strBody;
+        curl_easy_setopt(pCurl, CURLOPT_URL, strUrl.c_str());
+        curl_easy_setopt(pCurl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(pCurl, CURLOPT_PROXY, "");
+        curl_easy_setopt(pCurl, CURLOPT_TIMEOUT_MS, 5000L);
+        curl_easy_setopt(pCurl, CURLOPT_WRITEFUNCTION, Append);
+        curl_easy_setopt(pCurl, CURLOPT_WRITEDATA, &strBody);
+        long nStatus = 0;
+        char* pszNext = nullptr;
+        EXPECT_EQ(curl_easy_perform(pCurl), CURLE_OK) << strUrl;
+        curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+        curl_easy_getinfo(pCurl, CURLINFO_REDIRECT_URL, &pszNext);
+        hops.m_statuses.push_back(nStatus);
+        hops.m_strLastUrl = strUrl;
+        const std::string strNext = pszNext ? pszNext : "";
+        curl_easy_cleanup(pCurl);
+        if (strNext.empty())
+            break;
+        strUrl = strNext;
+    }
+    return hops;
+}
+
+TEST(TestHttpServer, RedirectsAndChainsHopAsNamed)
+{
+    CTestHttpServer server;
+    const struct {
+        const char* m_pszPath;
+        std::vector<long> m_statuses;
+        const char* m_pszEnd;
+    } rows[] = {
+        {"/307", {307, 200}, "/200"},
+        {"/308", {308, 200}, "/200"},
+        {"/301-308", {301, 308, 200}, "/200"},
+        {"/301-302", {301, 302, 200}, "/200"},
+        {"/301-404", {301, 404}, "/404"},
+        {"/permanent/x7", {301, 200}, "/ok/x7"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.m_pszPath);
+        const Hops hops = FollowHops(server, row.m_pszPath);
+        EXPECT_EQ(hops.m_statuses, row.m_statuses);
+        EXPECT_EQ(hops.m_strLastUrl, server.Url(row.m_pszEnd));
+    }
 }
 
 TEST(TestHttpServer, AnswersHeadWithoutBodyAndAddsHeadersToEveryAnswer)

@@ -49,7 +49,8 @@ void CheckOneFavorite(WorkerSlot& slot)
     g_bChecked = true;
     if (LinkStatusInfoFor(outcome.m_nStatus).m_bIsBroken)
         ++g_nBrokenCount;
-    item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText));
+    item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText),
+                    {result.m_strFinalUrl, result.m_bPermanentRedirects});
 
     SetImage(slot, node, nBase + outcome.m_nIconOffset);
 }

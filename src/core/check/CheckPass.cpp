@@ -111,11 +111,11 @@ bool EndRun(CWorkerRun& run, CState& state)
 // taken back; a straggler's check ends long after the stop, so its count
 // went into whatever pass is current now.
 void PublishOutcome(CWorkerRun& run, CState& state, FavoriteItem& item, std::int32_t nStatus,
-                    std::string strText, bool bCountedByCheck)
+                    std::string strText, bool bCountedByCheck, FavoriteRedirect redirect = {})
 {
     std::lock_guard lock(run.m_mx);
     if (!run.m_bCountedOut) {
-        item.SetOutcome(nStatus, std::move(strText));
+        item.SetOutcome(nStatus, std::move(strText), std::move(redirect));
         return;
     }
     if (bCountedByCheck && LinkStatusInfoFor(nStatus).m_bIsBroken)
@@ -151,7 +151,7 @@ bool RunOneCheck(CState& state, CWorkerRun& run)
     slot.m_pItem = pItem;
 
     if (!bThrew) {
-        PublishOutcome(run, state, *pItem, pScratch->Status(), pScratch->StatusText(), true);
+        PublishOutcome(run, state, *pItem, pScratch->Status(), pScratch->StatusText(), true, pScratch->Redirect());
         return true;
     }
     {

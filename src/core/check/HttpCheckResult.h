@@ -14,4 +14,10 @@ struct HttpCheckResult {
     // Location header of the final answer, as sent but with every control
     // character replaced by U+FFFD; empty when absent.
     std::string m_strLocation;
+    // Where the redirects that were followed ended: the address of the final
+    // answer, or of the request that failed after them. Empty when no
+    // redirect was followed, and for a redirect loop (it never ends).
+    std::string m_strFinalUrl;
+    // Every redirect followed was permanent (301 or 308); false when none was.
+    bool m_bPermanentRedirects = false;
 };

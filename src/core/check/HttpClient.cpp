@@ -70,6 +70,40 @@ std::string ResolveLocation(const std::string& strBase, const std::string& strLo
     return out;
 }
 
+// The address as plain ASCII: bytes above 0x7F percent-encoded, as a
+// browser sends them, so it can be written into any favourite file.
+std::string AsciiUrl(std::string_view strUrl)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(strUrl.size());
+    for (const unsigned char c : strUrl) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+    return out;
+}
+
+// Notes one redirect followed from strFrom (the address as the trail has it
+// so far) to strTarget. The trail stays permanent while every hop is a 301
+// or a 308. A target without a fragment keeps the one of the address it
+// came from, as browsers keep it: a favourite's "#section" is not lost.
+void NoteRedirect(HttpCheckResult& result, long nStatus, std::string_view strFrom, const std::string& strTarget,
+                  bool bFirst)
+{
+    const bool bPermanent = nStatus == 301 || nStatus == 308;
+    result.m_bPermanentRedirects = bPermanent && (bFirst || result.m_bPermanentRedirects);
+    std::string strFinal = AsciiUrl(strTarget);
+    if (const auto nHash = strFrom.find('#'); nHash != std::string_view::npos && strFinal.find('#') == std::string::npos)
+        strFinal += strFrom.substr(nHash);
+    result.m_strFinalUrl = std::move(strFinal);
+}
+
 } // namespace
 
 // The libcurl handle and what its callbacks collect during one request.
@@ -225,8 +259,13 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
                                kFollowedStatuses.end();
         const std::string strTarget = bRedirect ? ResolveLocation(strCurrent, handle.m_strLocation) : std::string();
         if (!strTarget.empty() && IsOpenedScheme(SchemeOf(strTarget)) && !HasControlCharacter(strTarget)) {
-            if (nHop == kMaxRedirects)
+            if (nHop == kMaxRedirects) {
+                result.m_strFinalUrl.clear(); // a loop ends nowhere
+                result.m_bPermanentRedirects = false;
                 return fail(CURLE_TOO_MANY_REDIRECTS);
+            }
+            NoteRedirect(result, nStatus, nHop == 0 ? std::string_view(strUrl) : std::string_view(result.m_strFinalUrl),
+                         strTarget, nHop == 0);
             strCurrent = strTarget;
             continue;
         }

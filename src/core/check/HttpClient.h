@@ -17,6 +17,8 @@ inline constexpr int kMaxRedirects = 10;
 // followed up to kMaxRedirects times as long as the target is a link of
 // those schemes; a redirect that cannot be followed is the final answer. The
 // time-out bounds the whole request, name look-ups and redirects included.
+// The result tells where the redirects followed ended and whether every one
+// of them was permanent.
 // The body is never read: a request ends as soon as the final answer's
 // headers are in.
 //

@@ -9,7 +9,7 @@ namespace {
 
 // Fields are enclosed only when they must be, as RFC 4180 has it.
 constexpr CsvQuoting kQuoting = CsvQuoting::WhenNeeded;
-constexpr std::string_view kHeader = "FOLDER,NAME,URL,STATUS,TEXT\r\n";
+constexpr std::string_view kHeader = "FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL\r\n";
 
 } // namespace
 
@@ -33,6 +33,8 @@ ExportOutcome WriteResultsCsv(const std::string& strPath, ExportList items)
         strRow += CsvField(LinkStatusInfoFor(pItem->Status()).m_strName, kQuoting);
         strRow += ',';
         strRow += CsvField(pItem->StatusText(), kQuoting);
+        strRow += ',';
+        strRow += CsvField(ControlsAsBlanks(pItem->Redirect().m_strFinalUrl), kQuoting);
         strRow += "\r\n";
         if (!file.WriteString(strRow))
             break;

@@ -11,6 +11,9 @@
 
 #include "model/FavoriteKind.h"
 #include "model/FavoritesFolder.h"
+#include "model/ShortcutReaders.h"
+#include "model/ShortcutRewrite.h"
+#include "platform/AtomicFile.h"
 #include "platform/SystemError.h"
 
 namespace {
@@ -176,8 +179,44 @@ int DeleteFavorite(const std::string& strPath)
 
 int DeleteFavoriteFile(const std::string& strPath) { return DeletePlainFile(strPath); }
 
+int RewriteFavoriteUrl(const std::string& strPath, std::string_view strOldUrl, std::string_view strNewUrl)
+{
+    const std::optional<ShortcutFormat> format = ShortcutFormatOf(strPath);
+    if (!format)
+        return kFavoriteNotRewritableError;
+    struct stat st{};
+    if (::lstat(strPath.c_str(), &st) != 0)
+        return errno;
+    // The scan made an Internet favourite only of a regular file; anything
+    // else in its place now (a symbolic link, a folder) is not what was
+    // checked.
+    if (!S_ISREG(st.st_mode))
+        return kFavoriteChangedError;
+    if ((st.st_mode & S_IWUSR) == 0 || IsReadOnlyFolder(ParentFolder(strPath)))
+        return EACCES;
+
+    CShortcutFile file = CShortcutFile::OpenAt(AT_FDCWD, strPath, false);
+    const std::string& strBytes = file.ReadUpTo(kShortcutReadLimit + 1);
+    if (file.Error() != 0)
+        return file.Error() == ELOOP ? kFavoriteChangedError : file.Error();
+    if (!file.IsRegular())
+        return kFavoriteChangedError;
+    if (strBytes.size() > kShortcutReadLimit)
+        return EFBIG;
+    if (ShortcutUrlOf(strBytes, *format) != std::optional<std::string>(strOldUrl))
+        return kFavoriteChangedError;
+    const std::optional<std::string> strNewBytes = RewriteShortcutUrl(strBytes, *format, strNewUrl);
+    if (!strNewBytes)
+        return kFavoriteNotRewritableError;
+    return WriteFileAtomically(strPath, *strNewBytes);
+}
+
 std::string FavoriteFileErrorText(int nError, const std::string& strPath)
 {
+    if (nError == kFavoriteChangedError)
+        return "The file no longer holds the address that was checked; it was changed since.";
+    if (nError == kFavoriteNotRewritableError)
+        return "The address in this file cannot be changed in place.";
     char szBuffer[1024] = {};
     std::string strText = FormatSystemError(static_cast<std::uint32_t>(nError), szBuffer, sizeof szBuffer);
     for (std::size_t nAt = strText.find("%1"); nAt != std::string::npos; nAt = strText.find("%1", nAt + strPath.size()))

@@ -6,15 +6,16 @@
 #include <string>
 #include <string_view>
 
-// The file operations on a favourite: renaming it in place and deleting it
-// for good, with the checks that go before them. Each returns 0 on success
+// The file operations on a favourite: renaming it in place, deleting it
+// for good and pointing it at a new address, with the checks that go
+// before them. Each returns 0 on success
 // or an errno value, and touches no file but the favourite's own (and, for
 // a channel, the desktop.ini inside its folder).
 //
 // A file the user has made read-only (no write permission for its owner)
-// and anything in a folder made read-only that way keep their names and
-// stay where they are: the operation fails with EACCES before anything is
-// changed, whichever user the program runs as.
+// and anything in a folder made read-only that way keep their names, their
+// contents and stay where they are: the operation fails with EACCES before
+// anything is changed, whichever user the program runs as.
 
 // The first byte of a new name that a favourite's name cannot hold: a
 // control character, '"', '<', '>', '|' or '/'. Nullopt when there is none.
@@ -41,6 +42,23 @@ int DeleteFavorite(const std::string& strPath);
 
 // Delete All Broken: a plain file deletion. A folder is not deleted (EISDIR).
 int DeleteFavoriteFile(const std::string& strPath);
+
+// Results of RewriteFavoriteUrl that are no errno value.
+// The file no longer holds the URL it was checked with (it was changed, or
+// replaced by something else, since it was read): it is left alone.
+inline constexpr int kFavoriteChangedError = -1;
+// The file holds its URL where no line can be rewritten in place.
+inline constexpr int kFavoriteNotRewritableError = -2;
+
+// Points an Internet Shortcut (.url) or a desktop link (.desktop) at a new
+// address: when the file still holds strOldUrl, its URL becomes strNewUrl
+// and every other byte stays as it was (see ShortcutRewrite.h). The file is
+// replaced atomically through the one file writer, with its permissions,
+// so a failure at any point (a full disk) leaves the old file whole. A file
+// that is not a regular file or is larger than a favourite is read
+// (kShortcutReadLimit) is not rewritten either (kFavoriteChangedError,
+// EFBIG).
+int RewriteFavoriteUrl(const std::string& strPath, std::string_view strOldUrl, std::string_view strNewUrl);
 
 // The system's text for a failure of the operations above, every "%1" in
 // it replaced by the favourite's path.

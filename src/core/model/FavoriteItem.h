@@ -7,11 +7,21 @@
 
 #include "model/TreeNode.h"
 
+// Where the redirects followed by a check ended: kept beside its outcome.
+struct FavoriteRedirect {
+    std::string m_strFinalUrl;  // empty when the check followed no redirect
+    bool m_bPermanent = false;  // every redirect followed was a 301 or a 308
+
+    bool operator==(const FavoriteRedirect&) const = default;
+};
+
 // The record of one favourite (folders have none). What the scan or the
 // extraction found is filled in by its creator before anyone else sees the
 // record and never changes afterwards, except the name and path after a
-// rename on the GUI thread. The outcome of a check is written by the worker
-// that holds the record while the GUI may read it, so it is guarded.
+// rename and the URL after an update in place, both on the GUI thread while
+// no check runs. The outcome of a check (with where its redirects ended) is
+// written by the worker that holds the record while the GUI may read it, so
+// it is guarded.
 class FavoriteItem {
 public:
     TreeNode m_hItem = kNoTreeNode; // the node that shows this favourite
@@ -33,17 +43,35 @@ public:
         return m_strStatusText;
     }
     void SetStatus(std::int32_t nStatus) { m_nStatus.store(nStatus, std::memory_order_release); }
-    void SetOutcome(std::int32_t nStatus, std::string strText)
+    FavoriteRedirect Redirect() const
+    {
+        std::lock_guard lock(m_mxOutcome);
+        return m_redirect;
+    }
+    // A new outcome replaces the redirect of the last one too: an outcome
+    // without a redirect leaves none behind.
+    void SetOutcome(std::int32_t nStatus, std::string strText, FavoriteRedirect redirect = {})
     {
         {
             std::lock_guard lock(m_mxOutcome);
             m_strStatusText = std::move(strText);
+            m_redirect = std::move(redirect);
         }
         SetStatus(nStatus);
+    }
+    // The favourite now points where its redirects ended: the URL becomes
+    // that address and the redirect is forgotten. GUI thread, no check
+    // running.
+    void SetUpdatedUrl(std::string strUrl)
+    {
+        std::lock_guard lock(m_mxOutcome);
+        m_strUrl = std::move(strUrl);
+        m_redirect = {};
     }
 
 private:
     mutable std::mutex m_mxOutcome;
     std::string m_strStatusText;            // text of the last outcome
+    FavoriteRedirect m_redirect;            // where the last check's redirects ended
     std::atomic<std::int32_t> m_nStatus{0}; // a LinkStatus value
 };

@@ -246,3 +246,60 @@ std::optional<std::string> DecodeUtf7(std::string_view strText)
         return std::nullopt;
     return strOut;
 }
+
+std::optional<std::string> EncodeUtf7(std::string_view strUtf8)
+{
+    static constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string strOut;
+    strOut.reserve(strUtf8.size());
+    std::uint32_t nBits = 0;
+    int nBitCount = 0;
+    bool bShifted = false;
+    const auto put16 = [&](char32_t u) {
+        nBits = (nBits << 16) | static_cast<std::uint32_t>(u);
+        nBitCount += 16;
+        while (nBitCount >= 6) {
+            nBitCount -= 6;
+            strOut += kBase64[(nBits >> nBitCount) & 63];
+        }
+        nBits &= (1u << nBitCount) - 1;
+    };
+    const auto unshift = [&] {
+        if (!bShifted)
+            return;
+        if (nBitCount > 0)
+            strOut += kBase64[(nBits << (6 - nBitCount)) & 63];
+        strOut += '-'; // always closed, so no following character is read as base64
+        nBits = 0;
+        nBitCount = 0;
+        bShifted = false;
+    };
+    size_t nPos = 0;
+    while (nPos < strUtf8.size()) {
+        const std::optional<char32_t> cp = NextUtf8CodePoint(strUtf8, nPos);
+        if (!cp)
+            return std::nullopt;
+        const bool bDirect = *cp >= 0x20 && *cp <= 0x7E && *cp != '+' && *cp != '\\' && *cp != '~';
+        if (bDirect) {
+            unshift();
+            strOut += static_cast<char>(*cp);
+            continue;
+        }
+        if (*cp == '+' && !bShifted) {
+            strOut += "+-";
+            continue;
+        }
+        if (!bShifted) {
+            strOut += '+';
+            bShifted = true;
+        }
+        if (*cp >= 0x10000) {
+            put16(0xD800 + ((*cp - 0x10000) >> 10));
+            put16(0xDC00 + ((*cp - 0x10000) & 0x3FF));
+        } else {
+            put16(*cp);
+        }
+    }
+    unshift();
+    return strOut;
+}

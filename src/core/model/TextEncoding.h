@@ -35,3 +35,9 @@ std::string Utf16ToUtf8(std::string_view strBytes, bool bBigEndian);
 // Nullopt when the text is not valid UTF-7: bytes above 0x7F, unpaired
 // surrogates, or a shifted sequence that leaves non-zero bits behind.
 std::optional<std::string> DecodeUtf7(std::string_view strText);
+
+// Encodes UTF-8 text as UTF-7 (RFC 2152), as Windows writes the Unicode
+// form of a URL: printable ASCII stands for itself except "+" (written
+// "+-"), "\" and "~"; everything else goes in shifted base64 runs of
+// UTF-16, each closed by "-". Nullopt when the text is not valid UTF-8.
+std::optional<std::string> EncodeUtf7(std::string_view strUtf8);

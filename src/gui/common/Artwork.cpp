@@ -377,6 +377,27 @@ void DrawCommand(QPainter& p, int nId)
         p.drawLine(QPointF(11, 8), QPointF(14, 8));
         p.drawLine(QPointF(14, 8), QPointF(14, 11));
         break;
+    case ID_TOOLS_UPDATEMOVED: {
+        // A favourite's page whose address is bent over to its new place:
+        // the blue arrow of a moved link, ending on a small globe.
+        DrawPage(p, QRectF(1.5, 1.5, 8, 11));
+        p.save();
+        p.translate(8.2, 6.6);
+        p.scale(0.6, 0.6);
+        DrawGlobe(p);
+        p.restore();
+        p.setBrush(Qt::NoBrush);
+        p.setPen(Outline(Qt::white, 3));
+        QPainterPath bend;
+        bend.moveTo(4, 10.5);
+        bend.cubicTo(4, 4.5, 9, 2.5, 13, 4.5);
+        p.drawPath(bend);
+        p.setPen(Outline(QColor(30, 90, 210), 1.6));
+        p.drawPath(bend);
+        p.drawLine(QPointF(13, 4.5), QPointF(10.2, 2.6));
+        p.drawLine(QPointF(13, 4.5), QPointF(11.2, 7.1));
+        break;
+    }
     case ID_VIEW_STATUS_BAR:
     case ID_VIEW_TOOLBAR:
         p.setPen(Outline(QColor(60, 60, 60)));

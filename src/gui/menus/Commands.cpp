@@ -6,7 +6,7 @@ namespace {
 
 using K = QKeySequence;
 
-const std::array<CommandInfo, 20> kCommands{{
+const std::array<CommandInfo, 21> kCommands{{
     {ID_FAVORITE_DELETE, "Delete the selected Favorite\nDelete Favorite", {K(Qt::SHIFT | Qt::Key_Delete)}},
     {ID_FAVORITE_PROPERTIES, "View the System Properties for the selected Favorite\nView Properties", {}},
     {ID_FAVORITE_COPYNAME, "Copy the selected Favorite's Name and put it on the Clipboard\nCopy Favorite Name",
@@ -20,6 +20,9 @@ const std::array<CommandInfo, 20> kCommands{{
     {ID_TOOLS_DELETEBROKEN,
      "Delete all of the Favorites that have checked out as \"Broken\"\nDelete All Broken Favorites",
      {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)}},
+    {ID_TOOLS_UPDATEMOVED,
+     "Point the Favorites that have moved permanently to their new addresses\nUpdate Moved Favorites",
+     {}},
     {ID_FAVORITE_RENAME, "Change the name of the selected Favorite\nRename Favorite", {K(Qt::Key_F2)}},
     {ID_HELP_SHOWLEGEND, "Show the Icon Legend\nShow Legend", {}},
     {ID_FILE_EXPORT, "Export your list of Favorites\nExport Favorites", {}},
@@ -53,6 +56,7 @@ constexpr MenuItemInfo kViewMenu[] = {
 constexpr MenuItemInfo kToolsMenu[] = {
     {ID_TOOLS_CHECKALL, "&Check All Favorites"},
     {ID_TOOLS_DELETEBROKEN, "Delete All Broken Favorites"},
+    {ID_TOOLS_UPDATEMOVED, "&Update Moved Favorites..."},
     {0, nullptr},
     {ID_TOOLS_CONFIGURATION, "C&onfiguration..."},
 };
@@ -86,7 +90,7 @@ constexpr int kToolbar[] = {
 };
 constexpr int kMenuImages[] = {
     ID_APP_EXIT, ID_FILE_EXPORT, ID_FAVORITE_RENAME, ID_FAVORITE_OPEN,
-    ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_HELP_FINDER,
+    ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_HELP_FINDER, ID_TOOLS_UPDATEMOVED,
 };
 
 } // namespace

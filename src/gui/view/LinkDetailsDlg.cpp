@@ -29,13 +29,14 @@ constexpr int kMaxStoredWidth = 1024;
 const quint32 kHelpIds[] = {
     CLinkDetailsDlg::IDC_NAME,   132077, CLinkDetailsDlg::IDC_PATH,   132085,
     CLinkDetailsDlg::IDC_MEMO,   132081, CLinkDetailsDlg::IDC_URL,    132079,
-    CLinkDetailsDlg::IDC_STATUS, 132083, 0,                           0,
+    CLinkDetailsDlg::IDC_STATUS, 132083, CLinkDetailsDlg::IDC_MOVEDTO, 132087,
+    0,                           0,
 };
 
 // The controls that stretch with the dialog's width.
 constexpr int kStretchingControls[] = {
-    CLinkDetailsDlg::IDC_NAME, CLinkDetailsDlg::IDC_PATH, CLinkDetailsDlg::IDC_MEMO,
-    CLinkDetailsDlg::IDC_URL,  CLinkDetailsDlg::IDC_STATUS,
+    CLinkDetailsDlg::IDC_NAME, CLinkDetailsDlg::IDC_PATH,   CLinkDetailsDlg::IDC_MEMO,
+    CLinkDetailsDlg::IDC_URL,  CLinkDetailsDlg::IDC_STATUS, CLinkDetailsDlg::IDC_MOVEDTO,
 };
 
 // Right margin of the stretching fields, of the intro text, and half the
@@ -56,9 +57,14 @@ constexpr FieldRow kFieldRows[] = {
     {"&Name:", CLinkDetailsDlg::IDC_NAME, 28, 12},
     {"File &Path:", CLinkDetailsDlg::IDC_PATH, 44, 12},
     {"&URL:", CLinkDetailsDlg::IDC_URL, 60, 12},
-    {"&Memo:", CLinkDetailsDlg::IDC_MEMO, 76, 28},
-    {"&Current Status:", CLinkDetailsDlg::IDC_STATUS, 108, 12},
+    {"Moved &To:", CLinkDetailsDlg::IDC_MOVEDTO, 76, 12},
+    {"&Memo:", CLinkDetailsDlg::IDC_MEMO, 92, 28},
+    {"&Current Status:", CLinkDetailsDlg::IDC_STATUS, 124, 12},
 };
+
+// The row below the fields: the two buttons.
+constexpr int kButtonTop = 144;
+constexpr int kDialogHeight = 164;
 
 } // namespace
 
@@ -84,7 +90,7 @@ CLinkDetailsDlg::~CLinkDetailsDlg()
 void CLinkDetailsDlg::CreateControls()
 {
     const CDialogUnits du(font());
-    resize(du.X(257), du.Y(148));
+    resize(du.X(257), du.Y(kDialogHeight));
 
     auto* pIcon = new QLabel(this);
     const int nIconSize = qMin(du.X(20), du.Y(20));
@@ -120,7 +126,12 @@ void CLinkDetailsDlg::CreateControls()
         default: {
             auto* pEdit = new QLineEdit(this);
             pEdit->setReadOnly(true);
-            (row.m_nId == IDC_NAME ? m_pName : row.m_nId == IDC_PATH ? m_pPath : m_pUrl) = pEdit;
+            switch (row.m_nId) {
+            case IDC_NAME: m_pName = pEdit; break;
+            case IDC_PATH: m_pPath = pEdit; break;
+            case IDC_URL: m_pUrl = pEdit; break;
+            default: m_pMovedTo = pEdit; break;
+            }
             fields[i] = pEdit;
             break;
         }
@@ -139,8 +150,12 @@ void CLinkDetailsDlg::CreateControls()
     }
     labels[0]->setObjectName(QString::number(IDC_NAME_LABEL));
     // The memo's label lines up with its first line.
-    labels[3]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    labels[3]->setContentsMargins(0, m_pMemo->frameWidth() + int(m_pMemo->document()->documentMargin()), 0, 0);
+    QLabel* pMemoLabel = labels[0];
+    for (std::size_t i = 0; i < std::size(kFieldRows); ++i)
+        if (kFieldRows[i].m_nId == IDC_MEMO)
+            pMemoLabel = labels[i];
+    pMemoLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pMemoLabel->setContentsMargins(0, m_pMemo->frameWidth() + int(m_pMemo->document()->documentMargin()), 0, 0);
 
     // A label that needs more room than its column pushes the fields right,
     // and the dialog widens with them, so that no label is clipped.
@@ -157,20 +172,20 @@ void CLinkDetailsDlg::CreateControls()
 
     m_pOk = new QPushButton(tr("OK"), this);
     m_pOk->setObjectName(QStringLiteral("1"));
-    m_pOk->setGeometry(du.Rect(66, 128, 50, 16));
+    m_pOk->setGeometry(du.Rect(66, kButtonTop, 50, 16));
     m_pOk->setDefault(true);
     connect(m_pOk, &QPushButton::clicked, this, &CLinkDetailsDlg::OnOK);
 
     m_pClose = new QPushButton(tr("Close"), this);
     m_pClose->setObjectName(QStringLiteral("2"));
-    m_pClose->setGeometry(du.Rect(138, 128, 50, 16));
+    m_pClose->setGeometry(du.Rect(138, kButtonTop, 50, 16));
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::reject);
 
     // Help on a field: F1 where the focus is, or the title bar's help button
     // (where the desktop has one) or Shift+F1 and then a click on the field.
     for (QWidget* pField : {static_cast<QWidget*>(m_pName), static_cast<QWidget*>(m_pPath),
-                            static_cast<QWidget*>(m_pUrl), static_cast<QWidget*>(m_pMemo),
-                            static_cast<QWidget*>(m_pStatus)}) {
+                            static_cast<QWidget*>(m_pUrl), static_cast<QWidget*>(m_pMovedTo),
+                            static_cast<QWidget*>(m_pMemo), static_cast<QWidget*>(m_pStatus)}) {
         SetHelpControlId(pField, pField->objectName().toInt());
         pField->installEventFilter(this);
     }
@@ -194,9 +209,13 @@ void CLinkDetailsDlg::OnInitDialog()
     m_pName->setText(m_strName);
     m_pPath->setText(m_strPath);
     m_pUrl->setText(m_strUrl);
+    m_pMovedTo->setText(m_strMovedTo);
+    // Without a redirect there is nothing to read or copy there: the field
+    // shows so, and Tab passes it by.
+    m_pMovedTo->setEnabled(!m_strMovedTo.isEmpty());
     m_pMemo->setPlainText(m_strMemo);
     // Long texts show from their beginning.
-    for (QLineEdit* pEdit : {m_pName, m_pPath, m_pUrl})
+    for (QLineEdit* pEdit : {m_pName, m_pPath, m_pUrl, m_pMovedTo})
         pEdit->setCursorPosition(0);
 
     while (m_nKind > 3)

@@ -12,8 +12,8 @@ class QPushButton;
 class IProfile;
 
 // Everything known about one favourite: its name with its folders, its
-// file, its URL, the text of its last check and its status, which the user
-// may correct by hand. The caller fills the public members and runs the
+// file, its URL, where the redirects of its last check ended, the text of
+// that check and its status, which the user may correct by hand. The caller fills the public members and runs the
 // dialog; it ends with Accepted only when another status was chosen, which
 // m_nStatus then holds. The dialog can be widened but not heightened; its
 // width is kept in the settings between runs.
@@ -29,6 +29,7 @@ public:
         IDC_MEMO = 1009,
         IDC_STATUS = 1011,
         IDC_PATH = 1013,
+        IDC_MOVEDTO = 1015,
     };
 
     // pProfile keeps the width between runs; without one the dialog opens
@@ -40,6 +41,7 @@ public:
     QString m_strPath;
     QString m_strMemo;
     QString m_strUrl;
+    QString m_strMovedTo;       // where the last check's redirects ended; empty when none
     std::int32_t m_nStatus = 0; // in: the favourite's status; out: the chosen one
     std::int32_t m_nKind = 0;   // the favourite's kind, the column of its icons
 
@@ -52,6 +54,7 @@ public:
     QLineEdit* NameEdit() const { return m_pName; }
     QLineEdit* PathEdit() const { return m_pPath; }
     QLineEdit* UrlEdit() const { return m_pUrl; }
+    QLineEdit* MovedToEdit() const { return m_pMovedTo; }
     QPlainTextEdit* MemoEdit() const { return m_pMemo; }
     QComboBox* StatusCombo() const { return m_pStatus; }
     QLabel* IntroText() const { return m_pIntro; }
@@ -84,6 +87,7 @@ private:
     QLineEdit* m_pName = nullptr;
     QLineEdit* m_pPath = nullptr;
     QLineEdit* m_pUrl = nullptr;
+    QLineEdit* m_pMovedTo = nullptr;
     QPlainTextEdit* m_pMemo = nullptr;
     QComboBox* m_pStatus = nullptr;
     QPushButton* m_pOk = nullptr;

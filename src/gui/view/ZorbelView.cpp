@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 #include "check/CheckPass.h"
 #include "common/Artwork.h"
 #include "common/CommandIds.h"
@@ -25,6 +27,7 @@
 #include "model/ProcessState.h"
 #include "model/SourceLinks.h"
 #include "model/TreeSink.h"
+#include "model/UpdateMoved.h"
 #include "report/CheckReport.h"
 #include "settings/CheckSettings.h"
 #include "view/CleanupWaitDlg.h"
@@ -33,6 +36,7 @@
 #include "view/DeleteBrokenDlg.h"
 #include "view/DeleteErrorsDlg.h"
 #include "view/FavoritePropertiesDlg.h"
+#include "view/UpdateMovedDlg.h"
 #include "view/ViewTreeSink.h"
 
 namespace {
@@ -53,6 +57,7 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FAVORITE_RENAME, &CZorbelView::OnRenameFavorite, &CZorbelView::OnUpdateSelectionCommand},
     {ID_FAVORITE_DELETE, &CZorbelView::OnDeleteFavorite, &CZorbelView::OnUpdateDeleteFavorite},
     {ID_TOOLS_DELETEBROKEN, &CZorbelView::OnDeleteAllBroken, &CZorbelView::OnUpdateDeleteAllBroken},
+    {ID_TOOLS_UPDATEMOVED, &CZorbelView::OnUpdateMoved, &CZorbelView::OnUpdateUpdateMoved},
     {ID_FILE_EXPORT, &CZorbelView::OnExportFavorites, nullptr},
 };
 
@@ -343,6 +348,7 @@ void CZorbelView::OnViewDetails()
     dlg.m_strName = pItem->m_strFolder.empty() ? strName : QString::fromStdString(pItem->m_strFolder) + "/" + strName;
     dlg.m_strPath = QString::fromStdString(pItem->m_strPath);
     dlg.m_strUrl = QString::fromStdString(pItem->m_strUrl);
+    dlg.m_strMovedTo = QString::fromStdString(pItem->Redirect().m_strFinalUrl);
     dlg.m_strMemo = QString::fromStdString(pItem->StatusText());
     dlg.m_nStatus = pItem->Status();
     dlg.m_nKind = pItem->m_nKind;
@@ -545,6 +551,49 @@ void CZorbelView::OnDeleteAllBroken()
     CDeleteErrorsDlg errors(this);
     errors.m_strErrors = FromBytes(outcome.m_strErrors);
     errors.m_strSummary = FromBytes(DeleteBrokenSummary(outcome.m_nDeleted, outcome.m_nFailed));
+    errors.exec();
+}
+
+void CZorbelView::OnUpdateUpdateMoved(CCmdUI& ui)
+{
+    // The URLs change while nothing reads them: no population, no pass.
+    if (g_bDocumentMode || !IsIdle() || CCheckPass::IsPassRunning()) {
+        ui.Enable(false);
+        return;
+    }
+    const std::vector<std::shared_ptr<FavoriteItem>> items = m_items->Snapshot();
+    ui.Enable(std::any_of(items.begin(), items.end(),
+                          [](const std::shared_ptr<FavoriteItem>& pItem) { return IsOfferedForUpdate(*pItem); }));
+}
+
+void CZorbelView::OnUpdateMoved()
+{
+    CUpdateMovedDlg dlg(this, m_items.get());
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const std::vector<std::shared_ptr<FavoriteItem>> selected = dlg.m_selected;
+    if (std::none_of(selected.begin(), selected.end(),
+                     [](const std::shared_ptr<FavoriteItem>& pItem) { return IsRewritable(*pItem); })) {
+        CMessageHub::Show(this, FromBytes(kNoMovedFavoritesText), FromBytes(kNoMovedFavoritesCaption),
+                          QMessageBox::Information);
+        return;
+    }
+    // Each record takes its new URL as its file does; its node keeps its
+    // place, name and picture. Each file is flushed to the disk, some
+    // milliseconds apiece: a long list shows the busy pointer meanwhile.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const UpdateMovedOutcome outcome = UpdateMovedFavorites(selected, {});
+    QGuiApplication::restoreOverrideCursor();
+    if (outcome.m_nFailed == 0) {
+        CMessageHub::Show(this, FromBytes(kAllMovedUpdatedText), FromBytes(kAllMovedUpdatedCaption),
+                          QMessageBox::Information);
+        return;
+    }
+    CDeleteErrorsDlg errors(this);
+    errors.setObjectName("updateErrorsDlg");
+    errors.setWindowTitle(FromBytes(kUpdateErrorsCaption));
+    errors.m_strErrors = FromBytes(outcome.m_strErrors);
+    errors.m_strSummary = FromBytes(UpdateMovedSummary(outcome.m_nUpdated, outcome.m_nFailed));
     errors.exec();
 }
 

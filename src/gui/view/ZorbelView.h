@@ -73,6 +73,10 @@ public:
     void OnDeleteAllBroken();
     void OnUpdateDeleteFavorite(CCmdUI& ui);
     void OnUpdateDeleteAllBroken(CCmdUI& ui);
+    // Update Moved Favorites: points the favourites that moved for good to
+    // where they went.
+    void OnUpdateMoved();
+    void OnUpdateUpdateMoved(CCmdUI& ui);
 
     // The tree's notifications. `ptRequest` of the context menu is (-1, -1)
     // when it comes from the keyboard; `ptPointer` is where the mouse

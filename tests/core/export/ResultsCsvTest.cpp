@@ -1,5 +1,6 @@
 // The results file of zorbel-check: RFC 4180 CSV with a header row and one
-// row per favourite (folder, name, URL, status name, text), fields quoted
+// row per favourite (folder, name, URL, status name, text, where its
+// redirects ended), fields quoted
 // only when they must be and never cut; files that cannot be created or
 // written are reported, and an earlier results file survives a failure.
 #include <cerrno>
@@ -42,13 +43,27 @@ TEST(ResultsCsv, OneRowPerFavouriteWithStatusNameAndText)
 
     ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
     EXPECT_EQ(ReadBytes(dir.File("r.csv")),
-              "FOLDER,NAME,URL,STATUS,TEXT\r\n"
-              "News/Daily,Example,http://example.test/,Valid,Link is valid.\r\n"
+              "FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL\r\n"
+              "News/Daily,Example,http://example.test/,Valid,Link is valid.,\r\n"
               ",\"A \"\"quoted\"\", name\",\"http://example.test/a,b\",Authorization Required,"
-              "\"HTTP status code 401 was received.\nTry again.\"\r\n"
-              ",Later,http://example.test/later,Not Checked,\r\n"
+              "\"HTTP status code 401 was received.\nTry again.\",\r\n"
+              ",Later,http://example.test/later,Not Checked,,\r\n"
               "," +
-                  strLong + ",http://example.test/" + strLong + ",Partially Valid,404\r\n");
+                  strLong + ",http://example.test/" + strLong + ",Partially Valid,404,\r\n");
+}
+
+TEST(ResultsCsv, TheLastColumnIsWhereTheRedirectsEnded)
+{
+    TempDir dir;
+    auto pMoved = MakeItem("Moved", "http://old.example/");
+    pMoved->SetOutcome(StatusValid, "Link is valid.", {"https://new.example/a,b", true});
+    auto pTemporary = MakeItem("Login", "http://site.example/");
+    pTemporary->SetOutcome(StatusValid, "Link is valid.", {"=https://site.example/login", false});
+    const std::vector<std::shared_ptr<FavoriteItem>> items{pMoved, pTemporary};
+    ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
+    EXPECT_EQ(ReadBytes(dir.File("r.csv")), "FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL\r\n"
+                                            ",Moved,http://old.example/,Valid,Link is valid.,\"https://new.example/a,b\"\r\n"
+                                            ",Login,http://site.example/,Valid,Link is valid.,'=https://site.example/login\r\n");
 }
 
 TEST(ResultsCsv, HostileNamesKeepToTheirRowAndRunNoFormula)
@@ -58,9 +73,9 @@ TEST(ResultsCsv, HostileNamesKeepToTheirRowAndRunNoFormula)
     pItem->SetOutcome(StatusValid, "Link is valid.");
     const std::vector<std::shared_ptr<FavoriteItem>> items{pItem};
     ASSERT_EQ(WriteResultsCsv(dir.File("r.csv"), items).m_nResult, ExportResult::Done);
-    EXPECT_EQ(ReadBytes(dir.File("r.csv")), "FOLDER,NAME,URL,STATUS,TEXT\r\n"
+    EXPECT_EQ(ReadBytes(dir.File("r.csv")), "FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL\r\n"
                                             "'-Links Old,'=cmd|' /C calc'!A0,http://a.example/ file:///etc/shadow [2J,"
-                                            "Valid,Link is valid.\r\n");
+                                            "Valid,Link is valid.,\r\n");
 }
 
 TEST(ResultsCsv, FailuresAreReported)

@@ -88,7 +88,8 @@ private slots:
         QCOMPARE(describe(popups[2]->menu()),
                  QString("&Toolbar=59392|&Status Bar=59393|-|&Open in Browser=32774|View &Details=59411|-|&Properties=32772"));
         QCOMPARE(describe(popups[3]->menu()),
-                 QString("&Check All Favorites=32775|Delete All Broken Favorites=32781|-|C&onfiguration...=32777"));
+                 QString("&Check All Favorites=32775|Delete All Broken Favorites=32781|"
+                         "&Update Moved Favorites...=32794|-|C&onfiguration...=32777"));
         QCOMPARE(describe(popups[4]->menu()),
                  QString("&Help (Contents)=57666|-|Show &Legend=32786|-|&About Zorbel=57664"));
     }
@@ -127,7 +128,7 @@ private slots:
         QCOMPARE(ids.join(' '), QString("32778 - 32772 59411 - 32771 32773 57634 - 32775 32780 - 32781 - "
                                         "32777 - 32779 - 32786 - 57664"));
         QVERIFY(!m_pFrame->MenuImageBar()->isVisible());
-        QCOMPARE(m_pFrame->MenuImageBar()->actions().size(), 7);
+        QCOMPARE(m_pFrame->MenuImageBar()->actions().size(), 8);
     }
 
     void commandsWithoutHandlersAreDisabled()

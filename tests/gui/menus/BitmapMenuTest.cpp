@@ -152,8 +152,11 @@ private slots:
         QCOMPARE(int(lists.size()), 2);
         QCOMPARE(lists[0]->m_images.size(), 13);
         QCOMPARE(lists[1]->m_strKey, QString("2"));
-        QCOMPARE(lists[1]->m_images.size(), 7);
-        // Toolbar and Status Bar have their images from the hidden toolbar.
+        QCOMPARE(lists[1]->m_images.size(), 8);
+        // Toolbar and Status Bar have their images from the hidden toolbar,
+        // and so has Update Moved Favorites, its last image.
+        QCOMPARE(pOrganizer->ImageOf(ID_TOOLS_UPDATEMOVED).m_pImageList, lists[1]);
+        QCOMPARE(pOrganizer->ImageOf(ID_TOOLS_UPDATEMOVED).m_nImage, 7);
         QCOMPARE(pOrganizer->ImageOf(ID_VIEW_TOOLBAR).m_pImageList, lists[1]);
         QCOMPARE(pOrganizer->ImageOf(ID_VIEW_TOOLBAR).m_nImage, 5);
         QCOMPARE(pOrganizer->ImageOf(ID_VIEW_STATUS_BAR).m_nImage, 4);

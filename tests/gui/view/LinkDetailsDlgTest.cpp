@@ -4,8 +4,9 @@
 // kept in a real settings file (too wide or too narrow ignored, stored
 // however the dialog ends, the same width next time); widening stretches
 // the fields and keeps the buttons centred while the height never changes;
-// Tab and the mnemonics; the help text of each field on F1; and nothing
-// clipped at the scale the test runs at.
+// Tab and the mnemonics; the help text of each field on F1; where the link
+// went shown below the URL, passed by when there is nothing to show; and
+// nothing clipped at the scale the test runs at.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -366,6 +367,55 @@ private slots:
             QVERIFY(rows[i - 1]->geometry().bottom() + 2 < rows[i]->geometry().top());
         if (!qEnvironmentVariableIsEmpty("ZORBEL_SCREENSHOT_DIR"))
             dlg.grab().save(qEnvironmentVariable("ZORBEL_SCREENSHOT_DIR") + QStringLiteral("/details.png"));
+    }
+
+    void movedToShowsWhereTheLinkWentBelowTheUrl()
+    {
+        CLinkDetailsDlg dlg(nullptr, nullptr);
+        dlg.m_strUrl = "http://old.example/page";
+        dlg.m_strMovedTo = "https://new.example/a/very/long/address/that/goes/on/and/on/page.html";
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QApplication::setActiveWindow(&dlg);
+        QLineEdit* pMovedTo = dlg.MovedToEdit();
+        QCOMPARE(pMovedTo->text(), dlg.m_strMovedTo);
+        QVERIFY(pMovedTo->isReadOnly());
+        QVERIFY(pMovedTo->isEnabled());
+        QCOMPARE(pMovedTo->cursorPosition(), 0); // it shows from its beginning
+        // Its own row, between the URL and the memo, as wide as they are.
+        QVERIFY(dlg.UrlEdit()->geometry().bottom() + 2 < pMovedTo->geometry().top());
+        QVERIFY(pMovedTo->geometry().bottom() + 2 < dlg.MemoEdit()->geometry().top());
+        QCOMPARE(pMovedTo->x(), dlg.UrlEdit()->x());
+        QCOMPARE(pMovedTo->width(), dlg.UrlEdit()->width());
+        dlg.resize(dlg.width() + 120, dlg.height());
+        QCOMPARE(pMovedTo->x() + pMovedTo->width(), dlg.width() - 6);
+        // Its label's mnemonic, and its place in the Tab order.
+        QTest::keyClick(&dlg, 'T', Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pMovedTo));
+        dlg.UrlEdit()->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.UrlEdit()));
+        for (QWidget* pNext : {static_cast<QWidget*>(pMovedTo), static_cast<QWidget*>(dlg.MemoEdit())}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), pNext);
+        }
+        if (!qEnvironmentVariableIsEmpty("ZORBEL_SCREENSHOT_DIR"))
+            dlg.grab().save(qEnvironmentVariable("ZORBEL_SCREENSHOT_DIR") + QStringLiteral("/details-moved.png"));
+        if (!QFile::exists(BuiltHelpFile()))
+            return;
+        dlg.SetHelpFilePath(BuiltHelpFile());
+        QWhatsThis::hideText();
+        QVERIFY(dlg.OnHelpInfo(pMovedTo));
+        QVERIFY(ShownPopup());
+        QWhatsThis::hideText();
+    }
+
+    void withoutARedirectMovedToIsEmptyAndPassedBy()
+    {
+        CLinkDetailsDlg dlg(nullptr, nullptr);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.MovedToEdit()->text(), QString());
+        QVERIFY(!dlg.MovedToEdit()->isEnabled());
     }
 
     void f1OnAFieldShowsItsHelpText()
