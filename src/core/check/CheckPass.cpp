@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "check/CheckOneFavorite.h"
+#include "check/HandOutQueue.h"
+#include "check/RetryPolicy.h"
 #include "check/TreeSinkGate.h"
 #include "check/WorkerSlotTable.h"
 #include "model/IconRule.h"
@@ -19,10 +21,17 @@
 
 using namespace std::chrono_literals;
 
+static_assert(kMaxPassThreads <= static_cast<int>(CWorkerSlotTable::kMaxSlotCount));
+
 namespace {
 
 constexpr auto kIdlePoll = 10ms;           // the dispatcher's wait for an idle worker
 constexpr auto kDrainPoll = 100ms;         // the dispatcher's wait for the workers' end
+constexpr auto kHostPoll = 100ms;          // its longest wait for a busy host or a retry's time
+// Links the dispatcher reads ahead while their hosts are busy: at least this
+// many, or this many per worker.
+constexpr std::size_t kMinLookAhead = 1024;
+constexpr std::size_t kLookAheadPerWorker = 16;
 constexpr auto kPauseBetweenChecks = 10ms; // a worker's rest after each check
 constexpr auto kStopPoll = 10ms;           // how often Stop lets the GUI pump
 constexpr auto kDispatcherGrace = 2s;      // how long Stop waits for the dispatcher after the count-out
@@ -42,9 +51,21 @@ std::atomic<int> s_nStragglers{0};
 struct CWorkerRun {
     std::shared_ptr<WorkerSlot> m_pSlot;
     std::shared_ptr<CTreeSinkGate> m_pGate; // the worker's only way to the view's tree
+    // The hand-out being checked: written with m_pItem, before the work signal.
+    std::uint64_t m_nTicket = 0;
+    int m_nTry = 1;
     std::mutex m_mx;                        // guards the two flags and the outcome hand-over
     bool m_bCountedOut = false;
     bool m_bEnded = false;
+};
+
+// What a worker tells the dispatcher when a check has ended.
+struct CCheckReport {
+    std::uint64_t m_nTicket = 0;
+    int m_nTry = 1;
+    int m_nHttpStatus = 0;
+    std::optional<std::chrono::seconds> m_retryAfter;
+    bool m_bThrew = false;
 };
 
 struct CCheckPass::CState {
@@ -55,7 +76,13 @@ struct CCheckPass::CState {
     std::shared_ptr<ManualResetEvent> m_pStop;
     int m_nThreadCount = 1;
     int m_nTimeoutMs = 0;
+    int m_nHostLimit = 0;
+    int m_nRetries = 0;
     CheckFunction m_check;
+
+    std::mutex m_mxReports; // guards m_reports
+    std::vector<CCheckReport> m_reports;
+    ManualResetEvent m_hReported; // a report is waiting
 
     ManualResetEvent m_hAllDispatched;
     ManualResetEvent m_hFinished; // the dispatcher has posted UM_CHECKDONE
@@ -142,6 +169,8 @@ bool RunOneCheck(CState& state, CWorkerRun& run)
     pItem->SetStatus(StatusChecking);
 
     slot.m_pItem = pScratch;
+    slot.m_nHttpStatus = 0;
+    slot.m_retryAfter.reset();
     bool bThrew = false;
     try {
         state.m_check(slot);
@@ -164,6 +193,18 @@ bool RunOneCheck(CState& state, CWorkerRun& run)
     return false;
 }
 
+// Tells the dispatcher that the check it handed out has ended, with what the
+// answer said about trying again.
+void Report(CState& state, const CWorkerRun& run, bool bThrew)
+{
+    const WorkerSlot& slot = *run.m_pSlot;
+    {
+        std::lock_guard lock(state.m_mxReports);
+        state.m_reports.push_back({run.m_nTicket, run.m_nTry, slot.m_nHttpStatus, slot.m_retryAfter, bThrew});
+    }
+    state.m_hReported.Set();
+}
+
 // The worker's loop; true when it had been counted out before it ended.
 bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun)
 {
@@ -178,7 +219,9 @@ bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun
             break;
         slot.m_hIdle.Reset();
         slot.m_hWork.Reset();
-        if (!RunOneCheck(*pState, *pRun) || IsCountedOut(*pRun))
+        const bool bChecked = RunOneCheck(*pState, *pRun);
+        Report(*pState, *pRun, !bChecked);
+        if (!bChecked || IsCountedOut(*pRun))
             break;
         // The pause between checks, cut short by a stop: the worker is done.
         slot.m_hStop->Wait(kPauseBetweenChecks);
@@ -238,9 +281,10 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
 // Hands one web link to the lowest idle worker; false when handing out
 // must stop (the stop event, or no worker is left to take it).
 bool HandOut(CState& state, const WorkerThreads& workers,
-             const std::vector<ManualResetEvent*>& waitList,
-             const std::shared_ptr<FavoriteItem>& pItem)
+             const std::vector<ManualResetEvent*>& waitList, CHandOutQueue& queue,
+             const CHandOutQueue::CTaken& taken)
 {
+    const std::shared_ptr<FavoriteItem>& pItem = taken.m_pItem;
     std::optional<size_t> nSignalled;
     for (;;) {
         nSignalled = ManualResetEvent::WaitForAny(waitList, kIdlePoll);
@@ -250,15 +294,41 @@ bool HandOut(CState& state, const WorkerThreads& workers,
     }
     if (!nSignalled || *nSignalled == 0)
         return false;
-    // The user may have deleted the favourite while it waited for a worker:
-    // it is passed by, and the idle worker waits for the next one.
-    if (pItem->m_bRemoved.load())
+    // The user may have deleted the favourite while it waited for a worker
+    // (or for its host, or for a retry): it is passed by, and the idle
+    // worker waits for the next one.
+    if (pItem->m_bRemoved.load()) {
+        queue.Finished(taken.m_nTicket, false, std::nullopt, CHandOutQueue::Clock::now());
         return true;
-    WorkerSlot& slot = *workers[*nSignalled - 1].second->m_pSlot;
+    }
+    CWorkerRun& run = *workers[*nSignalled - 1].second;
+    WorkerSlot& slot = *run.m_pSlot;
     slot.m_hIdle.Reset();
-    slot.m_pItem = pItem; // written before the work signal; read only after it
+    // Written before the work signal; read only after it.
+    run.m_nTicket = taken.m_nTicket;
+    run.m_nTry = taken.m_nTry;
+    slot.m_pItem = pItem;
     slot.m_hWork.Set();
     return true;
+}
+
+// Takes the workers' reports in: their hosts are free again, and a link
+// answered "later" waits for its retry while retries are left.
+void TakeReports(CState& state, CHandOutQueue& queue)
+{
+    state.m_hReported.Reset();
+    std::vector<CCheckReport> reports;
+    {
+        std::lock_guard lock(state.m_mxReports);
+        reports.swap(state.m_reports);
+    }
+    const auto now = CHandOutQueue::Clock::now();
+    for (const CCheckReport& report : reports) {
+        std::optional<std::chrono::milliseconds> retryIn;
+        if (!report.m_bThrew && report.m_nTry <= state.m_nRetries)
+            retryIn = RetryDelay(report.m_nHttpStatus, report.m_retryAfter, report.m_nTry);
+        queue.Finished(report.m_nTicket, report.m_nHttpStatus == 429, retryIn, now);
+    }
 }
 
 void Skip(ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
@@ -280,21 +350,55 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
     for (const auto& worker : workers)
         waitList.push_back(&worker.second->m_pSlot->m_hIdle);
 
+    // Without a host limit and retries every web link is handed out as soon
+    // as the walk reaches it: the list order. Otherwise links wait in the
+    // queue for their hosts and times, and the walk reads ahead while
+    // earlier links wait.
+    CHandOutQueue queue(state.m_nHostLimit,
+                        std::max(kMinLookAhead, kLookAheadPerWorker * static_cast<std::size_t>(state.m_nThreadCount)));
+    const std::vector<ManualResetEvent*> reportWaitList{state.m_pStop.get(), &state.m_hReported};
     CFavoriteList::CCursor cursor(state.m_pItems);
-    while (const std::shared_ptr<FavoriteItem> pItem = cursor.Next()) {
-        if (pItem->m_bRemoved.load())
-            continue; // taken out of the list just as the cursor reached it
-        const int nImage = sink.NodeImage(pItem->m_hItem);
-        if (nImage >= 4)
-            sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
-        const bool bUrl = PathIsURLA(pItem->m_strUrl);
-        const bool bDirectory = PathIsDirectoryA(pItem->m_strUrl);
-        if (bUrl && !bDirectory) {
-            if (!HandOut(state, workers, waitList, pItem))
+    bool bListDone = false;
+    for (;;) {
+        TakeReports(state, queue);
+        if (const auto taken = queue.Take(CHandOutQueue::Clock::now())) {
+            if (!HandOut(state, workers, waitList, queue, *taken))
                 break;
-        } else {
-            Skip(sink, *pItem, nImage, bDirectory);
+            continue;
         }
+        if (!bListDone && queue.HasRoom()) {
+            const std::shared_ptr<FavoriteItem> pItem = cursor.Next();
+            if (!pItem) {
+                bListDone = true;
+                continue;
+            }
+            if (pItem->m_bRemoved.load())
+                continue; // taken out of the list just as the cursor reached it
+            const int nImage = sink.NodeImage(pItem->m_hItem);
+            if (nImage >= 4)
+                sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
+            const bool bUrl = PathIsURLA(pItem->m_strUrl);
+            const bool bDirectory = PathIsDirectoryA(pItem->m_strUrl);
+            if (bUrl && !bDirectory)
+                queue.Add(pItem);
+            else
+                Skip(sink, *pItem, nImage, bDirectory);
+            continue;
+        }
+        // Everything is handed out once no link waits and none can come
+        // back for a retry.
+        if (bListDone && queue.Waiting() == 0 && (state.m_nRetries == 0 || queue.Running() == 0))
+            break;
+        if (state.m_nLive.load() == 0)
+            break; // nobody is left to check what waits
+        // Links wait for their hosts or their time: a report or the time
+        // of the next retry ends the wait.
+        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHostPoll);
+        const auto now = CHandOutQueue::Clock::now();
+        if (const auto next = queue.NextTime(now))
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*next - now));
+        if (ManualResetEvent::WaitForAny(reportWaitList, wait) == 0u)
+            break;
     }
 
     state.m_hAllDispatched.Set();
@@ -323,6 +427,18 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
                                               std::shared_ptr<ManualResetEvent> pStop,
                                               int nThreadCount, int nTimeoutMs, CheckFunction check)
 {
+    CheckPassOptions options;
+    options.m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
+    options.m_nTimeoutMs = nTimeoutMs;
+    return Start(sink, std::move(pItems), std::move(pTreeLock), std::move(pStop), options, std::move(check));
+}
+
+std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
+                                              std::shared_ptr<CFavoriteList> pItems,
+                                              std::shared_ptr<std::mutex> pTreeLock,
+                                              std::shared_ptr<ManualResetEvent> pStop,
+                                              const CheckPassOptions& options, CheckFunction check)
+{
     bool bIdle = false;
     if (!s_bPassRunning.compare_exchange_strong(bIdle, true))
         return nullptr;
@@ -333,8 +449,10 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     pState->m_pDispatcherGate = std::make_shared<CTreeSinkGate>(sink);
     pState->m_pTreeLock = pTreeLock ? std::move(pTreeLock) : std::make_shared<std::mutex>();
     pState->m_pStop = pStop ? std::move(pStop) : std::make_shared<ManualResetEvent>();
-    pState->m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
-    pState->m_nTimeoutMs = std::max(nTimeoutMs, 0);
+    pState->m_nThreadCount = std::clamp(options.m_nThreadCount, kMinThreads, kMaxPassThreads);
+    pState->m_nTimeoutMs = std::max(options.m_nTimeoutMs, 0);
+    pState->m_nHostLimit = std::max(options.m_nHostLimit, 0);
+    pState->m_nRetries = std::clamp(options.m_nRetries, 0, kMaxRetries);
     pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
 
     g_nActiveWorkers.store(0);

@@ -13,4 +13,6 @@ struct HttpCheckResult {
     std::optional<int> m_nHttpStatus;
     // Location header of the final answer, as sent; empty when absent.
     std::string m_strLocation;
+    // Retry-After header of the final answer, as sent; empty when absent.
+    std::string m_strRetryAfter;
 };
