@@ -145,11 +145,16 @@ public:
     CInFlight(const CInFlight&) = delete;
     CInFlight& operator=(const CInFlight&) = delete;
 
+    // The request counts against its address's busy limit until End.
+    void CountAsServing() { m_bServing = true; }
+
     void End()
     {
         if (m_bEnded)
             return;
         m_bEnded = true;
+        if (m_bServing)
+            --m_host.m_nServing;
         --m_host.m_nInFlight;
         --m_nServer;
     }
@@ -163,6 +168,7 @@ private:
     }
     std::atomic<std::size_t>& m_nServer;
     CHostCounters& m_host;
+    bool m_bServing = false;
     bool m_bEnded = false;
 };
 
@@ -513,9 +519,9 @@ void CTestHttpServer::ServeConnection(int fd, CHostCounters& host)
             bAnswered = SendAll(fd, ResponseText(response, extraHeaders, bKeepAlive,
                                                  request.m_strMethod == "HEAD"));
         } else {
-            bAnswered = Answer(fd, request, bKeepAlive, inFlight);
             if (nBusyLimit != 0)
-                --host.m_nServing;
+                inFlight.CountAsServing();
+            bAnswered = Answer(fd, request, bKeepAlive, inFlight);
         }
         if (!bAnswered || !bKeepAlive)
             return;
