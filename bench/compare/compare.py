@@ -64,7 +64,7 @@ REFUSING = (39, 40)          # the last two: nothing listens there
 BUSY_HOST = 38
 BUSY_LIMIT = 4
 TIMEOUT_S = 5
-PAUSE_S = 0.010              # zorbel-check's pause after each check
+PAUSE_S = 0.0                # zorbel-check's workers do not rest between checks
 
 
 def host_of(i):
@@ -99,8 +99,8 @@ def refusing_host(url):
 
 def floors(n, slots, host_limit):
     """The shortest a run of zorbel-check can take with these settings: the
-    time the links hold the slots (latency, or the time-out, plus the pause
-    after each check) spread over the slots, or the longest any one host
+    time the links hold the slots (latency, or the time-out) spread over the
+    slots, or the longest any one host
     needs at its limit (the busy host's halved once, to BUSY_LIMIT, after
     its first refusals), whichever is longer."""
     held = 0.0

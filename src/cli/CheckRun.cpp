@@ -172,6 +172,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         passOptions.m_nTimeoutMs = g_checkSettings.m_nTimeoutMs;
         passOptions.m_nHostLimit = options.m_nHostLimit;
         passOptions.m_nRetries = options.m_nRetries;
+        passOptions.m_pause = std::chrono::milliseconds(0); // no window to give way to
         std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));

@@ -32,7 +32,6 @@ constexpr auto kHostPoll = 100ms;          // its longest wait for a busy host o
 // many, or this many per worker.
 constexpr std::size_t kMinLookAhead = 1024;
 constexpr std::size_t kLookAheadPerWorker = 16;
-constexpr auto kPauseBetweenChecks = 10ms; // a worker's rest after each check
 constexpr auto kStopPoll = 10ms;           // how often Stop lets the GUI pump
 constexpr auto kDispatcherGrace = 2s;      // how long Stop waits for the dispatcher after the count-out
 // A check that started just before the stop ends its own time-out a little
@@ -78,6 +77,7 @@ struct CCheckPass::CState {
     int m_nTimeoutMs = 0;
     int m_nHostLimit = 0;
     int m_nRetries = 0;
+    std::chrono::milliseconds m_pause{0};
     CheckFunction m_check;
 
     std::mutex m_mxReports; // guards m_reports
@@ -224,7 +224,8 @@ bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun
         if (!bChecked || IsCountedOut(*pRun))
             break;
         // The pause between checks, cut short by a stop: the worker is done.
-        slot.m_hStop->Wait(kPauseBetweenChecks);
+        if (pState->m_pause.count() > 0)
+            slot.m_hStop->Wait(pState->m_pause);
     }
     slot.m_hIdle.Reset(); // an ended worker never looks idle to the dispatcher
     slot.m_pItem.reset();
@@ -350,7 +351,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
     for (const auto& worker : workers)
         waitList.push_back(&worker.second->m_pSlot->m_hIdle);
 
-    // Without a host limit and retries every web link is handed out as soon
+    // Without a host limit or retries every web link is handed out as soon
     // as the walk reaches it: the list order. Otherwise links wait in the
     // queue for their hosts and times, and the walk reads ahead while
     // earlier links wait.
@@ -453,6 +454,7 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     pState->m_nTimeoutMs = std::max(options.m_nTimeoutMs, 0);
     pState->m_nHostLimit = std::max(options.m_nHostLimit, 0);
     pState->m_nRetries = std::clamp(options.m_nRetries, 0, kMaxRetries);
+    pState->m_pause = std::clamp(options.m_pause, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
     pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
 
     g_nActiveWorkers.store(0);

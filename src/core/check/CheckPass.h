@@ -35,6 +35,8 @@ struct CheckPassOptions {
     // Retry-After asks (at most kMaxRetryAfter) or a short backoff; 0 to
     // kMaxRetries. A waiting retry holds no worker.
     int m_nRetries = 0;
+    // A worker's rest after each check; the window's workers rest 10 ms.
+    std::chrono::milliseconds m_pause{10};
 };
 
 inline constexpr int kMaxPassThreads = 256;
