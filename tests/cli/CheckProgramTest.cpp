@@ -397,7 +397,7 @@ TEST_F(CheckProgram, ResultsKeepTheListOrderWhateverOrderTheChecksRanIn)
     CTestHttpServer server({"127.0.0.2", "127.0.0.3"});
     std::vector<std::string> links;
     for (int i = 0; i < 4; ++i)
-        links.push_back(server.UrlOn("127.0.0.2", "/wait/700/ok/" + std::to_string(i)));
+        links.push_back(server.UrlOn("127.0.0.2", "/wait/1500/ok/" + std::to_string(i)));
     for (int i = 0; i < 8; ++i)
         links.push_back(server.UrlOn("127.0.0.3", "/ok/" + std::to_string(i)));
     const std::string strResults = m_home.Path() + "/r.csv";
@@ -408,7 +408,7 @@ TEST_F(CheckProgram, ResultsKeepTheListOrderWhateverOrderTheChecksRanIn)
     std::vector<std::string> asked;
     for (const CTestHttpServer::CRequest& request : server.Requests())
         asked.push_back(request.m_strPath);
-    const auto itSecondSlow = std::find(asked.begin(), asked.end(), "/wait/700/ok/1");
+    const auto itSecondSlow = std::find(asked.begin(), asked.end(), "/wait/1500/ok/1");
     ASSERT_NE(itSecondSlow, asked.end());
     EXPECT_EQ(std::count_if(asked.begin(), itSecondSlow, [](const std::string& s) { return s.starts_with("/ok/"); }), 8);
     EXPECT_EQ(server.PeakRequestsInFlight("127.0.0.2"), 1u);

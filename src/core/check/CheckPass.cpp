@@ -340,6 +340,65 @@ void Skip(ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
         sink.SetNodeImage(item.m_hItem, ImageFor(KindFromImage(nImage), StatusSkipped));
 }
 
+// Hands out every waiting link that may go now; false when handing out
+// must stop.
+bool HandOutReady(CState& state, const WorkerThreads& workers, const std::vector<ManualResetEvent*>& waitList,
+                  CHandOutQueue& queue)
+{
+    for (;;) {
+        TakeReports(state, queue);
+        const auto taken = queue.Take(CHandOutQueue::Clock::now());
+        if (!taken)
+            return true;
+        if (!HandOut(state, workers, waitList, queue, *taken))
+            return false;
+    }
+}
+
+// Waits while links wait for their hosts or their time, until a report or
+// the time of the next retry; false on a stop, or when no worker is left.
+bool WaitForHosts(CState& state, CHandOutQueue& queue)
+{
+    if (state.m_nLive.load() == 0)
+        return false;
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHostPoll);
+    const auto now = CHandOutQueue::Clock::now();
+    if (const auto next = queue.NextTime(now))
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*next - now));
+    ManualResetEvent* const waitFor[] = {state.m_pStop.get(), &state.m_hReported};
+    return ManualResetEvent::WaitForAny(waitFor, wait) != 0u;
+}
+
+// After a link joined the queue: hands out what may go, until the queue
+// has room for the next link of the walk; false when handing out must stop.
+bool HandOutUntilThereIsRoom(CState& state, const WorkerThreads& workers,
+                             const std::vector<ManualResetEvent*>& waitList, CHandOutQueue& queue)
+{
+    for (;;) {
+        if (!HandOutReady(state, workers, waitList, queue))
+            return false;
+        if (queue.HasRoom())
+            return true;
+        if (!WaitForHosts(state, queue))
+            return false;
+    }
+}
+
+// At the end of the walk: hands out the links that still wait, and the
+// retries that checks still running may ask for.
+void HandOutTheRest(CState& state, const WorkerThreads& workers, const std::vector<ManualResetEvent*>& waitList,
+                    CHandOutQueue& queue)
+{
+    for (;;) {
+        if (!HandOutReady(state, workers, waitList, queue))
+            return;
+        if (queue.Waiting() == 0 && (state.m_nRetries == 0 || queue.Running() == 0))
+            return;
+        if (!WaitForHosts(state, queue))
+            return;
+    }
+}
+
 void CheckDispatcherThread(std::shared_ptr<CState> pState)
 {
     CState& state = *pState;
@@ -357,50 +416,31 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
     // earlier links wait.
     CHandOutQueue queue(state.m_nHostLimit,
                         std::max(kMinLookAhead, kLookAheadPerWorker * static_cast<std::size_t>(state.m_nThreadCount)));
-    const std::vector<ManualResetEvent*> reportWaitList{state.m_pStop.get(), &state.m_hReported};
+    bool bHandingOut = true;
+    const auto dispatch = [&](const std::shared_ptr<FavoriteItem>& pItem) {
+        queue.Add(pItem);
+        bHandingOut = HandOutUntilThereIsRoom(state, workers, waitList, queue);
+        return bHandingOut;
+    };
+
     CFavoriteList::CCursor cursor(state.m_pItems);
-    bool bListDone = false;
-    for (;;) {
-        TakeReports(state, queue);
-        if (const auto taken = queue.Take(CHandOutQueue::Clock::now())) {
-            if (!HandOut(state, workers, waitList, queue, *taken))
+    while (const std::shared_ptr<FavoriteItem> pItem = cursor.Next()) {
+        if (pItem->m_bRemoved.load())
+            continue; // taken out of the list just as the cursor reached it
+        const int nImage = sink.NodeImage(pItem->m_hItem);
+        if (nImage >= 4)
+            sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
+        const bool bUrl = PathIsURLA(pItem->m_strUrl);
+        const bool bDirectory = PathIsDirectoryA(pItem->m_strUrl);
+        if (bUrl && !bDirectory) {
+            if (!dispatch(pItem))
                 break;
-            continue;
+        } else {
+            Skip(sink, *pItem, nImage, bDirectory);
         }
-        if (!bListDone && queue.HasRoom()) {
-            const std::shared_ptr<FavoriteItem> pItem = cursor.Next();
-            if (!pItem) {
-                bListDone = true;
-                continue;
-            }
-            if (pItem->m_bRemoved.load())
-                continue; // taken out of the list just as the cursor reached it
-            const int nImage = sink.NodeImage(pItem->m_hItem);
-            if (nImage >= 4)
-                sink.SetNodeImage(pItem->m_hItem, KindFromImage(nImage));
-            const bool bUrl = PathIsURLA(pItem->m_strUrl);
-            const bool bDirectory = PathIsDirectoryA(pItem->m_strUrl);
-            if (bUrl && !bDirectory)
-                queue.Add(pItem);
-            else
-                Skip(sink, *pItem, nImage, bDirectory);
-            continue;
-        }
-        // Everything is handed out once no link waits and none can come
-        // back for a retry.
-        if (bListDone && queue.Waiting() == 0 && (state.m_nRetries == 0 || queue.Running() == 0))
-            break;
-        if (state.m_nLive.load() == 0)
-            break; // nobody is left to check what waits
-        // Links wait for their hosts or their time: a report or the time
-        // of the next retry ends the wait.
-        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHostPoll);
-        const auto now = CHandOutQueue::Clock::now();
-        if (const auto next = queue.NextTime(now))
-            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*next - now));
-        if (ManualResetEvent::WaitForAny(reportWaitList, wait) == 0u)
-            break;
     }
+    if (bHandingOut)
+        HandOutTheRest(state, workers, waitList, queue);
 
     state.m_hAllDispatched.Set();
     while (state.m_nLive.load() != 0)

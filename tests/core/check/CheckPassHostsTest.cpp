@@ -1,8 +1,9 @@
-// The console's passes: many workers, a limit per host, retries of "later"
-// answers; and the window's passes, which keep 16 slots, the list order and
-// no retries. First with checks of the tests' own (what each host sees at
-// once, in what order), then with the real checker against our server
-// listening on several loopback addresses.
+// The console's passes: many workers, a limit per host that holds up no
+// other host, retries of "later" answers that hold no worker; and the
+// window's passes, which keep 16 slots, the list order and no retries.
+// First with checks of the tests' own (what each host sees at once, in what
+// order), then with the real checker against our server listening on
+// several loopback addresses.
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -88,10 +89,10 @@ protected:
     }
 };
 
-TEST_F(CheckPassHosts, EachHostStaysUnderItsLimitWhileLaterHostsAreServed)
+TEST_F(CheckPassHosts, ABusyHostKeepsToItsLimitAndHoldsUpNoOtherHost)
 {
-    // A long run of one host first: with the limit its links wait while the
-    // others' go.
+    // A long run of one host first, whose checks do not end until the test
+    // says so: its links wait while the later hosts' go.
     for (int i = 0; i < 40; ++i)
         Add("http://a.example/" + std::to_string(i));
     for (int i = 0; i < 15; ++i) {
@@ -99,59 +100,47 @@ TEST_F(CheckPassHosts, EachHostStaysUnderItsLimitWhileLaterHostsAreServed)
         Add("http://c.example:8080/" + std::to_string(i));
     }
     HostLoad load;
+    ManualResetEvent release;
+    std::atomic<int> nOthersDone{0};
     auto pPass = StartConsolePass(16, 3, 0, [&](WorkerSlot& slot) {
         const std::string strUrl = slot.m_pItem->m_strUrl;
         load.Enter(strUrl);
-        std::this_thread::sleep_for(2ms);
+        if (strUrl.starts_with("http://a."))
+            release.Wait(20s);
+        else
+            std::this_thread::sleep_for(1ms);
         RecordFakeOutcome(slot, StatusValid, "Link is valid.");
         load.Leave(strUrl);
+        if (!strUrl.starts_with("http://a."))
+            ++nOthersDone;
     });
     ASSERT_NE(pPass, nullptr);
+    // Every link of b and c is done while a holds its three checks.
+    EXPECT_TRUE(WaitUntil([&] { return nOthersDone.load() == 30; }));
+    {
+        std::lock_guard lock(load.m_mx);
+        EXPECT_EQ(load.m_running["a.example:80"], 3);
+        EXPECT_GT(load.m_nPeak, 3); // the others ran beside a
+    }
+    EXPECT_EQ(m_sink.Items()[3]->Status(), StatusNotChecked); // a's fourth waits for a
+    release.Set();
     ASSERT_TRUE(pPass->WaitFinished(30s));
 
     EXPECT_EQ(load.m_order.size(), 70u); // each once
     EXPECT_EQ(load.m_peak["a.example:80"], 3);
     EXPECT_LE(load.m_peak["b.example:80"], 3);
     EXPECT_LE(load.m_peak["c.example:8080"], 3);
-    EXPECT_GT(load.m_nPeak, 3); // the other hosts ran beside a
-    // b's first link did not wait for the 40 of a.
-    const auto itB = std::find(load.m_order.begin(), load.m_order.end(), "http://b.example/0");
-    EXPECT_LT(itB - load.m_order.begin(), 10);
     for (const auto& pItem : m_sink.Items())
         EXPECT_EQ(pItem->Status(), StatusValid);
     EXPECT_EQ(CheckDoneCount(), 1);
-}
-
-TEST_F(CheckPassHosts, ASlowHostDoesNotHoldUpTheOthers)
-{
-    for (int i = 0; i < 6; ++i)
-        Add("http://slow.example/" + std::to_string(i));
-    for (int i = 0; i < 30; ++i)
-        Add("http://fast.example/" + std::to_string(i));
-    ManualResetEvent release;
-    std::atomic<int> nFastDone{0};
-    auto pPass = StartConsolePass(8, 2, 0, [&](WorkerSlot& slot) {
-        if (slot.m_pItem->m_strUrl.starts_with("http://slow."))
-            release.Wait(20s);
-        else
-            ++nFastDone;
-        RecordFakeOutcome(slot, StatusValid, "Link is valid.");
-    });
-    ASSERT_NE(pPass, nullptr);
-    // Every fast link is done while the slow host still holds two checks.
-    EXPECT_TRUE(WaitUntil([&] { return nFastDone.load() == 30; }));
-    EXPECT_EQ(m_sink.Items()[2]->Status(), StatusNotChecked); // the slow host's third waits
-    release.Set();
-    ASSERT_TRUE(pPass->WaitFinished(30s));
-    for (const auto& pItem : m_sink.Items())
-        EXPECT_EQ(pItem->Status(), StatusValid);
 }
 
 TEST_F(CheckPassHosts, ConsolePassesHaveMoreThanSixteenWorkersAndTheWindowsKeepSixteen)
 {
     for (int i = 0; i < 40; ++i)
         Add("http://h" + std::to_string(i) + ".example/");
-    const auto slotsUsed = [&](auto start) {
+    // The checks hold their workers until the test has seen how many run.
+    const auto slotsUsed = [&](int nExpected, auto start) {
         std::mutex mx;
         std::set<const WorkerSlot*> slots;
         std::atomic<int> nRunning{0};
@@ -162,17 +151,19 @@ TEST_F(CheckPassHosts, ConsolePassesHaveMoreThanSixteenWorkersAndTheWindowsKeepS
                 slots.insert(&slot);
             }
             ++nRunning;
-            release.Wait(50ms);
+            release.Wait(20s);
             RecordFakeOutcome(slot, StatusValid, "Link is valid.");
         });
         EXPECT_NE(pPass, nullptr);
-        WaitUntil([&] { return nRunning.load() >= 40; });
+        EXPECT_TRUE(WaitUntil([&] { return nRunning.load() >= nExpected; }));
+        std::this_thread::sleep_for(50ms); // no more start
+        EXPECT_EQ(nRunning.load(), nExpected);
         release.Set();
         EXPECT_TRUE(pPass->WaitFinished(30s));
         return slots.size();
     };
-    EXPECT_EQ(slotsUsed([&](auto check) { return StartConsolePass(40, 0, 0, check); }), 40u);
-    EXPECT_LE(slotsUsed([&](auto check) { return StartPass(40, check); }), 16u); // clamped to the window's 16
+    EXPECT_EQ(slotsUsed(40, [&](auto check) { return StartConsolePass(40, 0, 0, check); }), 40u);
+    EXPECT_EQ(slotsUsed(16, [&](auto check) { return StartPass(40, check); }), 16u); // the window's 16
     EXPECT_GE(CWorkerSlotTable::Instance().Size(), 40u);
 }
 
@@ -281,7 +272,7 @@ TEST_F(CheckPassHostsServed, TheServerNeverSeesMoreThanTheLimitFromOneHost)
     ScopedCheckTimeout timeout(10000);
     for (int i = 0; i < 12; ++i)
         for (const std::string& strAddress : m_server.Addresses())
-            Add(m_server.UrlOn(strAddress, "/wait/" + std::to_string(40 + 10 * (i % 4)) + "/ok/" + std::to_string(i)));
+            Add(m_server.UrlOn(strAddress, "/wait/" + std::to_string(200 + 20 * (i % 4)) + "/ok/" + std::to_string(i)));
     auto pPass = StartConsolePass(32, 3, 2);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
@@ -299,12 +290,14 @@ TEST_F(CheckPassHostsServed, ARefusalWithRetryAfterOneSecondEndsValid)
     ScopedCheckTimeout timeout(10000);
     m_server.SetBusyLimit("127.0.0.2", 2, "1");
     for (int i = 0; i < 3; ++i)
-        Add(m_server.UrlOn("127.0.0.2", "/wait/300/ok/" + std::to_string(i)));
+        Add(m_server.UrlOn("127.0.0.2", "/wait/800/ok/" + std::to_string(i)));
     auto pPass = StartConsolePass(8, 8, 2);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
-    EXPECT_EQ(m_server.BusyRefusalCount(), 1u);
-    EXPECT_EQ(m_server.RequestCount("127.0.0.2"), 4u);
+    // The third was refused (and, on a slow machine, maybe its retry too).
+    EXPECT_GE(m_server.BusyRefusalCount(), 1u);
+    EXPECT_LE(m_server.BusyRefusalCount(), 2u);
+    EXPECT_EQ(m_server.RequestCount("127.0.0.2"), 3u + m_server.BusyRefusalCount());
     for (const auto& pItem : m_sink.Items()) {
         EXPECT_EQ(pItem->Status(), StatusValid);
         EXPECT_EQ(pItem->StatusText(), "Link is valid.");
@@ -315,8 +308,8 @@ TEST_F(CheckPassHostsServed, ARetryAfterOfAnHourGivesTheAnswerAtOnce)
 {
     ScopedCheckTimeout timeout(10000);
     m_server.SetBusyLimit("127.0.0.3", 1, "3600");
-    auto pFirst = Add(m_server.UrlOn("127.0.0.3", "/wait/500/ok/1"));
-    auto pSecond = Add(m_server.UrlOn("127.0.0.3", "/wait/500/ok/2"));
+    auto pFirst = Add(m_server.UrlOn("127.0.0.3", "/wait/1500/ok/1"));
+    auto pSecond = Add(m_server.UrlOn("127.0.0.3", "/wait/1500/ok/2"));
     const auto tStart = Clock::now();
     auto pPass = StartConsolePass(8, 8, 2);
     ASSERT_NE(pPass, nullptr);
