@@ -235,9 +235,9 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
             strCurrent = strTarget;
             continue;
         }
+        result.m_strRetryAfter = handle.m_strRetryAfter;
         result.m_nHttpStatus = static_cast<int>(nStatus);
         result.m_strLocation = handle.m_strLocation;
-        result.m_strRetryAfter = handle.m_strRetryAfter;
         return result;
     }
 }
