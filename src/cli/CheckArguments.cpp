@@ -151,9 +151,26 @@ private:
 
         if (strName == "-j" || strName == "--threads") {
             if (const auto strValue = Value(strName, joined)) {
-                options.m_nThreads = ParseNumber(*strValue, kMinThreads, kMaxThreads);
+                options.m_nThreads = ParseNumber(*strValue, 1, kMaxCheckThreads);
                 if (!options.m_nThreads)
-                    Fail(strName + " takes a number of threads from 1 to 16, not \"" + *strValue + "\"");
+                    Fail(strName + " takes a number of threads from 1 to " + std::to_string(kMaxCheckThreads) +
+                         ", not \"" + *strValue + "\"");
+            }
+        } else if (strName == "--host-limit") {
+            if (const auto strValue = Value(strName, joined)) {
+                const std::optional<int> nLimit = ParseNumber(*strValue, 0, kMaxHostLimit);
+                if (!nLimit)
+                    return Fail(strName + " takes a number of checks at once per host from 0 (no limit) to " +
+                                std::to_string(kMaxHostLimit) + ", not \"" + *strValue + "\"");
+                options.m_nHostLimit = *nLimit;
+            }
+        } else if (strName == "--retries") {
+            if (const auto strValue = Value(strName, joined)) {
+                const std::optional<int> nRetries = ParseNumber(*strValue, 0, kMaxCheckRetries);
+                if (!nRetries)
+                    return Fail(strName + " takes a number of retries from 0 to " + std::to_string(kMaxCheckRetries) +
+                                ", not \"" + *strValue + "\"");
+                options.m_nRetries = *nRetries;
             }
         } else if (strName == "-t" || strName == "--timeout") {
             if (const auto strValue = Value(strName, joined)) {
@@ -222,7 +239,15 @@ std::string CheckUsageText()
            "way finish, and the report and the files are still written).\n"
            "\n"
            "Options:\n"
-           "  -j, --threads N        check with N threads at once (1 to 16)\n"
+           "  -j, --threads N        check N links at once (1 to 256, default 64)\n"
+           "      --host-limit N     check at most N links of one host at once (0 for no\n"
+           "                         limit, up to 256; default 8); a host that answers\n"
+           "                         429 Too Many Requests gets half as many from then on\n"
+           "      --retries N        try a link answered 429 or 503 (Service Unavailable)\n"
+           "                         up to N more times (0 to 10, default 2), after the\n"
+           "                         wait its Retry-After asks for when that is at most\n"
+           "                         60 seconds, else after a second or two; a longer\n"
+           "                         Retry-After makes the answer final at once\n"
            "  -t, --timeout SECONDS  give each link SECONDS to answer (1 to 300)\n"
            "      --export FORMAT FILE\n"
            "                         also write the list to FILE in FORMAT: " +
@@ -247,8 +272,10 @@ std::string CheckUsageText()
            "  -h, --help             show this text\n"
            "      --version          show the version\n"
            "\n"
-           "Threads and time-out default to the settings of Zorbel, which this program\n"
-           "reads but never changes. Without --update-moved no favourite is changed.\n"
+           "The time-out defaults to the setting of Zorbel, which this program reads\n"
+           "but never changes. Without --update-moved no favourite is changed. A host\n"
+           "is a name or address with its port; links keep their order in the results\n"
+           "whatever the order of the checks.\n"
            "\n"
            "A SOURCE file that is a browser's bookmark store (Firefox's places.sqlite,\n"
            "a Chromium-family Bookmarks file, an exported bookmarks.html) is read with\n"

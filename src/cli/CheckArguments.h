@@ -8,6 +8,15 @@
 
 // The command line of zorbel-check.
 
+// Checks at once: the console's own default, whatever the window's thread
+// setting says.
+inline constexpr int kDefaultCheckThreads = 64;
+inline constexpr int kMaxCheckThreads = 256;
+inline constexpr int kDefaultHostLimit = 8;
+inline constexpr int kMaxHostLimit = 256;
+inline constexpr int kDefaultRetries = 2;
+inline constexpr int kMaxCheckRetries = 10;
+
 struct CheckExport {
     std::int32_t m_nFormatId = 0; // an ExportFormatId
     std::string m_strPath;
@@ -16,8 +25,10 @@ struct CheckExport {
 struct CheckOptions {
     std::string m_strSource;                 // as given; empty: the Favorites folder
     std::string m_strBrowser;                // --browser NAME[:PROFILE]; instead of SOURCE
-    std::optional<int> m_nThreads;           // 1 to 16; absent: the user's setting
+    std::optional<int> m_nThreads;           // 1 to 256; absent: kDefaultCheckThreads
     std::optional<int> m_nTimeoutSeconds;    // 1 to 300; absent: the user's setting
+    int m_nHostLimit = kDefaultHostLimit;    // checks at once per host, 0 to 256; 0: no limit
+    int m_nRetries = kDefaultRetries;        // further tries of a 429 or 503, 0 to 10
     std::vector<CheckExport> m_exports;      // in the order given
     std::optional<std::string> m_strResults; // the results file (JSON when it ends in .json)
     bool m_bUpdateMoved = false;             // rewrite the favourites that moved permanently

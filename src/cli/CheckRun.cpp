@@ -158,8 +158,6 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 {
     CReadOnlyProfile profile;
     LoadCheckSettings(profile, g_checkSettings);
-    if (options.m_nThreads)
-        g_checkSettings.m_nThreadCount = *options.m_nThreads;
     if (options.m_nTimeoutSeconds)
         g_checkSettings.m_nTimeoutMs = *options.m_nTimeoutSeconds * 1000;
 
@@ -244,9 +242,13 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 
     if (!bInterrupted) {
         auto pTreeLock = std::make_shared<std::mutex>();
-        std::unique_ptr<CCheckPass> pPass =
-            CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, g_checkSettings.m_nThreadCount,
-                              g_checkSettings.m_nTimeoutMs);
+        CheckPassOptions passOptions;
+        passOptions.m_nThreadCount = options.m_nThreads.value_or(kDefaultCheckThreads);
+        passOptions.m_nTimeoutMs = g_checkSettings.m_nTimeoutMs;
+        passOptions.m_nHostLimit = options.m_nHostLimit;
+        passOptions.m_nRetries = options.m_nRetries;
+        passOptions.m_pause = std::chrono::milliseconds(0); // no window to give way to
+        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));
             return kExitError;

@@ -30,6 +30,19 @@ TEST(CheckArguments, NoArgumentsMeanTheFavoritesFolderWithTheUsersSettings)
     EXPECT_FALSE(parsed.m_options.m_bQuiet);
 }
 
+TEST(CheckArguments, ManyChecksAtOnceButFewPerHostAndTwoRetriesByDefault)
+{
+    const CheckOptions options = Parse({"page.html"}).m_options;
+    EXPECT_FALSE(options.m_nThreads); // the run takes kDefaultCheckThreads, not the window's setting
+    EXPECT_EQ(kDefaultCheckThreads, 64);
+    EXPECT_EQ(options.m_nHostLimit, 8);
+    EXPECT_EQ(options.m_nRetries, 2);
+    const CheckOptions given = Parse({"--host-limit", "3", "--retries=0", "-j100", "page.html"}).m_options;
+    EXPECT_EQ(given.m_nThreads, 100);
+    EXPECT_EQ(given.m_nHostLimit, 3);
+    EXPECT_EQ(given.m_nRetries, 0);
+}
+
 TEST(CheckArguments, EveryOptionInEverySpelling)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -54,7 +67,11 @@ TEST(CheckArguments, EveryOptionInEverySpelling)
 TEST(CheckArguments, RangesAreInclusive)
 {
     EXPECT_EQ(Parse({"-j", "1"}).m_options.m_nThreads, 1);
-    EXPECT_EQ(Parse({"-j", "16"}).m_options.m_nThreads, 16);
+    EXPECT_EQ(Parse({"-j", "256"}).m_options.m_nThreads, 256);
+    EXPECT_EQ(Parse({"--host-limit", "0"}).m_options.m_nHostLimit, 0);
+    EXPECT_EQ(Parse({"--host-limit=256"}).m_options.m_nHostLimit, 256);
+    EXPECT_EQ(Parse({"--retries", "0"}).m_options.m_nRetries, 0);
+    EXPECT_EQ(Parse({"--retries=10"}).m_options.m_nRetries, 10);
     EXPECT_EQ(Parse({"-t", "1"}).m_options.m_nTimeoutSeconds, 1);
     EXPECT_EQ(Parse({"-t", "300"}).m_options.m_nTimeoutSeconds, 300);
 }
@@ -62,12 +79,19 @@ TEST(CheckArguments, RangesAreInclusive)
 TEST(CheckArguments, BadValuesAreRefusedWithTheOptionNamed)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"-j", "0"}, "-j takes a number of threads from 1 to 16, not \"0\""},
-        {{"--threads", "17"}, "--threads takes a number of threads from 1 to 16, not \"17\""},
+        {{"-j", "0"}, "-j takes a number of threads from 1 to 256, not \"0\""},
+        {{"--threads", "257"}, "--threads takes a number of threads from 1 to 256, not \"257\""},
         {{"-j", "4x"}, "not \"4x\""},
         {{"-j", "-3"}, "not \"-3\""},
         {{"-j", ""}, "not \"\""},
-        {{"-j", "99999999999999999999"}, "from 1 to 16"},
+        {{"-j", "99999999999999999999"}, "from 1 to 256"},
+        {{"--host-limit", "-1"}, "--host-limit takes a number of checks at once per host from 0 (no limit) to 256, "
+                                 "not \"-1\""},
+        {{"--host-limit=257"}, "not \"257\""},
+        {{"--host-limit"}, "option --host-limit needs a value"},
+        {{"--retries", "11"}, "--retries takes a number of retries from 0 to 10, not \"11\""},
+        {{"--retries=x"}, "not \"x\""},
+        {{"--retries"}, "option --retries needs a value"},
         {{"-t", "0"}, "-t takes a time-out in seconds from 1 to 300, not \"0\""},
         {{"--timeout=301"}, "from 1 to 300, not \"301\""},
         {{"--timeout"}, "option --timeout needs a value"},

@@ -166,9 +166,9 @@ TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
         EXPECT_NE(result.m_strErr.find("no Favorites folder was found"), std::string::npos) << result.m_strErr;
     }
     {
-        const CheckProcessResult result = Run({"--threads", "32", "page.html"});
+        const CheckProcessResult result = Run({"--threads", "300", "page.html"});
         EXPECT_EQ(result.m_nExitStatus, 2);
-        EXPECT_EQ(result.m_strErr, "zorbel-check: --threads takes a number of threads from 1 to 16, not \"32\"\n"
+        EXPECT_EQ(result.m_strErr, "zorbel-check: --threads takes a number of threads from 1 to 256, not \"300\"\n"
                                  "Try \"zorbel-check --help\" for the options.\n");
     }
     {
@@ -275,7 +275,8 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
         watcher.join();
         return nRunning;
     };
-    EXPECT_EQ(concurrentChecks({"-q", "-t", "3", strPage}), 2u);      // the setting
+    // The window's thread setting (2) does not bound the console: all six at once.
+    EXPECT_EQ(concurrentChecks({"-q", "-t", "3", strPage}), 6u);
     EXPECT_EQ(concurrentChecks({"-q", "-j", "3", "-t", "3", strPage}), 3u); // the option wins
 
     struct stat after {};
@@ -724,6 +725,35 @@ TEST_F(UpdateMovedProgram, TheOptionChangesOnlyWhatItPrintsAndASecondCheckFindsN
              {",Perm,", "/ok/p"}, {",Link,", "/ok/d"}, {"News,Chain,", "/200"}})
         EXPECT_NE(strRows.find(strName + m_server.Url(strUrl) + ",Valid,Link is valid.,\r\n"), std::string::npos)
             << strName << "\n" << strRows;
+}
+
+// Many checks at once, a few per host: a slow host's links wait for it while
+// the others' go, yet the results keep the order of the page.
+TEST_F(CheckProgram, ResultsKeepTheListOrderWhateverOrderTheChecksRanIn)
+{
+    CTestHttpServer server({"127.0.0.2", "127.0.0.3"});
+    std::vector<std::string> links;
+    for (int i = 0; i < 4; ++i)
+        links.push_back(server.UrlOn("127.0.0.2", "/wait/1500/ok/" + std::to_string(i)));
+    for (int i = 0; i < 8; ++i)
+        links.push_back(server.UrlOn("127.0.0.3", "/ok/" + std::to_string(i)));
+    const std::string strResults = m_home.Path() + "/r.csv";
+    const CheckProcessResult result = Run({"-q", "--host-limit", "1", "--results", strResults, PageWith(links)});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+
+    // The fast host was done before the slow one's second link was asked for.
+    std::vector<std::string> asked;
+    for (const CTestHttpServer::CRequest& request : server.Requests())
+        asked.push_back(request.m_strPath);
+    const auto itSecondSlow = std::find(asked.begin(), asked.end(), "/wait/1500/ok/1");
+    ASSERT_NE(itSecondSlow, asked.end());
+    EXPECT_EQ(std::count_if(asked.begin(), itSecondSlow, [](const std::string& s) { return s.starts_with("/ok/"); }), 8);
+    EXPECT_EQ(server.PeakRequestsInFlight("127.0.0.2"), 1u);
+
+    const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
+    ASSERT_EQ(rows.size(), links.size() + 1);
+    for (std::size_t i = 0; i < links.size(); ++i)
+        EXPECT_EQ(rows[i + 1], ",<N/A>," + links[i] + ",Valid,Link is valid.,");
 }
 
 } // namespace

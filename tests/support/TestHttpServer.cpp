@@ -22,7 +22,7 @@ struct ReasonRow {
     std::string_view m_strReason;
 };
 
-constexpr std::array<ReasonRow, 14> kReasons{{
+constexpr std::array<ReasonRow, 15> kReasons{{
     {200, "OK"},
     {301, "Moved Permanently"},
     {302, "Found"},
@@ -33,6 +33,7 @@ constexpr std::array<ReasonRow, 14> kReasons{{
     {403, "Forbidden"},
     {404, "Not Found"},
     {418, "I'm a teapot"},
+    {429, "Too Many Requests"},
     {500, "Internal Server Error"},
     {503, "Service Unavailable"},
     {100, "Continue"},
@@ -130,6 +131,47 @@ std::string PathOf(std::string_view strTarget)
 
 } // namespace
 
+// A request waiting for its answer, counted for the server and its address
+// until End (or its end).
+class CTestHttpServer::CInFlight {
+public:
+    CInFlight(std::atomic<std::size_t>& nServer, std::atomic<std::size_t>& nServerPeak, CHostCounters& host)
+        : m_nServer(nServer), m_host(host)
+    {
+        Raise(nServerPeak, ++m_nServer);
+        Raise(m_host.m_nPeak, ++m_host.m_nInFlight);
+    }
+    ~CInFlight() { End(); }
+    CInFlight(const CInFlight&) = delete;
+    CInFlight& operator=(const CInFlight&) = delete;
+
+    // The request counts against its address's busy limit until End.
+    void CountAsServing() { m_bServing = true; }
+
+    void End()
+    {
+        if (m_bEnded)
+            return;
+        m_bEnded = true;
+        if (m_bServing)
+            --m_host.m_nServing;
+        --m_host.m_nInFlight;
+        --m_nServer;
+    }
+
+private:
+    static void Raise(std::atomic<std::size_t>& nPeak, std::size_t nNow)
+    {
+        std::size_t nOld = nPeak.load();
+        while (nNow > nOld && !nPeak.compare_exchange_weak(nOld, nNow)) {
+        }
+    }
+    std::atomic<std::size_t>& m_nServer;
+    CHostCounters& m_host;
+    bool m_bServing = false;
+    bool m_bEnded = false;
+};
+
 struct CTestHttpServer::CConnection {
     int m_fd = -1; // guarded by the server's m_mx; -1 once closed
     std::thread m_thread;
@@ -144,29 +186,67 @@ std::string CTestHttpServer::CRequest::Header(std::string_view strName) const
     return {};
 }
 
-CTestHttpServer::CTestHttpServer(std::uint16_t nPort)
+CTestHttpServer::CTestHttpServer(std::uint16_t nPort) { Listen({"127.0.0.1"}, nPort); }
+
+CTestHttpServer::CTestHttpServer(const std::vector<std::string>& addresses, std::uint16_t nPort)
 {
-    m_hListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_hListen < 0)
-        throw std::runtime_error("socket failed");
-    const int one = 1;
-    ::setsockopt(m_hListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(nPort);
-    if (::bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(m_hListen, 512) != 0) {
-        ::close(m_hListen);
-        throw std::runtime_error("bind or listen failed");
+    Listen(addresses, nPort);
+}
+
+void CTestHttpServer::Listen(const std::vector<std::string>& addresses, std::uint16_t nPort)
+{
+    if (addresses.empty())
+        throw std::runtime_error("no address to listen on");
+    const auto closeAll = [this] {
+        for (int fd : m_listens)
+            ::close(fd);
+        m_listens.clear();
+    };
+    // With port 0 the first address picks a free port; should another
+    // address have it taken, the whole set tries again with a new one.
+    for (int nAttempt = 0; m_listens.size() < addresses.size(); ++nAttempt) {
+        closeAll();
+        std::uint16_t nBound = nPort;
+        for (const std::string& strAddress : addresses) {
+            sockaddr_in addr{};
+            addr.sin_family = AF_INET;
+            addr.sin_port = htons(nBound);
+            if (::inet_pton(AF_INET, strAddress.c_str(), &addr.sin_addr) != 1) {
+                closeAll();
+                throw std::runtime_error("not an IPv4 address: " + strAddress);
+            }
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (fd < 0)
+                break;
+            const int one = 1;
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+            if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 512) != 0) {
+                ::close(fd);
+                break;
+            }
+            socklen_t len = sizeof addr;
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+            nBound = ntohs(addr.sin_port);
+            m_listens.push_back(fd);
+        }
+        if (m_listens.size() < addresses.size() && (nPort != 0 || nAttempt == 20)) {
+            closeAll();
+            throw std::runtime_error("bind or listen failed");
+        }
+        if (m_listens.size() == addresses.size()) {
+            sockaddr_in addr{};
+            socklen_t len = sizeof addr;
+            ::getsockname(m_listens.front(), reinterpret_cast<sockaddr*>(&addr), &len);
+            m_nPort = ntohs(addr.sin_port);
+        }
     }
-    socklen_t len = sizeof addr;
-    ::getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &len);
-    m_nPort = ntohs(addr.sin_port);
+    m_addresses = addresses;
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        m_hosts.push_back(std::make_unique<CHostCounters>());
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        ::close(m_hListen);
+        closeAll();
         throw std::runtime_error("pipe failed");
     }
     m_hWakeRead = pipeFds[0];
@@ -201,14 +281,47 @@ CTestHttpServer::~CTestHttpServer()
         if (pConn->m_fd >= 0)
             ::close(pConn->m_fd);
     }
-    ::close(m_hListen);
+    for (int fd : m_listens)
+        ::close(fd);
     ::close(m_hWakeRead);
     ::close(m_hWakeWrite);
 }
 
-std::string CTestHttpServer::Url(std::string_view strPath) const
+std::string CTestHttpServer::Url(std::string_view strPath) const { return UrlOn(m_addresses.front(), strPath); }
+
+std::string CTestHttpServer::UrlOn(std::string_view strAddress, std::string_view strPath) const
 {
-    return "http://127.0.0.1:" + std::to_string(m_nPort) + std::string(strPath);
+    return "http://" + std::string(strAddress) + ":" + std::to_string(m_nPort) + std::string(strPath);
+}
+
+const CTestHttpServer::CHostCounters* CTestHttpServer::HostCounters(std::string_view strAddress) const
+{
+    for (std::size_t i = 0; i < m_addresses.size(); ++i)
+        if (m_addresses[i] == strAddress)
+            return m_hosts[i].get();
+    return nullptr;
+}
+
+void CTestHttpServer::SetBusyLimit(const std::string& strAddress, std::size_t nLimit, std::string strRetryAfter)
+{
+    auto* pHost = const_cast<CHostCounters*>(HostCounters(strAddress));
+    if (!pHost)
+        throw std::invalid_argument("not an address of this server: " + strAddress);
+    std::lock_guard lock(m_mx);
+    pHost->m_strRetryAfter = std::move(strRetryAfter);
+    pHost->m_nBusyLimit = nLimit;
+}
+
+std::size_t CTestHttpServer::PeakRequestsInFlight(std::string_view strAddress) const
+{
+    const CHostCounters* pHost = HostCounters(strAddress);
+    return pHost ? pHost->m_nPeak.load() : 0;
+}
+
+std::size_t CTestHttpServer::RequestCount(std::string_view strAddress) const
+{
+    const CHostCounters* pHost = HostCounters(strAddress);
+    return pHost ? pHost->m_nRequests.load() : 0;
 }
 
 void CTestHttpServer::SetDelay(std::chrono::milliseconds delay) { m_nDelayMs = delay.count(); }
@@ -290,37 +403,44 @@ void CTestHttpServer::ReapFinished()
 
 void CTestHttpServer::AcceptLoop()
 {
-    std::array<pollfd, 2> fds{{{m_hListen, POLLIN, 0}, {m_hWakeRead, POLLIN, 0}}};
+    std::vector<pollfd> fds{{m_hWakeRead, POLLIN, 0}};
+    for (int fd : m_listens)
+        fds.push_back({fd, POLLIN, 0});
     while (!m_bStopping) {
         if (::poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR)
             break;
         ReapFinished();
-        if (m_bStopping || !(fds[0].revents & POLLIN))
-            continue;
-        const int fd = ::accept4(m_hListen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        ++m_nConnections;
-        auto pConn = std::make_unique<CConnection>();
-        CConnection* pRaw = pConn.get();
-        pRaw->m_fd = fd;
-        std::lock_guard lock(m_mx);
-        pRaw->m_thread = std::thread([this, pRaw, fd] {
-            ServeConnection(fd);
-            {
-                std::lock_guard inner(m_mx);
-                if (pRaw->m_fd >= 0) {
-                    ::close(pRaw->m_fd);
-                    pRaw->m_fd = -1;
-                }
-            }
-            pRaw->m_bDone = true;
-        });
-        m_connections.push_back(std::move(pConn));
+        for (std::size_t i = 1; i < fds.size() && !m_bStopping; ++i)
+            if (fds[i].revents & POLLIN)
+                Accept(fds[i].fd, *m_hosts[i - 1]);
     }
 }
 
-void CTestHttpServer::ServeConnection(int fd)
+void CTestHttpServer::Accept(int hListen, CHostCounters& host)
+{
+    const int fd = ::accept4(hListen, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    ++m_nConnections;
+    auto pConn = std::make_unique<CConnection>();
+    CConnection* pRaw = pConn.get();
+    pRaw->m_fd = fd;
+    std::lock_guard lock(m_mx);
+    pRaw->m_thread = std::thread([this, pRaw, fd, &host] {
+        ServeConnection(fd, host);
+        {
+            std::lock_guard inner(m_mx);
+            if (pRaw->m_fd >= 0) {
+                ::close(pRaw->m_fd);
+                pRaw->m_fd = -1;
+            }
+        }
+        pRaw->m_bDone = true;
+    });
+    m_connections.push_back(std::move(pConn));
+}
+
+void CTestHttpServer::ServeConnection(int fd, CHostCounters& host)
 {
     std::string buffer;
     char chunk[8192];
@@ -378,42 +498,74 @@ void CTestHttpServer::ServeConnection(int fd)
             std::lock_guard lock(m_mx);
             m_requests.push_back(request);
         }
+        ++host.m_nRequests;
         bool bKeepAlive = !bHttp10 && !EqualsNoCase(request.Header("Connection"), "close");
-        const std::size_t nInFlight = ++m_nInFlight;
-        std::size_t nPeak = m_nPeakInFlight.load();
-        while (nInFlight > nPeak && !m_nPeakInFlight.compare_exchange_weak(nPeak, nInFlight)) {
+        CInFlight inFlight(m_nInFlight, m_nPeakInFlight, host);
+        bool bAnswered = false;
+        // A site that refuses bursts: beyond its limit, 429 at once.
+        const std::size_t nBusyLimit = host.m_nBusyLimit.load();
+        if (nBusyLimit != 0 && host.m_nServing.fetch_add(1) >= nBusyLimit) {
+            --host.m_nServing;
+            ++m_nBusyRefusals;
+            CResponse response = Simple(429);
+            HeaderList extraHeaders;
+            {
+                std::lock_guard lock(m_mx);
+                if (!host.m_strRetryAfter.empty())
+                    response.m_headers.emplace_back("Retry-After", host.m_strRetryAfter);
+                extraHeaders = m_extraHeaders;
+            }
+            inFlight.End();
+            bAnswered = SendAll(fd, ResponseText(response, extraHeaders, bKeepAlive,
+                                                 request.m_strMethod == "HEAD"));
+        } else {
+            if (nBusyLimit != 0)
+                inFlight.CountAsServing();
+            bAnswered = Answer(fd, request, bKeepAlive, inFlight);
         }
-        const bool bAnswered = Answer(fd, request, bKeepAlive);
-        --m_nInFlight;
         if (!bAnswered || !bKeepAlive)
             return;
     }
 }
 
-bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive)
+bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive, CInFlight& inFlight)
 {
     if (const auto nDelay = m_nDelayMs.load(); nDelay > 0 && !SleepFor(std::chrono::milliseconds(nDelay)))
         return false;
+    // /wait/MS/PATH: a latency of the link's own, then PATH's answer.
+    std::string strPath = request.m_strPath;
+    while (strPath.starts_with("/wait/")) {
+        const std::size_t nSlash = strPath.find('/', 6);
+        int nWaitMs = 0;
+        const auto [p, ec] = std::from_chars(strPath.data() + 6, strPath.data() + std::min(nSlash, strPath.size()),
+                                             nWaitMs);
+        if (ec != std::errc() || nSlash == std::string::npos || nWaitMs < 0)
+            break;
+        if (!SleepFor(std::chrono::milliseconds(nWaitMs)))
+            return false;
+        strPath.erase(0, nSlash);
+    }
 
     std::shared_ptr<const CResponse> pServed;
     HeaderList extraHeaders;
     {
         std::lock_guard lock(m_mx);
         extraHeaders = m_extraHeaders;
-        auto it = m_served.find(request.m_strPath);
+        auto it = m_served.find(strPath);
         if (it == m_served.end())
-            it = m_served.find(request.m_strPath.substr(0, request.m_strPath.find('?')));
+            it = m_served.find(strPath.substr(0, strPath.find('?')));
         if (it != m_served.end())
             pServed = it->second;
     }
     const bool bHead = request.m_strMethod == "HEAD";
     auto send = [&](const CResponse& response) {
+        inFlight.End();
         return SendAll(fd, ResponseText(response, extraHeaders, bKeepAlive, bHead));
     };
     if (pServed)
         return send(*pServed);
 
-    const std::string path = request.m_strPath.substr(0, request.m_strPath.find('?'));
+    const std::string path = strPath.substr(0, strPath.find('?'));
     const std::string_view p = path;
 
     struct FixedRow {

@@ -14,6 +14,13 @@
 //     server.AddHeader("X-Name", "value");    // sent with every answer from now on
 //     server.RequestCount(); server.Requests();  // what clients sent
 //
+// Several hosts: CTestHttpServer({"127.0.0.1", "127.0.0.2", ...}) listens on
+// each of those loopback addresses with one port (all of 127.0.0.0/8 is this
+// machine on Linux), and counts the requests of each address apart:
+//     server.UrlOn("127.0.0.2", "/ok/1");    // "http://127.0.0.2:<port>/ok/1"
+//     server.PeakRequestsInFlight("127.0.0.2");
+//     server.SetBusyLimit("127.0.0.3", 4, "1"); // 429 + Retry-After: 1 beyond 4 at once
+//
 // Each connection runs on a thread of its own, so any number of clients may
 // wait at the same time. HTTP/1.1 keep-alive is honoured. A request line in
 // absolute form ("GET http://host/path", as a proxy receives it) is served
@@ -41,6 +48,9 @@
 // Families for benchmarks and list tests (N is any text):
 //   /ok/N  200    /missing/N  404    /moved/N  302 to /ok/N    /hang/N  never answers
 //   /permanent/N  301 to /ok/N
+//   /wait/MS/PATH          waits MS milliseconds (on top of SetDelay), then
+//                          answers as PATH would; a page can so give each
+//                          link a latency of its own
 // Anything else that was not registered with Serve: 404.
 //
 // All methods may be called from any thread while the server runs.
@@ -81,13 +91,26 @@ public:
     // Port 0 (the default) takes an ephemeral port; a benchmark that writes
     // its page before the server starts names a port of its own.
     explicit CTestHttpServer(std::uint16_t nPort = 0);
+    // Listens on each of these IPv4 addresses (at least one) with one port,
+    // the given one or, for 0, one that is free on all of them. The first
+    // address is the one of Url().
+    explicit CTestHttpServer(const std::vector<std::string>& addresses, std::uint16_t nPort = 0);
     ~CTestHttpServer();
     CTestHttpServer(const CTestHttpServer&) = delete;
     CTestHttpServer& operator=(const CTestHttpServer&) = delete;
 
     std::uint16_t Port() const { return m_nPort; }
-    // "http://127.0.0.1:<port>" followed by the path.
+    // "http://127.0.0.1:<port>" (the first address) followed by the path.
     std::string Url(std::string_view strPath) const;
+    // The same on another of the addresses listened on.
+    std::string UrlOn(std::string_view strAddress, std::string_view strPath) const;
+    const std::vector<std::string>& Addresses() const { return m_addresses; }
+
+    // From now on a request to strAddress that arrives while nLimit others
+    // are being answered there (not counting those refused so) is answered
+    // at once with 429 and "Retry-After: strRetryAfter" (no header when
+    // empty), as a site that refuses bursts does. 0 lifts the limit.
+    void SetBusyLimit(const std::string& strAddress, std::size_t nLimit, std::string strRetryAfter = "1");
 
     // Delay before every answer (0 by default).
     void SetDelay(std::chrono::milliseconds delay);
@@ -117,17 +140,39 @@ public:
     std::size_t PeakRequestsInFlight() const;
     // Requests read and not yet answered (or given up by their client) now.
     std::size_t RequestsInFlight() const { return m_nInFlight.load(); }
+    // The same for one of the addresses listened on (0 for any other).
+    std::size_t PeakRequestsInFlight(std::string_view strAddress) const;
+    std::size_t RequestCount(std::string_view strAddress) const;
+    // Requests answered with 429 by a busy limit so far.
+    std::size_t BusyRefusalCount() const { return m_nBusyRefusals.load(); }
 
 private:
     struct CConnection;
+    class CInFlight;
+    // What is counted for each address listened on.
+    struct CHostCounters {
+        std::atomic<std::size_t> m_nInFlight{0};
+        std::atomic<std::size_t> m_nPeak{0};
+        std::atomic<std::size_t> m_nRequests{0};
+        std::atomic<std::size_t> m_nServing{0};   // being answered, without the refused
+        std::atomic<std::size_t> m_nBusyLimit{0}; // 0: none
+        std::string m_strRetryAfter;              // guarded by the server's m_mx
+    };
+    void Listen(const std::vector<std::string>& addresses, std::uint16_t nPort);
     void AcceptLoop();
-    void ServeConnection(int fd);
+    void Accept(int hListen, CHostCounters& host);
+    void ServeConnection(int fd, CHostCounters& host);
+    const CHostCounters* HostCounters(std::string_view strAddress) const;
     // False once the server is stopping.
     bool SleepFor(std::chrono::milliseconds duration);
-    bool Answer(int fd, const CRequest& request, bool& bKeepAlive);
+    // inFlight is ended just before the answer's first byte is sent, so
+    // that a client never sees its answer while the server still counts it.
+    bool Answer(int fd, const CRequest& request, bool& bKeepAlive, CInFlight& inFlight);
     void ReapFinished();
 
-    int m_hListen = -1;
+    std::vector<std::string> m_addresses;
+    std::vector<int> m_listens; // one socket per address, in the same order
+    std::vector<std::unique_ptr<CHostCounters>> m_hosts; // the same order
     int m_hWakeRead = -1;
     int m_hWakeWrite = -1;
     std::uint16_t m_nPort = 0;
@@ -137,6 +182,7 @@ private:
     std::atomic<std::size_t> m_nConnections{0};
     std::atomic<std::size_t> m_nInFlight{0};
     std::atomic<std::size_t> m_nPeakInFlight{0};
+    std::atomic<std::size_t> m_nBusyRefusals{0};
 
     mutable std::mutex m_mx; // guards everything below
     std::map<std::string, std::shared_ptr<const CResponse>> m_served;

@@ -262,3 +262,94 @@ TEST(TestHttpServer, ShutsDownWhileClientsWaitOnAnswersThatNeverCome)
     for (CURLcode nCode : codes)
         EXPECT_NE(nCode, CURLE_OPERATION_TIMEDOUT);
 }
+
+namespace {
+
+// The Retry-After of an answer, and its status.
+std::pair<long, std::string> FetchRetryAfter(const std::string& strUrl)
+{
+    std::string strHeaders;
+    CURL* pCurl = curl_easy_init();
+    curl_easy_setopt(pCurl, CURLOPT_URL, strUrl.c_str());
+    curl_easy_setopt(pCurl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(pCurl, CURLOPT_PROXY, "");
+    curl_easy_setopt(pCurl, CURLOPT_TIMEOUT_MS, 5000L);
+    curl_easy_setopt(pCurl, CURLOPT_HEADERFUNCTION, Append);
+    curl_easy_setopt(pCurl, CURLOPT_HEADERDATA, &strHeaders);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEFUNCTION, +[](char*, size_t n, size_t m, void*) { return n * m; });
+    curl_easy_perform(pCurl);
+    long nStatus = 0;
+    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+    curl_easy_cleanup(pCurl);
+    const auto nAt = strHeaders.find("Retry-After: ");
+    return {nStatus, nAt == std::string::npos ? "" : strHeaders.substr(nAt + 13, strHeaders.find('\r', nAt) - nAt - 13)};
+}
+
+} // namespace
+
+TEST(TestHttpServer, ListensOnSeveralLoopbackAddressesAndCountsEachApart)
+{
+    CTestHttpServer server({"127.0.0.1", "127.0.0.5", "127.0.0.6"});
+    EXPECT_EQ(server.UrlOn("127.0.0.5", "/ok/1"), "http://127.0.0.5:" + std::to_string(server.Port()) + "/ok/1");
+    EXPECT_EQ(server.Url("/x"), server.UrlOn("127.0.0.1", "/x"));
+    {
+        // Three at once to .5, one to .6: each address has its own peak.
+        std::vector<std::jthread> clients;
+        for (int i = 0; i < 3; ++i)
+            clients.emplace_back([&, i] {
+                EXPECT_EQ(Fetch(server.UrlOn("127.0.0.5", "/wait/1500/ok/" + std::to_string(i))).m_nStatus, 200);
+            });
+        clients.emplace_back([&] { EXPECT_EQ(Fetch(server.UrlOn("127.0.0.6", "/wait/1500/404")).m_nStatus, 404); });
+    }
+    EXPECT_EQ(server.RequestCount("127.0.0.5"), 3u);
+    EXPECT_EQ(server.PeakRequestsInFlight("127.0.0.5"), 3u);
+    EXPECT_EQ(server.PeakRequestsInFlight("127.0.0.6"), 1u);
+    EXPECT_EQ(server.RequestCount("127.0.0.1"), 0u);
+    EXPECT_EQ(server.PeakRequestsInFlight(), 4u);
+    EXPECT_EQ(server.PeakRequestsInFlight("127.0.0.9"), 0u); // not one of its addresses
+    // An address it does not listen on refuses the connection.
+    EXPECT_EQ(Fetch("http://127.0.0.7:" + std::to_string(server.Port()) + "/ok/1").m_nCode, CURLE_COULDNT_CONNECT);
+    EXPECT_THROW(CTestHttpServer({"not-an-address"}), std::runtime_error);
+}
+
+TEST(TestHttpServer, WaitPathsTakeTheirOwnTimeThenAnswerAsTheRest)
+{
+    CTestHttpServer server;
+    auto start = Clock::now();
+    EXPECT_EQ(Fetch(server.Url("/wait/300/moved/7")).m_nStatus, 302);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
+    start = Clock::now();
+    EXPECT_EQ(Fetch(server.Url("/wait/0/404")).m_nStatus, 404);
+    EXPECT_EQ(Fetch(server.Url("/wait/x/ok")).m_nStatus, 404); // not a number: an unknown path
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+TEST(TestHttpServer, ABusyLimitRefusesRequestsBeyondItWith429AndRetryAfter)
+{
+    CTestHttpServer server({"127.0.0.1", "127.0.0.2"});
+    server.SetBusyLimit("127.0.0.2", 2, "1");
+    std::vector<long> statuses(5, 0);
+    {
+        std::vector<std::jthread> clients;
+        for (int i = 0; i < 2; ++i)
+            clients.emplace_back(
+                [&, i] { statuses[i] = Fetch(server.UrlOn("127.0.0.2", "/wait/1500/ok/" + std::to_string(i))).m_nStatus; });
+        while (server.RequestsInFlight() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Two are being answered: a third is refused at once, with the wait
+        // to come back after; another address is not limited.
+        const auto [nStatus, strRetryAfter] = FetchRetryAfter(server.UrlOn("127.0.0.2", "/ok/x"));
+        EXPECT_EQ(nStatus, 429);
+        EXPECT_EQ(strRetryAfter, "1");
+        statuses[2] = nStatus;
+        statuses[3] = Fetch(server.UrlOn("127.0.0.1", "/ok/y")).m_nStatus;
+    }
+    // Once they are answered the host serves again.
+    statuses[4] = Fetch(server.UrlOn("127.0.0.2", "/ok/z")).m_nStatus;
+    EXPECT_EQ(statuses, (std::vector<long>{200, 200, 429, 200, 200}));
+    EXPECT_EQ(server.BusyRefusalCount(), 1u);
+    EXPECT_EQ(server.PeakRequestsInFlight("127.0.0.2"), 3u); // the refused one was there too, briefly
+
+    server.SetBusyLimit("127.0.0.2", 0);
+    EXPECT_THROW(server.SetBusyLimit("127.0.0.9", 1), std::invalid_argument);
+}

@@ -2,12 +2,20 @@
 // benchmarks and manual trials. Prints its port on the first line and serves
 // until it receives SIGINT or SIGTERM; then prints, on one more line, how
 // many requests and connections it had and the most requests that waited
-// for an answer at one time, and ends.
+// for an answer at one time, then one line for each address it listened on
+// ("host ADDRESS requests N peak N"), and a line with the number of 429
+// answers of busy limits ("refused N"), and ends.
 //
-//   zorbel_test_server [--port N] [--delay MS] [--trickle MS]
+//   zorbel_test_server [--port N] [--listen ADDRESS]... [--delay MS] [--trickle MS]
 //                      [--serve PATH FILE]... [--header "NAME: VALUE"]...
+//                      [--busy-limit ADDRESS N RETRY_AFTER]...
 //
 //   --port N                listens on that port (default: any free one)
+//   --listen ADDRESS        listens on that IPv4 address, such as 127.0.0.7
+//                           (default 127.0.0.1); one port on all of them
+//   --busy-limit ADDRESS N RETRY_AFTER
+//                           answers 429 with that Retry-After to a request to
+//                           ADDRESS beyond N being answered at once
 //   --serve PATH FILE       serves the bytes of FILE as text/html at PATH
 //   --header "NAME: VALUE"  adds that header to every answer
 
@@ -32,8 +40,9 @@ namespace {
 int Usage(const char* pszProgram)
 {
     std::fprintf(stderr,
-                 "usage: %s [--port N] [--delay MS] [--trickle MS] [--serve PATH FILE]... "
-                 "[--header \"NAME: VALUE\"]...\n",
+                 "usage: %s [--port N] [--listen ADDRESS]... [--delay MS] [--trickle MS] "
+                 "[--serve PATH FILE]... [--header \"NAME: VALUE\"]... "
+                 "[--busy-limit ADDRESS N RETRY_AFTER]...\n",
                  pszProgram);
     return 2;
 }
@@ -47,11 +56,26 @@ int main(int argc, char** argv)
     long nTrickleMs = 1000;
     std::vector<std::pair<std::string, std::string>> pages;   // path, body
     std::vector<std::pair<std::string, std::string>> headers; // name, value
+    std::vector<std::string> addresses;
+    struct BusyLimit {
+        std::string m_strAddress;
+        long m_nLimit;
+        std::string m_strRetryAfter;
+    };
+    std::vector<BusyLimit> busyLimits;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
             nPort = std::strtol(argv[++i], nullptr, 10);
             if (nPort < 0 || nPort > 65535)
                 return Usage(argv[0]);
+        } else if (std::strcmp(argv[i], "--listen") == 0 && i + 1 < argc) {
+            addresses.emplace_back(argv[++i]);
+        } else if (std::strcmp(argv[i], "--busy-limit") == 0 && i + 3 < argc) {
+            BusyLimit limit{argv[i + 1], std::strtol(argv[i + 2], nullptr, 10), argv[i + 3]};
+            i += 3;
+            if (limit.m_nLimit < 0)
+                return Usage(argv[0]);
+            busyLimits.push_back(std::move(limit));
         } else if (std::strcmp(argv[i], "--delay") == 0 && i + 1 < argc) {
             nDelayMs = std::strtol(argv[++i], nullptr, 10);
         } else if (std::strcmp(argv[i], "--trickle") == 0 && i + 1 < argc) {
@@ -90,7 +114,11 @@ int main(int argc, char** argv)
 
     std::optional<CTestHttpServer> oServer;
     try {
-        oServer.emplace(static_cast<std::uint16_t>(nPort));
+        if (addresses.empty())
+            addresses.emplace_back("127.0.0.1");
+        oServer.emplace(addresses, static_cast<std::uint16_t>(nPort));
+        for (const BusyLimit& limit : busyLimits)
+            oServer->SetBusyLimit(limit.m_strAddress, static_cast<std::size_t>(limit.m_nLimit), limit.m_strRetryAfter);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s (port %ld)\n", argv[0], e.what(), nPort);
         return 1;
@@ -109,6 +137,10 @@ int main(int argc, char** argv)
     sigwait(&stopSignals, &nSignal);
     std::printf("requests %zu connections %zu peak %zu\n", server.RequestCount(),
                 server.ConnectionCount(), server.PeakRequestsInFlight());
+    for (const std::string& strAddress : server.Addresses())
+        std::printf("host %s requests %zu peak %zu\n", strAddress.c_str(), server.RequestCount(strAddress),
+                    server.PeakRequestsInFlight(strAddress));
+    std::printf("refused %zu\n", server.BusyRefusalCount());
     std::fflush(stdout);
     return 0;
 }

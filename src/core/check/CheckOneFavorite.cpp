@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 
 #include "check/CheckClassification.h"
 #include "check/HttpClient.h"
+#include "check/RetryPolicy.h"
 #include "check/WorkerSlot.h"
 #include "model/IconRule.h"
 #include "model/ProcessState.h"
@@ -44,6 +46,8 @@ void CheckOneFavorite(WorkerSlot& slot)
     slot.m_dwError = 0;
     const HttpCheckResult result = CHttpClient::ForThisThread().Check(item.m_strUrl, CheckTimeout());
     slot.m_dwError = result.m_dwError;
+    slot.m_nHttpStatus = result.m_nHttpStatus.value_or(0);
+    slot.m_retryAfter = ParseRetryAfter(result.m_strRetryAfter, std::time(nullptr));
     CheckOutcome outcome = ClassifyCheck(result);
 
     g_bChecked = true;

@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "check/CheckOneFavorite.h"
+#include "check/HandOutQueue.h"
+#include "check/RetryPolicy.h"
 #include "check/TreeSinkGate.h"
 #include "check/WorkerSlotTable.h"
 #include "model/IconRule.h"
@@ -19,11 +21,17 @@
 
 using namespace std::chrono_literals;
 
+static_assert(kMaxPassThreads <= static_cast<int>(CWorkerSlotTable::kMaxSlotCount));
+
 namespace {
 
 constexpr auto kIdlePoll = 10ms;           // the dispatcher's wait for an idle worker
 constexpr auto kDrainPoll = 100ms;         // the dispatcher's wait for the workers' end
-constexpr auto kPauseBetweenChecks = 10ms; // a worker's rest after each check
+constexpr auto kHostPoll = 100ms;          // its longest wait for a busy host or a retry's time
+// Links the dispatcher reads ahead while their hosts are busy: at least this
+// many, or this many per worker.
+constexpr std::size_t kMinLookAhead = 1024;
+constexpr std::size_t kLookAheadPerWorker = 16;
 constexpr auto kStopPoll = 10ms;           // how often Stop lets the GUI pump
 constexpr auto kDispatcherGrace = 2s;      // how long Stop waits for the dispatcher after the count-out
 // A check that started just before the stop ends its own time-out a little
@@ -42,9 +50,21 @@ std::atomic<int> s_nStragglers{0};
 struct CWorkerRun {
     std::shared_ptr<WorkerSlot> m_pSlot;
     std::shared_ptr<CTreeSinkGate> m_pGate; // the worker's only way to the view's tree
+    // The hand-out being checked: written with m_pItem, before the work signal.
+    std::uint64_t m_nTicket = 0;
+    int m_nTry = 1;
     std::mutex m_mx;                        // guards the two flags and the outcome hand-over
     bool m_bCountedOut = false;
     bool m_bEnded = false;
+};
+
+// What a worker tells the dispatcher when a check has ended.
+struct CCheckReport {
+    std::uint64_t m_nTicket = 0;
+    int m_nTry = 1;
+    int m_nHttpStatus = 0;
+    std::optional<std::chrono::seconds> m_retryAfter;
+    bool m_bThrew = false;
 };
 
 struct CCheckPass::CState {
@@ -55,7 +75,14 @@ struct CCheckPass::CState {
     std::shared_ptr<ManualResetEvent> m_pStop;
     int m_nThreadCount = 1;
     int m_nTimeoutMs = 0;
+    int m_nHostLimit = 0;
+    int m_nRetries = 0;
+    std::chrono::milliseconds m_pause{0};
     CheckFunction m_check;
+
+    std::mutex m_mxReports; // guards m_reports
+    std::vector<CCheckReport> m_reports;
+    ManualResetEvent m_hReported; // a report is waiting
 
     ManualResetEvent m_hAllDispatched;
     ManualResetEvent m_hFinished; // the dispatcher has posted UM_CHECKDONE
@@ -142,6 +169,8 @@ bool RunOneCheck(CState& state, CWorkerRun& run)
     pItem->SetStatus(StatusChecking);
 
     slot.m_pItem = pScratch;
+    slot.m_nHttpStatus = 0;
+    slot.m_retryAfter.reset();
     bool bThrew = false;
     try {
         state.m_check(slot);
@@ -164,6 +193,18 @@ bool RunOneCheck(CState& state, CWorkerRun& run)
     return false;
 }
 
+// Tells the dispatcher that the check it handed out has ended, with what the
+// answer said about trying again.
+void Report(CState& state, const CWorkerRun& run, bool bThrew)
+{
+    const WorkerSlot& slot = *run.m_pSlot;
+    {
+        std::lock_guard lock(state.m_mxReports);
+        state.m_reports.push_back({run.m_nTicket, run.m_nTry, slot.m_nHttpStatus, slot.m_retryAfter, bThrew});
+    }
+    state.m_hReported.Set();
+}
+
 // The worker's loop; true when it had been counted out before it ended.
 bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun)
 {
@@ -178,10 +219,13 @@ bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun
             break;
         slot.m_hIdle.Reset();
         slot.m_hWork.Reset();
-        if (!RunOneCheck(*pState, *pRun) || IsCountedOut(*pRun))
+        const bool bChecked = RunOneCheck(*pState, *pRun);
+        Report(*pState, *pRun, !bChecked);
+        if (!bChecked || IsCountedOut(*pRun))
             break;
         // The pause between checks, cut short by a stop: the worker is done.
-        slot.m_hStop->Wait(kPauseBetweenChecks);
+        if (pState->m_pause.count() > 0)
+            slot.m_hStop->Wait(pState->m_pause);
     }
     slot.m_hIdle.Reset(); // an ended worker never looks idle to the dispatcher
     slot.m_pItem.reset();
@@ -238,9 +282,10 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
 // Hands one web link to the lowest idle worker; false when handing out
 // must stop (the stop event, or no worker is left to take it).
 bool HandOut(CState& state, const WorkerThreads& workers,
-             const std::vector<ManualResetEvent*>& waitList,
-             const std::shared_ptr<FavoriteItem>& pItem)
+             const std::vector<ManualResetEvent*>& waitList, CHandOutQueue& queue,
+             const CHandOutQueue::CTaken& taken)
 {
+    const std::shared_ptr<FavoriteItem>& pItem = taken.m_pItem;
     std::optional<size_t> nSignalled;
     for (;;) {
         nSignalled = ManualResetEvent::WaitForAny(waitList, kIdlePoll);
@@ -250,15 +295,41 @@ bool HandOut(CState& state, const WorkerThreads& workers,
     }
     if (!nSignalled || *nSignalled == 0)
         return false;
-    // The user may have deleted the favourite while it waited for a worker:
-    // it is passed by, and the idle worker waits for the next one.
-    if (pItem->m_bRemoved.load())
+    // The user may have deleted the favourite while it waited for a worker
+    // (or for its host, or for a retry): it is passed by, and the idle
+    // worker waits for the next one.
+    if (pItem->m_bRemoved.load()) {
+        queue.Finished(taken.m_nTicket, false, std::nullopt, CHandOutQueue::Clock::now());
         return true;
-    WorkerSlot& slot = *workers[*nSignalled - 1].second->m_pSlot;
+    }
+    CWorkerRun& run = *workers[*nSignalled - 1].second;
+    WorkerSlot& slot = *run.m_pSlot;
     slot.m_hIdle.Reset();
-    slot.m_pItem = pItem; // written before the work signal; read only after it
+    // Written before the work signal; read only after it.
+    run.m_nTicket = taken.m_nTicket;
+    run.m_nTry = taken.m_nTry;
+    slot.m_pItem = pItem;
     slot.m_hWork.Set();
     return true;
+}
+
+// Takes the workers' reports in: their hosts are free again, and a link
+// answered "later" waits for its retry while retries are left.
+void TakeReports(CState& state, CHandOutQueue& queue)
+{
+    state.m_hReported.Reset();
+    std::vector<CCheckReport> reports;
+    {
+        std::lock_guard lock(state.m_mxReports);
+        reports.swap(state.m_reports);
+    }
+    const auto now = CHandOutQueue::Clock::now();
+    for (const CCheckReport& report : reports) {
+        std::optional<std::chrono::milliseconds> retryIn;
+        if (!report.m_bThrew && report.m_nTry <= state.m_nRetries)
+            retryIn = RetryDelay(report.m_nHttpStatus, report.m_retryAfter, report.m_nTry);
+        queue.Finished(report.m_nTicket, report.m_nHttpStatus == 429, retryIn, now);
+    }
 }
 
 void Skip(ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
@@ -267,6 +338,65 @@ void Skip(ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
                     std::string(bDirectory ? kSkippedFolderText : kSkippedFileText));
     if (nImage >= 0)
         sink.SetNodeImage(item.m_hItem, ImageFor(KindFromImage(nImage), StatusSkipped));
+}
+
+// Hands out every waiting link that may go now; false when handing out
+// must stop.
+bool HandOutReady(CState& state, const WorkerThreads& workers, const std::vector<ManualResetEvent*>& waitList,
+                  CHandOutQueue& queue)
+{
+    for (;;) {
+        TakeReports(state, queue);
+        const auto taken = queue.Take(CHandOutQueue::Clock::now());
+        if (!taken)
+            return true;
+        if (!HandOut(state, workers, waitList, queue, *taken))
+            return false;
+    }
+}
+
+// Waits while links wait for their hosts or their time, until a report or
+// the time of the next retry; false on a stop, or when no worker is left.
+bool WaitForHosts(CState& state, CHandOutQueue& queue)
+{
+    if (state.m_nLive.load() == 0)
+        return false;
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHostPoll);
+    const auto now = CHandOutQueue::Clock::now();
+    if (const auto next = queue.NextTime(now))
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*next - now));
+    ManualResetEvent* const waitFor[] = {state.m_pStop.get(), &state.m_hReported};
+    return ManualResetEvent::WaitForAny(waitFor, wait) != 0u;
+}
+
+// After a link joined the queue: hands out what may go, until the queue
+// has room for the next link of the walk; false when handing out must stop.
+bool HandOutUntilThereIsRoom(CState& state, const WorkerThreads& workers,
+                             const std::vector<ManualResetEvent*>& waitList, CHandOutQueue& queue)
+{
+    for (;;) {
+        if (!HandOutReady(state, workers, waitList, queue))
+            return false;
+        if (queue.HasRoom())
+            return true;
+        if (!WaitForHosts(state, queue))
+            return false;
+    }
+}
+
+// At the end of the walk: hands out the links that still wait, and the
+// retries that checks still running may ask for.
+void HandOutTheRest(CState& state, const WorkerThreads& workers, const std::vector<ManualResetEvent*>& waitList,
+                    CHandOutQueue& queue)
+{
+    for (;;) {
+        if (!HandOutReady(state, workers, waitList, queue))
+            return;
+        if (queue.Waiting() == 0 && (state.m_nRetries == 0 || queue.Running() == 0))
+            return;
+        if (!WaitForHosts(state, queue))
+            return;
+    }
 }
 
 void CheckDispatcherThread(std::shared_ptr<CState> pState)
@@ -280,6 +410,19 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
     for (const auto& worker : workers)
         waitList.push_back(&worker.second->m_pSlot->m_hIdle);
 
+    // Without a host limit or retries every web link is handed out as soon
+    // as the walk reaches it: the list order. Otherwise links wait in the
+    // queue for their hosts and times, and the walk reads ahead while
+    // earlier links wait.
+    CHandOutQueue queue(state.m_nHostLimit,
+                        std::max(kMinLookAhead, kLookAheadPerWorker * static_cast<std::size_t>(state.m_nThreadCount)));
+    bool bHandingOut = true;
+    const auto dispatch = [&](const std::shared_ptr<FavoriteItem>& pItem) {
+        queue.Add(pItem);
+        bHandingOut = HandOutUntilThereIsRoom(state, workers, waitList, queue);
+        return bHandingOut;
+    };
+
     CFavoriteList::CCursor cursor(state.m_pItems);
     while (const std::shared_ptr<FavoriteItem> pItem = cursor.Next()) {
         if (pItem->m_bRemoved.load())
@@ -292,12 +435,14 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
         // happens to hold under a name spelled like it.
         const bool bDirectory = !PathIsWebLink(pItem->m_strUrl) && PathIsDirectoryA(pItem->m_strUrl);
         if (bUrl && !bDirectory) {
-            if (!HandOut(state, workers, waitList, pItem))
+            if (!dispatch(pItem))
                 break;
         } else {
             Skip(sink, *pItem, nImage, bDirectory);
         }
     }
+    if (bHandingOut)
+        HandOutTheRest(state, workers, waitList, queue);
 
     state.m_hAllDispatched.Set();
     while (state.m_nLive.load() != 0)
@@ -325,6 +470,18 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
                                               std::shared_ptr<ManualResetEvent> pStop,
                                               int nThreadCount, int nTimeoutMs, CheckFunction check)
 {
+    CheckPassOptions options;
+    options.m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
+    options.m_nTimeoutMs = nTimeoutMs;
+    return Start(sink, std::move(pItems), std::move(pTreeLock), std::move(pStop), options, std::move(check));
+}
+
+std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
+                                              std::shared_ptr<CFavoriteList> pItems,
+                                              std::shared_ptr<std::mutex> pTreeLock,
+                                              std::shared_ptr<ManualResetEvent> pStop,
+                                              const CheckPassOptions& options, CheckFunction check)
+{
     bool bIdle = false;
     if (!s_bPassRunning.compare_exchange_strong(bIdle, true))
         return nullptr;
@@ -335,8 +492,11 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     pState->m_pDispatcherGate = std::make_shared<CTreeSinkGate>(sink);
     pState->m_pTreeLock = pTreeLock ? std::move(pTreeLock) : std::make_shared<std::mutex>();
     pState->m_pStop = pStop ? std::move(pStop) : std::make_shared<ManualResetEvent>();
-    pState->m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
-    pState->m_nTimeoutMs = std::max(nTimeoutMs, 0);
+    pState->m_nThreadCount = std::clamp(options.m_nThreadCount, kMinThreads, kMaxPassThreads);
+    pState->m_nTimeoutMs = std::max(options.m_nTimeoutMs, 0);
+    pState->m_nHostLimit = std::max(options.m_nHostLimit, 0);
+    pState->m_nRetries = std::clamp(options.m_nRetries, 0, kMaxRetries);
+    pState->m_pause = std::clamp(options.m_pause, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
     pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
 
     g_nActiveWorkers.store(0);

@@ -23,11 +23,32 @@ inline constexpr std::string_view kSkippedFileText =
 inline constexpr std::string_view kCheckExceptionText =
     "An unexpected Exception occured while checking this Favorite.";
 
+// How a pass checks. The window's passes take the thread count of the
+// settings (1 to 16) and nothing else: they hand out in list order and take
+// every answer as it comes. The console checker's passes may run many more
+// checks at once, spread them over the hosts and try "later" answers again.
+struct CheckPassOptions {
+    int m_nThreadCount = 1; // workers, 1 to kMaxPassThreads
+    int m_nTimeoutMs = 0;   // the check time-out, which also bounds the wait of Stop
+    int m_nHostLimit = 0;   // checks at once per host (CheckHostOf); 0: no limit
+    // Further tries of a link answered 429 or 503, after the wait its
+    // Retry-After asks (at most kMaxRetryAfter) or a short backoff; 0 to
+    // kMaxRetries. A waiting retry holds no worker.
+    int m_nRetries = 0;
+    // A worker's rest after each check; the window's workers rest 10 ms.
+    std::chrono::milliseconds m_pause{10};
+};
+
+inline constexpr int kMaxPassThreads = 256;
+
 // One check-all pass: a dispatcher thread (CheckDispatcherThread) that
 // starts N workers (CheckWorkerThread) on slots 0 to N - 1 of the slot
 // table, walks the list in order, hands every web link to the lowest idle
 // worker, marks everything else skipped, waits for the workers to end and
-// posts UM_CHECKDONE through the sink.
+// posts UM_CHECKDONE through the sink. With a host limit a link whose host
+// is busy waits while later links of free hosts go first; a link to be
+// tried again waits for its time without a worker (CHandOutQueue). The
+// records keep their places in the list whatever the order of the checks.
 //
 // The handle belongs to the view. Everything a worker touches (the records,
 // the tree lock, the stop event, its slot, the pass's events) is held by
@@ -62,6 +83,15 @@ public:
                                              std::shared_ptr<std::mutex> pTreeLock,
                                              std::shared_ptr<ManualResetEvent> pStop,
                                              int nThreadCount, int nTimeoutMs,
+                                             CheckFunction check = {});
+    // The same with every option; the thread count is clamped to 1 to
+    // kMaxPassThreads. The overload above is the window's: 1 to 16 threads,
+    // no host limit, no retries.
+    static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
+                                             std::shared_ptr<CFavoriteList> pItems,
+                                             std::shared_ptr<std::mutex> pTreeLock,
+                                             std::shared_ptr<ManualResetEvent> pStop,
+                                             const CheckPassOptions& options,
                                              CheckFunction check = {});
 
     // Stops the pass if it still runs (blocking, without pumping), then

@@ -20,4 +20,6 @@ struct HttpCheckResult {
     std::string m_strFinalUrl;
     // Every redirect followed was permanent (301 or 308); false when none was.
     bool m_bPermanentRedirects = false;
+    // Retry-After header of the final answer, as sent; empty when absent.
+    std::string m_strRetryAfter;
 };

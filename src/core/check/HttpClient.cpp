@@ -113,6 +113,7 @@ struct CHttpClient::CHandle {
     long m_nBlockStatus = 0;     // its status code
     bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
     std::string m_strLocation;   // Location of the latest header block
+    std::string m_strRetryAfter; // Retry-After of the latest header block
 
     static size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser)
     {
@@ -127,6 +128,7 @@ struct CHttpClient::CHandle {
             self.m_bHttpBlock = true;
             self.m_nBlockStatus = 0;
             self.m_strLocation.clear();
+            self.m_strRetryAfter.clear();
             const auto nSpace = line.find(' ');
             if (nSpace != std::string_view::npos)
                 self.m_nBlockStatus = std::strtol(std::string(line.substr(nSpace + 1, 3)).c_str(), nullptr, 10);
@@ -145,14 +147,17 @@ struct CHttpClient::CHandle {
             return 0;
         }
         const auto nColon = line.find(':');
-        if (nColon != std::string_view::npos && Lower(line.substr(0, nColon)) == "location") {
-            std::string_view value = line.substr(nColon + 1);
-            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-                value.remove_prefix(1);
-            while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
-                value.remove_suffix(1);
-            self.m_strLocation = std::string(value);
-        }
+        if (nColon == std::string_view::npos)
+            return nBytes;
+        const std::string strName = Lower(line.substr(0, nColon));
+        if (strName != "location" && strName != "retry-after")
+            return nBytes;
+        std::string_view value = line.substr(nColon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+            value.remove_suffix(1);
+        (strName == "location" ? self.m_strLocation : self.m_strRetryAfter) = std::string(value);
         return nBytes;
     }
 
@@ -174,6 +179,7 @@ struct CHttpClient::CHandle {
         m_nBlockStatus = 0;
         m_bHeadersDone = false;
         m_strLocation.clear();
+        m_strRetryAfter.clear();
 
         const long nTimeoutMs = std::max<long>(
             1, static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(remaining).count()));
@@ -269,6 +275,7 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
             strCurrent = strTarget;
             continue;
         }
+        result.m_strRetryAfter = handle.m_strRetryAfter;
         result.m_nHttpStatus = static_cast<int>(nStatus);
         // The server's text reaches the status text, the window and the
         // results file: its control characters must not act on any of them.

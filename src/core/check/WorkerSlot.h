@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/ManualResetEvent.h"
@@ -18,6 +20,12 @@ struct WorkerSlot {
     ITreeSink* m_pSink = nullptr;        // the view's tree
     std::shared_ptr<FavoriteItem> m_pItem; // the favourite handed to this worker
     std::uint32_t m_dwError = 0;         // Internet error number of the last request
+    // What the last answer said about trying again, for a pass that retries
+    // (written by the check, read by the worker after it): the HTTP status
+    // (0 when there was none) and the wait its Retry-After asked for (absent
+    // when it had none that could be read).
+    int m_nHttpStatus = 0;
+    std::optional<std::chrono::seconds> m_retryAfter;
     ManualResetEvent* m_hAllDispatched = nullptr; // the pass's all-handed-out event
     ManualResetEvent* m_hStop = nullptr; // the view's stop event
     ManualResetEvent m_hWork;            // m_pItem holds new work

@@ -9,7 +9,7 @@ CWorkerSlotTable& CWorkerSlotTable::Instance()
     return s_table;
 }
 
-CWorkerSlotTable::CWorkerSlotTable()
+CWorkerSlotTable::CWorkerSlotTable() : m_entries(kSlotCount)
 {
     for (Entry& entry : m_entries)
         entry.pSlot = std::make_shared<WorkerSlot>();
@@ -17,9 +17,11 @@ CWorkerSlotTable::CWorkerSlotTable()
 
 std::shared_ptr<WorkerSlot> CWorkerSlotTable::Acquire(std::size_t nIndex)
 {
-    if (nIndex >= kSlotCount)
+    if (nIndex >= kMaxSlotCount)
         throw std::out_of_range("worker slot index");
     std::lock_guard lock(m_mx);
+    while (m_entries.size() <= nIndex)
+        m_entries.push_back({std::make_shared<WorkerSlot>(), false});
     Entry& entry = m_entries[nIndex];
     if (entry.bBusy)
         entry.pSlot = std::make_shared<WorkerSlot>(); // the old one stays with its thread
@@ -28,6 +30,8 @@ std::shared_ptr<WorkerSlot> CWorkerSlotTable::Acquire(std::size_t nIndex)
     slot.m_hIdle.Reset();
     slot.m_pItem.reset();
     slot.m_dwError = 0;
+    slot.m_nHttpStatus = 0;
+    slot.m_retryAfter.reset();
     slot.m_pTreeLock = nullptr;
     slot.m_pSink = nullptr;
     slot.m_hStop = nullptr;
@@ -47,5 +51,11 @@ void CWorkerSlotTable::Release(const std::shared_ptr<WorkerSlot>& pSlot)
 std::shared_ptr<WorkerSlot> CWorkerSlotTable::At(std::size_t nIndex) const
 {
     std::lock_guard lock(m_mx);
-    return m_entries.at(nIndex).pSlot;
+    return nIndex < m_entries.size() ? m_entries[nIndex].pSlot : nullptr;
+}
+
+std::size_t CWorkerSlotTable::Size() const
+{
+    std::lock_guard lock(m_mx);
+    return m_entries.size();
 }

@@ -2,28 +2,27 @@
 
 #include <algorithm>
 
-// Both are deliberately never destroyed: a check worker that was given up
-// on after a stop may still set or wait on its events while the program
-// exits, and must not meet a destroyed mutex.
+struct ManualResetEvent::CWaiter {
+    std::condition_variable m_cv;
+};
+
+// Deliberately never destroyed: a check worker that was given up on after a
+// stop may still set or wait on its events while the program exits, and
+// must not meet a destroyed mutex.
 std::mutex& ManualResetEvent::Mutex()
 {
     static std::mutex& s_mx = *new std::mutex;
     return s_mx;
 }
 
-std::condition_variable& ManualResetEvent::Changed()
-{
-    static std::condition_variable& s_cv = *new std::condition_variable;
-    return s_cv;
-}
-
 void ManualResetEvent::Set()
 {
-    {
-        std::lock_guard lock(Mutex());
-        m_bSet = true;
-    }
-    Changed().notify_all();
+    std::lock_guard lock(Mutex());
+    m_bSet = true;
+    // Under the lock: a waiter unregisters (and its condition ends) only
+    // with the lock held.
+    for (CWaiter* pWaiter : m_waiters)
+        pWaiter->m_cv.notify_one();
 }
 
 void ManualResetEvent::Reset()
@@ -58,9 +57,19 @@ std::optional<size_t> ManualResetEvent::WaitForAny(std::span<ManualResetEvent* c
             }
         return false;
     };
+    if (anySet() || (timeout && timeout->count() <= 0))
+        return found;
+
+    CWaiter waiter;
+    for (ManualResetEvent* pEvent : events)
+        pEvent->m_waiters.push_back(&waiter);
     if (timeout)
-        Changed().wait_for(lock, *timeout, anySet);
+        waiter.m_cv.wait_for(lock, *timeout, anySet);
     else
-        Changed().wait(lock, anySet);
+        waiter.m_cv.wait(lock, anySet);
+    for (ManualResetEvent* pEvent : events) {
+        auto& waiters = pEvent->m_waiters;
+        waiters.erase(std::find(waiters.begin(), waiters.end(), &waiter));
+    }
     return found;
 }

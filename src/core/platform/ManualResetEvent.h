@@ -6,12 +6,17 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <vector>
 
 // An event that stays signalled until it is reset, as the scheduler's
 // hand-over needs. WaitForAny reports the lowest signalled entry, so that a
 // stop beats idle workers and the lowest idle slot gets the next favourite.
 class ManualResetEvent {
 public:
+    ManualResetEvent() = default;
+    ManualResetEvent(const ManualResetEvent&) = delete;
+    ManualResetEvent& operator=(const ManualResetEvent&) = delete;
+
     void Set();
     void Reset();
     bool IsSet() const;
@@ -23,9 +28,13 @@ public:
                                             std::optional<std::chrono::milliseconds> timeout);
 
 private:
-    // All events share one notifier, so a wait on several of them needs no
-    // registration; the events are few and the wake-ups cheap.
+    struct CWaiter;
+    // All events share one lock, so a wait on several of them sees them in
+    // one consistent state; each waiting thread has a condition of its own,
+    // registered with the events it waits on, so that a Set wakes only the
+    // threads that wait for that event (a pass may have hundreds of
+    // workers, each waiting on its own events).
     static std::mutex& Mutex();
-    static std::condition_variable& Changed();
-    bool m_bSet = false; // guarded by Mutex()
+    bool m_bSet = false;               // guarded by Mutex()
+    std::vector<CWaiter*> m_waiters;   // guarded by Mutex()
 };
