@@ -20,6 +20,7 @@
 #include "model/SourceTempFile.h"
 #include "model/TreeSink.h"
 #include "platform/ManualResetEvent.h"
+#include "platform/UniqueFd.h"
 #include "settings/CheckSettings.h"
 
 namespace {
@@ -28,23 +29,6 @@ constexpr std::string_view kMessageHead = "The specified URL/File: ";
 constexpr std::string_view kMessageTail = "\ncannot be downloaded or opened.";
 constexpr std::string_view kLinkRecordName = "<N/A>";
 constexpr size_t kReadChunk = 1 << 20;
-
-// Closes a descriptor of our own on every way out.
-class FileHandle {
-public:
-    explicit FileHandle(int hFile) : m_hFile(hFile) {}
-    ~FileHandle()
-    {
-        if (m_hFile >= 0)
-            close(m_hFile);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int Get() const { return m_hFile; }
-
-private:
-    int m_hFile;
-};
 
 enum class ReadOutcome { Read, Failed, Aborted };
 
@@ -103,7 +87,7 @@ ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extracto
     // hold the thread before the type test refuses it.
     if (strSource.find('\0') != std::string::npos)
         return ReadOutcome::Failed;
-    FileHandle file(open(strSource.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    CUniqueFd file(open(strSource.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.Get() < 0 || !IsReadableSource(file.Get()))
         return ReadOutcome::Failed;
     return ReadInto(file.Get(), extractor, fnAbort);

@@ -17,28 +17,13 @@
 #include "model/bookmarks/FirefoxPlaces.h"
 #include "model/bookmarks/NetscapeBookmarks.h"
 #include "platform/ManualResetEvent.h"
+#include "platform/UniqueFd.h"
 
 namespace {
 
 // Far more than any browser writes for its bookmarks.
 constexpr std::size_t kMaxBookmarkFileBytes = std::size_t(1) << 30;
 constexpr std::size_t kReadChunk = 1 << 20;
-
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int hFile) : m_hFile(hFile) {}
-    ~CFileDescriptor()
-    {
-        if (m_hFile >= 0)
-            close(m_hFile);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    int Get() const { return m_hFile; }
-
-private:
-    int m_hFile;
-};
 
 // Opens a regular file for reading only; non-blocking, so that a named pipe
 // cannot hold the thread before the type test refuses it.
@@ -62,7 +47,7 @@ int OpenRegularFile(const std::string& strPath)
 std::optional<std::string> ReadFile(const std::string& strPath, std::size_t nMax, bool bWhole,
                                     const std::function<bool()>& fnAbort)
 {
-    CFileDescriptor file(OpenRegularFile(strPath));
+    CUniqueFd file(OpenRegularFile(strPath));
     if (file.Get() < 0)
         return std::nullopt;
     std::string strText;
@@ -100,7 +85,7 @@ BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat 
         return ReadFirefoxPlaces(strPath, fnAbort);
     if (nFormat == BookmarkFormat::None)
         return {BookmarkRead::NotAStore, {}};
-    CFileDescriptor file(OpenRegularFile(strPath));
+    CUniqueFd file(OpenRegularFile(strPath));
     struct stat info {};
     if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || std::size_t(info.st_size) > kMaxBookmarkFileBytes)
         return {};

@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 namespace {
 
 // The roots whose bookmarks are shown, in the order shown, by the fixed
@@ -33,22 +35,6 @@ constexpr int kTypeBookmark = 1;
 constexpr int kTypeFolder = 2;
 
 constexpr std::size_t kCopyChunk = 1 << 20;
-
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int hFile) : m_hFile(hFile) {}
-    ~CFileDescriptor()
-    {
-        if (m_hFile >= 0)
-            close(m_hFile);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    int Get() const { return m_hFile; }
-
-private:
-    int m_hFile;
-};
 
 // A folder of our own in the temporary folder, removed with what it holds
 // (the copies and whatever SQLite made beside them) when it goes.
@@ -100,13 +86,13 @@ bool WriteAll(int hFile, const char* pData, std::size_t nSize)
 // Non-blocking, so that a named pipe cannot hold the thread.
 CopyResult CopyRegularFile(const std::string& strFrom, const std::string& strTo, const std::function<bool()>& fnAbort)
 {
-    CFileDescriptor from(open(strFrom.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    CUniqueFd from(open(strFrom.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (from.Get() < 0)
         return errno == ENOENT ? CopyResult::Missing : CopyResult::Failed;
     struct stat info {};
     if (fstat(from.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return CopyResult::Failed;
-    CFileDescriptor to(open(strTo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    CUniqueFd to(open(strTo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (to.Get() < 0)
         return CopyResult::Failed;
     posix_fadvise(from.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
