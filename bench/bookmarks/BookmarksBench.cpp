@@ -26,6 +26,7 @@
 #include "model/Population.h"
 #include "platform/ManualResetEvent.h"
 #include "support/BookmarkStores.h"
+#include "shared/BatchingSink.h"
 
 namespace {
 
@@ -34,57 +35,6 @@ using namespace bookmarkstore;
 constexpr int kTopFolders = 40;
 constexpr int kSubFolders = 49;  // 40 + 40 x 49 = 2,000 folders
 constexpr int kPerFolder = 25;   // 2,000 x 25 = 50,000 bookmarks
-
-// A sink shaped like the view's: inserts are queued and taken over by a
-// consumer thread in batches, which keeps the node texts and the records.
-class BatchingSink : public ITreeSink {
-public:
-    struct Node {
-        TreeNode m_parent;
-        std::string m_strName;
-        int m_nImage;
-        std::shared_ptr<FavoriteItem> m_pItem;
-    };
-    void DeleteAllNodes() override {}
-    TreeNode InsertNode(TreeNode parent, std::string_view strName, int nImage,
-                        std::shared_ptr<FavoriteItem> pItem) override
-    {
-        std::lock_guard lock(m_mx);
-        const TreeNode node = ++m_nLast;
-        if (pItem)
-            pItem->m_hItem = node;
-        m_pending.push_back({parent, std::string(strName), nImage, std::move(pItem)});
-        return node;
-    }
-    int NodeImage(TreeNode) const override { return 0; }
-    void SetNodeImage(TreeNode, int) override {}
-    void EnableTree(bool) override {}
-    void ExpandAllBranches() override {}
-    void EnsureVisible(TreeNode) override {}
-    void PostToView(ViewMessage message) override
-    {
-        m_nMessage = message;
-        m_bDone = true;
-    }
-    void Drain()
-    {
-        std::vector<Node> batch;
-        {
-            std::lock_guard lock(m_mx);
-            batch.swap(m_pending);
-        }
-        for (auto& n : batch)
-            m_nodes.push_back(std::move(n));
-    }
-    std::atomic<bool> m_bDone{false};
-    std::atomic<int> m_nMessage{0};
-    std::vector<Node> m_nodes;
-
-private:
-    std::mutex m_mx;
-    TreeNode m_nLast = 0;
-    std::vector<Node> m_pending;
-};
 
 std::vector<TestBookmark> Folders(int nFirstTop, int nTops)
 {

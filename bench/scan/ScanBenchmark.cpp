@@ -19,64 +19,13 @@
 
 #include "model/FavoritesScan.h"
 #include "platform/ManualResetEvent.h"
+#include "shared/BatchingSink.h"
 
 namespace {
 
 constexpr int kTopFolders = 50;
 constexpr int kSubFolders = 20;
 constexpr int kPerFolder = 20;
-
-// A sink shaped like the view's: it keeps every node's text and the record
-// list, and hands inserts over to a consumer thread in batches, as the GUI's
-// sink does for its 50 ms rule.
-class BatchingSink : public ITreeSink {
-public:
-    struct Node {
-        TreeNode m_parent;
-        std::string m_strName;
-        int m_nImage;
-        std::shared_ptr<FavoriteItem> m_pItem;
-    };
-
-    void DeleteAllNodes() override {}
-    TreeNode InsertNode(TreeNode parent, std::string_view strName, int nImage,
-                        std::shared_ptr<FavoriteItem> pItem) override
-    {
-        std::lock_guard lock(m_mx);
-        const TreeNode node = ++m_nLast;
-        if (pItem)
-            pItem->m_hItem = node;
-        m_pending.push_back({parent, std::string(strName), nImage, std::move(pItem)});
-        return node;
-    }
-    int NodeImage(TreeNode) const override { return 0; }
-    void SetNodeImage(TreeNode, int) override {}
-    void EnableTree(bool) override {}
-    void ExpandAllBranches() override {}
-    void EnsureVisible(TreeNode) override {}
-    void PostToView(ViewMessage) override { m_bReady = true; }
-
-    // The GUI side: takes what is pending, as one batch.
-    size_t Drain()
-    {
-        std::vector<Node> batch;
-        {
-            std::lock_guard lock(m_mx);
-            batch.swap(m_pending);
-        }
-        for (auto& n : batch)
-            m_nodes.push_back(std::move(n));
-        return batch.size();
-    }
-
-    std::atomic<bool> m_bReady{false};
-    std::vector<Node> m_nodes;
-
-private:
-    std::mutex m_mx;
-    TreeNode m_nLast = 0;
-    std::vector<Node> m_pending;
-};
 
 const std::string& LargeFavorites()
 {
@@ -118,7 +67,7 @@ void BM_ScanToListReady(benchmark::State& state)
         std::thread scan([&] { FavoritesScanThread(*pSink, hStop, bClosing, strRoot); });
         // The GUI thread's share: drain a batch every few milliseconds.
         double dLongest = 0;
-        while (!pSink->m_bReady) {
+        while (!pSink->m_bDone) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             const auto t0 = std::chrono::steady_clock::now();
             pSink->Drain();
