@@ -1,7 +1,6 @@
 #include "model/DeleteBroken.h"
 
-#include <cstdio>
-
+#include "model/BatchOutcome.h"
 #include "model/FavoriteFiles.h"
 #include "model/LinkStatus.h"
 
@@ -39,26 +38,10 @@ DeleteBrokenOutcome DeleteBrokenFavorites(const std::vector<std::shared_ptr<Favo
 
 std::string DeleteErrorLine(std::string_view strName, std::string_view strErrorText)
 {
-    std::string strLine = "Could not delete \"";
-    strLine += strName;
-    strLine += "\": ";
-    strLine += strErrorText;
-    return strLine;
+    return BatchErrorLine("delete", strName, strErrorText);
 }
 
 std::string DeleteBrokenSummary(int nDeleted, int nFailed)
 {
-    const char* pszPhrase = nFailed == 1 ? "is the error" : "are the errors";
-    char szText[256];
-    if (nDeleted > 0)
-        std::snprintf(szText, sizeof szText,
-                      "%d of the broken links were deleted successfully.  Below %s for the %d that could not be "
-                      "deleted.",
-                      nDeleted, pszPhrase, nFailed);
-    else
-        std::snprintf(szText, sizeof szText,
-                      "None of the broken links were deleted successfully.  Below %s for the %d that could not be "
-                      "deleted.",
-                      pszPhrase, nFailed);
-    return szText;
+    return BatchSummary(nDeleted, nFailed, "broken links", "deleted");
 }

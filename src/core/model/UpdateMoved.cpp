@@ -1,7 +1,7 @@
 #include "model/UpdateMoved.h"
 
-#include <cstdio>
 
+#include "model/BatchOutcome.h"
 #include "model/FavoriteFiles.h"
 #include "model/FavoriteKind.h"
 #include "model/LinkStatus.h"
@@ -59,26 +59,10 @@ UpdateMovedOutcome UpdateMovedFavorites(
 
 std::string UpdateErrorLine(std::string_view strName, std::string_view strErrorText)
 {
-    std::string strLine = "Could not update \"";
-    strLine += strName;
-    strLine += "\": ";
-    strLine += strErrorText;
-    return strLine;
+    return BatchErrorLine("update", strName, strErrorText);
 }
 
 std::string UpdateMovedSummary(int nUpdated, int nFailed)
 {
-    const char* pszPhrase = nFailed == 1 ? "is the error" : "are the errors";
-    char szText[256];
-    if (nUpdated > 0)
-        std::snprintf(szText, sizeof szText,
-                      "%d of the moved favorites were updated successfully.  Below %s for the %d that could not be "
-                      "updated.",
-                      nUpdated, pszPhrase, nFailed);
-    else
-        std::snprintf(szText, sizeof szText,
-                      "None of the moved favorites were updated successfully.  Below %s for the %d that could not be "
-                      "updated.",
-                      pszPhrase, nFailed);
-    return szText;
+    return BatchSummary(nUpdated, nFailed, "moved favorites", "updated");
 }
