@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "common/Artwork.h"
+#include "gui/common/Artwork.h"
 
 int main(int argc, char** argv)
 {

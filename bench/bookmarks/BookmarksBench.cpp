@@ -23,10 +23,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "model/Population.h"
-#include "platform/ManualResetEvent.h"
-#include "support/BookmarkStores.h"
+#include "core/platform/ManualResetEvent.h"
+#include "core/sources/Population.h"
 #include "shared/BatchingSink.h"
+#include "support/BookmarkStores.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "check/CheckPass.h"
-#include "model/LinkStatus.h"
-#include "settings/CheckSettings.h"
+#include "core/check/CheckPass.h"
+#include "core/model/LinkStatus.h"
+#include "core/settings/CheckSettings.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "export/ExportFormat.h"
-#include "export/ExportToFile.h"
+#include "core/export/ExportFormat.h"
+#include "core/export/ExportToFile.h"
 
 namespace {
 

@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
-#include "model/LinkExtractor.h"
-#include "model/SourceLinks.h"
-#include "model/TreeSink.h"
-#include "platform/ManualResetEvent.h"
-#include "settings/CheckSettings.h"
+#include "core/model/TreeSink.h"
+#include "core/platform/ManualResetEvent.h"
+#include "core/settings/CheckSettings.h"
+#include "core/sources/LinkExtractor.h"
+#include "core/sources/SourceLinks.h"
 #include "support/TestHttpServer.h"
 
 namespace fs = std::filesystem;

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "model/FavoriteFiles.h"
-#include "model/FavoriteList.h"
-#include "model/LinkStatus.h"
-#include "model/UpdateMoved.h"
+#include "core/actions/FavoriteFiles.h"
+#include "core/actions/UpdateMoved.h"
+#include "core/model/FavoriteList.h"
+#include "core/model/LinkStatus.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "model/FavoritesScan.h"
-#include "platform/ManualResetEvent.h"
+#include "core/platform/ManualResetEvent.h"
+#include "core/sources/FavoritesScan.h"
 #include "shared/BatchingSink.h"
 
 namespace {

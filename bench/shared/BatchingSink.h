@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/TreeSink.h"
+#include "core/model/TreeSink.h"
 
 // A sink shaped like the view's, for the benchmarks that fill a list: the
 // population's inserts are queued and a consumer thread (standing in for

@@ -1,4 +1,4 @@
-#include "CheckArguments.h"
+#include "cli/CheckArguments.h"
 
 #include <sys/stat.h>
 
@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string_view>
 
-#include "export/ExportFormat.h"
-#include "model/bookmarks/BrowserProfiles.h"
-#include "settings/CheckSettings.h"
+#include "core/export/ExportFormat.h"
+#include "core/settings/CheckSettings.h"
+#include "core/sources/bookmarks/BrowserProfiles.h"
 
 namespace {
 

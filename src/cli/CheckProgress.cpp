@@ -1,4 +1,4 @@
-#include "CheckProgress.h"
+#include "cli/CheckProgress.h"
 
 #include <cmath>
 #include <cstdint>

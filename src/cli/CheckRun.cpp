@@ -1,4 +1,4 @@
-#include "CheckRun.h"
+#include "cli/CheckRun.h"
 
 #include <csignal>
 #include <cerrno>
@@ -9,27 +9,27 @@
 #include <thread>
 #include <vector>
 
-#include "CheckProgress.h"
-#include "ListTreeSink.h"
-#include "ReadOnlyProfile.h"
-#include "check/CheckPass.h"
-#include "export/ExportFormat.h"
-#include "export/ExportToFile.h"
-#include "export/ResultsCsv.h"
-#include "export/ResultsJson.h"
-#include "model/FavoritesFolder.h"
-#include "model/LinkStatus.h"
-#include "model/Population.h"
-#include "model/ProcessState.h"
-#include "model/SourceLinks.h"
-#include "model/SourceLocation.h"
-#include "model/UpdateMoved.h"
-#include "platform/AsciiText.h"
-#include "platform/AtomicFile.h"
-#include "platform/ControlText.h"
-#include "platform/SystemError.h"
-#include "report/CheckReport.h"
-#include "settings/CheckSettings.h"
+#include "cli/CheckProgress.h"
+#include "cli/ListTreeSink.h"
+#include "cli/ReadOnlyProfile.h"
+#include "core/actions/UpdateMoved.h"
+#include "core/check/CheckPass.h"
+#include "core/export/ExportFormat.h"
+#include "core/export/ExportToFile.h"
+#include "core/export/ResultsCsv.h"
+#include "core/export/ResultsJson.h"
+#include "core/model/LinkStatus.h"
+#include "core/model/ProcessState.h"
+#include "core/platform/AsciiText.h"
+#include "core/platform/AtomicFile.h"
+#include "core/platform/ControlText.h"
+#include "core/platform/SystemError.h"
+#include "core/report/CheckReport.h"
+#include "core/settings/CheckSettings.h"
+#include "core/sources/FavoritesFolder.h"
+#include "core/sources/Population.h"
+#include "core/sources/SourceLinks.h"
+#include "core/sources/SourceLocation.h"
 
 namespace {
 

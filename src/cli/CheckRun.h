@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "CheckArguments.h"
+#include "cli/CheckArguments.h"
 
 // The exit statuses of zorbel-check.
 enum CheckExitStatus : int {

@@ -1,4 +1,4 @@
-#include "ListTreeSink.h"
+#include "cli/ListTreeSink.h"
 
 void CListTreeSink::DeleteAllNodes()
 {

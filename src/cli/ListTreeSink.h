@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "model/FavoriteList.h"
-#include "model/TreeSink.h"
+#include "core/model/FavoriteList.h"
+#include "core/model/TreeSink.h"
 
 // The tree of the console checker: there is nothing to show, so it keeps
 // only what the scan, the extraction and the check pass ask back (each

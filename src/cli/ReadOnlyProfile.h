@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsProfile.h"
+#include "profile/SettingsProfile.h"
 
 // The settings of Zorbel, read as the program reads them; every write is
 // refused, so the console checker can never change them.

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "CheckArguments.h"
-#include "CheckRun.h"
-#include "check/CheckPass.h"
-#include "net/HttpSession.h"
-#include "settings/CheckSettings.h"
+#include "cli/CheckArguments.h"
+#include "cli/CheckRun.h"
+#include "core/check/CheckPass.h"
+#include "core/net/HttpSession.h"
+#include "core/settings/CheckSettings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/ZorbelApp.h"
+#include "gui/app/ZorbelApp.h"
 
 int main(int argc, char** argv)
 {

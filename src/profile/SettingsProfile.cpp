@@ -1,4 +1,4 @@
-#include "SettingsProfile.h"
+#include "profile/SettingsProfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

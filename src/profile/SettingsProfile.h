@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "settings/Profile.h"
+#include "core/settings/Profile.h"
 
 // The per-user settings store: the QSettings file of "Ornamy Software" /
 // "Zorbel" (~/.config/Ornamy Software/Zorbel.conf). Values that are absent

@@ -9,9 +9,9 @@
 
 #include <filesystem>
 
-#include "CheckArguments.h"
-#include "core/model/ScanTestFiles.h"
-#include "export/ExportFormat.h"
+#include "cli/CheckArguments.h"
+#include "core/export/ExportFormat.h"
+#include "support/ScanTestFiles.h"
 #include "support/WorkingDirectory.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "CheckProcess.h"
 #include "core/export/ExportTestSupport.h"
-#include "core/model/ScanTestFiles.h"
+#include "support/ScanTestFiles.h"
 #include "support/BookmarkStores.h"
 #include "support/TestHttpServer.h"
 

@@ -24,12 +24,12 @@
 #include <thread>
 
 #include "CheckProcess.h"
-#include "check/CheckPass.h"
-#include "export/ResultsCsv.h"
+#include "core/check/CheckPass.h"
 #include "core/export/ExportTestSupport.h"
-#include "core/model/ScanTestFiles.h"
-#include "model/SourceLinks.h"
-#include "settings/CheckSettings.h"
+#include "core/export/ResultsCsv.h"
+#include "support/ScanTestFiles.h"
+#include "core/settings/CheckSettings.h"
+#include "core/sources/SourceLinks.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "CheckProgress.h"
+#include "cli/CheckProgress.h"
 
 namespace {
 

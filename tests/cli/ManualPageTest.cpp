@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "CheckArguments.h"
-#include "export/ExportFormat.h"
+#include "cli/CheckArguments.h"
+#include "core/export/ExportFormat.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "export/ExportLine.h"
-#include "model/TextEncoding.h"
-#include "platform/ControlText.h"
+#include "core/export/ExportLine.h"
+#include "core/platform/ControlText.h"
+#include "core/shortcuts/TextEncoding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "model/LinkExtractor.h"
+#include "core/sources/LinkExtractor.h"
 
 namespace {
 

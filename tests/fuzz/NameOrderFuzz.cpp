@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/FavoritesFolder.h"
+#include "core/sources/FavoritesFolder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "model/ShortcutRewrite.h"
+#include "core/shortcuts/ShortcutRewrite.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "model/ShortcutText.h"
-#include "model/TextEncoding.h"
+#include "core/shortcuts/ShortcutText.h"
+#include "core/shortcuts/TextEncoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {

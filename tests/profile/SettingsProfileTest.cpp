@@ -18,8 +18,8 @@
 #include <chrono>
 #include <future>
 
-#include "SettingsProfile.h"
-#include "settings/CheckSettings.h"
+#include "core/settings/CheckSettings.h"
+#include "profile/SettingsProfile.h"
 
 class SettingsProfileTest : public QObject {
     Q_OBJECT

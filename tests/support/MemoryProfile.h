@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "settings/Profile.h"
+#include "core/settings/Profile.h"
 
 // A settings store in memory; integers and binaries kept apart as a real
 // store keeps their types.

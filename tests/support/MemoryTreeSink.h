@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "model/FavoriteList.h"
-#include "model/TreeSink.h"
+#include "core/model/FavoriteList.h"
+#include "core/model/TreeSink.h"
 
 // A tree kept in memory, for the core tests: it records every node, every
 // image change and every message, and appends records to its own list the

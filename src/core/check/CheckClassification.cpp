@@ -1,10 +1,10 @@
-#include "check/CheckClassification.h"
+#include "core/check/CheckClassification.h"
 
 #include <array>
 #include <optional>
 
-#include "check/InternetError.h"
-#include "platform/SystemError.h"
+#include "core/check/InternetError.h"
+#include "core/platform/SystemError.h"
 
 namespace {
 

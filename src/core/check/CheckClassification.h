@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "check/HttpCheckResult.h"
-#include "model/LinkStatus.h"
+#include "core/check/HttpCheckResult.h"
+#include "core/model/LinkStatus.h"
 
 // The judgement of one check: status, text and the icon offset added to the
 // node's kind.

@@ -1,16 +1,16 @@
-#include "check/CheckOneFavorite.h"
+#include "core/check/CheckOneFavorite.h"
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 
-#include "check/CheckClassification.h"
-#include "check/HttpClient.h"
-#include "check/RetryPolicy.h"
-#include "check/WorkerSlot.h"
-#include "model/IconRule.h"
-#include "model/ProcessState.h"
-#include "settings/CheckSettings.h"
+#include "core/check/CheckClassification.h"
+#include "core/check/RetryPolicy.h"
+#include "core/check/WorkerSlot.h"
+#include "core/model/IconRule.h"
+#include "core/model/ProcessState.h"
+#include "core/net/HttpClient.h"
+#include "core/settings/CheckSettings.h"
 
 namespace {
 

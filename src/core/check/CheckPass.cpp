@@ -1,4 +1,4 @@
-#include "check/CheckPass.h"
+#include "core/check/CheckPass.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,16 +8,16 @@
 #include <system_error>
 #include <utility>
 
-#include "check/CheckOneFavorite.h"
-#include "check/HandOutQueue.h"
-#include "check/RetryPolicy.h"
-#include "check/TreeSinkGate.h"
-#include "check/WorkerSlotTable.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
-#include "model/ProcessState.h"
-#include "platform/PathUtil.h"
-#include "settings/CheckSettings.h"
+#include "core/check/CheckOneFavorite.h"
+#include "core/check/HandOutQueue.h"
+#include "core/check/RetryPolicy.h"
+#include "core/check/TreeSinkGate.h"
+#include "core/check/WorkerSlotTable.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "core/model/ProcessState.h"
+#include "core/platform/PathUtil.h"
+#include "core/settings/CheckSettings.h"
 
 using namespace std::chrono_literals;
 

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/ManualResetEvent.h"
-#include "check/WorkerSlot.h"
-#include "model/FavoriteList.h"
-#include "model/TreeSink.h"
+#include "core/check/WorkerSlot.h"
+#include "core/model/FavoriteList.h"
+#include "core/model/TreeSink.h"
+#include "core/platform/ManualResetEvent.h"
 
 // Texts given to favourites that are not web links.
 inline constexpr std::string_view kSkippedFolderText =

@@ -1,4 +1,4 @@
-#include "check/HandOutQueue.h"
+#include "core/check/HandOutQueue.h"
 
 #include <curl/curl.h>
 

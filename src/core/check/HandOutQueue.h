@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "model/FavoriteItem.h"
+#include "core/model/FavoriteItem.h"
 
 // The host a link's checks count against for a limit per host: the host
 // name in lower case and the port, given or the scheme's own

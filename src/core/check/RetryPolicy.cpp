@@ -1,4 +1,4 @@
-#include "check/RetryPolicy.h"
+#include "core/check/RetryPolicy.h"
 
 #include <curl/curl.h>
 

@@ -1,4 +1,4 @@
-#include "check/TreeSinkGate.h"
+#include "core/check/TreeSinkGate.h"
 
 #include <mutex>
 

@@ -4,7 +4,7 @@
 #include <shared_mutex>
 #include <string_view>
 
-#include "model/TreeSink.h"
+#include "core/model/TreeSink.h"
 
 // A tree sink that forwards to the view's sink until it is closed, and
 // drops every call afterwards. Each thread of a check pass talks to the view

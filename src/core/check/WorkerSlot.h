@@ -8,9 +8,9 @@
 #include <optional>
 #include <thread>
 
-#include "platform/ManualResetEvent.h"
-#include "model/FavoriteItem.h"
-#include "model/TreeSink.h"
+#include "core/model/FavoriteItem.h"
+#include "core/model/TreeSink.h"
+#include "core/platform/ManualResetEvent.h"
 
 // One worker of a check pass. The dispatcher writes m_pItem and resets
 // m_hIdle before it signals m_hWork; the worker reads m_pItem only after

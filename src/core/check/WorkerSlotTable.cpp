@@ -1,4 +1,4 @@
-#include "check/WorkerSlotTable.h"
+#include "core/check/WorkerSlotTable.h"
 
 #include <stdexcept>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "check/WorkerSlot.h"
+#include "core/check/WorkerSlot.h"
 
 // The process-wide table of the worker slots; a pass with N threads uses
 // slots 0 to N - 1. It holds the window's 16 slots from the start and grows

@@ -1,4 +1,4 @@
-#include "export/CsvField.h"
+#include "core/export/CsvField.h"
 
 namespace {
 

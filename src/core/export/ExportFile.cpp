@@ -1,4 +1,4 @@
-#include "export/ExportFile.h"
+#include "core/export/ExportFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 
 // The target file of an export, written through a buffer of its own by the
 // program's one file writer (CAtomicFile): the old file stays as it was

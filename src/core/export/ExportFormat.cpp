@@ -1,6 +1,6 @@
-#include "export/ExportFormat.h"
+#include "core/export/ExportFormat.h"
 
-#include "platform/AsciiText.h"
+#include "core/platform/AsciiText.h"
 
 const std::array<ExportFormat, 7> g_exportFormats{{
     {ExportPlainText, "Plain Text", "text",

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "export/ExportWriters.h"
+#include "core/export/ExportWriters.h"
 
 // The format numbers; the number selects the writer.
 enum ExportFormatId : std::int32_t {

@@ -1,11 +1,11 @@
-#include "export/ExportLine.h"
+#include "core/export/ExportLine.h"
 
 #include <array>
 #include <span>
 #include <cstring>
 
-#include "export/CsvField.h"
-#include "platform/ControlText.h"
+#include "core/export/CsvField.h"
+#include "core/platform/ControlText.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "export/ExportToFile.h"
+#include "core/export/ExportToFile.h"
 
 #include <cerrno>
 #include <cstdio>
 
-#include "export/ExportFile.h"
-#include "export/ExportFormat.h"
-#include "platform/SystemError.h"
+#include "core/export/ExportFile.h"
+#include "core/export/ExportFormat.h"
+#include "core/platform/SystemError.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "export/ExportWriters.h"
+#include "core/export/ExportWriters.h"
 
 // How an export ended.
 enum class ExportResult {

@@ -1,11 +1,11 @@
-#include "export/ExportWriters.h"
+#include "core/export/ExportWriters.h"
 
 #include <string_view>
 
-#include "export/ExportFile.h"
-#include "export/ExportLine.h"
-#include "platform/AsciiText.h"
-#include "platform/ControlText.h"
+#include "core/export/ExportFile.h"
+#include "core/export/ExportLine.h"
+#include "core/platform/AsciiText.h"
+#include "core/platform/ControlText.h"
 
 namespace {
 

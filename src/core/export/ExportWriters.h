@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "model/FavoriteItem.h"
+#include "core/model/FavoriteItem.h"
 
 class CExportFile;
 

@@ -1,9 +1,9 @@
-#include "export/ResultsCsv.h"
+#include "core/export/ResultsCsv.h"
 
-#include "export/CsvField.h"
-#include "export/ExportFile.h"
-#include "model/LinkStatus.h"
-#include "platform/ControlText.h"
+#include "core/export/CsvField.h"
+#include "core/export/ExportFile.h"
+#include "core/model/LinkStatus.h"
+#include "core/platform/ControlText.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "export/ExportToFile.h"
+#include "core/export/ExportToFile.h"
 
 // The results file of the console checker: RFC 4180 CSV, a header row
 // "FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL", then one row per favourite in

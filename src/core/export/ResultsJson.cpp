@@ -1,9 +1,9 @@
-#include "export/ResultsJson.h"
+#include "core/export/ResultsJson.h"
 
-#include "export/ExportFile.h"
-#include "model/LinkStatus.h"
-#include "model/TextEncoding.h"
-#include "platform/AsciiText.h"
+#include "core/export/ExportFile.h"
+#include "core/model/LinkStatus.h"
+#include "core/platform/AsciiText.h"
+#include "core/shortcuts/TextEncoding.h"
 
 bool IsJsonResultsPath(std::string_view strPath)
 {

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "export/ExportToFile.h"
-#include "export/ExportWriters.h"
+#include "core/export/ExportToFile.h"
+#include "core/export/ExportWriters.h"
 
 // The results file of the console checker as JSON (RFC 8259): an array
 // with one object per favourite in list order, each with the string

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "model/TreeNode.h"
+#include "core/model/TreeNode.h"
 
 // Where the redirects followed by a check ended: kept beside its outcome.
 struct FavoriteRedirect {

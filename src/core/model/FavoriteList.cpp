@@ -1,4 +1,4 @@
-#include "model/FavoriteList.h"
+#include "core/model/FavoriteList.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "model/FavoriteItem.h"
+#include "core/model/FavoriteItem.h"
 
 // The records of the favourites in tree order, and their one owner. The
 // thread that shows the list appends and removes; a check pass walks it

@@ -1,6 +1,6 @@
-#include "model/IconRule.h"
+#include "core/model/IconRule.h"
 
-#include "model/LinkStatus.h"
+#include "core/model/LinkStatus.h"
 
 int ImageFor(int nKind, std::int32_t nStatus)
 {

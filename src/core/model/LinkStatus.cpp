@@ -1,4 +1,4 @@
-#include "model/LinkStatus.h"
+#include "core/model/LinkStatus.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "model/ProcessState.h"
+#include "core/model/ProcessState.h"
 
 std::atomic<bool> g_bPopulating{false};
 std::atomic<bool> g_bStopping{false};

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include "model/FavoriteItem.h"
-#include "model/TreeNode.h"
+#include "core/model/FavoriteItem.h"
+#include "core/model/TreeNode.h"
 
 // Messages the background threads post to the view.
 enum ViewMessage : int {

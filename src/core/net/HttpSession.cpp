@@ -1,4 +1,4 @@
-#include "net/HttpSession.h"
+#include "core/net/HttpSession.h"
 
 #include <atomic>
 #include <mutex>

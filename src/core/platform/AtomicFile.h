@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/UniqueFd.h"
+#include "core/platform/UniqueFd.h"
 
 // The one writer of every file the program writes (exports, the results
 // file, a favourite rewritten in place).

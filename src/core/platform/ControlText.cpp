@@ -1,4 +1,4 @@
-#include "platform/ControlText.h"
+#include "core/platform/ControlText.h"
 
 namespace {
 

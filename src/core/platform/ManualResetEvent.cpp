@@ -1,4 +1,4 @@
-#include "platform/ManualResetEvent.h"
+#include "core/platform/ManualResetEvent.h"
 
 #include <algorithm>
 

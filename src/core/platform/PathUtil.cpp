@@ -1,11 +1,11 @@
-#include "platform/PathUtil.h"
+#include "core/platform/PathUtil.h"
 
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "platform/AsciiText.h"
+#include "core/platform/AsciiText.h"
 
 bool PathIsURLA(const std::string& strPath)
 {

@@ -1,4 +1,4 @@
-#include "platform/SystemError.h"
+#include "core/platform/SystemError.h"
 
 #include <cstdio>
 #include <cstring>

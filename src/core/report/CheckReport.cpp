@@ -1,8 +1,8 @@
-#include "report/CheckReport.h"
+#include "core/report/CheckReport.h"
 
 #include <cstdio>
 
-#include "model/LinkStatus.h"
+#include "core/model/LinkStatus.h"
 
 ReportCounts CountReport(std::span<const std::shared_ptr<FavoriteItem>> items)
 {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "model/FavoriteItem.h"
+#include "core/model/FavoriteItem.h"
 
 // The report of a check: how many favourites of the list ended with each
 // outcome, and the six sentences that say it.

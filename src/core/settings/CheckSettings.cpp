@@ -1,6 +1,6 @@
-#include "settings/CheckSettings.h"
+#include "core/settings/CheckSettings.h"
 
-#include "settings/Profile.h"
+#include "core/settings/Profile.h"
 
 CheckSettings g_checkSettings;
 

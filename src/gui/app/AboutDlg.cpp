@@ -1,7 +1,7 @@
-#include "app/AboutDlg.h"
+#include "gui/app/AboutDlg.h"
 
-#include "app/OutlineAnimation.h"
-#include "common/DialogUnits.h"
+#include "gui/app/OutlineAnimation.h"
+#include "gui/common/DialogUnits.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,4 +1,4 @@
-#include "app/MainFrame.h"
+#include "gui/app/MainFrame.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -10,20 +10,20 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/SplashWnd.h"
-#include "app/ZorbelApp.h"
-#include "app/ZorbelDoc.h"
-#include "common/Artwork.h"
-#include "common/MessageHub.h"
-#include "help/HtmlHelp.h"
-#include "menus/BitmapMenu.h"
-#include "menus/CommandRouter.h"
-#include "menus/Commands.h"
-#include "model/ProcessState.h"
-#include "settings/CheckSettings.h"
-#include "settings/Profile.h"
-#include "view/IconLegendDlg.h"
-#include "view/ZorbelView.h"
+#include "core/model/ProcessState.h"
+#include "core/settings/CheckSettings.h"
+#include "core/settings/Profile.h"
+#include "gui/app/SplashWnd.h"
+#include "gui/app/ZorbelApp.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/MessageHub.h"
+#include "gui/help/HtmlHelp.h"
+#include "gui/menus/BitmapMenu.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/menus/Commands.h"
+#include "gui/view/IconLegendDlg.h"
+#include "gui/view/ZorbelView.h"
 
 quint32 g_dwHelpCookie = 0;
 bool CMainFrame::s_bStateRead = false;

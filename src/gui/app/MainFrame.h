@@ -3,7 +3,7 @@
 #include <QMainWindow>
 #include <optional>
 
-#include "settings/WindowPlacement.h"
+#include "core/settings/WindowPlacement.h"
 
 class QLabel;
 class QToolBar;

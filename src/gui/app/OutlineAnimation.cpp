@@ -1,4 +1,4 @@
-#include "app/OutlineAnimation.h"
+#include "gui/app/OutlineAnimation.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/SplashWnd.h"
+#include "gui/app/SplashWnd.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QTimerEvent>
 
-#include "common/Artwork.h"
+#include "gui/common/Artwork.h"
 
 bool CSplashWnd::s_bEnabled = false;
 CSplashWnd* CSplashWnd::s_pInstance = nullptr;

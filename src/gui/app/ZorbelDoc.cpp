@@ -1,6 +1,6 @@
-#include "app/ZorbelDoc.h"
+#include "gui/app/ZorbelDoc.h"
 
-#include "model/SourceLocation.h"
+#include "core/sources/SourceLocation.h"
 
 void CZorbelDoc::SetPathName(std::string_view strPath, bool /*bAddToMRU*/)
 {

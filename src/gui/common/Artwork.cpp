@@ -1,4 +1,4 @@
-#include "common/Artwork.h"
+#include "gui/common/Artwork.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/CommandIds.h"
+#include "gui/common/CommandIds.h"
 
 namespace {
 

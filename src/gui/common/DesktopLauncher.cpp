@@ -1,4 +1,4 @@
-#include "common/DesktopLauncher.h"
+#include "gui/common/DesktopLauncher.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

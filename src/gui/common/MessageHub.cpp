@@ -1,4 +1,4 @@
-#include "common/MessageHub.h"
+#include "gui/common/MessageHub.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "config/ConfigurationPS.h"
+#include "gui/config/ConfigurationPS.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
-#include "common/DialogUnits.h"
-#include "config/ConfigurationPSPage1.h"
-#include "config/ConfigurationPSPage3.h"
-#include "config/DigitEdit.h"
+#include "gui/common/DialogUnits.h"
+#include "gui/config/ConfigurationPSPage1.h"
+#include "gui/config/ConfigurationPSPage3.h"
+#include "gui/config/DigitEdit.h"
 
 int CConfigurationPS::s_nLastActivePage = 0;
 

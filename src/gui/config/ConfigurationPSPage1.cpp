@@ -1,15 +1,15 @@
-#include "config/ConfigurationPSPage1.h"
+#include "gui/config/ConfigurationPSPage1.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
-#include "common/MessageHub.h"
-#include "config/DigitEdit.h"
-#include "config/UpDownCtrl.h"
-#include "settings/CheckSettings.h"
+#include "core/settings/CheckSettings.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
+#include "gui/common/MessageHub.h"
+#include "gui/config/DigitEdit.h"
+#include "gui/config/UpDownCtrl.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "config/ConfigurationPSPage3.h"
+#include "gui/config/ConfigurationPSPage3.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
-#include "common/DesktopLauncher.h"
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DesktopLauncher.h"
+#include "gui/common/DialogUnits.h"
 
 namespace {
 

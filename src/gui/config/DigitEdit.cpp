@@ -1,11 +1,11 @@
-#include "config/DigitEdit.h"
+#include "gui/config/DigitEdit.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include <limits>
 
-#include "common/MessageHub.h"
+#include "gui/common/MessageHub.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "config/UpDownCtrl.h"
+#include "gui/config/UpDownCtrl.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "help/ChmFile.h"
+#include "gui/help/ChmFile.h"
 
 #include <chm_lib.h>
 

@@ -1,6 +1,6 @@
-#include "help/HelpBrowser.h"
+#include "gui/help/HelpBrowser.h"
 
-#include "help/ChmFile.h"
+#include "gui/help/ChmFile.h"
 
 #include <QDesktopServices>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "help/HelpContents.h"
+#include "gui/help/HelpContents.h"
 
 #include <QRegularExpression>
 

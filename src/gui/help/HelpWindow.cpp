@@ -1,7 +1,7 @@
-#include "help/HelpWindow.h"
+#include "gui/help/HelpWindow.h"
 
-#include "help/ChmFile.h"
-#include "help/HelpBrowser.h"
+#include "gui/help/ChmFile.h"
+#include "gui/help/HelpBrowser.h"
 
 #include <QAction>
 #include <QHeaderView>

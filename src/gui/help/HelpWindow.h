@@ -3,7 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "help/HelpContents.h"
+#include "gui/help/HelpContents.h"
 
 class CChmFile;
 class CHelpBrowser;

@@ -1,7 +1,7 @@
-#include "help/HtmlHelp.h"
+#include "gui/help/HtmlHelp.h"
 
-#include "help/ChmFile.h"
-#include "help/HelpWindow.h"
+#include "gui/help/ChmFile.h"
+#include "gui/help/HelpWindow.h"
 
 #include <QFileInfo>
 #include <QPointer>

@@ -1,5 +1,5 @@
-#include "menus/BitmapMenu.h"
-#include "menus/CommandRouter.h"
+#include "gui/menus/BitmapMenu.h"
+#include "gui/menus/CommandRouter.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QRect>
 
-#include "menus/CommandMenu.h"
-#include "menus/MenuImageOrganizer.h"
+#include "gui/menus/CommandMenu.h"
+#include "gui/menus/MenuImageOrganizer.h"
 
 class QPainter;
 class QStyle;

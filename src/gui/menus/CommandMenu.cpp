@@ -1,9 +1,9 @@
-#include "menus/CommandMenu.h"
+#include "gui/menus/CommandMenu.h"
 
 #include <QAction>
 #include <QStyleOptionMenuItem>
 
-#include "menus/CommandRouter.h"
+#include "gui/menus/CommandRouter.h"
 
 CCommandMenu::CCommandMenu(const QString& strTitle, QWidget* pParent, bool bShowKeys)
     : QMenu(strTitle, pParent), m_bShowKeys(bShowKeys)

@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <span>
 
-#include "menus/Commands.h"
+#include "gui/menus/Commands.h"
 
 class CCommandRouter;
 

@@ -1,10 +1,10 @@
-#include "menus/CommandRouter.h"
+#include "gui/menus/CommandRouter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QThread>
 
-#include "menus/Commands.h"
+#include "gui/menus/Commands.h"
 
 CCommandRouter::CCommandRouter(QObject* pParent) : QObject(pParent)
 {

@@ -1,4 +1,4 @@
-#include "menus/Commands.h"
+#include "gui/menus/Commands.h"
 
 #include <array>
 

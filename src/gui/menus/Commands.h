@@ -5,7 +5,7 @@
 #include <QString>
 #include <span>
 
-#include "common/CommandIds.h"
+#include "gui/common/CommandIds.h"
 
 // One command: its prompt string and its accelerators. The first
 // accelerator is the one a menu shows beside the item, unless the command's

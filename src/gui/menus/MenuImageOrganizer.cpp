@@ -1,11 +1,11 @@
-#include "menus/MenuImageOrganizer.h"
+#include "gui/menus/MenuImageOrganizer.h"
 
 #include <QAction>
 #include <QToolBar>
 #include <QWidget>
 #include <QWidgetAction>
 
-#include "menus/BitmapMenu.h"
+#include "gui/menus/BitmapMenu.h"
 
 namespace {
 

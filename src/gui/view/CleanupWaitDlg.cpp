@@ -1,10 +1,10 @@
-#include "view/CleanupWaitDlg.h"
+#include "gui/view/CleanupWaitDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QWindow>
 
-#include "common/Artwork.h"
+#include "gui/common/Artwork.h"
 
 CCleanupWaitDlg::CCleanupWaitDlg() : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint)
 {

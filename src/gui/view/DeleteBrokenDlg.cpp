@@ -1,4 +1,4 @@
-#include "view/DeleteBrokenDlg.h"
+#include "gui/view/DeleteBrokenDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
-#include "common/MessageHub.h"
-#include "model/DeleteBroken.h"
-#include "model/FavoriteKind.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
+#include "core/actions/DeleteBroken.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
+#include "gui/common/MessageHub.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/FavoriteList.h"
+#include "core/model/FavoriteList.h"
 
 class QCheckBox;
 class QListWidget;

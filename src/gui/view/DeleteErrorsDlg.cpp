@@ -1,11 +1,11 @@
-#include "view/DeleteErrorsDlg.h"
+#include "gui/view/DeleteErrorsDlg.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 
-#include "common/DialogUnits.h"
+#include "gui/common/DialogUnits.h"
 
 CDeleteErrorsDlg::CDeleteErrorsDlg(QWidget* pParent) : QDialog(pParent)
 {

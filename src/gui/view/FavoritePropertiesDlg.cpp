@@ -1,4 +1,4 @@
-#include "view/FavoritePropertiesDlg.h"
+#include "gui/view/FavoritePropertiesDlg.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -11,9 +11,9 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
-#include "model/IconRule.h"
+#include "core/model/IconRule.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
 
 CFavoritePropertiesDlg::Asker CFavoritePropertiesDlg::s_asker;
 

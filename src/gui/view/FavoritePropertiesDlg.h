@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "model/FavoriteFiles.h"
+#include "core/actions/FavoriteFiles.h"
 
 // What the properties show of a favourite, copied from its record.
 struct FavoriteProperties {

@@ -1,4 +1,4 @@
-#include "view/FavoritesTree.h"
+#include "gui/view/FavoritesTree.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>

@@ -1,12 +1,12 @@
-#include "view/IconLegendDlg.h"
+#include "gui/view/IconLegendDlg.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTreeWidget>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/LinkDetailsDlg.h"
+#include "gui/view/LinkDetailsDlg.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -12,12 +12,12 @@
 
 #include <iterator>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
-#include "help/HtmlHelp.h"
-#include "model/LinkStatus.h"
-#include "platform/PathUtil.h"
-#include "settings/Profile.h"
+#include "core/model/LinkStatus.h"
+#include "core/platform/PathUtil.h"
+#include "core/settings/Profile.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
+#include "gui/help/HtmlHelp.h"
 
 namespace {
 

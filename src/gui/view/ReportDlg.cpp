@@ -1,12 +1,12 @@
-#include "view/ReportDlg.h"
+#include "gui/view/ReportDlg.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "report/CheckReport.h"
+#include "core/report/CheckReport.h"
 
 class QPushButton;
 class QTreeWidget;

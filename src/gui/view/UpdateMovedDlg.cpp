@@ -1,4 +1,4 @@
-#include "view/UpdateMovedDlg.h"
+#include "gui/view/UpdateMovedDlg.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -10,13 +10,13 @@
 
 #include <algorithm>
 
-#include "common/Artwork.h"
-#include "common/DialogUnits.h"
-#include "common/MessageHub.h"
-#include "model/FavoriteKind.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
-#include "model/UpdateMoved.h"
+#include "core/actions/UpdateMoved.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DialogUnits.h"
+#include "gui/common/MessageHub.h"
 
 namespace {
 

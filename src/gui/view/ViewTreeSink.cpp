@@ -1,4 +1,4 @@
-#include "view/ViewTreeSink.h"
+#include "gui/view/ViewTreeSink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

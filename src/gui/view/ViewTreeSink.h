@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/TreeSink.h"
+#include "core/model/TreeSink.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

@@ -9,9 +9,9 @@
 #include <string>
 #include <thread>
 
-#include "model/FavoriteList.h"
-#include "platform/ManualResetEvent.h"
-#include "view/FavoritesTree.h"
+#include "core/model/FavoriteList.h"
+#include "core/platform/ManualResetEvent.h"
+#include "gui/view/FavoritesTree.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

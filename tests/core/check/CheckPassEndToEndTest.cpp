@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "CheckPassFixture.h"
-#include "settings/CheckSettings.h"
+#include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 
 namespace {

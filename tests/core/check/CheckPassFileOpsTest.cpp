@@ -7,10 +7,10 @@
 
 #include <thread>
 
-#include "../model/ScanTestFiles.h"
+#include "support/ScanTestFiles.h"
 #include "CheckPassFixture.h"
-#include "model/FavoriteFiles.h"
-#include "settings/CheckSettings.h"
+#include "core/actions/FavoriteFiles.h"
+#include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 
 class CheckPassFileOps : public CheckPassFixture {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "check/CheckPass.h"
-#include "check/WorkerSlot.h"
-#include "model/FavoriteKind.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
-#include "model/ProcessState.h"
+#include "core/check/CheckPass.h"
+#include "core/check/WorkerSlot.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "core/model/ProcessState.h"
 #include "support/MemoryTreeSink.h"
 
 using namespace std::chrono_literals;

@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "CheckPassFixture.h"
-#include "check/HandOutQueue.h"
-#include "check/WorkerSlotTable.h"
-#include "settings/CheckSettings.h"
+#include "core/check/HandOutQueue.h"
+#include "core/check/WorkerSlotTable.h"
+#include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 
 namespace {

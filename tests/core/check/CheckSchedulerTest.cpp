@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "CheckPassFixture.h"
-#include "check/WorkerSlotTable.h"
+#include "core/check/WorkerSlotTable.h"
 #include "support/WorkingDirectory.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "CheckPassFixture.h"
-#include "check/WorkerSlotTable.h"
+#include "core/check/WorkerSlotTable.h"
 
 namespace {
 

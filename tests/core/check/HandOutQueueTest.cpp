@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "check/HandOutQueue.h"
-#include "check/RetryPolicy.h"
+#include "core/check/HandOutQueue.h"
+#include "core/check/RetryPolicy.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "check/CheckClassification.h"
-#include "check/CurlErrorTable.h"
-#include "check/HttpClient.h"
+#include "core/check/CheckClassification.h"
+#include "core/net/CurlErrorTable.h"
+#include "core/net/HttpClient.h"
 #include "support/TestHttpServer.h"
 
 using namespace std::chrono_literals;

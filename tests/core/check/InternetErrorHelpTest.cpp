@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "check/CurlErrorTable.h"
+#include "core/net/CurlErrorTable.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <stdexcept>
 
 #include "CheckPassFixture.h"
-#include "check/CheckClassification.h"
-#include "check/CheckOneFavorite.h"
-#include "check/HttpClient.h"
-#include "model/UpdateMoved.h"
-#include "settings/CheckSettings.h"
+#include "core/actions/UpdateMoved.h"
+#include "core/check/CheckClassification.h"
+#include "core/check/CheckOneFavorite.h"
+#include "core/net/HttpClient.h"
+#include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 
 namespace {

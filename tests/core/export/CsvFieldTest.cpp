@@ -4,7 +4,7 @@
 // that a spreadsheet would run as a formula is guarded by an apostrophe.
 #include <gtest/gtest.h>
 
-#include "export/CsvField.h"
+#include "core/export/CsvField.h"
 
 namespace {
 

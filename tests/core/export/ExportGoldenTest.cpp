@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "core/export/ExportFormat.h"
+#include "core/export/ExportToFile.h"
+#include "core/model/LinkStatus.h"
 #include "ExportTestSupport.h"
-#include "export/ExportFormat.h"
-#include "export/ExportToFile.h"
-#include "model/LinkStatus.h"
 
 using namespace export_test;
 

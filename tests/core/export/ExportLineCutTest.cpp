@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/export/ExportFormat.h"
+#include "core/export/ExportLine.h"
+#include "core/export/ExportToFile.h"
 #include "ExportTestSupport.h"
-#include "export/ExportFormat.h"
-#include "export/ExportLine.h"
-#include "export/ExportToFile.h"
 
 using namespace export_test;
 

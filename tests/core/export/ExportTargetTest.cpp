@@ -21,10 +21,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "ExportTestSupport.h"
+#include "core/export/ExportFormat.h"
+#include "core/export/ExportToFile.h"
 #include "core/platform/AtomicFileSeam.h"
-#include "export/ExportFormat.h"
-#include "export/ExportToFile.h"
+#include "ExportTestSupport.h"
 
 using namespace export_test;
 namespace fs = std::filesystem;

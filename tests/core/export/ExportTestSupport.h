@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "model/FavoriteItem.h"
+#include "core/model/FavoriteItem.h"
 
 namespace export_test {
 

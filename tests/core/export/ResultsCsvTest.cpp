@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "ExportTestSupport.h"
+#include "core/export/CsvField.h"
+#include "core/export/ResultsCsv.h"
+#include "core/model/LinkStatus.h"
 #include "core/platform/AtomicFileSeam.h"
-#include "export/CsvField.h"
-#include "export/ResultsCsv.h"
-#include "model/LinkStatus.h"
+#include "ExportTestSupport.h"
 
 namespace {
 

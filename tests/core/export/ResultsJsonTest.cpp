@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ExportTestSupport.h"
+#include "core/export/ResultsJson.h"
+#include "core/model/LinkStatus.h"
 #include "core/platform/AtomicFileSeam.h"
-#include "export/ResultsJson.h"
-#include "model/LinkStatus.h"
+#include "ExportTestSupport.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "model/FavoriteList.h"
+#include "core/model/FavoriteList.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "model/FavoriteItem.h"
-#include "model/FavoriteKind.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
-#include "model/SourceLocation.h"
+#include "core/model/FavoriteItem.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "core/sources/SourceLocation.h"
 
 TEST(IconRule, ImageIsStatusOffsetPlusKind)
 {

@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "check/CheckClassification.h"
-#include "check/HttpClient.h"
-#include "model/SourceDownload.h"
-#include "model/SourceTempFile.h"
-#include "net/HttpSession.h"
+#include "core/check/CheckClassification.h"
+#include "core/net/HttpClient.h"
+#include "core/net/HttpSession.h"
+#include "core/net/SourceDownload.h"
+#include "core/sources/SourceTempFile.h"
 #include "support/EnvGuard.h"
 #include "support/TestHttpServer.h"
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "platform/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 
 // Makes one system call of the file writer fail with an errno for as long as
 // the object lives: a write (a full disk), the flush to the disk (a failing

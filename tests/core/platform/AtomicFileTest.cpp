@@ -19,7 +19,7 @@
 
 #include "AtomicFileSeam.h"
 #include "core/export/ExportTestSupport.h"
-#include "platform/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 
 namespace {
 

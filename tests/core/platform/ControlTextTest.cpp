@@ -3,7 +3,7 @@
 // is shown; every other character, multibyte ones included, stays.
 #include <gtest/gtest.h>
 
-#include "platform/ControlText.h"
+#include "core/platform/ControlText.h"
 
 TEST(ControlText, ControlCharactersAreBlanksOrReplacementCharacters)
 {

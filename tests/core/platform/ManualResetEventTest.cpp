@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/ManualResetEvent.h"
+#include "core/platform/ManualResetEvent.h"
 
 using namespace std::chrono_literals;
 

@@ -8,8 +8,8 @@
 
 #include <stdlib.h>
 
-#include "platform/PathUtil.h"
-#include "platform/SystemError.h"
+#include "core/platform/PathUtil.h"
+#include "core/platform/SystemError.h"
 
 TEST(FormatSystemError, GivesTheSystemTextForErrno)
 {

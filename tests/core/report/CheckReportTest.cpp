@@ -3,8 +3,8 @@
 // has ended.
 #include <gtest/gtest.h>
 
-#include "model/LinkStatus.h"
-#include "report/CheckReport.h"
+#include "core/model/LinkStatus.h"
+#include "core/report/CheckReport.h"
 
 namespace {
 

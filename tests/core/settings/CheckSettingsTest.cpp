@@ -2,7 +2,7 @@
 // back to it as the values the program holds.
 #include <gtest/gtest.h>
 
-#include "settings/CheckSettings.h"
+#include "core/settings/CheckSettings.h"
 #include "support/MemoryProfile.h"
 
 namespace {

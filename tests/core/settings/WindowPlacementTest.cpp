@@ -2,7 +2,7 @@
 // a record of that length whose normal rectangle fits the work area is used.
 #include <gtest/gtest.h>
 
-#include "settings/WindowPlacement.h"
+#include "core/settings/WindowPlacement.h"
 
 TEST(WindowPlacement, BytesAreLittleEndianInRecordOrder)
 {

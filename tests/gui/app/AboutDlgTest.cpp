@@ -3,9 +3,9 @@
 // the desktop with the box staying open, and the outline animation played on
 // opening and on OK but not on Escape; the box shows the program's icon and
 // names the program's licence in its one-line rights notice.
-#include "app/AboutDlg.h"
-#include "app/ZorbelApp.h"
-#include "common/Artwork.h"
+#include "gui/app/AboutDlg.h"
+#include "gui/app/ZorbelApp.h"
+#include "gui/common/Artwork.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -10,16 +10,16 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/menus/Commands.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
-#include "menus/CommandRouter.h"
-#include "menus/Commands.h"
-#include "app/MainFrame.h"
-#include "common/MessageHub.h"
-#include "app/ZorbelDoc.h"
-#include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 class MainFrameTest : public QObject {
     Q_OBJECT

@@ -11,12 +11,12 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "gui/app/MainFrame.h"
+#include "gui/app/SplashWnd.h"
+#include "gui/app/ZorbelApp.h"
+#include "gui/common/Artwork.h"
+#include "gui/menus/CommandRouter.h"
 #include "GuiTestMain.h"
-#include "app/MainFrame.h"
-#include "app/SplashWnd.h"
-#include "app/ZorbelApp.h"
-#include "common/Artwork.h"
-#include "menus/CommandRouter.h"
 #include "support/MemoryProfile.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "gui/app/ZorbelApp.h"
 #include "GuiTestMain.h"
-#include "app/ZorbelApp.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QtTest>
 #include <cerrno>
 
+#include "gui/common/DesktopLauncher.h"
 #include "GuiTestMain.h"
-#include "common/DesktopLauncher.h"
 
 class DesktopLauncherTest : public QObject {
     Q_OBJECT

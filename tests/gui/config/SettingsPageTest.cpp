@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/settings/CheckSettings.h"
+#include "gui/common/MessageHub.h"
+#include "gui/config/ConfigurationPS.h"
+#include "gui/config/ConfigurationPSPage1.h"
+#include "gui/config/DigitEdit.h"
+#include "gui/config/UpDownCtrl.h"
 #include "GuiTestMain.h"
-#include "common/MessageHub.h"
-#include "config/ConfigurationPS.h"
-#include "config/ConfigurationPSPage1.h"
-#include "config/DigitEdit.h"
-#include "config/UpDownCtrl.h"
-#include "settings/CheckSettings.h"
 
 class SettingsPageTest : public QObject {
     Q_OBJECT

@@ -5,12 +5,12 @@
 // contents pane and follows links and Back/Forward inside the file; control
 // help shows the popup text of the control's context; without a help file
 // nothing is shown and no box appears.
-#include "help/ChmFile.h"
-#include "help/HelpBrowser.h"
-#include "help/HelpContents.h"
-#include "help/HelpWindow.h"
-#include "help/HtmlHelp.h"
-#include "common/MessageHub.h"
+#include "gui/common/MessageHub.h"
+#include "gui/help/ChmFile.h"
+#include "gui/help/HelpBrowser.h"
+#include "gui/help/HelpContents.h"
+#include "gui/help/HelpWindow.h"
+#include "gui/help/HtmlHelp.h"
 
 #include <QApplication>
 #include <QDir>

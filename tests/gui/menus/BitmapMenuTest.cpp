@@ -10,12 +10,12 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/menus/BitmapMenu.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/menus/MenuImageOrganizer.h"
 #include "GuiTestMain.h"
-#include "model/ProcessState.h"
-#include "app/MainFrame.h"
-#include "menus/BitmapMenu.h"
-#include "menus/CommandRouter.h"
-#include "menus/MenuImageOrganizer.h"
 #include "support/MemoryProfile.h"
 
 namespace {

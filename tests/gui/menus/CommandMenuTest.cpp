@@ -6,10 +6,10 @@
 #include <QStyleOptionMenuItem>
 #include <QtTest>
 
+#include "gui/menus/CommandMenu.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/menus/Commands.h"
 #include "GuiTestMain.h"
-#include "menus/CommandMenu.h"
-#include "menus/CommandRouter.h"
-#include "menus/Commands.h"
 
 namespace {
 

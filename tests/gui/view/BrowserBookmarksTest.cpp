@@ -8,22 +8,22 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/export/ResultsCsv.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/CommandIds.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
-#include "app/MainFrame.h"
-#include "app/ZorbelDoc.h"
-#include "common/CommandIds.h"
-#include "common/MessageHub.h"
-#include "export/ResultsCsv.h"
-#include "menus/CommandRouter.h"
-#include "model/FavoriteKind.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
-#include "model/ProcessState.h"
 #include "support/BookmarkStores.h"
 #include "support/MemoryProfile.h"
 #include "support/TestHttpServer.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 using namespace bookmarkstore;
 

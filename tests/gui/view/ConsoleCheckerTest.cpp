@@ -5,18 +5,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/export/ResultsCsv.h"
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/menus/Commands.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
-#include "menus/CommandRouter.h"
-#include "menus/Commands.h"
-#include "app/MainFrame.h"
-#include "common/MessageHub.h"
-#include "app/ZorbelDoc.h"
-#include "export/ResultsCsv.h"
-#include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
 #include "support/TestHttpServer.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 class ConsoleCheckerTest : public QObject {
     Q_OBJECT

@@ -10,13 +10,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "core/model/LinkStatus.h"
+#include "core/settings/CheckSettings.h"
 #include "FavoritesFrame.h"
+#include "gui/view/DeleteBrokenDlg.h"
+#include "gui/view/DeleteErrorsDlg.h"
 #include "GuiTestMain.h"
-#include "model/LinkStatus.h"
-#include "settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
-#include "view/DeleteBrokenDlg.h"
-#include "view/DeleteErrorsDlg.h"
 
 class DeleteAllBrokenTest : public QObject {
     Q_OBJECT

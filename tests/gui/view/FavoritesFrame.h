@@ -20,15 +20,15 @@
 #include <functional>
 #include <memory>
 
-#include "app/MainFrame.h"
-#include "app/ZorbelDoc.h"
-#include "common/CommandIds.h"
-#include "common/MessageHub.h"
-#include "menus/CommandRouter.h"
-#include "model/ProcessState.h"
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/CommandIds.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "support/MemoryProfile.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 class FavoritesFrame {
 public:

@@ -9,16 +9,16 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/CommandIds.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/view/IconLegendDlg.h"
 #include "GuiTestMain.h"
-#include "app/MainFrame.h"
-#include "app/ZorbelDoc.h"
-#include "common/Artwork.h"
-#include "common/CommandIds.h"
-#include "common/MessageHub.h"
-#include "menus/CommandRouter.h"
-#include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
-#include "view/IconLegendDlg.h"
 
 namespace {
 

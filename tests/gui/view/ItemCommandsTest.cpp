@@ -11,14 +11,14 @@
 
 #include <cerrno>
 
+#include "core/model/LinkStatus.h"
+#include "core/settings/CheckSettings.h"
 #include "FavoritesFrame.h"
+#include "gui/common/DesktopLauncher.h"
+#include "gui/menus/Commands.h"
+#include "gui/view/FavoritePropertiesDlg.h"
 #include "GuiTestMain.h"
-#include "common/DesktopLauncher.h"
-#include "menus/Commands.h"
-#include "model/LinkStatus.h"
 #include "support/TestHttpServer.h"
-#include "settings/CheckSettings.h"
-#include "view/FavoritePropertiesDlg.h"
 
 namespace {
 

@@ -20,13 +20,13 @@
 #include <QWhatsThis>
 #include <QtTest>
 
+#include "core/model/LinkStatus.h"
+#include "gui/common/Artwork.h"
+#include "gui/help/HtmlHelp.h"
+#include "gui/view/LinkDetailsDlg.h"
 #include "GuiTestMain.h"
 #include "ModalDialog.h"
-#include "SettingsProfile.h"
-#include "common/Artwork.h"
-#include "help/HtmlHelp.h"
-#include "model/LinkStatus.h"
-#include "view/LinkDetailsDlg.h"
+#include "profile/SettingsProfile.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "gui/common/Artwork.h"
+#include "gui/view/ReportDlg.h"
 #include "GuiTestMain.h"
 #include "ModalDialog.h"
-#include "common/Artwork.h"
-#include "view/ReportDlg.h"
 
 namespace {
 

@@ -15,14 +15,14 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "core/actions/UpdateMoved.h"
+#include "core/model/LinkStatus.h"
+#include "core/settings/CheckSettings.h"
 #include "FavoritesFrame.h"
+#include "gui/view/LinkDetailsDlg.h"
+#include "gui/view/UpdateMovedDlg.h"
 #include "GuiTestMain.h"
-#include "model/LinkStatus.h"
-#include "model/UpdateMoved.h"
-#include "settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
-#include "view/LinkDetailsDlg.h"
-#include "view/UpdateMovedDlg.h"
 
 class UpdateMovedTest : public QObject {
     Q_OBJECT

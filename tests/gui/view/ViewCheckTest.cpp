@@ -8,20 +8,20 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
+#include "core/model/ProcessState.h"
+#include "core/settings/CheckSettings.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/menus/Commands.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
-#include "menus/CommandRouter.h"
-#include "menus/Commands.h"
-#include "app/MainFrame.h"
-#include "common/MessageHub.h"
-#include "app/ZorbelDoc.h"
-#include "model/IconRule.h"
-#include "model/LinkStatus.h"
-#include "model/ProcessState.h"
-#include "settings/CheckSettings.h"
 #include "support/MemoryProfile.h"
 #include "support/TestHttpServer.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 class ViewCheckTest : public QObject {
     Q_OBJECT

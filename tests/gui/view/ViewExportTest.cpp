@@ -5,12 +5,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/export/ExportFormat.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
-#include "menus/CommandRouter.h"
-#include "export/ExportFormat.h"
-#include "common/MessageHub.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 class ViewExportTest : public QObject {
     Q_OBJECT

@@ -15,20 +15,20 @@
 #include <QTreeWidgetItemIterator>
 #include <QtTest>
 
+#include "core/model/LinkStatus.h"
+#include "core/model/ProcessState.h"
+#include "gui/app/MainFrame.h"
+#include "gui/app/ZorbelDoc.h"
+#include "gui/common/CommandIds.h"
+#include "gui/common/MessageHub.h"
+#include "gui/menus/CommandRouter.h"
+#include "gui/view/LinkDetailsDlg.h"
+#include "gui/view/ReportDlg.h"
+#include "gui/view/ViewTreeSink.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
 #include "ModalDialog.h"
-#include "app/MainFrame.h"
-#include "app/ZorbelDoc.h"
-#include "common/CommandIds.h"
-#include "common/MessageHub.h"
-#include "menus/CommandRouter.h"
-#include "model/LinkStatus.h"
-#include "model/ProcessState.h"
 #include "support/MemoryProfile.h"
-#include "view/LinkDetailsDlg.h"
-#include "view/ReportDlg.h"
-#include "view/ViewTreeSink.h"
-#include "view/ZorbelView.h"
 
 class ViewResultsTest : public QObject {
     Q_OBJECT

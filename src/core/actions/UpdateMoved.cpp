@@ -1,0 +1,68 @@
+#include "core/actions/UpdateMoved.h"
+
+
+#include "core/actions/BatchOutcome.h"
+#include "core/actions/FavoriteFiles.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/LinkStatus.h"
+#include "core/shortcuts/ShortcutRewrite.h"
+
+bool IsOfferedForUpdate(const FavoriteItem& item)
+{
+    if (item.Status() != StatusValid)
+        return false;
+    const FavoriteRedirect redirect = item.Redirect();
+    return redirect.m_bPermanent && !redirect.m_strFinalUrl.empty() && redirect.m_strFinalUrl != item.m_strUrl;
+}
+
+std::string_view UpdateMovedNote(const FavoriteItem& item)
+{
+    switch (item.m_nKind) {
+    case KindShortcut:
+        return "A shell link is not rewritten";
+    case KindChannelLink:
+        return "A channel is not rewritten";
+    case KindInternetFavorite:
+        if (ShortcutFormatOf(item.m_strPath))
+            return {};
+        [[fallthrough]];
+    default:
+        return "Only .url and .desktop files are rewritten";
+    }
+}
+
+UpdateMovedOutcome UpdateMovedFavorites(
+    const std::vector<std::shared_ptr<FavoriteItem>>& items,
+    const std::function<void(const FavoriteItem&, const std::string& strOldUrl)>& onUpdated)
+{
+    UpdateMovedOutcome outcome;
+    for (const auto& pItem : items) {
+        if (!pItem || !IsRewritable(*pItem) || !IsOfferedForUpdate(*pItem))
+            continue;
+        const std::string strOldUrl = pItem->m_strUrl;
+        const std::string strNewUrl = pItem->Redirect().m_strFinalUrl;
+        const int nError = RewriteFavoriteUrl(pItem->m_strPath, strOldUrl, strNewUrl);
+        if (nError != 0) {
+            ++outcome.m_nFailed;
+            if (!outcome.m_strErrors.empty())
+                outcome.m_strErrors += "\r\n";
+            outcome.m_strErrors += UpdateErrorLine(pItem->m_strName, FavoriteFileErrorText(nError, pItem->m_strPath));
+            continue;
+        }
+        pItem->SetUpdatedUrl(strNewUrl);
+        ++outcome.m_nUpdated;
+        if (onUpdated)
+            onUpdated(*pItem, strOldUrl);
+    }
+    return outcome;
+}
+
+std::string UpdateErrorLine(std::string_view strName, std::string_view strErrorText)
+{
+    return BatchErrorLine("update", strName, strErrorText);
+}
+
+std::string UpdateMovedSummary(int nUpdated, int nFailed)
+{
+    return BatchSummary(nUpdated, nFailed, "moved favorites", "updated");
+}

@@ -1,0 +1,285 @@
+#include "core/net/HttpClient.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+
+#include "core/net/CurlErrorTable.h"
+#include "core/net/HttpSession.h"
+#include "core/platform/ControlText.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::array<std::string_view, 3> kSchemes{"http", "https", "ftp"};
+constexpr std::array<long, 5> kFollowedStatuses{301, 302, 303, 307, 308};
+
+std::string Lower(std::string_view str)
+{
+    std::string out(str);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+// The scheme of a link: a letter, then letters, digits, "+", "-" or ".",
+// ended by ":". Empty when the text does not start with one.
+std::string SchemeOf(std::string_view strUrl)
+{
+    const auto nColon = strUrl.find(':');
+    if (nColon == std::string_view::npos || nColon == 0 ||
+        !std::isalpha(static_cast<unsigned char>(strUrl[0])))
+        return {};
+    for (char c : strUrl.substr(0, nColon))
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+            return {};
+    return Lower(strUrl.substr(0, nColon));
+}
+
+bool IsOpenedScheme(std::string_view strScheme)
+{
+    return std::find(kSchemes.begin(), kSchemes.end(), strScheme) != kSchemes.end();
+}
+
+bool HasControlCharacter(std::string_view strUrl)
+{
+    return std::any_of(strUrl.begin(), strUrl.end(),
+                       [](unsigned char c) { return c < 0x20 || c == 0x7f; });
+}
+
+// The absolute link a Location points to, resolved against the URL that
+// answered; empty when it cannot be resolved. (The transfer is ended before
+// libcurl works this out itself, so it is done here.)
+std::string ResolveLocation(const std::string& strBase, const std::string& strLocation)
+{
+    if (strLocation.empty())
+        return {};
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> pUrl(curl_url(), &curl_url_cleanup);
+    if (!pUrl || curl_url_set(pUrl.get(), CURLUPART_URL, strBase.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(pUrl.get(), CURLUPART_URL, strLocation.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+        return {};
+    char* pText = nullptr;
+    if (curl_url_get(pUrl.get(), CURLUPART_URL, &pText, 0) != CURLUE_OK || !pText)
+        return {};
+    std::string out(pText);
+    curl_free(pText);
+    return out;
+}
+
+// The address as plain ASCII: bytes above 0x7F percent-encoded, as a
+// browser sends them, so it can be written into any favourite file.
+std::string AsciiUrl(std::string_view strUrl)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(strUrl.size());
+    for (const unsigned char c : strUrl) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+    return out;
+}
+
+// Notes one redirect followed from strFrom (the address as the trail has it
+// so far) to strTarget. The trail stays permanent while every hop is a 301
+// or a 308. A target without a fragment keeps the one of the address it
+// came from, as browsers keep it: a favourite's "#section" is not lost.
+void NoteRedirect(HttpCheckResult& result, long nStatus, std::string_view strFrom, const std::string& strTarget,
+                  bool bFirst)
+{
+    const bool bPermanent = nStatus == 301 || nStatus == 308;
+    result.m_bPermanentRedirects = bPermanent && (bFirst || result.m_bPermanentRedirects);
+    std::string strFinal = AsciiUrl(strTarget);
+    if (const auto nHash = strFrom.find('#'); nHash != std::string_view::npos && strFinal.find('#') == std::string::npos)
+        strFinal += strFrom.substr(nHash);
+    result.m_strFinalUrl = std::move(strFinal);
+}
+
+} // namespace
+
+// The libcurl handle and what its callbacks collect during one request.
+struct CHttpClient::CHandle {
+    CurlEasyPtr m_pCurl;
+    bool m_bHttpBlock = false;   // the header block being read began with an HTTP status line
+    long m_nBlockStatus = 0;     // its status code
+    bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
+    std::string m_strLocation;   // Location of the latest header block
+    std::string m_strRetryAfter; // Retry-After of the latest header block
+
+    static size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser)
+    {
+        auto& self = *static_cast<CHandle*>(pUser);
+        const size_t nBytes = nSize * nCount;
+        std::string_view line(pData, nBytes);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+
+        if (line.starts_with("HTTP/")) {
+            // A new answer begins (an interim one, or the final one).
+            self.m_bHttpBlock = true;
+            self.m_nBlockStatus = 0;
+            self.m_strLocation.clear();
+            self.m_strRetryAfter.clear();
+            const auto nSpace = line.find(' ');
+            if (nSpace != std::string_view::npos)
+                self.m_nBlockStatus = std::strtol(std::string(line.substr(nSpace + 1, 3)).c_str(), nullptr, 10);
+            return nBytes;
+        }
+        if (!self.m_bHttpBlock)
+            return nBytes; // ftp server replies
+        if (line.empty()) {
+            // End of a header block. Interim answers (100 Continue, ...) are
+            // followed by the real one; after a final answer nothing more is
+            // wanted, so the transfer is ended here rather than read.
+            self.m_bHttpBlock = false;
+            if (self.m_nBlockStatus >= 100 && self.m_nBlockStatus < 200)
+                return nBytes;
+            self.m_bHeadersDone = true;
+            return 0;
+        }
+        const auto nColon = line.find(':');
+        if (nColon == std::string_view::npos)
+            return nBytes;
+        const std::string strName = Lower(line.substr(0, nColon));
+        if (strName != "location" && strName != "retry-after")
+            return nBytes;
+        std::string_view value = line.substr(nColon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+            value.remove_suffix(1);
+        (strName == "location" ? self.m_strLocation : self.m_strRetryAfter) = std::string(value);
+        return nBytes;
+    }
+
+    // Body bytes: only an ftp transfer gets this far, and its first bytes
+    // prove that the file is there.
+    static size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser)
+    {
+        auto& self = *static_cast<CHandle*>(pUser);
+        self.m_bHeadersDone = true;
+        return 0;
+    }
+
+    // One hop: a GET of the URL within the time left.
+    CURLcode Perform(const std::string& strUrl, Clock::duration remaining)
+    {
+        CURL* const h = m_pCurl.get();
+        curl_easy_reset(h);
+        m_bHttpBlock = false;
+        m_nBlockStatus = 0;
+        m_bHeadersDone = false;
+        m_strLocation.clear();
+        m_strRetryAfter.clear();
+
+        const long nTimeoutMs = std::max<long>(
+            1, static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(remaining).count()));
+        ApplyHttpSessionOptions(h, "http,https,ftp");
+        curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, nTimeoutMs);
+        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHandle::OnHeader);
+        curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHandle::OnBody);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+        return curl_easy_perform(h);
+    }
+};
+
+CHttpClient::CHttpClient()
+{
+    auto pHandle = std::make_unique<CHandle>();
+    pHandle->m_pCurl = NewHttpHandle();
+    if (pHandle->m_pCurl)
+        m_pHandle = std::move(pHandle);
+}
+
+CHttpClient::~CHttpClient() = default;
+
+CHttpClient& CHttpClient::ForThisThread()
+{
+    thread_local CHttpClient s_client;
+    return s_client;
+}
+
+HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::milliseconds timeout)
+{
+    HttpCheckResult result;
+    if (!m_pHandle) {
+        result.m_bOpenFailed = true;
+        return result;
+    }
+    auto fail = [&](CURLcode nCode) {
+        result.m_dwError = InternetErrorFromCurl(nCode);
+        return result;
+    };
+
+    // libcurl would guess a scheme for a bare host name and cut a URL at a
+    // line break; a favourite is checked only as the link it is.
+    if (HasControlCharacter(strUrl))
+        return fail(CURLE_URL_MALFORMAT);
+    const std::string strScheme = SchemeOf(strUrl);
+    if (strScheme.empty())
+        return fail(CURLE_URL_MALFORMAT);
+    if (!IsOpenedScheme(strScheme))
+        return fail(CURLE_UNSUPPORTED_PROTOCOL);
+
+    CHandle& handle = *m_pHandle;
+    const auto deadline = Clock::now() + timeout;
+    std::string strCurrent(strUrl);
+    for (int nHop = 0;; ++nHop) {
+        const auto remaining = deadline - Clock::now();
+        if (remaining <= Clock::duration::zero())
+            return fail(CURLE_OPERATION_TIMEDOUT);
+
+        CURLcode nCode = handle.Perform(strCurrent, remaining);
+        if (nCode == CURLE_WRITE_ERROR && handle.m_bHeadersDone)
+            nCode = CURLE_OK; // ended on purpose once the headers were in
+        else if (nCode == CURLE_UNSUPPORTED_PROTOCOL)
+            nCode = CURLE_WEIRD_SERVER_REPLY; // the scheme was checked above: the answer was not HTTP
+        if (nCode != CURLE_OK)
+            return fail(nCode);
+
+        const char* pScheme = nullptr;
+        curl_easy_getinfo(handle.m_pCurl.get(), CURLINFO_SCHEME, &pScheme);
+        if (pScheme && Lower(pScheme) == "ftp")
+            return result; // an ftp answer has no HTTP status to ask for
+
+        long nStatus = 0;
+        curl_easy_getinfo(handle.m_pCurl.get(), CURLINFO_RESPONSE_CODE, &nStatus);
+        if (nStatus <= 0)
+            return result;
+
+        const bool bRedirect = std::find(kFollowedStatuses.begin(), kFollowedStatuses.end(), nStatus) !=
+                               kFollowedStatuses.end();
+        const std::string strTarget = bRedirect ? ResolveLocation(strCurrent, handle.m_strLocation) : std::string();
+        if (!strTarget.empty() && IsOpenedScheme(SchemeOf(strTarget)) && !HasControlCharacter(strTarget)) {
+            if (nHop == kMaxRedirects) {
+                result.m_strFinalUrl.clear(); // a loop ends nowhere
+                result.m_bPermanentRedirects = false;
+                return fail(CURLE_TOO_MANY_REDIRECTS);
+            }
+            NoteRedirect(result, nStatus, nHop == 0 ? std::string_view(strUrl) : std::string_view(result.m_strFinalUrl),
+                         strTarget, nHop == 0);
+            strCurrent = strTarget;
+            continue;
+        }
+        result.m_strRetryAfter = handle.m_strRetryAfter;
+        result.m_nHttpStatus = static_cast<int>(nStatus);
+        // The server's text reaches the status text, the window and the
+        // results file: its control characters must not act on any of them.
+        result.m_strLocation = ControlsAsReplacementCharacters(handle.m_strLocation);
+        return result;
+    }
+}

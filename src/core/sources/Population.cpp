@@ -1,0 +1,54 @@
+#include "core/sources/Population.h"
+
+#include "core/platform/ManualResetEvent.h"
+#include "core/sources/bookmarks/BookmarkSource.h"
+#include "core/sources/bookmarks/BrowserProfiles.h"
+#include "core/sources/FavoritesFolder.h"
+#include "core/sources/FavoritesScan.h"
+#include "core/sources/PopulationFrame.h"
+#include "core/sources/SourceLinks.h"
+#include "core/sources/SourceLocation.h"
+
+bool IsDocumentRequest(const PopulationRequest& request)
+{
+    return !request.m_strBrowser.empty() || !request.m_strSource.empty();
+}
+
+std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
+                            const std::atomic<bool>& bClosing, PopulationRequest request,
+                            ScanProblemFunction onScanProblem)
+{
+    return std::thread([&sink, pStop = std::move(pStop), &bClosing, request = std::move(request),
+                        onScanProblem = std::move(onScanProblem)] {
+        PopulationReport unused;
+        PopulationReport& report = request.m_pReport ? *request.m_pReport : unused;
+        if (!request.m_strBrowser.empty()) {
+            const BrowserStoreLocation location = LocateBrowserStore(request.m_strBrowser, CurrentBrowserEnvironment());
+            if (location.m_strStore.empty()) {
+                report.m_strSourceError = location.m_strError;
+                RunPopulation(sink, bClosing, [] { return PopulationEnd::SourceError; });
+                return;
+            }
+            report.m_strStore = location.m_strStore;
+            report.m_strSourceError = FormatSourceErrorMessage(location.m_strStore);
+            BookmarkSourceThread(sink, *pStop, bClosing, location.m_strStore,
+                                 SniffBookmarkFile(location.m_strStore), NotAStoreIs::SourceError);
+            return;
+        }
+        if (!request.m_strSource.empty()) {
+            report.m_strSourceError = FormatSourceErrorMessage(request.m_strSource);
+            if (!IsWebSource(request.m_strSource)) {
+                if (const BookmarkFormat nFormat = SniffBookmarkFile(request.m_strSource);
+                    nFormat != BookmarkFormat::None) {
+                    BookmarkSourceThread(sink, *pStop, bClosing, request.m_strSource, nFormat, NotAStoreIs::Links);
+                    return;
+                }
+            }
+            SourceLinksThread(sink, *pStop, bClosing, request.m_strSource);
+            return;
+        }
+        const std::string strRoot =
+            request.m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : request.m_strFavoritesRoot;
+        FavoritesScanThread(sink, *pStop, bClosing, strRoot, onScanProblem);
+    });
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "core/model/TreeSink.h"
+#include "core/sources/bookmarks/BookmarkStore.h"
+
+class ManualResetEvent;
+
+// The format of a local file by its first bytes; None when it is no
+// bookmark store, and when it cannot be opened as a regular file (the link
+// extraction then reports it as it does any unreadable source).
+BookmarkFormat SniffBookmarkFile(const std::string& strPath);
+
+// Reads a store of the given format (Firefox's database, a Chromium
+// Bookmarks file, a Netscape bookmark file). A file that vanished, cannot
+// be read or is larger than any bookmark file is Failed.
+BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat nFormat,
+                                     const std::function<bool()>& fnAbort);
+
+// Puts the bookmarks into the tree: folders as folder nodes, each bookmark
+// as a node with its title (its URL when it has no title) and a record of
+// kind KindInternetFavorite with the "/"-joined folder path, its depth, its
+// URL and strStorePath as its path, not checked. Folders come in the
+// store's order with what they hold right after them, so the list of
+// records is in the order of the tree. Returns the first top-level node
+// (kNoTreeNode when there is none). Stops early when fnAbort says so.
+// The store's titles and URLs move into the records.
+TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::string& strStorePath,
+                         const std::function<bool()>& fnAbort);
+
+// What a store that is not one after all turns into.
+enum class NotAStoreIs {
+    Links,       // a file named as the source: its links are extracted as from any file
+    SourceError, // a browser's own store
+};
+
+// Fills the tree from the store at strPath within the frame of
+// RunPopulation: tree disabled and g_bPopulating set while it reads, all
+// branches expanded and the first node made visible when it is filled, then
+// UM_LISTREADY. A store that cannot be read is UM_SOURCEERROR with no node,
+// never an empty list. hStop and bClosing end the reading early.
+void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
+                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore);
