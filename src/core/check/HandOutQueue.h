@@ -13,13 +13,6 @@
 
 #include "core/model/FavoriteItem.h"
 
-// The host a link's checks count against for a limit per host: the host
-// name in lower case and the port, given or the scheme's own
-// ("example.com:443"), so that two servers on one machine are two hosts and
-// http://a and http://a:80 one. Redirects count against the link's own host.
-// Empty when the link cannot be read as a URL with a host.
-std::string CheckHostOf(std::string_view strUrl);
-
 // The order in which a check pass hands its web links out, and the waiting
 // room of the links that cannot go yet. Links come in in list order (Add);
 // Take gives the earliest one that may go now. Without a host limit and

@@ -1,10 +1,10 @@
 #include "core/check/RetryPolicy.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <charconv>
 #include <string>
+
+#include "core/net/HttpDate.h"
 
 std::optional<std::chrono::seconds> ParseRetryAfter(std::string_view strValue, std::time_t now)
 {
@@ -24,11 +24,10 @@ std::optional<std::chrono::seconds> ParseRetryAfter(std::string_view strValue, s
             return std::nullopt;
         return std::chrono::seconds(nSeconds);
     }
-    // An HTTP date; libcurl reads the three forms HTTP allows.
-    const std::time_t when = curl_getdate(std::string(strValue).c_str(), nullptr);
-    if (when == -1)
+    const std::optional<std::time_t> when = ParseHttpDate(strValue);
+    if (!when)
         return std::nullopt;
-    return std::chrono::seconds(when > now ? when - now : 0);
+    return std::chrono::seconds(*when > now ? *when - now : 0);
 }
 
 std::optional<std::chrono::milliseconds> RetryDelay(int nHttpStatus, std::optional<std::chrono::seconds> retryAfter,

@@ -13,6 +13,7 @@
 #include "CheckPassFixture.h"
 #include "core/check/HandOutQueue.h"
 #include "core/check/WorkerSlotTable.h"
+#include "core/net/UrlHost.h"
 #include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/check/HandOutQueue.h"
+#include "core/net/UrlHost.h"
 #include "core/check/RetryPolicy.h"
 
 namespace {
