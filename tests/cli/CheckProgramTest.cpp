@@ -777,3 +777,15 @@ TEST_F(CheckProgram, AFileSizeLimitIsAWriteErrorAndLeavesNoTemporaryFile)
         left.push_back(entry.path().filename().string());
     EXPECT_TRUE(left.empty()) << left.front();
 }
+
+TEST_F(CheckProgram, APageWithoutAnyLinkSaysSo)
+{
+    const std::string strPage = m_home.Path() + "/empty.html";
+    WriteFile(strPage, "<html><body><p>Nothing to follow here.</p></body></html>\n");
+    const CheckProcessResult result = Run({"-t", "5", strPage});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_NE(result.m_strErr.find("no link was found in \"" + strPage + "\""), std::string::npos) << result.m_strErr;
+    // A page with links does not.
+    const CheckProcessResult withLinks = Run({"-q", "-t", "5", PageWith({m_server.Url("/ok/1")})});
+    EXPECT_EQ(withLinks.m_strErr.find("no link was found"), std::string::npos) << withLinks.m_strErr;
+}
