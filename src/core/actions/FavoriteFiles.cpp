@@ -84,7 +84,8 @@ int LocateFavorite(const std::string& strPath, const FavoriteFileIdentity& id, L
     if (::fstatat(where.m_folder.Get(), where.m_strName.c_str(), &where.m_info, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     if (id.IsKnown() && (static_cast<std::uint64_t>(where.m_info.st_dev) != id.m_nDevice ||
-                         static_cast<std::uint64_t>(where.m_info.st_ino) != id.m_nInode))
+                         static_cast<std::uint64_t>(where.m_info.st_ino) != id.m_nInode ||
+                         (id.m_nType != 0 && (where.m_info.st_mode & S_IFMT) != id.m_nType)))
         return kFavoriteChangedError;
     return 0;
 }
@@ -275,7 +276,7 @@ int RewriteAt(const std::string& strPath, const FavoriteFileIdentity& id, std::s
     if (pNewId) {
         // The favourite is now the new file.
         const auto [nNewDevice, nNewInode] = writer.TargetIdentity();
-        *pNewId = {id.m_nRootLength, nNewDevice, nNewInode};
+        *pNewId = {id.m_nRootLength, nNewDevice, nNewInode, S_IFREG};
     }
     return 0;
 }

@@ -24,6 +24,7 @@ struct FavoriteFileIdentity {
     std::uint32_t m_nRootLength = 0; // bytes of m_strPath that name the Favorites folder
     std::uint64_t m_nDevice = 0;
     std::uint64_t m_nInode = 0;
+    std::uint32_t m_nType = 0; // the file type bits of its mode (a freed inode number may come back as a link)
 
     bool IsKnown() const { return m_nDevice != 0 || m_nInode != 0; }
 };

@@ -117,7 +117,11 @@ int CAtomicFile::Open(const std::string& strPath)
     if (const int nError = FollowLinks(strPath, strTarget); nError != 0)
         return nError;
     // The folder as a plain open would reach it; from here on only its handle.
-    CUniqueFd folder(::open(FolderOf(strTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::string strFolder = FolderOf(strTarget);
+    CUniqueFd folder(::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // A folder one may write in but not list is still a place for the file.
+    if (!folder.IsOpen() && errno == EACCES)
+        folder.Reset(::open(strFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder.IsOpen())
         return errno;
     m_folder = std::move(folder);

@@ -27,8 +27,11 @@ int OpenParentBeneath(int hRoot, std::string_view strRelative, CUniqueFd& folder
         return errno;
     for (size_t i = 0; i + 1 < names.size(); ++i) {
         const std::string strName(names[i]);
-        CUniqueFd next(::openat(current.Get(), strName.c_str(),
-                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+        constexpr int kFlags = O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+        CUniqueFd next(::openat(current.Get(), strName.c_str(), O_RDONLY | kFlags));
+        // A folder that may be passed through but not listed.
+        if (!next.IsOpen() && errno == EACCES)
+            next.Reset(::openat(current.Get(), strName.c_str(), O_PATH | kFlags));
         if (!next.IsOpen())
             return errno;
         current = std::move(next);

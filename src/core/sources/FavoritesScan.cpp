@@ -95,7 +95,7 @@ public:
                 struct stat info {};
                 if (::fstatat(frame.m_folder.Get(), entry.m_strName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
                     pItem->m_fileId = {0, static_cast<std::uint64_t>(info.st_dev),
-                                       static_cast<std::uint64_t>(info.st_ino)};
+                                       static_cast<std::uint64_t>(info.st_ino), info.st_mode & S_IFMT};
             }
             pItem->m_fileId.m_nRootLength = static_cast<std::uint32_t>(m_strRoot.size());
             pItem->SetStatus(StatusNotChecked);
@@ -130,7 +130,8 @@ private:
             return ClassifyFolder(hFolder, entry, strPath);
         case EntryNodeType::Regular: {
             CShortcutFile file = CShortcutFile::OpenAt(hFolder, entry.m_strName, false);
-            what.m_fileId = {0, file.Device(), file.Inode()};
+            if (file.IsRegular())
+                what.m_fileId = {0, file.Device(), file.Inode(), S_IFREG};
             if (HasExtensionNoCase(entry.m_strName, ".url")) {
                 what.m_nKind = KindInternetFavorite;
                 const std::string& strBytes = file.ReadUpTo(kShortcutReadLimit);
@@ -194,7 +195,7 @@ private:
                     struct stat info {};
                     if (::fstat(what.m_folder.Get(), &info) == 0)
                         what.m_fileId = {0, static_cast<std::uint64_t>(info.st_dev),
-                                         static_cast<std::uint64_t>(info.st_ino)};
+                                         static_cast<std::uint64_t>(info.st_ino), S_IFDIR};
                     what.m_children.reset();
                     what.m_folder.Reset();
                 }
