@@ -7,6 +7,7 @@
 // test seam) are caught as well. An address that would make a favourite
 // larger than it is read back is refused and named.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,7 +67,7 @@ void Moved(FavoriteItem& item) { item.SetOutcome(StatusValid, "Link is valid.", 
 // A Favorites folder with News/A.url, and beside it a folder outside the
 // Favorites that holds a file of the same name and text.
 class Confinement : public ::testing::Test {
-protected:
+public:
     void SetUp() override
     {
         WriteFile(Favorites("News/A.url"), File());
