@@ -34,9 +34,33 @@ std::string FormatNames()
     return strNames;
 }
 
+// Where a write to the path ends: symbolic links in its last part followed
+// to their end as a plain open follows them, whether that end exists yet or
+// not, then the folders on the way made canonical. A chain that does not
+// end is left where it stopped.
+std::filesystem::path WrittenPath(const std::string& strPath)
+{
+    std::filesystem::path current = strPath;
+    for (int nHop = 0; nHop < 40; ++nHop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)) || error)
+            break;
+        const std::filesystem::path link = std::filesystem::read_symlink(current, error);
+        if (error)
+            break;
+        current = link.is_absolute() ? link : current.parent_path() / link;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(current, error);
+    if (error)
+        return current.lexically_normal();
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : canonical;
+}
+
 // True when two outputs would write the same file: the same path, spelled
-// alike or not (through "..", a symbolic link or a hard link). A device
-// such as /dev/null may take several outputs.
+// alike or not (through "..", a symbolic link, also one to a file not made
+// yet, or a hard link). A device such as /dev/null may take several outputs.
 bool NameTheSameFile(const std::string& strFirst, const std::string& strSecond)
 {
     struct stat first {};
@@ -50,15 +74,7 @@ bool NameTheSameFile(const std::string& strFirst, const std::string& strSecond)
     if (strFirst == strSecond)
         return true;
     // Neither exists yet: where each would be made.
-    const auto pathOf = [](const std::string& strPath) {
-        std::error_code error;
-        const std::filesystem::path absolute = std::filesystem::absolute(strPath, error);
-        if (error)
-            return std::filesystem::path(strPath).lexically_normal();
-        const std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
-        return error ? absolute.lexically_normal() : canonical;
-    };
-    return pathOf(strFirst) == pathOf(strSecond);
+    return WrittenPath(strFirst) == WrittenPath(strSecond);
 }
 
 class CParser {

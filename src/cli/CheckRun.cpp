@@ -237,6 +237,10 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
 
     const std::vector<std::shared_ptr<FavoriteItem>> items = sink.Items();
+    // A page read whole that gave nothing to check says so: an empty report
+    // alone cannot be told from a page whose links were all fine.
+    if (!bInterrupted && !strSource.empty() && items.empty())
+        PrintError(io, "no link was found in \"" + ShownPath(strSource) + "\"");
     CProgressDisplay progress(io.m_pErr, io.m_bProgressTerminal);
     const Clock::time_point start = Clock::now();
 

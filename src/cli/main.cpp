@@ -62,6 +62,10 @@ int main(int argc, char** argv)
     // A report piped into a program that has gone must not kill the run
     // before the files are written; the failed write is reported instead.
     signal(SIGPIPE, SIG_IGN);
+    // Under a file size limit (ulimit -f) a write past it must fail with
+    // EFBIG like any other failed write (message, status 2, temporary file
+    // removed), not kill the program half-way with its files left behind.
+    signal(SIGXFSZ, SIG_IGN);
     if (parsed.m_options.m_bHelp) {
         std::fputs(CheckUsageText().c_str(), stdout);
         return Flushed(kExitNothingBroken);

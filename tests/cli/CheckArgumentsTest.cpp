@@ -160,7 +160,14 @@ TEST(CheckArguments, TwoOutputsOnOneFileAreRefused)
     scantest::WriteFile(dir / "old.csv", "x");
     ASSERT_EQ(::symlink("old.csv", (dir / "alias.csv").c_str()), 0);
     ASSERT_EQ(::link((dir / "old.csv").c_str(), (dir / "hard.csv").c_str()), 0);
+    // Links to files that do not exist yet: what a write makes is their target.
+    ASSERT_EQ(::symlink("target.csv", (dir / "link.csv").c_str()), 0);
+    ASSERT_EQ(::symlink("link.csv", (dir / "chain.csv").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "sub/deep.csv").c_str(), (dir / "abs.csv").c_str()), 0);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--results", "link.csv", "--export", "csv", "target.csv"},
+             {"--results", "chain.csv", "--export", "csv", dir / "target.csv"},
+             {"--export", "csv", "sub/../abs.csv", "--results", "sub/deep.csv"},
              {"--export", "csv", "r.csv", "--results", "r.csv"},
              {"--results", "r.csv", "--export", "html", "./sub/../r.csv"},
              {"--export", "text", "list", "--export", "html", dir / "list"},

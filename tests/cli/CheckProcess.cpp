@@ -1,6 +1,7 @@
 #include "CheckProcess.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
@@ -85,6 +86,11 @@ CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args, c
         if (options.m_bUnprivileged && geteuid() == 0) {
             constexpr uid_t kNobody = 65534;
             if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
+                _exit(126);
+        }
+        if (options.m_nFileSizeLimit != 0) {
+            const rlimit limit{options.m_nFileSizeLimit, options.m_nFileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
         }
         execve(argv[0], argv.data(), envp.data());

@@ -31,6 +31,8 @@ struct CheckProcessOptions {
     // Run as the unprivileged user "nobody" when the test runs as the
     // super-user, so that permissions apply to it.
     bool m_bUnprivileged = false;
+    // A file size limit (RLIMIT_FSIZE, bytes) for the program; 0: none.
+    unsigned long m_nFileSizeLimit = 0;
 };
 
 CheckProcessResult RunZorbelCheckProcess(const std::vector<std::string>& args,

@@ -757,3 +757,35 @@ TEST_F(CheckProgram, ResultsKeepTheListOrderWhateverOrderTheChecksRanIn)
 }
 
 } // namespace
+
+TEST_F(CheckProgram, AFileSizeLimitIsAWriteErrorAndLeavesNoTemporaryFile)
+{
+    std::vector<std::string> links;
+    for (int i = 0; i < 20; ++i)
+        links.push_back(m_server.Url("/ok/" + std::to_string(i)));
+    const std::string strPage = PageWith(links);
+    const std::string strOut = m_home.Path() + "/out";
+    scantest::MakeFolder(strOut);
+    CheckProcessOptions options;
+    options.m_nFileSizeLimit = 300; // the results of 20 links are larger
+    const CheckProcessResult result = Run({"-q", "-t", "5", "--results", strOut + "/results.csv", strPage}, options);
+    EXPECT_EQ(result.m_nSignal, 0);
+    EXPECT_EQ(result.m_nExitStatus, 2) << result.m_strErr;
+    EXPECT_NE(result.m_strErr.find("File too large"), std::string::npos) << result.m_strErr;
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(strOut))
+        left.push_back(entry.path().filename().string());
+    EXPECT_TRUE(left.empty()) << left.front();
+}
+
+TEST_F(CheckProgram, APageWithoutAnyLinkSaysSo)
+{
+    const std::string strPage = m_home.Path() + "/empty.html";
+    WriteFile(strPage, "<html><body><p>Nothing to follow here.</p></body></html>\n");
+    const CheckProcessResult result = Run({"-t", "5", strPage});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_NE(result.m_strErr.find("no link was found in \"" + strPage + "\""), std::string::npos) << result.m_strErr;
+    // A page with links does not.
+    const CheckProcessResult withLinks = Run({"-q", "-t", "5", PageWith({m_server.Url("/ok/1")})});
+    EXPECT_EQ(withLinks.m_strErr.find("no link was found"), std::string::npos) << withLinks.m_strErr;
+}

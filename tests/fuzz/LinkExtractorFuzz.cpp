@@ -1,6 +1,7 @@
 // The links found in a page do not depend on how the page arrives: fed
-// whole, or in pieces of any sizes, the extractor gives the same links in
-// the same order, and every link keeps the rules of a link.
+// whole, or in pieces of any sizes, the page decoder gives the same text and
+// the extractor the same links in the same order, as plain text and as
+// HTML, and every link keeps the rules of a link.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "core/sources/LinkExtractor.h"
+#include "core/sources/PageDecoder.h"
 
 namespace {
 
@@ -34,13 +36,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (nSize < 2)
         return 0;
     CPieceSizes sizes(pData[0] | (pData[1] << 8));
-    const std::string_view text(reinterpret_cast<const char*>(pData) + 2, nSize - 2);
+    const bool bHtml = (pData[0] & 1) != 0;
+    const std::string_view bytes(reinterpret_cast<const char*>(pData) + 2, nSize - 2);
+
+    std::string strText;
+    CPageDecoder wholeDecoder;
+    wholeDecoder.Feed(bytes, strText);
+    wholeDecoder.Finish(strText);
+    std::string strPiecesText;
+    CPageDecoder piecesDecoder;
+    for (std::size_t nPos = 0; nPos < bytes.size();) {
+        const std::string_view piece = bytes.substr(nPos, sizes.Next());
+        nPos += piece.size();
+        piecesDecoder.Feed(piece, strPiecesText);
+    }
+    piecesDecoder.Finish(strPiecesText);
+    if (strText != strPiecesText)
+        std::abort();
+    const std::string_view text = strText;
 
     CLinkExtractor whole;
+    whole.SetHtml(bHtml);
     whole.Feed(text);
     whole.Finish();
 
     CLinkExtractor pieces;
+    pieces.SetHtml(bHtml);
     for (std::size_t nPos = 0; nPos < text.size();) {
         const std::string_view piece = text.substr(nPos, sizes.Next());
         nPos += piece.size();

@@ -630,6 +630,17 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive, 
         bKeepAlive = false;
         return true;
     }
+    if (p == "/huge-headers") {
+        // A 200 followed by more header lines than any client keeps
+        // (400 KB in lines of 1,000 bytes), then a short body.
+        std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
+        const std::string strLine = "X-Filler: " + std::string(988, 'h') + "\r\n";
+        for (int i = 0; i < 400; ++i)
+            head += strLine;
+        head += "Content-Length: 2\r\nConnection: close\r\n\r\nok";
+        SendAll(fd, head);
+        return false;
+    }
     if (p == "/large") {
         constexpr size_t kLarge = size_t{256} << 20;
         std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";

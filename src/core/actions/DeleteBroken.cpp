@@ -21,7 +21,7 @@ DeleteBrokenOutcome DeleteBrokenFavorites(const std::vector<std::shared_ptr<Favo
     for (const auto& pItem : items) {
         if (!pItem)
             continue;
-        const int nError = DeleteFavoriteFile(pItem->m_strPath);
+        const int nError = DeleteFavoriteFile(*pItem);
         if (nError != 0) {
             ++outcome.m_nFailed;
             if (!outcome.m_strErrors.empty())

@@ -6,11 +6,22 @@
 #include <string>
 #include <string_view>
 
+#include "core/model/FavoriteItem.h"
+
 // The file operations on a favourite: renaming it in place, deleting it
 // for good and pointing it at a new address, with the checks that go
 // before them. Each returns 0 on success
 // or an errno value, and touches no file but the favourite's own (and, for
 // a channel, the desktop.ini inside its folder).
+//
+// The forms that take a record go down from the Favorites folder the scan
+// read, one folder handle at a time and never through a symbolic link, and
+// act only when the file found is the one the scan read (its device and
+// inode): a folder on the way swapped for a link, or another file put in
+// the favourite's place, is kFavoriteChangedError and nothing is touched.
+// Whatever is created, renamed or removed is so inside the handle of the
+// favourite's own folder. The forms that take a path do the same from the
+// folder the path names.
 //
 // A file the user has made read-only (no write permission for its owner)
 // and anything in a folder made read-only that way keep their names, their
@@ -32,23 +43,31 @@ std::string RenamedFavoritePath(std::string_view strOldPath, std::string_view st
 
 // Renames a favourite's file or folder. Never replaces anything: when the
 // new path exists the result is EEXIST and both stay as they were.
+// The new path must be in the same folder (else EXDEV).
 int RenameFavoriteFile(const std::string& strOldPath, const std::string& strNewPath);
+int RenameFavoriteFile(const FavoriteItem& item, const std::string& strNewPath);
 
 // Delete Favorite: a file (or a symbolic link, never what it points to) is
 // deleted. A folder is a channel: when it holds nothing but its desktop.ini
 // (any letter case), that file and then the folder are deleted; when it
 // holds anything else nothing is deleted and the result is ENOTEMPTY.
 int DeleteFavorite(const std::string& strPath);
+int DeleteFavorite(const FavoriteItem& item);
 
 // Delete All Broken: a plain file deletion. A folder is not deleted (EISDIR).
 int DeleteFavoriteFile(const std::string& strPath);
+int DeleteFavoriteFile(const FavoriteItem& item);
 
 // Results of RewriteFavoriteUrl that are no errno value.
-// The file no longer holds the URL it was checked with (it was changed, or
-// replaced by something else, since it was read): it is left alone.
+// The file was changed since the check: it no longer holds the URL it was
+// checked with, or it (or a folder on its way) is no longer the one the
+// scan read. It is left alone.
 inline constexpr int kFavoriteChangedError = -1;
 // The file holds its URL where no line can be rewritten in place.
 inline constexpr int kFavoriteNotRewritableError = -2;
+// With the new address the file would be larger than a favourite is read
+// (kShortcutReadLimit), so the scan would read the address back cut short.
+inline constexpr int kFavoriteAddressTooLongError = -3;
 
 // Points an Internet Shortcut (.url) or a desktop link (.desktop) at a new
 // address: when the file still holds strOldUrl, its URL becomes strNewUrl
@@ -58,7 +77,19 @@ inline constexpr int kFavoriteNotRewritableError = -2;
 // that is not a regular file or is larger than a favourite is read
 // (kShortcutReadLimit) is not rewritten either (kFavoriteChangedError,
 // EFBIG).
+// A new address that would make the file larger than that is refused
+// (kFavoriteAddressTooLongError).
 int RewriteFavoriteUrl(const std::string& strPath, std::string_view strOldUrl, std::string_view strNewUrl);
+// The record's file, from its URL to strNewUrl. The record's URL stays as
+// it is (the caller sets it); what it knows of its file follows the new
+// file, so later commands on it still find it. GUI thread, no check running.
+int RewriteFavoriteUrl(FavoriteItem& item, std::string_view strNewUrl);
+
+// Lets a test act between the read of a favourite and its rewrite (swap a
+// folder or the file for a link, say). Null in the program.
+struct CFavoriteFileSeam {
+    static inline void (*s_pfnBeforeWrite)(const std::string& strPath) = nullptr;
+};
 
 // The system's text for a failure of the operations above, every "%1" in
 // it replaced by the favourite's path.

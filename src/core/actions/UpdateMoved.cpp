@@ -41,7 +41,7 @@ UpdateMovedOutcome UpdateMovedFavorites(
             continue;
         const std::string strOldUrl = pItem->m_strUrl;
         const std::string strNewUrl = pItem->Redirect().m_strFinalUrl;
-        const int nError = RewriteFavoriteUrl(pItem->m_strPath, strOldUrl, strNewUrl);
+        const int nError = RewriteFavoriteUrl(*pItem, strNewUrl);
         if (nError != 0) {
             ++outcome.m_nFailed;
             if (!outcome.m_strErrors.empty())

@@ -15,6 +15,20 @@ struct FavoriteRedirect {
     bool operator==(const FavoriteRedirect&) const = default;
 };
 
+// The favourite's own file as the scan found it: where the Favorites folder
+// ends in the record's path, and the file's device and inode. A command on
+// the file (rewrite, rename, delete) goes down from the Favorites folder
+// without following a link and acts only on this same file. All zero for a
+// record that no scan made.
+struct FavoriteFileIdentity {
+    std::uint32_t m_nRootLength = 0; // bytes of m_strPath that name the Favorites folder
+    std::uint64_t m_nDevice = 0;
+    std::uint64_t m_nInode = 0;
+    std::uint32_t m_nType = 0; // the file type bits of its mode (a freed inode number may come back as a link)
+
+    bool IsKnown() const { return m_nDevice != 0 || m_nInode != 0; }
+};
+
 // The record of one favourite (folders have none). What the scan or the
 // extraction found is filled in by its creator before anyone else sees the
 // record and never changes afterwards, except the name and path after a
@@ -31,6 +45,7 @@ public:
     std::string m_strFolder;        // folder names below the root joined with "/"
     std::int32_t m_nDepth = 0;      // folder nesting depth, 0 at the top level
     std::int32_t m_nKind = -1;      // a FavoriteKind, -1 until set
+    FavoriteFileIdentity m_fileId;  // the file the scan read
 
     // Set on the GUI thread when the record is taken out of the list, so a
     // check pass that still has it queued passes it by.

@@ -17,6 +17,11 @@ constexpr std::array kCurlErrors{
     CurlErrorRow{CURLE_HTTP2, InternetErrorInvalidServerResponse},
     CurlErrorRow{CURLE_HTTP2_STREAM, InternetErrorInvalidServerResponse},
     CurlErrorRow{CURLE_BAD_CONTENT_ENCODING, InternetErrorInvalidServerResponse},
+#if LIBCURL_VERSION_NUM >= 0x080600
+    // headers larger than libcurl keeps: the server answered, but not in a
+    // way that can be judged
+    CurlErrorRow{CURLE_TOO_LARGE, InternetErrorInvalidServerResponse},
+#endif
     // ftp servers that answer but refuse or do not understand
     CurlErrorRow{CURLE_REMOTE_ACCESS_DENIED, InternetErrorExtended},
     CurlErrorRow{CURLE_FTP_ACCEPT_FAILED, InternetErrorExtended},

@@ -114,11 +114,24 @@ struct CHttpClient::CHandle {
     bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
     std::string m_strLocation;   // Location of the latest header block
     std::string m_strRetryAfter; // Retry-After of the latest header block
+    size_t m_nHeaderBytes = 0;   // header bytes of this request so far
+    bool m_bHeadersTooLarge = false;
+
+    // More header bytes than this and the answer is given up. It is below
+    // the limit of libcurl itself (300 KB), which ends such a transfer with
+    // the same result as a broken connection; a server that sent that much
+    // did answer, so the link is not verifiable rather than broken.
+    static constexpr size_t kMaxHeaderBytes = 256 * 1024;
 
     static size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser)
     {
         auto& self = *static_cast<CHandle*>(pUser);
         const size_t nBytes = nSize * nCount;
+        self.m_nHeaderBytes += nBytes;
+        if (self.m_nHeaderBytes > kMaxHeaderBytes) {
+            self.m_bHeadersTooLarge = true;
+            return 0;
+        }
         std::string_view line(pData, nBytes);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.remove_suffix(1);
@@ -178,6 +191,8 @@ struct CHttpClient::CHandle {
         m_bHttpBlock = false;
         m_nBlockStatus = 0;
         m_bHeadersDone = false;
+        m_nHeaderBytes = 0;
+        m_bHeadersTooLarge = false;
         m_strLocation.clear();
         m_strRetryAfter.clear();
 
@@ -244,6 +259,11 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
             return fail(CURLE_OPERATION_TIMEDOUT);
 
         CURLcode nCode = handle.Perform(strCurrent, remaining);
+        if (handle.m_bHeadersTooLarge) {
+            // An answer whose headers do not end: not proof that the link is broken.
+            result.m_dwError = InternetErrorInvalidServerResponse;
+            return result;
+        }
         if (nCode == CURLE_WRITE_ERROR && handle.m_bHeadersDone)
             nCode = CURLE_OK; // ended on purpose once the headers were in
         else if (nCode == CURLE_UNSUPPORTED_PROTOCOL)

@@ -75,18 +75,9 @@ std::string RandomSuffix()
     return strSuffix;
 }
 
-void SyncFolder(const std::string& strFolder)
-{
-    // Makes the rename itself durable; a folder that cannot be synced (some
-    // network file systems) changes nothing about the outcome.
-    CUniqueFd folder(::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.IsOpen())
-        ::fsync(folder.Get());
-}
-
 } // namespace
 
-CAtomicFile::SystemCalls CAtomicFile::s_systemCalls = {&::write, &::fsync, &::rename};
+CAtomicFile::SystemCalls CAtomicFile::s_systemCalls = {&::write, &::fsync, &::renameat};
 
 CAtomicFile::~CAtomicFile() { Discard(); }
 
@@ -102,17 +93,17 @@ void CAtomicFile::Discard()
 {
     m_temp.Reset();
     if (!m_strTemp.empty()) {
-        ::unlink(m_strTemp.c_str());
+        ::unlinkat(m_folder.Get(), m_strTemp.c_str(), 0);
         m_strTemp.clear();
     }
     m_target.Reset(); // its lock goes with it
+    m_folder.Reset();
 }
 
 int CAtomicFile::Open(const std::string& strPath)
 {
     Discard();
     m_nError = 0;
-    m_bReplacing = false;
     if (strPath.empty())
         return ENOENT;
     if (strPath.back() == '/') {
@@ -122,13 +113,55 @@ int CAtomicFile::Open(const std::string& strPath)
             ::close(hFile);
         return hFile >= 0 ? EISDIR : errno;
     }
-    if (const int nError = FollowLinks(strPath, m_strTarget); nError != 0)
+    std::string strTarget;
+    if (const int nError = FollowLinks(strPath, strTarget); nError != 0)
         return nError;
+    // The folder as a plain open would reach it; from here on only its handle.
+    const std::string strFolder = FolderOf(strTarget);
+    CUniqueFd folder(::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // A folder one may write in but not list is still a place for the file.
+    if (!folder.IsOpen() && errno == EACCES)
+        folder.Reset(::open(strFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen())
+        return errno;
+    m_folder = std::move(folder);
+    m_strName = NameOf(strTarget);
+    const int nError = OpenTarget();
+    if (nError != 0)
+        Discard();
+    return nError;
+}
 
+int CAtomicFile::OpenInFolder(int hFolder, const std::string& strName)
+{
+    Discard();
+    m_nError = 0;
+    if (strName.empty() || strName == "." || strName == ".." || strName.find('/') != std::string::npos)
+        return EINVAL;
+    CUniqueFd folder(::fcntl(hFolder, F_DUPFD_CLOEXEC, 0));
+    if (!folder.IsOpen())
+        return errno;
+    m_folder = std::move(folder);
+    m_strName = strName;
+    const int nError = OpenTarget();
+    if (nError != 0)
+        Discard();
+    return nError;
+}
+
+int CAtomicFile::OpenTarget()
+{
+    m_bReplacing = false;
+    m_nTargetDevice = 0;
+    m_nTargetInode = 0;
     // The existing target, opened as a plain open for writing would open it
     // (nothing is truncated), so the same files are refused. Non-blocking
-    // only for the open itself: a pipe without a reader fails at once.
-    CUniqueFd target(::open(m_strTarget.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // only for the open itself: a pipe without a reader fails at once. The
+    // name is never followed as a link here: links were followed already
+    // (Open), or are refused (OpenInFolder); one put in place meanwhile
+    // fails with ELOOP.
+    CUniqueFd target(
+        ::openat(m_folder.Get(), m_strName.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW));
     if (!target.IsOpen() && errno != ENOENT)
         return errno;
     if (target.IsOpen()) {
@@ -138,6 +171,8 @@ int CAtomicFile::Open(const std::string& strPath)
         struct stat info {};
         if (::fstat(target.Get(), &info) != 0)
             return errno;
+        m_nTargetDevice = static_cast<std::uint64_t>(info.st_dev);
+        m_nTargetInode = static_cast<std::uint64_t>(info.st_ino);
         if (!S_ISREG(info.st_mode)) {
             const int nFlags = ::fcntl(target.Get(), F_GETFL);
             if (nFlags >= 0)
@@ -154,12 +189,12 @@ int CAtomicFile::Open(const std::string& strPath)
     // A new file gets the permissions a plain create gives (0666 less the
     // umask); a replacement gets the old file's at Commit and is private
     // until then.
-    const std::string strStem =
-        FolderOf(m_strTarget) + "/." + NameOf(m_strTarget).substr(0, kMaxNameInTemp) + ".tmp-";
+    const std::string strStem = "." + m_strName.substr(0, kMaxNameInTemp) + ".tmp-";
     for (int nAttempt = 0; nAttempt < kTempAttempts; ++nAttempt) {
         std::string strTemp = strStem + RandomSuffix();
-        const int hTemp = ::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                                 m_bReplacing ? 0600 : 0666);
+        const int hTemp = ::openat(m_folder.Get(), strTemp.c_str(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                                   m_bReplacing ? 0600 : 0666);
         if (hTemp >= 0) {
             m_temp.Reset(hTemp);
             m_strTemp = std::move(strTemp);
@@ -204,6 +239,7 @@ int CAtomicFile::Commit()
         // Written directly: only the close is left to report.
         if (::close(m_target.Release()) != 0 && errno != EINTR)
             return Fail(errno);
+        m_folder.Reset();
         return 0;
     }
 
@@ -216,14 +252,22 @@ int CAtomicFile::Commit()
     }
     if (s_systemCalls.m_pfnSync(m_temp.Get()) != 0)
         return Fail(errno);
+    struct stat info {};
+    if (::fstat(m_temp.Get(), &info) != 0)
+        return Fail(errno);
     // Some file systems report a failed write only at the close.
     if (::close(m_temp.Release()) != 0 && errno != EINTR)
         return Fail(errno);
-    if (s_systemCalls.m_pfnRename(m_strTemp.c_str(), m_strTarget.c_str()) != 0)
+    if (s_systemCalls.m_pfnRename(m_folder.Get(), m_strTemp.c_str(), m_folder.Get(), m_strName.c_str()) != 0)
         return Fail(errno);
     m_strTemp.clear();
-    SyncFolder(FolderOf(m_strTarget));
+    m_nTargetDevice = static_cast<std::uint64_t>(info.st_dev);
+    m_nTargetInode = static_cast<std::uint64_t>(info.st_ino);
+    // Makes the rename itself durable; a folder that cannot be synced (some
+    // network file systems) changes nothing about the outcome.
+    ::fsync(m_folder.Get());
     m_target.Reset();
+    m_folder.Reset();
     return 0;
 }
 

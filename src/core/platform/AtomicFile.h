@@ -2,6 +2,9 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+#include <utility>
+
 #include <string>
 #include <string_view>
 
@@ -17,7 +20,10 @@
 // either the old file, whole, or the new one, whole: a full disk, a file
 // size limit, a crash or a signal before Commit leaves the old file exactly
 // as it was. A symbolic link is followed, and the file it ends at is the one
-// replaced; the link stays a link.
+// replaced; the link stays a link. Everything after the target's folder is
+// found (the temporary file, the rename, the flush of the folder) goes
+// through one handle of that folder, so the new file lands in the folder
+// that was opened even when its path is changed meanwhile.
 //
 // Anything else (a device such as /dev/null, a pipe with a reader) cannot
 // be replaced, so it is opened and written directly, as a plain open for
@@ -40,6 +46,18 @@ public:
     // Starts writing the target. Returns 0, or the errno that stops it; then
     // nothing was created and the target is untouched.
     int Open(const std::string& strPath);
+
+    // The same for the file strName inside the folder hFolder (which stays
+    // the caller's), without following a symbolic link: a link in strName's
+    // place is refused (ELOOP) and nothing is ever written outside that
+    // folder. After a successful open, TargetExists and TargetIdentity tell
+    // which file would be replaced, so that the caller can make sure it is
+    // the one it read.
+    int OpenInFolder(int hFolder, const std::string& strName);
+    bool TargetExists() const { return m_bReplacing || m_target.IsOpen(); }
+    // Device and inode of the existing target (both 0 for a new file); after
+    // a Commit, those of the file that replaced it.
+    std::pair<std::uint64_t, std::uint64_t> TargetIdentity() const { return {m_nTargetDevice, m_nTargetInode}; }
 
     // Appends the bytes. Returns 0, or the errno of the first failure; after
     // a failure nothing more is written.
@@ -64,17 +82,21 @@ public:
     struct SystemCalls {
         ssize_t (*m_pfnWrite)(int hFd, const void* pBytes, size_t nBytes);
         int (*m_pfnSync)(int hFd);
-        int (*m_pfnRename)(const char* pszFrom, const char* pszTo);
+        int (*m_pfnRename)(int hFromFolder, const char* pszFrom, int hToFolder, const char* pszTo);
     };
     static SystemCalls s_systemCalls;
 
 private:
     int Fail(int nError);
+    int OpenTarget();
 
     CUniqueFd m_target;      // the existing target: held for its lock, or written directly
     CUniqueFd m_temp;        // the new content, while the target is a regular file or new
-    std::string m_strTarget; // the path that is replaced (symbolic links followed)
-    std::string m_strTemp;   // the temporary file's path
+    CUniqueFd m_folder;      // the folder the target is in
+    std::string m_strName;   // the target's name in m_folder
+    std::string m_strTemp;   // the temporary file's name in m_folder
+    std::uint64_t m_nTargetDevice = 0;
+    std::uint64_t m_nTargetInode = 0;
     mode_t m_nMode = 0;      // the old file's permissions
     uid_t m_nOwner = 0;
     gid_t m_nGroup = 0;

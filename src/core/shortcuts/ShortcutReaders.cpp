@@ -83,6 +83,8 @@ CShortcutFile CShortcutFile::OpenAt(int hFolder, const std::string& strName, boo
     }
     file.m_bRegular = S_ISREG(info.st_mode);
     file.m_nSize = info.st_size;
+    file.m_nDevice = static_cast<std::uint64_t>(info.st_dev);
+    file.m_nInode = static_cast<std::uint64_t>(info.st_ino);
     return file;
 }
 

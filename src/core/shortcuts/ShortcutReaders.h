@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,9 @@ public:
     // True when it was opened and is a regular file.
     bool IsRegular() const { return m_bRegular; }
     off_t Size() const { return m_nSize; }
+    // The opened file's device and inode (0 when it could not be opened).
+    std::uint64_t Device() const { return m_nDevice; }
+    std::uint64_t Inode() const { return m_nInode; }
 
     // Reads on from where the last read stopped, until `nLimit` bytes are
     // read in all or the file ends; the bytes read so far. Nothing is read
@@ -42,6 +46,8 @@ private:
     int m_nError = 0;
     bool m_bRegular = false;
     off_t m_nSize = 0;
+    std::uint64_t m_nDevice = 0;
+    std::uint64_t m_nInode = 0;
     bool m_bEnded = false;
     std::string m_strBytes;
 };

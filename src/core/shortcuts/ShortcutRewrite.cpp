@@ -68,24 +68,34 @@ bool Equals(Units<Unit> text, UnitRange range, std::string_view strName, bool bI
     return true;
 }
 
-// Calls onLine(range) with every line, its line end left out; onLine
-// returns false to stop.
+// Calls onLine(range) with every line, its line end (LF, CR LF or a lone
+// CR) left out; onLine returns false to stop.
 template <typename Unit, typename F>
 void ForEachLine(Units<Unit> text, F onLine)
 {
     size_t nStart = 0;
     while (nStart < text.size()) {
-        size_t nEnd = Find(text, {nStart, text.size()}, '\n');
-        const bool bLast = nEnd == Units<Unit>::npos;
-        if (bLast)
-            nEnd = text.size();
-        size_t nLineEnd = nEnd;
-        if (nLineEnd > nStart && text[nLineEnd - 1] == Unit('\r'))
-            --nLineEnd;
-        if (!onLine(UnitRange{nStart, nLineEnd}) || bLast)
+        size_t nEnd = nStart;
+        while (nEnd < text.size() && text[nEnd] != Unit('\n') && text[nEnd] != Unit('\r'))
+            ++nEnd;
+        if (!onLine(UnitRange{nStart, nEnd}) || nEnd == text.size())
             return;
-        nStart = nEnd + 1;
+        nStart = nEnd + (text[nEnd] == Unit('\r') && nEnd + 1 < text.size() && text[nEnd + 1] == Unit('\n') ? 2 : 1);
     }
+}
+
+// The ASCII text of a range; empty when it holds anything else.
+template <typename Unit>
+std::string AsciiOf(Units<Unit> text, UnitRange range)
+{
+    std::string strOut;
+    for (size_t i = range.m_nBegin; i < range.m_nEnd; ++i) {
+        const auto c = static_cast<char32_t>(text[i]);
+        if (c == 0 || c > 0x7F)
+            return {};
+        strOut += static_cast<char>(c);
+    }
+    return strOut;
 }
 
 // The value after "=": cut at a NUL, as the reader cuts it, then trimmed.
@@ -136,6 +146,7 @@ std::optional<UnitRange> FindDesktopUrlRange(Units<Unit> text)
     bool bSeenEntry = false;
     bool bIsLink = false;
     std::optional<UnitRange> url;
+    std::optional<UnitRange> localizedUrl;
     ForEachLine(text, [&](UnitRange line) {
         line = Trim(text, line.m_nBegin, line.m_nEnd);
         if (line.m_nBegin == line.m_nEnd || text[line.m_nBegin] == Unit('#'))
@@ -154,13 +165,20 @@ std::optional<UnitRange> FindDesktopUrlRange(Units<Unit> text)
             return true;
         const UnitRange key = Trim(text, line.m_nBegin, nEq);
         const UnitRange value = ValueRange(text, line, nEq);
-        if (Equals(text, key, "Type", false))
+        if (Equals(text, key, "Type", false)) {
             bIsLink = Equals(text, value, "Link", false);
-        else if (Equals(text, key, "URL", false) && !url)
-            url = value;
+        } else {
+            const DesktopUrlKey kind = ClassifyDesktopUrlKey(AsciiOf(text, key));
+            if (kind == DesktopUrlKey::Plain && !url)
+                url = value;
+            else if (kind == DesktopUrlKey::Localized && !localizedUrl)
+                localizedUrl = value;
+        }
         return true;
     });
-    return bIsLink ? url : std::nullopt;
+    if (!bIsLink)
+        return std::nullopt;
+    return url ? url : localizedUrl;
 }
 
 // A desktop entry string that reads back as the text: "\" and the control

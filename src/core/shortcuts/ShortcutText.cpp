@@ -16,20 +16,21 @@ std::string_view Trim(std::string_view s)
     return s.substr(nFirst, nLast - nFirst + 1);
 }
 
-// Calls `onLine` with every line of the text, line end removed.
+// Calls `onLine` with every line of the text, line end removed. A line
+// ends at LF, CR LF or a lone CR (files written on old Macs, and by some
+// programs that copied them).
 template <typename F>
 void ForEachLine(std::string_view strText, F onLine)
 {
     while (!strText.empty()) {
-        const size_t nEnd = strText.find('\n');
-        std::string_view line = strText.substr(0, nEnd);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        const size_t nEnd = strText.find_first_of("\r\n");
+        const std::string_view line = strText.substr(0, nEnd);
         if (!onLine(line))
             return;
         if (nEnd == std::string_view::npos)
             return;
-        strText.remove_prefix(nEnd + 1);
+        const size_t nNext = strText.compare(nEnd, 2, "\r\n") == 0 ? nEnd + 2 : nEnd + 1;
+        strText.remove_prefix(nNext);
     }
 }
 
@@ -71,6 +72,22 @@ std::string DecodeShortcutFileText(std::string_view strBytes)
     if (strBytes.starts_with("\xEF\xBB\xBF"))
         strBytes.remove_prefix(3);
     return std::string(strBytes);
+}
+
+DesktopUrlKey ClassifyDesktopUrlKey(std::string_view strKey)
+{
+    // Flags such as KDE's "[$e]" (expand the environment) come last.
+    if (strKey.ends_with("]")) {
+        const size_t nOpen = strKey.rfind('[');
+        if (nOpen != std::string_view::npos && strKey.substr(nOpen).starts_with("[$"))
+            strKey = strKey.substr(0, nOpen);
+    }
+    if (strKey == "URL")
+        return DesktopUrlKey::Plain;
+    if (strKey.starts_with("URL[") && strKey.ends_with("]") && strKey.size() > 5 &&
+        strKey.find_first_of("[]", 4) == strKey.size() - 1)
+        return DesktopUrlKey::Localized;
+    return DesktopUrlKey::None;
 }
 
 IniLookup FindIniValue(std::string_view strText, std::string_view strSection, std::string_view strKey)
@@ -127,6 +144,7 @@ std::optional<std::string> ParseDesktopLink(std::string_view strFileBytes)
     bool bSeenEntry = false;
     bool bIsLink = false;
     std::optional<std::string_view> url;
+    std::optional<std::string_view> localizedUrl;
     ForEachLine(strText, [&](std::string_view line) {
         line = Trim(line);
         if (line.empty() || line.front() == '#')
@@ -146,13 +164,20 @@ std::optional<std::string> ParseDesktopLink(std::string_view strFileBytes)
             return true;
         const std::string_view key = Trim(line.substr(0, nEq));
         const std::string_view value = Trim(CutAtNul(line.substr(nEq + 1)));
-        if (key == "Type")
+        if (key == "Type") {
             bIsLink = value == "Link";
-        else if (key == "URL" && !url)
-            url = value;
+        } else {
+            const DesktopUrlKey kind = ClassifyDesktopUrlKey(key);
+            if (kind == DesktopUrlKey::Plain && !url)
+                url = value;
+            else if (kind == DesktopUrlKey::Localized && !localizedUrl)
+                localizedUrl = value;
+        }
         return true;
     });
     if (!bIsLink)
         return std::nullopt;
+    if (!url)
+        url = localizedUrl;
     return url ? Utf8OrWindows1252(UnescapeDesktopValue(*url)) : std::string();
 }

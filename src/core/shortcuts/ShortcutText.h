@@ -16,7 +16,7 @@ std::string DecodeShortcutFileText(std::string_view strBytes);
 
 // The value of `strKey` in section `[strSection]` of INI text as Windows
 // reads it: section and key names without regard to case, blanks around
-// names and values ignored, CR LF or LF line ends, ";" starting a comment
+// names and values ignored, CR LF, LF or CR line ends, ";" starting a comment
 // line, the first match winning. `bSectionFound` tells whether the section
 // exists at all.
 struct IniLookup {
@@ -36,8 +36,16 @@ std::string ParseInternetShortcut(std::string_view strFileBytes);
 // has no CDFURL.
 std::optional<std::string> ParseChannelTarget(std::string_view strFileBytes);
 
+// What a key of a desktop entry is to a link: its URL ("URL", also with
+// flags such as KDE's "URL[$e]"), a localised URL ("URL[de]", "URL[pt_BR]"),
+// or nothing of the sort.
+enum class DesktopUrlKey { None, Plain, Localized };
+DesktopUrlKey ClassifyDesktopUrlKey(std::string_view strKey);
+
 // The URL of a desktop link file: the URL key of its [Desktop Entry] group
-// when that group has Type=Link; nullopt for any other file. Group and key
-// names are case-sensitive, "#" starts a comment, string escapes (\s \n \t
-// \r \\) are decoded.
+// when that group has Type=Link; nullopt for any other file. The first
+// "URL" (or "URL[$e]", as KDE writes it) wins; without one, the first
+// localised "URL[xx]". Group and key names are case-sensitive, "#" starts a
+// comment, lines end at LF, CR LF or CR, string escapes (\s \n \t \r
+// \\) are decoded.
 std::optional<std::string> ParseDesktopLink(std::string_view strFileBytes);

@@ -1,6 +1,7 @@
 #include "core/sources/FavoritesScan.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <exception>
@@ -37,6 +38,7 @@ struct ClassifiedEntry {
     std::string m_strUrl;
     CUniqueFd m_folder;                      // a folder's handle, when it could be opened
     std::optional<FolderListing> m_children; // a folder's entries, when it could be read
+    FavoriteFileIdentity m_fileId;           // the file (or channel folder) that was read
 };
 
 // The walk. Iterative, so that a deep tree cannot exhaust the stack; a
@@ -87,6 +89,15 @@ public:
             pItem->m_nKind = what.m_nKind;
             pItem->m_strFolder = frame.m_strFolder;
             pItem->m_nDepth = frame.m_nDepth;
+            pItem->m_fileId = what.m_fileId;
+            if (!pItem->m_fileId.IsKnown()) {
+                // A link or a special file: the entry itself, never followed.
+                struct stat info {};
+                if (::fstatat(frame.m_folder.Get(), entry.m_strName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+                    pItem->m_fileId = {0, static_cast<std::uint64_t>(info.st_dev),
+                                       static_cast<std::uint64_t>(info.st_ino), info.st_mode & S_IFMT};
+            }
+            pItem->m_fileId.m_nRootLength = static_cast<std::uint32_t>(m_strRoot.size());
             pItem->SetStatus(StatusNotChecked);
             const std::string strName = pItem->m_strName;
             Insert(frame.m_parent, strName, what.m_nKind, std::move(pItem));
@@ -119,6 +130,8 @@ private:
             return ClassifyFolder(hFolder, entry, strPath);
         case EntryNodeType::Regular: {
             CShortcutFile file = CShortcutFile::OpenAt(hFolder, entry.m_strName, false);
+            if (file.IsRegular())
+                what.m_fileId = {0, file.Device(), file.Inode(), S_IFREG};
             if (HasExtensionNoCase(entry.m_strName, ".url")) {
                 what.m_nKind = KindInternetFavorite;
                 const std::string& strBytes = file.ReadUpTo(kShortcutReadLimit);
@@ -179,6 +192,10 @@ private:
                 if (auto target = ParseChannelTarget(strBytes)) {
                     what.m_nKind = KindChannelLink;
                     what.m_strUrl = std::move(*target);
+                    struct stat info {};
+                    if (::fstat(what.m_folder.Get(), &info) == 0)
+                        what.m_fileId = {0, static_cast<std::uint64_t>(info.st_dev),
+                                         static_cast<std::uint64_t>(info.st_ino), S_IFDIR};
                     what.m_children.reset();
                     what.m_folder.Reset();
                 }

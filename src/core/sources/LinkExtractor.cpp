@@ -123,9 +123,154 @@ void CLinkExtractor::ScanOne(Scanner& scanner, bool bFinal)
 void CLinkExtractor::EndLink(Scanner& scanner)
 {
     scanner.m_bTaking = false;
-    if (!m_seen.contains(scanner.m_strCurrent)) {
-        const std::string& strStored = scanner.m_links.emplace_back(std::move(scanner.m_strCurrent));
+    std::string strLink = CutUnbalancedParenthesis(std::move(scanner.m_strCurrent));
+    if (m_bHtml)
+        strLink = DecodeCharacterReferences(strLink);
+    if (!m_seen.contains(strLink)) {
+        const std::string& strStored = scanner.m_links.emplace_back(std::move(strLink));
         m_seen.insert(strStored);
     }
     scanner.m_strCurrent.clear();
+}
+
+std::string CLinkExtractor::CutUnbalancedParenthesis(std::string strLink)
+{
+    for (;;) {
+        // The last ")" when only sentence punctuation follows it.
+        size_t nEnd = strLink.size();
+        while (nEnd > 0 && std::string_view(".,;:!?").find(strLink[nEnd - 1]) != std::string_view::npos)
+            --nEnd;
+        if (nEnd == 0 || strLink[nEnd - 1] != ')')
+            return strLink;
+        const size_t nClose = nEnd - 1;
+        const auto nOpen = std::count(strLink.begin(), strLink.begin() + static_cast<std::ptrdiff_t>(nClose), '(');
+        const auto nClosed = std::count(strLink.begin(), strLink.begin() + static_cast<std::ptrdiff_t>(nClose), ')');
+        if (nOpen > nClosed)
+            return strLink; // it closes one of the link's own
+        strLink.erase(nClose);
+    }
+}
+
+namespace {
+
+// The named references that can stand for a character of an address (the
+// ASCII ones of HTML's list), longest names need no priority: each ends at ";".
+struct NamedReference {
+    std::string_view m_strName;
+    char m_c;
+};
+constexpr NamedReference kNamedReferences[] = {
+    {"amp", '&'},    {"AMP", '&'},    {"lt", '<'},       {"LT", '<'},     {"gt", '>'},     {"GT", '>'},
+    {"quot", '"'},   {"QUOT", '"'},   {"apos", '\''},    {"sol", '/'},    {"colon", ':'},  {"quest", '?'},
+    {"equals", '='}, {"num", '#'},    {"percnt", '%'},   {"plus", '+'},   {"comma", ','},  {"period", '.'},
+    {"semi", ';'},   {"excl", '!'},   {"dollar", '$'},   {"lpar", '('},   {"rpar", ')'},   {"ast", '*'},
+    {"commat", '@'}, {"lowbar", '_'}, {"hyphen", '-'},   {"tilde", '~'},  {"lsqb", '['},   {"rsqb", ']'},
+    {"lbrack", '['}, {"rbrack", ']'}, {"lcub", '{'},     {"rcub", '}'},   {"verbar", '|'}, {"bsol", '\\'},
+    {"grave", '`'},  {"Hat", '^'},    {"Tab", '\t'},     {"NewLine", '\n'}, {"nbsp", '\xA0'},
+};
+
+void AppendUtf8(std::string& strOut, char32_t cp)
+{
+    if (cp < 0x80) {
+        strOut += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        strOut += static_cast<char>(0xC0 | (cp >> 6));
+        strOut += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        strOut += static_cast<char>(0xE0 | (cp >> 12));
+        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        strOut += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        strOut += static_cast<char>(0xF0 | (cp >> 18));
+        strOut += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        strOut += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// A decoded character as it goes into a request: what may not stand in an
+// address as it is gets its percent form.
+void AppendForAddress(std::string& strOut, char32_t cp)
+{
+    if (cp <= 0x20 || cp == 0x7F || cp == '"' || cp == '<' || cp == '>') {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        strOut += '%';
+        strOut += kHex[cp >> 4];
+        strOut += kHex[cp & 0xF];
+        return;
+    }
+    AppendUtf8(strOut, cp);
+}
+
+// The character of a numeric reference's value, as HTML maps it: none, a
+// surrogate or beyond Unicode is U+FFFD.
+char32_t NumericReferenceCharacter(std::uint32_t nValue)
+{
+    if (nValue == 0 || nValue > 0x10FFFF || (nValue >= 0xD800 && nValue <= 0xDFFF))
+        return 0xFFFD;
+    return static_cast<char32_t>(nValue);
+}
+
+} // namespace
+
+std::string CLinkExtractor::DecodeCharacterReferences(std::string_view strLink)
+{
+    std::string strOut;
+    strOut.reserve(strLink.size());
+    size_t i = 0;
+    while (i < strLink.size()) {
+        const size_t nAmp = strLink.find('&', i);
+        if (nAmp == std::string_view::npos) {
+            strOut.append(strLink.substr(i));
+            break;
+        }
+        strOut.append(strLink.substr(i, nAmp - i));
+        i = nAmp + 1;
+        const size_t nSemi = strLink.find(';', i);
+        // A reference is short; without its ";" it is taken as written.
+        if (nSemi == std::string_view::npos || nSemi - i > 32 || nSemi == i) {
+            strOut += '&';
+            continue;
+        }
+        const std::string_view strRef = strLink.substr(i, nSemi - i);
+        bool bDecoded = false;
+        if (strRef[0] == '#') {
+            const bool bHex = strRef.size() > 1 && (strRef[1] == 'x' || strRef[1] == 'X');
+            const std::string_view strDigits = strRef.substr(bHex ? 2 : 1);
+            std::uint32_t nValue = 0;
+            bool bValid = !strDigits.empty();
+            for (const char c : strDigits) {
+                int nDigit = -1;
+                if (c >= '0' && c <= '9')
+                    nDigit = c - '0';
+                else if (bHex && c >= 'a' && c <= 'f')
+                    nDigit = c - 'a' + 10;
+                else if (bHex && c >= 'A' && c <= 'F')
+                    nDigit = c - 'A' + 10;
+                if (nDigit < 0) {
+                    bValid = false;
+                    break;
+                }
+                nValue = std::min<std::uint32_t>(nValue * (bHex ? 16 : 10) + static_cast<std::uint32_t>(nDigit),
+                                                 0x110000);
+            }
+            if (bValid) {
+                AppendForAddress(strOut, NumericReferenceCharacter(nValue));
+                bDecoded = true;
+            }
+        } else {
+            for (const NamedReference& ref : kNamedReferences) {
+                if (ref.m_strName == strRef) {
+                    AppendForAddress(strOut, static_cast<unsigned char>(ref.m_c));
+                    bDecoded = true;
+                    break;
+                }
+            }
+        }
+        if (bDecoded)
+            i = nSemi + 1;
+        else
+            strOut += '&';
+    }
+    return strOut;
 }

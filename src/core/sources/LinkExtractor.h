@@ -22,6 +22,20 @@
 // Each distinct link (byte-wise, case-sensitive) is kept once, and the list
 // is ordered by prefix first, then by position in the text.
 //
+// Two mends make a taken link the address a reader means:
+// - A link that ends in a closing parenthesis that balances no opening one
+//   inside it (optionally followed by sentence punctuation: . , ; : ! ?)
+//   ends before that parenthesis: "(see http://x.example/page)." and the
+//   Markdown "[text](http://x.example/page)" give http://x.example/page,
+//   while http://w.example/wiki/Foo_(bar) keeps its own.
+// - In the text of an HTML page (SetHtml), character references are
+//   decoded as a browser decodes them in an attribute or in text ("&amp;",
+//   "&#38;", "&#x26;" and the other named references that can stand in an
+//   address); what a browser would then escape in a request (controls,
+//   blanks, quotes, "<", ">") is percent-encoded. A plain-text file keeps
+//   its "&amp;" as written.
+// Links are compared for duplicates after these mends.
+//
 // The text is treated as bytes. In UTF-8 no byte of a multibyte character is
 // an ASCII byte, so a prefix or an ending character is never found inside
 // one; invalid sequences are simply carried along.
@@ -33,6 +47,15 @@ public:
         "http://", "https://", "HTTP://", "HTTPS://", "ftp://"};
 
     CLinkExtractor();
+
+    // The text is an HTML page: character references in links are decoded.
+    // Set before the first Feed.
+    void SetHtml(bool bHtml) { m_bHtml = bHtml; }
+    bool IsHtml() const { return m_bHtml; }
+
+    // The two mends above on one taken link.
+    static std::string CutUnbalancedParenthesis(std::string strLink);
+    static std::string DecodeCharacterReferences(std::string_view strLink);
 
     // Adds the next piece of the text. Returns false once the text has ended
     // at a NUL byte; what is fed after that is ignored.
@@ -65,4 +88,5 @@ private:
     std::string m_strWindow;   // the bytes not yet searched by every scanner
     std::uint64_t m_nBase = 0; // absolute offset of m_strWindow[0]
     bool m_bEnded = false;
+    bool m_bHtml = false;
 };

@@ -19,6 +19,7 @@
 #include "core/platform/UniqueFd.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/LinkExtractor.h"
+#include "core/sources/PageDecoder.h"
 #include "core/sources/PopulationFrame.h"
 #include "core/sources/SourceLocation.h"
 #include "core/sources/SourceTempFile.h"
@@ -40,13 +41,59 @@ bool IsReadableSource(int hFile)
     return fstat(hFile, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
-// Feeds the file from its start to the extractor, one chunk at a time.
-ReadOutcome ReadInto(int hFile, CLinkExtractor& extractor, const std::function<bool()>& fnAbort)
+// Whether the name of a source says it is an HTML page.
+bool IsHtmlName(std::string_view strSource)
+{
+    std::string_view strName = strSource.substr(0, strSource.find_first_of("?#"));
+    strName = strName.substr(strName.rfind('/') + 1);
+    const size_t nDot = strName.rfind('.');
+    if (nDot == std::string_view::npos)
+        return false;
+    std::string strExtension;
+    for (const char c : strName.substr(nDot + 1))
+        strExtension += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const char* pszHtml : {"htm", "html", "xhtml", "shtml", "php", "asp", "aspx", "jsp"})
+        if (strExtension == pszHtml)
+            return true;
+    return false;
+}
+
+// An HTML page by its name, or by its text: the first thing in it, after
+// blanks, is a tag (a downloaded page rarely says it in its address).
+bool IsHtmlText(bool bHtmlName, std::string_view strHead)
+{
+    if (bHtmlName)
+        return true;
+    if (strHead.starts_with("\xEF\xBB\xBF"))
+        strHead.remove_prefix(3);
+    const size_t nFirst = strHead.find_first_not_of(" \t\r\n\f");
+    return nFirst != std::string_view::npos && strHead[nFirst] == '<';
+}
+
+// Feeds the file from its start to the extractor, one chunk at a time, as
+// text: a UTF-16 or UTF-32 page decoded first (see CPageDecoder). Whether
+// it is an HTML page is decided on its first decoded bytes.
+ReadOutcome ReadInto(int hFile, CLinkExtractor& extractor, bool bHtmlName, const std::function<bool()>& fnAbort)
 {
     if (lseek(hFile, 0, SEEK_SET) != 0)
         return ReadOutcome::Failed;
     posix_fadvise(hFile, 0, 0, POSIX_FADV_SEQUENTIAL);
     std::vector<char> buffer(kReadChunk);
+    CPageDecoder decoder;
+    std::string strText;
+    bool bStarted = false;
+    // Hands the decoded text on; false once it ended at a NUL.
+    const auto handOn = [&](bool bLast) {
+        if (!bStarted) {
+            if (!bLast && strText.size() < CPageDecoder::kSniffBytes)
+                return true;
+            extractor.SetHtml(IsHtmlText(bHtmlName, strText));
+            bStarted = true;
+        }
+        const bool bGoesOn = extractor.Feed(strText);
+        strText.clear();
+        return bGoesOn;
+    };
     for (;;) {
         if (fnAbort())
             return ReadOutcome::Aborted;
@@ -57,9 +104,13 @@ ReadOutcome ReadInto(int hFile, CLinkExtractor& extractor, const std::function<b
             return ReadOutcome::Failed;
         if (n == 0)
             break;
-        if (!extractor.Feed(std::string_view(buffer.data(), static_cast<size_t>(n))))
+        decoder.Feed(std::string_view(buffer.data(), static_cast<size_t>(n)), strText);
+        if (!handOn(false))
             return ReadOutcome::Read; // the text ended at a NUL byte
     }
+    decoder.Finish(strText);
+    if (!handOn(true))
+        return ReadOutcome::Read;
     extractor.Finish();
     return ReadOutcome::Read;
 }
@@ -79,7 +130,7 @@ ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extracto
             return ReadOutcome::Aborted;
         if (!result.m_bOk || !IsReadableSource(tempFile.Handle()))
             return ReadOutcome::Failed;
-        return ReadInto(tempFile.Handle(), extractor, fnAbort);
+        return ReadInto(tempFile.Handle(), extractor, IsHtmlName(strSource), fnAbort);
     }
 
     // Opened as given: a relative name is resolved against the current
@@ -90,7 +141,7 @@ ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extracto
     CUniqueFd file(open(strSource.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.Get() < 0 || !IsReadableSource(file.Get()))
         return ReadOutcome::Failed;
-    return ReadInto(file.Get(), extractor, fnAbort);
+    return ReadInto(file.Get(), extractor, IsHtmlName(strSource), fnAbort);
 }
 
 // One top-level node and record per distinct link, in list order, until

@@ -26,7 +26,10 @@ std::string FormatSourceErrorMessage(std::string_view strSource);
 // A source that begins with "http://" or "https://" in any letter case is
 // downloaded to a private temporary file (see DownloadSource; time-out
 // g_checkSettings.m_nTimeoutMs); anything else is opened as a local file,
-// relative to the current directory. Every distinct link becomes one
+// relative to the current directory. A UTF-16 or UTF-32 page is decoded
+// before its links are looked for (CPageDecoder); character references in
+// the links of an HTML page (by its name's extension, or a text that begins
+// with a tag) are decoded (CLinkExtractor). Every distinct link becomes one
 // top-level node (text the link, image 0) with a record: name "<N/A>",
 // kind KindInternetFavorite, depth 0, no folder, not checked.
 //

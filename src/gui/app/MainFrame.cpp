@@ -220,6 +220,8 @@ void CMainFrame::SetPaneText(int nIndicatorId, const QString& strText)
 {
     if (nIndicatorId == ID_INDICATOR_ITEMS)
         m_paneItems->setText(strText);
+    else if (nIndicatorId == ID_SEPARATOR)
+        m_paneMessage->setText(strText);
 }
 
 QString CMainFrame::PaneText(int nIndicatorId) const

@@ -28,6 +28,7 @@ enum CommandId : int {
 
 // Status bar indicators.
 enum IndicatorId : int {
+    ID_SEPARATOR = 0, // the message pane
     ID_INDICATOR_THREADS = 59142,
     ID_INDICATOR_SCANNING = 59143,
     ID_INDICATOR_ITEMS = 59144,

@@ -249,6 +249,10 @@ bool CZorbelView::event(QEvent* pEvent)
 void CZorbelView::OnListReady()
 {
     JoinPopulateThread();
+    // A page that gave no link says so, rather than showing an empty list
+    // as if it were still to come.
+    if (g_bDocumentMode && m_pSink->NodeCount() == 0)
+        emit paneTextChanged(ID_SEPARATOR, "No link was found in " + QString::fromStdString(m_strSource) + ".");
     if (g_checkSettings.m_bAutoCheck)
         OnCheckAll();
 }
@@ -496,7 +500,7 @@ bool CZorbelView::OnEndLabelEdit(QTreeWidgetItem* pNode, const std::optional<QSt
     const std::string strNewPath = RenamedFavoritePath(pItem->m_strPath, strNewName);
     // A failed move (the name is taken, too long, the folder read-only) is
     // not reported: the label keeps the old name.
-    if (RenameFavoriteFile(pItem->m_strPath, strNewPath) != 0)
+    if (RenameFavoriteFile(*pItem, strNewPath) != 0)
         return false;
     pItem->m_strPath = strNewPath;
     pNode->setText(0, *strNewText);
@@ -518,7 +522,7 @@ void CZorbelView::OnDeleteFavorite()
         if (pItem->m_bRemoved)
             return; // the list was filled again meanwhile
     }
-    if (const int nError = DeleteFavorite(pItem->m_strPath); nError != 0) {
+    if (const int nError = DeleteFavorite(*pItem); nError != 0) {
         CMessageHub::Show(this,
                           "The specified Favorite could not be deleted.  The following error was returned:\n\n" +
                               FromBytes(FavoriteFileErrorText(nError, pItem->m_strPath)),

@@ -93,6 +93,15 @@ TEST_F(HttpCheck, ARedirectLoopAndANonHttpAnswerAreUnverified)
     EXPECT_EQ(notHttp.m_strText.rfind("Error 12152: ", 0), 0u) << notHttp.m_strText;
 }
 
+TEST_F(HttpCheck, AnswerWithEndlessHeadersIsNotVerifiableRatherThanBroken)
+{
+    // The server is up and answered: a favourite on it must never be
+    // offered for deletion as broken.
+    const CheckOutcome outcome = CheckUrl(m_server.Url("/huge-headers"));
+    EXPECT_EQ(outcome.m_nStatus, StatusUnverified) << outcome.m_strText;
+    EXPECT_EQ(outcome.m_strText.rfind("Error 12152: ", 0), 0u) << outcome.m_strText;
+}
+
 TEST_F(HttpCheck, AnInternetErrorWithoutATextOfItsOwnNamesOnlyItsNumber)
 {
     // The system has no message for the Internet error range, so the quotes

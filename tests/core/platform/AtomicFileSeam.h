@@ -43,7 +43,7 @@ private:
         errno = s_nError;
         return -1;
     }
-    static int FailingRename(const char*, const char*)
+    static int FailingRename(int, const char*, int, const char*)
     {
         errno = s_nError;
         return -1;

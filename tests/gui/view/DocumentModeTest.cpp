@@ -72,6 +72,23 @@ private slots:
         QVERIFY(CMessageHub::ShownBoxes().isEmpty());
     }
 
+    void aPageWithoutLinksSaysSoInTheStatusBar()
+    {
+        QTemporaryDir dir;
+        QFile f(dir.filePath("empty.html"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html><body><p>Nothing to follow here.</p></body></html>\n");
+        f.close();
+        Open(QString("zorbel:") + f.fileName());
+        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(m_pFrame->PaneText(ID_SEPARATOR).startsWith("No link was found in "));
+        QVERIFY(m_pFrame->PaneText(ID_SEPARATOR).contains("empty.html"));
+        QVERIFY(m_pFrame->View()->Items().empty());
+        QVERIFY(CMessageHub::ShownBoxes().isEmpty());
+        if (!qEnvironmentVariableIsEmpty("ZORBEL_GRAB"))
+            m_pFrame->grab().save(qEnvironmentVariable("ZORBEL_GRAB"));
+    }
+
     void unreadableSourceIsReportedAndEndsTheProgram()
     {
         Open("no-such-file-here.html");
