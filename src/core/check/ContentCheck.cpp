@@ -14,17 +14,19 @@ using Clock = std::chrono::steady_clock;
 ProbeAnswer MakeProbe(const std::string& strProbeUrl, CHttpClient& client, Clock::time_point deadline)
 {
     ProbeAnswer answer;
-    answer.m_strUrl = strProbeUrl;
+    answer.m_chain.push_back(strProbeUrl);
     const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (remaining.count() <= 0)
         return answer;
     PageFacts facts;
     const PageReadOptions read = ContentReadOptions(facts);
-    const HttpCheckResult result = client.Check(strProbeUrl, remaining, &read);
+    HttpCheckResult result = client.Check(strProbeUrl, remaining, &read);
     answer.m_bAnswered = !result.m_bOpenFailed && result.m_dwError == 0 && result.m_nHttpStatus.has_value();
     answer.m_bPage = answer.m_bAnswered && *result.m_nHttpStatus == 200 && result.m_bBodyRead;
-    if (answer.m_bPage)
-        answer.m_fingerprint = MakePageFingerprint(facts.m_strVisibleText, result.m_redirectChain);
+    if (answer.m_bPage) {
+        answer.m_strWords = PageWords(facts.m_strVisibleText);
+        answer.m_chain = std::move(result.m_redirectChain);
+    }
     return answer;
 }
 
@@ -58,20 +60,24 @@ PageVerdict JudgeAnswer(std::string_view strUrl, const HttpCheckResult& result, 
     // Compared with an address that cannot exist: only a deep page with
     // enough text to tell, on a site the probe finds answering anything.
     const SiteAddress final = ParseSiteAddress(chain.back());
-    if (!result.m_bBodyRead || !final.m_bValid || IsHomePath(final.m_strPath))
+    if (!result.m_bBodyRead || !final.m_bValid || IsHomePath(final.m_strPath) ||
+        HasEvidenceAgainst(facts, PageSign::NotFound))
         return {};
-    std::vector<std::string> addresses = chain;
-    PageFingerprint page = MakePageFingerprint(facts.m_strVisibleText, addresses);
-    if (page.m_nWords < kMinFingerprintWords)
-        return {};
+    const std::string strWords = PageWords(facts.m_strVisibleText);
+    if (PageSimilarity(strWords, strWords, chain) == 0)
+        return {}; // too little text to tell it from another page
     const std::string strFolder = SiteOrigin(final) + std::string(PathFolder(final.m_strPath));
     const std::optional<ProbeAnswer> probe = CPageProbeCache::ForThisProcess().Get(
         strFolder, [&] { return MakeProbe(strFolder + RandomProbeName(), client, deadline); }, deadline);
     if (!probe || !probe->m_bPage)
         return {};
-    if (PageSimilarity(page, probe->m_fingerprint) < kSamePageSimilarity)
+    // The words of every address asked, the page's and the probe's, are
+    // left out of both texts alike.
+    std::vector<std::string> addresses = chain;
+    addresses.insert(addresses.end(), probe->m_chain.begin(), probe->m_chain.end());
+    if (PageSimilarity(strWords, probe->m_strWords, addresses) < kSamePageSimilarity)
         return {};
-    return {PageVerdictKind::SameAsMissing, QuotedEvidence(probe->m_strUrl)};
+    return {PageVerdictKind::SameAsMissing, QuotedEvidence(probe->m_chain.front())};
 }
 
 std::optional<CheckOutcome> OutcomeForVerdict(const PageVerdict& verdict)

@@ -228,12 +228,18 @@ struct Walker {
                 if (!text.empty())
                     m_facts.m_headings.push_back(std::move(text));
             }
-            const bool bBlock = !IsNamed(p, "a") && !IsNamed(p, "span") && !IsNamed(p, "b") && !IsNamed(p, "i") &&
-                                !IsNamed(p, "em") && !IsNamed(p, "strong");
-            if (bBlock && !m_facts.m_strVisibleText.empty() && m_facts.m_strVisibleText.back() != ' ')
-                m_facts.m_strVisibleText += ' ';
+            // Elements other than those within a line of text part words.
+            static constexpr std::array<std::string_view, 14> kInline{
+                "a", "span", "b", "i", "em", "strong", "small", "code", "abbr", "sup", "sub", "u", "mark", "font"};
+            const bool bBlock = std::none_of(kInline.begin(), kInline.end(),
+                                             [p](std::string_view name) { return IsNamed(p, name); });
+            std::string& text = m_facts.m_strVisibleText;
+            if (bBlock && !text.empty() && text.back() != ' ' && text.size() < kMaxVisibleText)
+                text += ' ';
             if (nDepth < 256)
                 Walk(p->children, nDepth + 1);
+            if (bBlock && !text.empty() && text.back() != ' ' && text.size() < kMaxVisibleText)
+                text += ' ';
         }
     }
 };

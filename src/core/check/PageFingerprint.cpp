@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <unordered_set>
+#include <vector>
 
 #include "core/check/PageFacts.h"
 
@@ -14,65 +16,75 @@ constexpr std::size_t kTokenLength = 20;
 
 bool IsWordByte(unsigned char c) { return c >= 0x80 || std::isalnum(c); }
 
-std::vector<std::string> Words(std::string_view text)
+template <typename F>
+void ForEachWord(std::string_view text, F&& f)
 {
-    std::vector<std::string> out;
-    std::string word;
-    for (const char ch : text) {
-        if (IsWordByte(static_cast<unsigned char>(ch))) {
-            word += ch;
+    std::size_t nStart = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && IsWordByte(static_cast<unsigned char>(text[i])))
             continue;
-        }
-        if (!word.empty())
-            out.push_back(std::move(word));
-        word.clear();
+        if (i > nStart && !f(text.substr(nStart, i - nStart)))
+            return;
+        nStart = i + 1;
     }
-    if (!word.empty())
-        out.push_back(std::move(word));
+}
+
+std::vector<std::uint64_t> Shingles(std::string_view words, const std::unordered_set<std::string>& left)
+{
+    std::vector<std::string_view> kept;
+    ForEachWord(words, [&](std::string_view word) {
+        if (!left.contains(std::string(word)))
+            kept.push_back(word);
+        return true;
+    });
+    std::vector<std::uint64_t> out;
+    if (kept.size() < kMinFingerprintWords)
+        return out;
+    const std::hash<std::string> hash;
+    for (std::size_t i = 0; i + 2 < kept.size(); ++i)
+        out.push_back(hash(std::string(kept[i]) + ' ' + std::string(kept[i + 1]) + ' ' + std::string(kept[i + 2])));
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
     return out;
 }
 
 } // namespace
 
-PageFingerprint MakePageFingerprint(std::string_view strText, std::span<const std::string> addresses)
+std::string PageWords(std::string_view strVisibleText)
 {
-    std::unordered_set<std::string> addressWords;
-    for (const auto& address : addresses)
-        for (auto& word : Words(FoldCase(address)))
-            addressWords.insert(std::move(word));
-
-    std::vector<std::string> words;
-    for (auto& word : Words(FoldCase(strText))) {
-        if (addressWords.contains(word))
-            continue;
+    const std::string folded = FoldCase(strVisibleText);
+    std::string out;
+    std::size_t nWords = 0;
+    ForEachWord(folded, [&](std::string_view word) {
+        if (!out.empty())
+            out += ' ';
         if (std::any_of(word.begin(), word.end(), [](unsigned char c) { return std::isdigit(c); }))
-            word = "#";
+            out += '#';
         else if (word.size() > kTokenLength)
-            word = "~";
-        words.push_back(std::move(word));
-    }
-
-    PageFingerprint fingerprint;
-    fingerprint.m_nWords = words.size();
-    const std::hash<std::string_view> hash;
-    for (std::size_t i = 0; i + 2 < words.size() && fingerprint.m_shingles.size() < kMaxShingles; ++i) {
-        const std::string shingle = words[i] + ' ' + words[i + 1] + ' ' + words[i + 2];
-        fingerprint.m_shingles.push_back(hash(shingle));
-    }
-    std::sort(fingerprint.m_shingles.begin(), fingerprint.m_shingles.end());
-    fingerprint.m_shingles.erase(std::unique(fingerprint.m_shingles.begin(), fingerprint.m_shingles.end()),
-                                 fingerprint.m_shingles.end());
-    return fingerprint;
+            out += '~';
+        else
+            out += word;
+        return ++nWords < kMaxFingerprintWords;
+    });
+    return out;
 }
 
-double PageSimilarity(const PageFingerprint& a, const PageFingerprint& b)
+double PageSimilarity(std::string_view strWordsA, std::string_view strWordsB, std::span<const std::string> addresses)
 {
-    if (a.m_nWords < kMinFingerprintWords || b.m_nWords < kMinFingerprintWords)
+    std::unordered_set<std::string> left;
+    for (const auto& address : addresses)
+        ForEachWord(FoldCase(address), [&](std::string_view word) {
+            left.emplace(word);
+            return true;
+        });
+    const auto a = Shingles(strWordsA, left);
+    const auto b = Shingles(strWordsB, left);
+    if (a.empty() || b.empty())
         return 0;
     std::size_t nShared = 0;
-    auto ia = a.m_shingles.begin();
-    auto ib = b.m_shingles.begin();
-    while (ia != a.m_shingles.end() && ib != b.m_shingles.end()) {
+    auto ia = a.begin();
+    auto ib = b.begin();
+    while (ia != a.end() && ib != b.end()) {
         if (*ia < *ib) {
             ++ia;
         } else if (*ib < *ia) {
@@ -83,6 +95,5 @@ double PageSimilarity(const PageFingerprint& a, const PageFingerprint& b)
             ++ib;
         }
     }
-    const std::size_t nAll = a.m_shingles.size() + b.m_shingles.size() - nShared;
-    return nAll == 0 ? 0 : static_cast<double>(nShared) / static_cast<double>(nAll);
+    return static_cast<double>(nShared) / static_cast<double>(a.size() + b.size() - nShared);
 }

@@ -1,36 +1,33 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
-// The visible text of a page reduced to what stays the same between two
-// answers of the same template: words case-folded, every word that holds a
-// digit (dates, times, counters, request ids) made one mark, very long words
-// (tokens, hashes) another, the words of the addresses asked left out (a
-// "not found" page often repeats the address it was asked for), and then
-// overlapping runs of three words hashed into a set. Two answers are "the
-// same page" when their sets mostly agree.
-struct PageFingerprint {
-    std::vector<std::uint64_t> m_shingles; // sorted, unique
-    std::size_t m_nWords = 0;              // words counted after the reduction
-};
+// Whether two answers are the same page, told from their visible text in a
+// way that stays the same between two answers of one template: words are
+// case-folded, every word that holds a digit (dates, times, counters,
+// request ids) becomes one mark and every very long word (tokens, hashes)
+// another; the words of the addresses asked are left out of both (a "not
+// found" page often repeats the address it was asked for); then the
+// overlapping runs of three words of the two texts are compared.
 
-// Words a fingerprint must have to be compared at all: a page that shows
-// next to nothing (the shell of a script-built page) cannot be told apart
-// from another.
+// Words a text must have to be compared at all: a page that shows next to
+// nothing (the shell of a script-built page) cannot be told apart from
+// another.
 inline constexpr std::size_t kMinFingerprintWords = 25;
-// Shingles kept of one page; the rest of a very long text is not needed.
-inline constexpr std::size_t kMaxShingles = 4096;
-// Agreement (shared shingles over all shingles) from which two pages count
-// as the same.
+// Words kept of one page: enough to tell pages apart, little to keep.
+inline constexpr std::size_t kMaxFingerprintWords = 600;
+// Agreement (shared runs over all runs) from which two pages count as the
+// same.
 inline constexpr double kSamePageSimilarity = 0.8;
 
-// strText: visible text; addresses: the addresses whose words are left out.
-PageFingerprint MakePageFingerprint(std::string_view strText, std::span<const std::string> addresses);
+// The words of a visible text as compared: reduced as above, joined by
+// single blanks, at most kMaxFingerprintWords.
+std::string PageWords(std::string_view strVisibleText);
 
-// 0 to 1; 0 when either has too few words to tell.
-double PageSimilarity(const PageFingerprint& a, const PageFingerprint& b);
+// 0 to 1; 0 when either has too few words to tell once the words of the
+// addresses are left out.
+double PageSimilarity(std::string_view strWordsA, std::string_view strWordsB,
+                      std::span<const std::string> addresses);

@@ -149,15 +149,23 @@ struct Judge {
     {
         switch (row.m_nPlace) {
         case SignalPlace::Headline: {
-            const int nWeight = m_facts.m_nWords > kLongPageWords ? row.m_nWeight / 2 : row.m_nWeight;
-            for (const auto& segment : m_titleSegments)
-                if (SegmentMatches(segment, row.m_strPhrase))
-                    return {nWeight, "title " + QuotedEvidence(m_facts.m_strTitle)};
-            for (std::size_t i = 0; i < m_headingSegments.size(); ++i)
+            if (m_facts.m_nWords > kLongPageWords)
+                return {};
+            const int nWeight = row.m_nWeight;
+            Match match;
+            for (std::size_t i = 0; i < m_headingSegments.size() && !match.m_nWeight; ++i)
                 for (const auto& segment : m_headingSegments[i])
-                    if (SegmentMatches(segment, row.m_strPhrase))
-                        return {nWeight, "heading " + QuotedEvidence(m_facts.m_headings[i])};
-            return {};
+                    if (SegmentMatches(segment, row.m_strPhrase)) {
+                        match = {nWeight, "heading " + QuotedEvidence(m_facts.m_headings[i])};
+                        break;
+                    }
+            for (const auto& segment : m_titleSegments)
+                if (SegmentMatches(segment, row.m_strPhrase)) {
+                    // The title is the better evidence to show; both count.
+                    match = {match.m_nWeight + nWeight, "title " + QuotedEvidence(m_facts.m_strTitle)};
+                    break;
+                }
+            return match;
         }
         case SignalPlace::ShortText:
             if (ContainsWords(m_strText, row.m_strPhrase))
@@ -241,6 +249,16 @@ PageVerdict JudgePage(const PageFacts& facts, std::span<const std::string> chain
     return {};
 }
 
+bool HasEvidenceAgainst(const PageFacts& facts, PageSign nSign)
+{
+    const std::string text = NormalizedPhraseText(facts.m_strVisibleText);
+    for (const auto& row : PageSignalTable())
+        if (row.m_nSign == nSign && row.m_nWeight < 0 && row.m_nPlace == SignalPlace::ShortText &&
+            ContainsWords(text, row.m_strPhrase))
+            return true;
+    return false;
+}
+
 std::string NormalizedPhraseText(std::string_view strText)
 {
     const std::string folded = FoldCase(strText);
@@ -258,8 +276,16 @@ std::string NormalizedPhraseText(std::string_view strText)
             i += 2;
             continue;
         }
-        if (c == 0xC2 && i + 1 < folded.size() && static_cast<unsigned char>(folded[i + 1]) == 0xA0) { // no-break space
+        // The punctuation of UTF-8 (¡ ¿ « » “ ” ‘ … – — no-break space ...)
+        // separates words as ASCII punctuation does.
+        if (c == 0xC2 && i + 1 < folded.size() && static_cast<unsigned char>(folded[i + 1]) >= 0xA0 &&
+            static_cast<unsigned char>(folded[i + 1]) <= 0xBF) {
             ++i;
+            blank();
+            continue;
+        }
+        if (c == 0xE2 && i + 2 < folded.size() && static_cast<unsigned char>(folded[i + 1]) == 0x80) {
+            i += 2;
             blank();
             continue;
         }

@@ -51,6 +51,11 @@ std::string PageVerdictText(const PageVerdict& verdict);
 // missing page are the check's own (ContentCheck).
 PageVerdict JudgePage(const PageFacts& facts, std::span<const std::string> chain);
 
+// Whether the page's text, whatever its length, holds a row that speaks
+// against the sign (a wiki offering to write the page): no comparison with
+// other pages then makes the sign.
+bool HasEvidenceAgainst(const PageFacts& facts, PageSign nSign);
+
 // Text as the headline rows compare it: case folded, apostrophes dropped,
 // other punctuation made a blank, blanks collapsed.
 std::string NormalizedPhraseText(std::string_view strText);

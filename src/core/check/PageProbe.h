@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/check/PageFingerprint.h"
 
@@ -19,8 +20,8 @@ struct ProbeAnswer {
     // so answers every address, and a page of it that looks the same says
     // nothing more than the probe.
     bool m_bPage = false;
-    PageFingerprint m_fingerprint; // of that page
-    std::string m_strUrl;          // the address probed
+    std::string m_strWords;     // the words of that page (PageWords)
+    std::vector<std::string> m_chain; // the addresses asked, the probe's first
 };
 
 // The probes of a pass, shared by its workers. A probe is made by the first

@@ -47,8 +47,11 @@ struct PageSignalRow {
 inline constexpr int kSignThreshold = 10;
 inline constexpr std::size_t kShortPageWords = 300;
 inline constexpr std::size_t kSpareSegmentWords = 2;
-// A page this long has its headline rows count half: a long text under a
-// "not found" heading is more likely an article about it.
-inline constexpr std::size_t kLongPageWords = 1500;
+// A page longer than this has its headline rows ignored: a long text under
+// a "not found" title is an article about it (or an album of that name).
+// A long page that is a real "not found" page is still told by comparing it
+// with the site's answer for an address that cannot exist. A row counts
+// once for the title and once for a heading.
+inline constexpr std::size_t kLongPageWords = 400;
 
 std::span<const PageSignalRow> PageSignalTable();
