@@ -92,7 +92,9 @@ std::vector<std::string> Segments(std::string_view text)
 bool SegmentMatches(std::string_view segment, std::string_view phrase)
 {
     const std::size_t nPhraseWords = WordCount(phrase);
-    const std::size_t nSpare = std::min(kSpareSegmentWords, nPhraseWords - 1);
+    // Short phrases must stand alone: "Not Found" is a title of its own,
+    // "Song Not Found" is not.
+    const std::size_t nSpare = nPhraseWords >= 3 ? std::min(kSpareSegmentWords, nPhraseWords - 2) : 0;
     return WordCount(segment) <= nPhraseWords + nSpare && ContainsWords(segment, phrase);
 }
 

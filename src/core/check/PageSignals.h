@@ -21,7 +21,8 @@ enum class PageSign {
 enum class SignalPlace {
     // A part of the title or of a main heading (h1), split at " - ", " | ",
     // ":" ... : the phrase must fill the part but for at most
-    // kSpareSegmentWords other words. A title that merely mentions the
+    // kSpareSegmentWords other words (none for a phrase of one or two
+    // words, one for three). A title that merely mentions the
     // phrase in a longer sentence does not match.
     Headline,
     // Anywhere in the visible text, as whole words, but only in a short page
