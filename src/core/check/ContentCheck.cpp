@@ -1,5 +1,6 @@
 #include "core/check/ContentCheck.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,35 @@ ProbeAnswer MakeProbe(const std::string& strProbeUrl, CHttpClient& client, Clock
         answer.m_chain = std::move(result.m_redirectChain);
     }
     return answer;
+}
+
+// Whether the page's title or main heading names its own address: two or
+// more words of the last part of its path ("how-to-sort-a-list") are in it.
+// Such a page is about what its address says, even where the site answers
+// any address next to it with the same page (sites that ignore the words
+// after an id, "/questions/123/anything"): no comparison makes it missing.
+bool NamesItsOwnAddress(const PageFacts& facts, const SiteAddress& address)
+{
+    std::string_view path = address.m_strPath;
+    while (!path.empty() && path.back() == '/')
+        path.remove_suffix(1);
+    const std::string last = NormalizedPhraseText(path.substr(path.rfind('/') + 1));
+    std::string headline = " " + NormalizedPhraseText(facts.m_strTitle) + " ";
+    for (const auto& heading : facts.m_headings)
+        headline += NormalizedPhraseText(heading) + " ";
+    std::set<std::string> named;
+    std::size_t nStart = 0;
+    while (nStart < last.size()) {
+        std::size_t nEnd = last.find(' ', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = last.size();
+        const std::string word = last.substr(nStart, nEnd - nStart);
+        if (word.size() >= 3 && word != "html" && word != "htm" && word != "php" && word != "aspx" &&
+            headline.find(" " + word + " ") != std::string::npos)
+            named.insert(word);
+        nStart = nEnd + 1;
+    }
+    return named.size() >= 2;
 }
 
 } // namespace
@@ -61,7 +91,7 @@ PageVerdict JudgeAnswer(std::string_view strUrl, const HttpCheckResult& result, 
     // enough text to tell, on a site the probe finds answering anything.
     const SiteAddress final = ParseSiteAddress(chain.back());
     if (!result.m_bBodyRead || !final.m_bValid || IsHomePath(final.m_strPath) ||
-        HasEvidenceAgainst(facts, PageSign::NotFound))
+        HasEvidenceAgainst(facts, PageSign::NotFound) || NamesItsOwnAddress(facts, final) || facts.m_bScriptShell)
         return {};
     const std::string strWords = PageWords(facts.m_strVisibleText);
     if (PageSimilarity(strWords, strWords, chain) == 0)
@@ -69,7 +99,8 @@ PageVerdict JudgeAnswer(std::string_view strUrl, const HttpCheckResult& result, 
     const std::string strFolder = SiteOrigin(final) + std::string(PathFolder(final.m_strPath));
     const std::optional<ProbeAnswer> probe = CPageProbeCache::ForThisProcess().Get(
         strFolder, [&] { return MakeProbe(strFolder + RandomProbeName(), client, deadline); }, deadline);
-    if (!probe || !probe->m_bPage)
+    // A probe that the site sent back to this very page says nothing.
+    if (!probe || !probe->m_bPage || probe->m_chain.back() == chain.back())
         return {};
     // The words of every address asked, the page's and the probe's, are
     // left out of both texts alike.

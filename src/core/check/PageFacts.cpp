@@ -176,6 +176,15 @@ std::string ScriptTarget(std::string_view script)
     return std::string(script.substr(i + 1, nEnd - i - 1));
 }
 
+// An element where script-built applications draw themselves.
+bool IsMountPoint(const xmlNode* pNode)
+{
+    static constexpr std::array<std::string_view, 8> kIds{"root", "app", "__next", "__nuxt", "___gatsby",
+                                                          "svelte", "app-root", "main-app"};
+    const std::string id = FoldCase(Attribute(pNode, "id"));
+    return std::find(kIds.begin(), kIds.end(), id) != kIds.end() || IsNamed(pNode, "app-root");
+}
+
 struct Walker {
     PageFacts& m_facts;
     std::string m_strRefresh;
@@ -216,6 +225,11 @@ struct Walker {
             }
             if (IsNamed(p, "style") || IsNamed(p, "template") || IsNamed(p, "noscript"))
                 continue;
+            if (!m_facts.m_bScriptShell && IsMountPoint(p)) {
+                std::string text;
+                CollectText(p->children, text, 16);
+                m_facts.m_bScriptShell = Trimmed(std::move(text)).empty();
+            }
             if (IsNamed(p, "meta") && m_strRefresh.empty()) {
                 std::string equiv = FoldCase(Attribute(p, "http-equiv"));
                 if (equiv == "refresh")

@@ -21,6 +21,11 @@ struct PageFacts {
     // Where a meta refresh or a script of a page that shows next to nothing
     // sends the reader, as written; empty when nothing does.
     std::string m_strLanderTarget;
+    // The page is the frame of a script-built application: it holds an
+    // empty element where such applications draw themselves (id "root",
+    // "app", "__next" ...). Every address of such a site may answer with
+    // the same frame, so it cannot be told from a missing page.
+    bool m_bScriptShell = false;
 };
 
 inline constexpr std::size_t kMaxHeadings = 8;

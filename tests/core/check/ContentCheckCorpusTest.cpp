@@ -332,6 +332,11 @@ TEST_F(ContentCheckCorpus, GoneSitesAndGonePagesAreFoundAndEveryTrapStaysValid)
                                               " this app.</noscript>",
                                    "<script src=/static/js/main.4f2a.js></script>")));
         add("single-page application", Url(site, "/app/settings/profile"), StatusValid);
+        // One whose frame has a menu and a footer around the empty root.
+        CTestHttpServer& framed = Site();
+        framed.SetFallback(Html(Page("Greenleaf Planner", ShopFrame("<div id=\"app\"></div>"),
+                                     "<script src=/static/js/main.4f2a.js></script>")));
+        add("single-page application in a frame", Url(framed, "/app/beds/north-border"), StatusValid);
     }
     {
         // A wiki offers to create the pages it does not have.
@@ -343,6 +348,16 @@ TEST_F(ContentCheckCorpus, GoneSitesAndGonePagesAreFoundAndEveryTrapStaysValid)
                                              " neutral tone and cite your sources.</p>"))));
         add("wiki page to create", Url(site, "/wiki/Hedgehogs"), StatusValid);
         add("wiki page", Url(site, "/wiki/Composting"), StatusValid);
+    }
+    {
+        // A site that ignores the words after an id: any address next to
+        // the favourite is the same page, which names its own address.
+        CTestHttpServer& site = Site();
+        site.SetFallback(Html(Page("How to sort a list of tuples - Q&A",
+                                   ShopFrame("<h1>How to sort a list of tuples by the second item?</h1><p>I have a"
+                                             " list of pairs and want them ordered by the number in each pair."
+                                             " Asked 3 years ago, viewed 120k times.</p>"))));
+        add("slug ignored after an id", Url(site, "/questions/4174941/how-to-sort-a-list-of-tuples"), StatusValid);
     }
     {
         // A site that sends every unknown address home.
