@@ -281,8 +281,6 @@ private slots:
         CheckSettings off{60000, 4, false};
         off.m_bContentChecks = false;
         Open(off);
-        if (qEnvironmentVariableIsSet("SHOT"))
-            m_pSheet->grab().save(qEnvironmentVariable("SHOT")); // TEMP
         QVERIFY(!Page()->ContentChecksBox()->isChecked());
         QCOMPARE(Page()->ContentChecksBox()->text(), "&Look into pages that answer (parked domains, missing pages)");
         QVERIFY(Page()->ContentChecksBox()->geometry().top() > Page()->AutoCheckBox()->geometry().bottom());
