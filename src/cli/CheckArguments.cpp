@@ -222,6 +222,8 @@ private:
             }
         } else if (strName == "--update-moved" && !joined) {
             options.m_bUpdateMoved = true;
+        } else if (strName == "--no-content-checks" && !joined) {
+            options.m_bNoContentChecks = true;
         } else if ((strName == "-q" || strName == "--quiet") && !joined) {
             options.m_bQuiet = true;
         } else if ((strName == "-h" || strName == "--help") && !joined) {
@@ -283,7 +285,14 @@ std::string CheckUsageText()
            "      --update-moved     after the check, point every favourite whose\n"
            "                         redirects were all permanent (301, 308) and ended\n"
            "                         at a valid page to that page, and print each\n"
-           "                         change; only with the Favorites folder\n"
+           "                         change; only with the Favorites folder; a deep\n"
+           "                         link sent to its site's home page is never changed\n"
+           "      --no-content-checks\n"
+           "                         judge a page that answers 200 by its status alone;\n"
+           "                         by default its page is read (at most 256 KB) and a\n"
+           "                         parked domain or hosting that is gone is broken, a\n"
+           "                         page that says it was not found or a deep link sent\n"
+           "                         to the home page partially valid\n"
            "  -q, --quiet            print neither progress nor the report\n"
            "  -h, --help             show this text\n"
            "      --version          show the version\n"

@@ -32,6 +32,7 @@ struct CheckOptions {
     std::vector<CheckExport> m_exports;      // in the order given
     std::optional<std::string> m_strResults; // the results file (JSON when it ends in .json)
     bool m_bUpdateMoved = false;             // rewrite the favourites that moved permanently
+    bool m_bNoContentChecks = false;         // judge every 200 by its status alone
     bool m_bQuiet = false;
     bool m_bHelp = false;
     bool m_bVersion = false;

@@ -160,6 +160,9 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     LoadCheckSettings(profile, g_checkSettings);
     if (options.m_nTimeoutSeconds)
         g_checkSettings.m_nTimeoutMs = *options.m_nTimeoutSeconds * 1000;
+    // Pages are looked into unless the command line says not to, whatever
+    // the window's setting: a script gets the same verdicts on every machine.
+    g_checkSettings.m_bContentChecks = !options.m_bNoContentChecks;
 
     std::vector<std::string> outputs;
     for (const CheckExport& exportTo : options.m_exports)

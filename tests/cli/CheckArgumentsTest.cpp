@@ -196,6 +196,16 @@ TEST(CheckArguments, UpdateMovedIsOnlyForTheFavoritesFolder)
     EXPECT_EQ(Parse({"--update-moved=yes"}).m_strError, "unknown option \"--update-moved=yes\"");
 }
 
+TEST(CheckArguments, ContentChecksAreOnUnlessTurnedOff)
+{
+    EXPECT_FALSE(Parse({}).m_options.m_bNoContentChecks);
+    const CheckArguments parsed = Parse({"--no-content-checks", "page.html"});
+    ASSERT_EQ(parsed.m_strError, "");
+    EXPECT_TRUE(parsed.m_options.m_bNoContentChecks);
+    EXPECT_EQ(Parse({"--no-content-checks=1"}).m_strError, "unknown option \"--no-content-checks=1\"");
+    EXPECT_NE(CheckUsageText().find("--no-content-checks"), std::string::npos);
+}
+
 TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
 {
     const std::string strUsage = CheckUsageText();

@@ -727,6 +727,40 @@ TEST_F(UpdateMovedProgram, TheOptionChangesOnlyWhatItPrintsAndASecondCheckFindsN
             << strName << "\n" << strRows;
 }
 
+// Pages that answer 200 are looked into unless --no-content-checks says
+// not to, whatever the window's setting; and --update-moved never points a
+// deep link at its site's home page, looked into or not.
+TEST_F(CheckProgram, PagesAreLookedIntoUnlessTurnedOff)
+{
+    m_server.Serve("/shop/old-item.html", "<title>Page not found | Shop</title><h1>Page not found</h1>");
+    const std::string strPage = PageWith({m_server.Url("/shop/old-item.html")});
+    WriteFile(ConfigFile(), "[Settings]\nContentChecks=0\n");
+    const CheckProcessResult judged = Run({"-t", "5", strPage});
+    EXPECT_EQ(judged.m_nExitStatus, 1) << judged.m_strErr;
+    EXPECT_NE(judged.m_strOut.find("\n1 link is \"partially\" broken\n"), std::string::npos) << judged.m_strOut;
+
+    const CheckProcessResult plain = Run({"-t", "5", "--no-content-checks", strPage});
+    EXPECT_EQ(plain.m_nExitStatus, 0) << plain.m_strErr;
+    EXPECT_NE(plain.m_strOut.find("1 link is still valid"), std::string::npos) << plain.m_strOut;
+}
+
+TEST_F(UpdateMovedProgram, ADeepLinkSentHomeIsNeverUpdated)
+{
+    m_server.Serve("/", "<title>Home</title><h1>Welcome</h1>");
+    m_server.ServeResponse("/2019/05/great-article.html",
+                           {.m_nStatus = 301, .m_headers = {{"Location", "/"}}, .m_strBody = {}});
+    const std::string strHome = scantest::UrlFile(m_server.Url("/2019/05/great-article.html"));
+    WriteFile(Fav("Article.url"), strHome);
+    for (const char* pszSwitch : {"--update-moved", "--no-content-checks"}) {
+        std::vector<std::string> args{"-q", "-t", "5", "--update-moved"};
+        if (std::string(pszSwitch) == "--no-content-checks")
+            args.push_back(pszSwitch);
+        const CheckProcessResult result = Run(args);
+        EXPECT_EQ(result.m_strOut.find("Article"), std::string::npos) << result.m_strOut;
+        EXPECT_EQ(ReadBytes(Fav("Article.url")), strHome);
+    }
+}
+
 // Many checks at once, a few per host: a slow host's links wait for it while
 // the others' go, yet the results keep the order of the page.
 TEST_F(CheckProgram, ResultsKeepTheListOrderWhateverOrderTheChecksRanIn)

@@ -350,6 +350,12 @@ void CTestHttpServer::Serve(std::string strPath, std::string_view strBody,
     ServeResponse(std::move(strPath), std::move(response));
 }
 
+void CTestHttpServer::SetFallback(CResponse response)
+{
+    std::lock_guard lock(m_mx);
+    m_pFallback = std::make_shared<const CResponse>(std::move(response));
+}
+
 void CTestHttpServer::ServeResponse(std::string strPath, CResponse response)
 {
     std::lock_guard lock(m_mx);
@@ -547,10 +553,12 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive, 
     }
 
     std::shared_ptr<const CResponse> pServed;
+    std::shared_ptr<const CResponse> pFallback;
     HeaderList extraHeaders;
     {
         std::lock_guard lock(m_mx);
         extraHeaders = m_extraHeaders;
+        pFallback = m_pFallback;
         auto it = m_served.find(strPath);
         if (it == m_served.end())
             it = m_served.find(strPath.substr(0, strPath.find('?')));
@@ -665,5 +673,5 @@ bool CTestHttpServer::Answer(int fd, const CRequest& request, bool& bKeepAlive, 
         return send(Redirect(302, "/ok/" + path.substr(7)));
     if (p.starts_with("/permanent/"))
         return send(Redirect(301, "/ok/" + path.substr(11)));
-    return send(Simple(404));
+    return send(pFallback ? *pFallback : Simple(404));
 }

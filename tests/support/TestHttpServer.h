@@ -51,7 +51,8 @@
 //   /wait/MS/PATH          waits MS milliseconds (on top of SetDelay), then
 //                          answers as PATH would; a page can so give each
 //                          link a latency of its own
-// Anything else that was not registered with Serve: 404.
+// Anything else that was not registered with Serve: 404, or the answer set
+// with SetFallback (a site that answers every address).
 //
 // All methods may be called from any thread while the server runs.
 
@@ -125,6 +126,8 @@ public:
                std::string_view strContentType = "text/html", Encoding encoding = Plain);
     // Serves any answer at an exact path; takes precedence over built-in paths.
     void ServeResponse(std::string strPath, CResponse response);
+    // Answers every path that nothing above answers, instead of 404.
+    void SetFallback(CResponse response);
     // Adds a header to every answer sent from now on, after the answer's own.
     void AddHeader(std::string strName, std::string strValue);
 
@@ -186,6 +189,7 @@ private:
 
     mutable std::mutex m_mx; // guards everything below
     std::map<std::string, std::shared_ptr<const CResponse>> m_served;
+    std::shared_ptr<const CResponse> m_pFallback; // null: 404
     std::vector<std::pair<std::string, std::string>> m_extraHeaders;
     std::vector<CRequest> m_requests;
     std::vector<std::unique_ptr<CConnection>> m_connections;

@@ -3,6 +3,7 @@
 
 #include "core/actions/BatchOutcome.h"
 #include "core/actions/FavoriteFiles.h"
+#include "core/check/SiteAddress.h"
 #include "core/model/FavoriteKind.h"
 #include "core/model/LinkStatus.h"
 #include "core/shortcuts/ShortcutRewrite.h"
@@ -12,7 +13,10 @@ bool IsOfferedForUpdate(const FavoriteItem& item)
     if (item.Status() != StatusValid)
         return false;
     const FavoriteRedirect redirect = item.Redirect();
-    return redirect.m_bPermanent && !redirect.m_strFinalUrl.empty() && redirect.m_strFinalUrl != item.m_strUrl;
+    // A deep link that now lands on the site's home page has lost its page;
+    // pointing it home would throw away the only record of where it was.
+    return redirect.m_bPermanent && !redirect.m_strFinalUrl.empty() && redirect.m_strFinalUrl != item.m_strUrl &&
+           !IsRedirectToHome(item.m_strUrl, redirect.m_strFinalUrl);
 }
 
 std::string_view UpdateMovedNote(const FavoriteItem& item)

@@ -16,7 +16,8 @@
 // 308) and ended at a valid answer, at an address other than the
 // favourite's own. Temporary redirects (302, 303, 307) often lead to a
 // login page and are never offered; nor is a redirect to a page that is
-// gone.
+// gone, nor a deep link sent to its site's home page (whether or not the
+// page was looked into).
 bool IsOfferedForUpdate(const FavoriteItem& item);
 
 // Why an offered favourite is listed but not rewritten (a shell link, a

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/check/CheckClassification.h"
+#include "core/check/ContentCheck.h"
 #include "core/check/RetryPolicy.h"
 #include "core/check/WorkerSlot.h"
 #include "core/model/IconRule.h"
@@ -44,11 +45,23 @@ void CheckOneFavorite(WorkerSlot& slot)
     item.SetStatus(StatusChecking);
 
     slot.m_dwError = 0;
-    const HttpCheckResult result = CHttpClient::ForThisThread().Check(item.m_strUrl, CheckTimeout());
+    // With content checks the page of a 200 answer is read and judged; the
+    // whole check, the probe of its site included, keeps to the time-out.
+    const bool bContentChecks = g_checkSettings.m_bContentChecks;
+    const auto timeout = CheckTimeout();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    CHttpClient& client = CHttpClient::ForThisThread();
+    PageFacts facts;
+    const PageReadOptions read = ContentReadOptions(facts);
+    const HttpCheckResult result = client.Check(item.m_strUrl, timeout, bContentChecks ? &read : nullptr);
     slot.m_dwError = result.m_dwError;
     slot.m_nHttpStatus = result.m_nHttpStatus.value_or(0);
     slot.m_retryAfter = ParseRetryAfter(result.m_strRetryAfter, std::time(nullptr));
     CheckOutcome outcome = ClassifyCheck(result);
+    if (bContentChecks && outcome.m_nStatus == StatusValid) {
+        if (auto judged = OutcomeForVerdict(JudgeAnswer(item.m_strUrl, result, facts, client, deadline)))
+            outcome = std::move(*judged);
+    }
 
     g_bChecked = true;
     if (LinkStatusInfoFor(outcome.m_nStatus).m_bIsBroken)

@@ -10,6 +10,7 @@
 
 #include "core/check/CheckOneFavorite.h"
 #include "core/check/HandOutQueue.h"
+#include "core/check/PageProbe.h"
 #include "core/check/RetryPolicy.h"
 #include "core/check/TreeSinkGate.h"
 #include "core/check/WorkerSlotTable.h"
@@ -501,6 +502,7 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
 
     g_nActiveWorkers.store(0);
     g_nBrokenCount.store(0);
+    CPageProbeCache::ForThisProcess().Clear(); // each pass asks each site afresh
     pState->m_pStop->Reset();
 
     std::unique_ptr<CCheckPass> pPass(new CCheckPass(pState));

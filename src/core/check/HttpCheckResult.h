@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // What one check request produced, before it is judged.
 struct HttpCheckResult {
@@ -22,4 +23,17 @@ struct HttpCheckResult {
     bool m_bPermanentRedirects = false;
     // Retry-After header of the final answer, as sent; empty when absent.
     std::string m_strRetryAfter;
+
+    // Filled only when the check was asked to read the page (PageReadOptions):
+    // every address asked, in order, the favourite's own first (redirects and
+    // followed landers included);
+    std::vector<std::string> m_redirectChain;
+    // the Content-Type of the final answer, as sent;
+    std::string m_strContentType;
+    // the decoded beginning of the body of a final 200 answer that is HTML
+    // (or says nothing of its type), at most the limit asked for;
+    std::string m_strBody;
+    // true when that body was read (it may be cut at the limit or short of
+    // the time-out); false when the answer was not a page to read.
+    bool m_bBodyRead = false;
 };

@@ -17,6 +17,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::array<std::string_view, 3> kSchemes{"http", "https", "ftp"};
 constexpr std::array<long, 5> kFollowedStatuses{301, 302, 303, 307, 308};
+// Longest Content-Type kept; only its first word is ever looked at.
+constexpr std::size_t kMaxContentType = 256;
 
 std::string Lower(std::string_view str)
 {
@@ -43,6 +45,16 @@ std::string SchemeOf(std::string_view strUrl)
 bool IsOpenedScheme(std::string_view strScheme)
 {
     return std::find(kSchemes.begin(), kSchemes.end(), strScheme) != kSchemes.end();
+}
+
+// A body worth reading as a page: HTML, or no type given at all.
+bool IsPageType(std::string_view strContentType)
+{
+    const std::string strType = Lower(strContentType.substr(0, strContentType.find(';')));
+    std::string_view type = strType;
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t'))
+        type.remove_suffix(1);
+    return type.empty() || type == "text/html" || type == "application/xhtml+xml";
 }
 
 bool HasControlCharacter(std::string_view strUrl)
@@ -114,6 +126,10 @@ struct CHttpClient::CHandle {
     bool m_bHeadersDone = false; // the final headers are in: the transfer was ended on purpose
     std::string m_strLocation;   // Location of the latest header block
     std::string m_strRetryAfter; // Retry-After of the latest header block
+    std::string m_strContentType; // Content-Type of the latest header block
+    const PageReadOptions* m_pRead = nullptr; // read the page of a 200 answer
+    bool m_bReadingBody = false; // the final answer's body is being read
+    std::string m_strBody;       // what was read of it, decoded
     size_t m_nHeaderBytes = 0;   // header bytes of this request so far
     bool m_bHeadersTooLarge = false;
 
@@ -142,6 +158,7 @@ struct CHttpClient::CHandle {
             self.m_nBlockStatus = 0;
             self.m_strLocation.clear();
             self.m_strRetryAfter.clear();
+            self.m_strContentType.clear();
             const auto nSpace = line.find(' ');
             if (nSpace != std::string_view::npos)
                 self.m_nBlockStatus = std::strtol(std::string(line.substr(nSpace + 1, 3)).c_str(), nullptr, 10);
@@ -157,30 +174,43 @@ struct CHttpClient::CHandle {
             if (self.m_nBlockStatus >= 100 && self.m_nBlockStatus < 200)
                 return nBytes;
             self.m_bHeadersDone = true;
+            if (self.m_pRead && self.m_nBlockStatus == 200 && IsPageType(self.m_strContentType)) {
+                self.m_bReadingBody = true;
+                return nBytes;
+            }
             return 0;
         }
         const auto nColon = line.find(':');
         if (nColon == std::string_view::npos)
             return nBytes;
         const std::string strName = Lower(line.substr(0, nColon));
-        if (strName != "location" && strName != "retry-after")
+        if (strName != "location" && strName != "retry-after" && strName != "content-type")
             return nBytes;
         std::string_view value = line.substr(nColon + 1);
         while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
             value.remove_prefix(1);
         while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
             value.remove_suffix(1);
-        (strName == "location" ? self.m_strLocation : self.m_strRetryAfter) = std::string(value);
+        if (strName == "content-type")
+            self.m_strContentType = std::string(value.substr(0, kMaxContentType));
+        else
+            (strName == "location" ? self.m_strLocation : self.m_strRetryAfter) = std::string(value);
         return nBytes;
     }
 
-    // Body bytes: only an ftp transfer gets this far, and its first bytes
-    // prove that the file is there.
+    // Body bytes, already decoded by libcurl. Those of a page being read are
+    // kept up to the limit, where the transfer is ended; an ftp transfer
+    // gets here too, and its first bytes prove that the file is there.
     static size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser)
     {
         auto& self = *static_cast<CHandle*>(pUser);
+        const size_t nBytes = nSize * nCount;
         self.m_bHeadersDone = true;
-        return 0;
+        if (!self.m_bReadingBody)
+            return 0;
+        const size_t nRoom = self.m_pRead->m_nMaxBytes - std::min(self.m_pRead->m_nMaxBytes, self.m_strBody.size());
+        self.m_strBody.append(pData, std::min(nRoom, nBytes));
+        return self.m_strBody.size() >= self.m_pRead->m_nMaxBytes ? 0 : nBytes;
     }
 
     // One hop: a GET of the URL within the time left.
@@ -195,6 +225,9 @@ struct CHttpClient::CHandle {
         m_bHeadersTooLarge = false;
         m_strLocation.clear();
         m_strRetryAfter.clear();
+        m_strContentType.clear();
+        m_bReadingBody = false;
+        m_strBody.clear();
 
         const long nTimeoutMs = std::max<long>(
             1, static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(remaining).count()));
@@ -208,6 +241,8 @@ struct CHttpClient::CHandle {
         curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHandle::OnBody);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+        if (m_pRead) // decoded as it arrives, counted after decoding
+            curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
         return curl_easy_perform(h);
     }
 };
@@ -228,7 +263,8 @@ CHttpClient& CHttpClient::ForThisThread()
     return s_client;
 }
 
-HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::milliseconds timeout)
+HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::milliseconds timeout,
+                                   const PageReadOptions* pRead)
 {
     HttpCheckResult result;
     if (!m_pHandle) {
@@ -251,8 +287,11 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         return fail(CURLE_UNSUPPORTED_PROTOCOL);
 
     CHandle& handle = *m_pHandle;
+    handle.m_pRead = pRead;
     const auto deadline = Clock::now() + timeout;
     std::string strCurrent(strUrl);
+    if (pRead)
+        result.m_redirectChain.push_back(strCurrent);
     for (int nHop = 0;; ++nHop) {
         const auto remaining = deadline - Clock::now();
         if (remaining <= Clock::duration::zero())
@@ -266,6 +305,8 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
         }
         if (nCode == CURLE_WRITE_ERROR && handle.m_bHeadersDone)
             nCode = CURLE_OK; // ended on purpose once the headers were in
+        else if (nCode != CURLE_OK && handle.m_bReadingBody)
+            nCode = CURLE_OK; // the answer was in; its page ended early (time-out, broken off)
         else if (nCode == CURLE_UNSUPPORTED_PROTOCOL)
             nCode = CURLE_WEIRD_SERVER_REPLY; // the scheme was checked above: the answer was not HTTP
         if (nCode != CURLE_OK)
@@ -293,7 +334,32 @@ HttpCheckResult CHttpClient::Check(std::string_view strUrl, std::chrono::millise
             NoteRedirect(result, nStatus, nHop == 0 ? std::string_view(strUrl) : std::string_view(result.m_strFinalUrl),
                          strTarget, nHop == 0);
             strCurrent = strTarget;
+            if (pRead)
+                result.m_redirectChain.push_back(strCurrent);
             continue;
+        }
+        if (handle.m_bReadingBody && pRead->m_landerTarget) {
+            // A page that only sends its reader on: its target is one more
+            // (temporary) hop, as a browser would take it. (The page is
+            // always shown to the function, also when no hop is left.)
+            const std::string strWritten = pRead->m_landerTarget(handle.m_strBody);
+            const std::string strLander = HasControlCharacter(strWritten) || nHop >= kMaxRedirects
+                                              ? std::string()
+                                              : ResolveLocation(strCurrent, strWritten);
+            if (!strLander.empty() && strLander != strCurrent && IsOpenedScheme(SchemeOf(strLander)) &&
+                !HasControlCharacter(strLander)) {
+                NoteRedirect(result, 302, nHop == 0 ? std::string_view(strUrl) : std::string_view(result.m_strFinalUrl),
+                             strLander, nHop == 0);
+                strCurrent = strLander;
+                result.m_redirectChain.push_back(strCurrent);
+                continue;
+            }
+        }
+        if (pRead) {
+            result.m_strContentType = ControlsAsReplacementCharacters(handle.m_strContentType);
+            result.m_bBodyRead = handle.m_bReadingBody;
+            result.m_strBody = std::move(handle.m_strBody);
+            handle.m_strBody = {};
         }
         result.m_strRetryAfter = handle.m_strRetryAfter;
         result.m_nHttpStatus = static_cast<int>(nStatus);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,12 +21,28 @@ inline constexpr int kMaxRedirects = 10;
 // time-out bounds the whole request, name look-ups and redirects included.
 // The result tells where the redirects followed ended and whether every one
 // of them was permanent.
-// The body is never read: a request ends as soon as the final answer's
-// headers are in.
+// The body is not read unless PageReadOptions ask for it: a request ends as
+// soon as the final answer's headers are in.
 //
 // A client keeps one libcurl handle, so it belongs to one thread at a time;
 // ForThisThread gives each thread its own, which lets the checks of one
 // worker reuse connections.
+// Reading the page of a check. A final 200 answer whose type is HTML (or not
+// given) has its body read, decoded (gzip and deflate) and counted after
+// decoding, up to m_nMaxBytes; what comes after that is never read, so a
+// small compressed body that would unpack to gigabytes costs no more than
+// the limit. The body is read within the time-out that is left; should the
+// answer stall or break after its headers, what came is kept and the
+// answer stands.
+struct PageReadOptions {
+    std::size_t m_nMaxBytes = 256 * 1024;
+    // Where a page that only sends its reader on (a meta refresh, a script
+    // that sets the location) sends it, as written in the page; empty when
+    // it does not. Such a target is followed as one more temporary
+    // redirect, within kMaxRedirects; nothing of the page is ever run.
+    std::function<std::string(std::string_view strBody)> m_landerTarget;
+};
+
 class CHttpClient {
 public:
     CHttpClient();
@@ -34,7 +52,9 @@ public:
 
     static CHttpClient& ForThisThread();
 
-    HttpCheckResult Check(std::string_view strUrl, std::chrono::milliseconds timeout);
+    // pRead: read the page of a 200 answer too (null: headers only).
+    HttpCheckResult Check(std::string_view strUrl, std::chrono::milliseconds timeout,
+                          const PageReadOptions* pRead = nullptr);
 
 private:
     struct CHandle;

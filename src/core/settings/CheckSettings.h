@@ -4,13 +4,16 @@
 
 class IProfile;
 
-// The three user settings shared by the checker, the worker pool, the view
+// The user settings shared by the checker, the worker pool, the view
 // and the configuration sheet. Written only on the GUI thread while no scan
 // and no check runs; other threads only read it.
 struct CheckSettings {
     std::int32_t m_nTimeoutMs = 0;   // response time-out in milliseconds, 0 until loaded
     std::int32_t m_nThreadCount = 0; // worker threads, 1 to 16, 0 until loaded
     bool m_bAutoCheck = false;       // check everything once the list is filled
+    // Look into pages that answer 200 (parked domains, missing pages,
+    // deep links sent home, hosting gone): "ContentChecks", on by default.
+    bool m_bContentChecks = true;
 };
 
 extern CheckSettings g_checkSettings;
@@ -21,9 +24,9 @@ inline constexpr int kMaxTimeoutSeconds = 300;
 inline constexpr int kMinThreads = 1;
 inline constexpr int kMaxThreads = 16;
 
-// Reads "CommTimeout", "Threads" and "AutoCheck" with their defaults and
-// ranges. The thread count's default is its current value.
+// Reads "CommTimeout", "Threads", "AutoCheck" and "ContentChecks" with
+// their defaults and ranges. The thread count's default is its current value.
 void LoadCheckSettings(IProfile& profile, CheckSettings& settings);
 
-// Writes the three values back, whether they changed or not.
+// Writes the four values back, whether they changed or not.
 void SaveCheckSettings(IProfile& profile, const CheckSettings& settings);

@@ -76,19 +76,29 @@ void CConfigurationPSPage1::CreateControls()
     m_spinTimeout->SetBuddy(m_editTimeout);
     pTimeoutLabel->setBuddy(m_editTimeout);
 
+    // A check box at design row y, at least as large as its text needs.
+    auto placeCheck = [&du](QCheckBox* pCheck, int y) {
+        QRect rc = du.Rect(8, y, 196, 10);
+        rc.setWidth(std::max(rc.width(), pCheck->sizeHint().width()));
+        rc.setHeight(std::max(rc.height(), pCheck->sizeHint().height()));
+        rc.moveTop(du.Y(y) + (du.Y(10) - rc.height()) / 2);
+        pCheck->setGeometry(rc);
+        return rc;
+    };
     m_checkAutoCheck = new QCheckBox(tr("Automatically start &Checking when finished Scanning"), this);
     m_checkAutoCheck->setObjectName(QString::number(IDC_CHECK_AUTOCHECK));
-    QRect rcCheck = du.Rect(8, 80, 196, 10);
-    rcCheck.setWidth(std::max(rcCheck.width(), m_checkAutoCheck->sizeHint().width()));
-    rcCheck.setHeight(std::max(rcCheck.height(), m_checkAutoCheck->sizeHint().height()));
-    rcCheck.moveTop(du.Y(80) + (du.Y(10) - rcCheck.height()) / 2);
-    m_checkAutoCheck->setGeometry(rcCheck);
+    const QRect rcCheck = placeCheck(m_checkAutoCheck, 80);
+    // Added below the original controls, which keep their places.
+    m_checkContentChecks = new QCheckBox(tr("&Look into pages that answer (parked domains, missing pages)"), this);
+    m_checkContentChecks->setObjectName(QString::number(IDC_CHECK_CONTENTCHECKS));
+    const QRect rcContent = placeCheck(m_checkContentChecks, 94);
 
-    const int nWidth = std::max(du.X(220) + nExtra, rcCheck.right() + 1 + du.X(4));
-    setMinimumSize(nWidth, du.Y(100));
+    const int nWidth = std::max({du.X(220) + nExtra, rcCheck.right() + 1 + du.X(4), rcContent.right() + 1 + du.X(4)});
+    setMinimumSize(nWidth, du.Y(112));
 
     setTabOrder(m_editThreads, m_editTimeout);
     setTabOrder(m_editTimeout, m_checkAutoCheck);
+    setTabOrder(m_checkAutoCheck, m_checkContentChecks);
 
     connect(m_editThreads, &QLineEdit::textChanged, this, &CConfigurationPSPage1::OnChangeThreads);
     connect(m_editTimeout, &QLineEdit::textChanged, this, &CConfigurationPSPage1::OnChangeTimeout);
@@ -110,6 +120,7 @@ void CConfigurationPSPage1::OnInitDialog()
     m_editTimeout->setText(QString::number(nSeconds));
     m_editThreads->setText(QString::number(nThreads));
     m_checkAutoCheck->setChecked(g_checkSettings.m_bAutoCheck);
+    m_checkContentChecks->setChecked(g_checkSettings.m_bContentChecks);
 }
 
 // Every change of a field, also one the page or its up-down makes, puts a
@@ -158,4 +169,5 @@ void CConfigurationPSPage1::OnOK()
     g_checkSettings.m_nThreadCount = nThreads;
     g_checkSettings.m_nTimeoutMs = nSeconds * 1000;
     g_checkSettings.m_bAutoCheck = m_checkAutoCheck->isChecked();
+    g_checkSettings.m_bContentChecks = m_checkContentChecks->isChecked();
 }

@@ -21,6 +21,7 @@ public:
         IDC_SPIN_THREADS = 1012,
         IDC_SPIN_TIMEOUT = 1014,
         IDC_CHECK_AUTOCHECK = 1025,
+        IDC_CHECK_CONTENTCHECKS = 1090, // below the original controls, a number of its own
     };
 
     explicit CConfigurationPSPage1(QWidget* pParent = nullptr);
@@ -28,7 +29,7 @@ public:
     // Fills the controls from the check settings; a thread count or a
     // time-out out of range is shown as 1 thread or 60 seconds.
     void OnInitDialog();
-    // Validates both numbers and stores all three settings, or shows why
+    // Validates both numbers and stores all the settings, or shows why
     // not and stores nothing.
     void OnOK();
 
@@ -37,6 +38,7 @@ public:
     CUpDownCtrl* ThreadsSpin() const { return m_spinThreads; }
     CUpDownCtrl* TimeoutSpin() const { return m_spinTimeout; }
     QCheckBox* AutoCheckBox() const { return m_checkAutoCheck; }
+    QCheckBox* ContentChecksBox() const { return m_checkContentChecks; }
 
 private:
     void CreateControls();
@@ -46,6 +48,7 @@ private:
     CDigitEdit* m_editTimeout = nullptr;
     CDigitEdit* m_editThreads = nullptr;
     QCheckBox* m_checkAutoCheck = nullptr;
+    QCheckBox* m_checkContentChecks = nullptr;
     CUpDownCtrl* m_spinTimeout = nullptr;
     CUpDownCtrl* m_spinThreads = nullptr;
 };

@@ -80,3 +80,19 @@ TEST(CheckSettings, TimeoutIsWrittenInWholeSeconds)
     EXPECT_EQ(profile.m_ints.at("Settings/CommTimeout"), 1);
     EXPECT_EQ(profile.m_ints.at("Settings/Threads"), 4);
 }
+
+TEST(CheckSettings, ContentChecksAreOnUnlessTheStoreTurnsThemOff)
+{
+    EXPECT_TRUE(LoadWith({}).m_bContentChecks);
+    EXPECT_TRUE(LoadWith({{"ContentChecks", 1}}).m_bContentChecks);
+    EXPECT_FALSE(LoadWith({{"ContentChecks", 0}}).m_bContentChecks);
+
+    MemoryProfile profile;
+    CheckSettings settings;
+    settings.m_bContentChecks = false;
+    SaveCheckSettings(profile, settings);
+    EXPECT_EQ(profile.m_ints.at("Settings/ContentChecks"), 0);
+    settings.m_bContentChecks = true;
+    SaveCheckSettings(profile, settings);
+    EXPECT_EQ(profile.m_ints.at("Settings/ContentChecks"), 1);
+}

@@ -335,8 +335,8 @@ private slots:
         // The page last shown is kept for the run only.
         QStringList keys = settings.allKeys();
         keys.sort();
-        QCOMPARE(keys, QStringList({"Settings/AutoCheck", "Settings/CommTimeout", "Settings/OldMFState",
-                                    "Settings/OldMFWP", "Settings/Threads"}));
+        QCOMPARE(keys, QStringList({"Settings/AutoCheck", "Settings/CommTimeout", "Settings/ContentChecks",
+                                    "Settings/OldMFState", "Settings/OldMFWP", "Settings/Threads"}));
         CConfigurationPS::s_nLastActivePage = 0;
     }
 

@@ -260,14 +260,46 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), Timeout());
         QTest::keyClick(m_pSheet.get(), Qt::Key_T, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), Threads());
-        const QList<QWidget*> expected{Timeout(), Page()->AutoCheckBox(), m_pSheet->OkButton(),
-                                       m_pSheet->CancelButton()};
+        const QList<QWidget*> expected{Timeout(), Page()->AutoCheckBox(), Page()->ContentChecksBox(),
+                                       m_pSheet->OkButton(), m_pSheet->CancelButton()};
         for (QWidget* pNext : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), pNext);
         }
         QTest::keyClick(m_pSheet.get(), Qt::Key_C, Qt::AltModifier);
         QTRY_VERIFY(Page()->AutoCheckBox()->isChecked());
+        QVERIFY(Page()->ContentChecksBox()->isChecked());
+        QTest::keyClick(m_pSheet.get(), Qt::Key_L, Qt::AltModifier);
+        QTRY_VERIFY(!Page()->ContentChecksBox()->isChecked());
+    }
+
+    // Looking into pages is on unless turned off; the box shows the setting
+    // and OK stores it, Cancel does not; the original controls keep their
+    // places above it.
+    void theContentChecksBoxShowsAndStoresItsSetting()
+    {
+        CheckSettings off{60000, 4, false};
+        off.m_bContentChecks = false;
+        Open(off);
+        QVERIFY(!Page()->ContentChecksBox()->isChecked());
+        QCOMPARE(Page()->ContentChecksBox()->text(), "&Look into pages that answer (parked domains, missing pages)");
+        QVERIFY(Page()->ContentChecksBox()->geometry().top() > Page()->AutoCheckBox()->geometry().bottom());
+        QVERIFY(Page()->ContentChecksBox()->geometry().bottom() <= Page()->height());
+        QVERIFY(Page()->ContentChecksBox()->geometry().right() <= Page()->width());
+        Page()->ContentChecksBox()->setChecked(true);
+        m_pSheet->CancelButton()->click();
+        QVERIFY(!g_checkSettings.m_bContentChecks);
+
+        Open(off);
+        Page()->ContentChecksBox()->setChecked(true);
+        m_pSheet->OkButton()->click();
+        QVERIFY(g_checkSettings.m_bContentChecks);
+
+        Open({60000, 4, false});
+        QVERIFY(Page()->ContentChecksBox()->isChecked());
+        QTest::mouseClick(Page()->ContentChecksBox(), Qt::LeftButton);
+        m_pSheet->OkButton()->click();
+        QVERIFY(!g_checkSettings.m_bContentChecks);
     }
 };
 
