@@ -71,7 +71,8 @@ public:
                 return;
             }
             ++m_nCount;
-            PrintError(m_io, "cannot read \"" + ShownPath(problem.m_strPath) + "\": " + SystemErrorText(problem.m_nError));
+            PrintError(m_io, "cannot read \"" + ShownPath(problem.m_strPath) + "\": " +
+                                 (problem.m_strText.empty() ? SystemErrorText(problem.m_nError) : problem.m_strText));
         };
     }
     int Count() const { return m_nCount.load(); }

@@ -3,6 +3,8 @@
 // Helpers of the Favorites scan tests: a temporary folder that removes
 // itself, files written into it, and shell link files made by our own code.
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,8 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 #include <system_error>
 
 namespace scantest {
@@ -48,6 +52,73 @@ public:
 private:
     std::string m_strPath;
 };
+
+// Folders nested `nLevels` deep below strRoot, all named strName, made from
+// folder handle to folder handle with one handle open at a time; `onLevel`
+// (when given) is called with each new folder's handle and its depth.
+// False when the file system refuses.
+template <typename OnLevel>
+bool MakeFolderChain(const std::string& strRoot, int nLevels, const std::string& strName, OnLevel onLevel)
+{
+    int hFolder = ::open(strRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 1; hFolder >= 0 && i <= nLevels; ++i) {
+        const int hChild = ::mkdirat(hFolder, strName.c_str(), 0700) == 0
+                               ? ::openat(hFolder, strName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                               : -1;
+        ::close(hFolder);
+        hFolder = hChild;
+        if (hFolder >= 0)
+            onLevel(hFolder, i);
+    }
+    if (hFolder < 0)
+        return false;
+    ::close(hFolder);
+    return true;
+}
+
+// Empties a folder however deep what it holds nests, with a few handles
+// open at a time: each subfolder's entries are moved up into it before the
+// subfolder goes, so no entry is walked to twice. (A recursive removal
+// holds one handle a level and runs out of them in a deep chain.)
+inline void EmptyDeepFolder(const std::string& strRoot)
+{
+    const int hRoot = ::open(strRoot.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (hRoot < 0)
+        return;
+    const auto list = [](int hFolder) {
+        std::vector<std::pair<std::string, bool>> entries;
+        if (DIR* pDir = ::fdopendir(::fcntl(hFolder, F_DUPFD_CLOEXEC, 0))) {
+            ::rewinddir(pDir);
+            while (const dirent* pEntry = ::readdir(pDir))
+                if (std::string_view(pEntry->d_name) != "." && std::string_view(pEntry->d_name) != "..")
+                    entries.emplace_back(pEntry->d_name, pEntry->d_type == DT_DIR);
+            ::closedir(pDir);
+        }
+        return entries;
+    };
+    unsigned nMoved = 0;
+    // Each pass takes out at least one entry, or the rest cannot go.
+    for (bool bProgress = true; bProgress;) {
+        bProgress = false;
+        for (const auto& [strName, bFolder] : list(hRoot)) {
+            if (::unlinkat(hRoot, strName.c_str(), bFolder ? AT_REMOVEDIR : 0) == 0) {
+                bProgress = true;
+                continue;
+            }
+            if (!bFolder)
+                continue;
+            ::fchmodat(hRoot, strName.c_str(), 0700, 0);
+            const int hSub = ::openat(hRoot, strName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (hSub < 0)
+                continue;
+            for (const auto& entry : list(hSub))
+                ::renameat(hSub, entry.first.c_str(), hRoot, ("moved-up-" + std::to_string(++nMoved)).c_str());
+            ::close(hSub);
+            bProgress = ::unlinkat(hRoot, strName.c_str(), AT_REMOVEDIR) == 0 || bProgress;
+        }
+    }
+    ::close(hRoot);
+}
 
 inline void WriteFile(const std::string& strPath, std::string_view strBytes)
 {

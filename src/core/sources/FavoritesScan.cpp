@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/model/FavoriteKind.h"
@@ -16,21 +17,28 @@
 #include "core/shortcuts/ShortcutText.h"
 #include "core/sources/FavoritesFolder.h"
 #include "core/sources/PopulationFrame.h"
+#include "core/sources/SourceLimits.h"
 
 namespace {
 
-// One folder level of the walk: the folder's handle, its entries and how far
-// they are done, the node its entries go under, its folder path (display
-// names joined by "/") and its depth.
+// One folder level of the walk: the folder's handle (closed while the walk
+// is deep below it), which folder it is, its name on disk and as shown, its
+// entries and how far they are done, the node its entries go under and its
+// depth. The paths are joined from the levels when an entry needs one.
 struct ScanFrame {
     CUniqueFd m_folder;
-    std::string m_strDir;
+    dev_t m_nDevice = 0;
+    ino_t m_nInode = 0;
+    std::string m_strName;    // empty for the Favorites folder itself
+    std::string m_strDisplay; // its part of the records' folder path
     std::vector<FolderEntry> m_entries;
     size_t m_nNext = 0;
     TreeNode m_parent = kTreeRoot;
-    std::string m_strFolder;
     int m_nDepth = 0;
 };
+
+// How many folder handles the walk holds at most.
+constexpr std::size_t kOpenFolders = 16;
 
 // What an entry is to the tree, and the URL read for a favourite.
 struct ClassifiedEntry {
@@ -40,6 +48,16 @@ struct ClassifiedEntry {
     std::optional<FolderListing> m_children; // a folder's entries, when it could be read
     FavoriteFileIdentity m_fileId;           // the file (or channel folder) that was read
 };
+
+bool IdentifyFolder(int hFolder, dev_t& nDevice, ino_t& nInode)
+{
+    struct stat info {};
+    if (::fstat(hFolder, &info) != 0)
+        return false;
+    nDevice = info.st_dev;
+    nInode = info.st_ino;
+    return true;
+}
 
 // The walk. Iterative, so that a deep tree cannot exhaust the stack; a
 // symbolic link is never followed into, so no loop can form.
@@ -54,32 +72,39 @@ public:
 
     void Run(CUniqueFd root, FolderListing listing)
     {
-        std::vector<ScanFrame> stack;
-        stack.push_back({std::move(root), m_strRoot, std::move(listing.m_entries), 0, kTreeRoot, {}, 0});
-        while (!stack.empty()) {
-            ScanFrame& frame = stack.back();
+        ScanFrame top;
+        top.m_folder = std::move(root);
+        IdentifyFolder(top.m_folder.Get(), top.m_nDevice, top.m_nInode);
+        top.m_entries = std::move(listing.m_entries);
+        m_stack.push_back(std::move(top));
+        m_nLowestOpen = 0;
+        while (!m_stack.empty()) {
+            ScanFrame& frame = m_stack.back();
             if (frame.m_nNext == frame.m_entries.size()) {
-                stack.pop_back();
+                Pop();
                 continue;
             }
             if (m_hStop.IsSet() || m_bClosing.load())
                 return;
             const FolderEntry& entry = frame.m_entries[frame.m_nNext++];
-            std::string strPath = frame.m_strDir + "/" + entry.m_strName;
-            ClassifiedEntry what = Classify(frame.m_folder.Get(), entry, strPath);
+            std::string strPath = DirPath() + "/" + entry.m_strName;
+            const bool bAtLimit = frame.m_nDepth >= kMaxFolderDepth;
+            ClassifiedEntry what = Classify(frame.m_folder.Get(), entry, strPath, bAtLimit);
             if (what.m_nKind == KindFolder) {
                 const std::string strName = DisplayNameOf(entry.m_strName, true);
                 const TreeNode node = Insert(frame.m_parent, strName, KindFolder, nullptr);
                 if (node == kNoTreeNode || !what.m_children || what.m_children->m_entries.empty())
                     continue;
-                ScanFrame child{std::move(what.m_folder),
-                                std::move(strPath),
-                                std::move(what.m_children->m_entries),
-                                0,
-                                node,
-                                frame.m_strFolder.empty() ? strName : frame.m_strFolder + "/" + strName,
-                                frame.m_nDepth + 1};
-                stack.push_back(std::move(child)); // `frame` is not used past this point
+                ScanFrame child;
+                child.m_folder = std::move(what.m_folder);
+                if (!IdentifyFolder(child.m_folder.Get(), child.m_nDevice, child.m_nInode))
+                    continue;
+                child.m_strName = entry.m_strName;
+                child.m_strDisplay = strName;
+                child.m_entries = std::move(what.m_children->m_entries);
+                child.m_parent = node;
+                child.m_nDepth = frame.m_nDepth + 1;
+                Push(std::move(child)); // `frame` is not used past this point
                 continue;
             }
             auto pItem = std::make_shared<FavoriteItem>();
@@ -87,7 +112,7 @@ public:
             pItem->m_strPath = std::move(strPath);
             pItem->m_strUrl = std::move(what.m_strUrl);
             pItem->m_nKind = what.m_nKind;
-            pItem->m_strFolder = frame.m_strFolder;
+            pItem->m_strFolder = FolderPath();
             pItem->m_nDepth = frame.m_nDepth;
             pItem->m_fileId = what.m_fileId;
             if (!pItem->m_fileId.IsKnown()) {
@@ -107,6 +132,97 @@ public:
     TreeNode FirstTopLevelNode() const { return m_firstTopLevel; }
 
 private:
+    // A level deeper; the handle of the outermost open level beyond the
+    // innermost kOpenFolders is let go.
+    void Push(ScanFrame child)
+    {
+        m_stack.push_back(std::move(child));
+        m_nPathsOf = kNoPaths;
+        if (m_stack.size() - m_nLowestOpen > kOpenFolders)
+            m_stack[m_nLowestOpen++].m_folder.Reset();
+    }
+
+    // Back to the level above; its handle is taken again when it was let go.
+    void Pop()
+    {
+        CUniqueFd done = std::move(m_stack.back().m_folder);
+        m_stack.pop_back();
+        m_nPathsOf = kNoPaths;
+        if (m_stack.empty() || m_nLowestOpen < m_stack.size())
+            return;
+        m_nLowestOpen = m_stack.size() - 1;
+        ScanFrame& frame = m_stack.back();
+        if (!(done.IsOpen() && ReopenParent(done.Get(), frame)) && !ReopenFromRoot()) {
+            // Moved away while the walk was below it: its other entries are
+            // no longer where they were listed.
+            Report(DirPath(), ENOENT, true);
+            frame.m_nNext = frame.m_entries.size();
+        }
+    }
+
+    // The folder's handle from its subfolder's "..", if that is still the
+    // folder it was.
+    static bool ReopenParent(int hChild, ScanFrame& frame)
+    {
+        CUniqueFd parent;
+        if (OpenFavoritesFolderAt(hChild, "..", false, parent) != 0)
+            return false;
+        dev_t nDevice = 0;
+        ino_t nInode = 0;
+        if (!IdentifyFolder(parent.Get(), nDevice, nInode) || nDevice != frame.m_nDevice || nInode != frame.m_nInode)
+            return false;
+        frame.m_folder = std::move(parent);
+        return true;
+    }
+
+    // The innermost level's handle, walked to again from the Favorites folder
+    // level by level, each still the folder it was.
+    bool ReopenFromRoot()
+    {
+        CUniqueFd folder;
+        for (std::size_t i = 0; i < m_stack.size(); ++i) {
+            CUniqueFd next;
+            const int nError = i == 0 ? OpenFavoritesFolderAt(AT_FDCWD, m_strRoot, true, next)
+                                      : OpenFavoritesFolderAt(folder.Get(), m_stack[i].m_strName, false, next);
+            dev_t nDevice = 0;
+            ino_t nInode = 0;
+            if (nError != 0 || !IdentifyFolder(next.Get(), nDevice, nInode) || nDevice != m_stack[i].m_nDevice ||
+                nInode != m_stack[i].m_nInode)
+                return false;
+            folder = std::move(next);
+        }
+        m_stack.back().m_folder = std::move(folder);
+        return true;
+    }
+
+    // The path on disk of the innermost level and its folder path as shown,
+    // joined once for each level the walk comes to.
+    void JoinPaths()
+    {
+        if (m_nPathsOf == m_stack.size())
+            return;
+        m_strDirPath = m_strRoot;
+        m_strFolderPath.clear();
+        for (std::size_t i = 1; i < m_stack.size(); ++i) {
+            m_strDirPath += '/';
+            m_strDirPath += m_stack[i].m_strName;
+            if (i > 1)
+                m_strFolderPath += '/';
+            m_strFolderPath += m_stack[i].m_strDisplay;
+        }
+        m_nPathsOf = m_stack.size();
+    }
+    const std::string& DirPath()
+    {
+        JoinPaths();
+        return m_strDirPath;
+    }
+    const std::string& FolderPath()
+    {
+        JoinPaths();
+        return m_strFolderPath;
+    }
+
     TreeNode Insert(TreeNode parent, const std::string& strName, int nImage, std::shared_ptr<FavoriteItem> pItem)
     {
         const TreeNode node = m_sink.InsertNode(parent, strName, nImage, std::move(pItem));
@@ -115,18 +231,26 @@ private:
         return node;
     }
 
-    // An entry that vanished while the scan ran is no problem of reading.
-    void Report(const std::string& strPath, int nError) const
+    // An entry that vanished while the scan ran is no problem of reading,
+    // unless the walk loses what it was reading with it (bEvenIfGone).
+    void Report(const std::string& strPath, int nError, bool bEvenIfGone = false) const
     {
-        if (nError != 0 && nError != ENOENT && m_onProblem)
-            m_onProblem({strPath, nError, false});
+        if (nError != 0 && (nError != ENOENT || bEvenIfGone) && m_onProblem)
+            m_onProblem({strPath, nError, false, {}});
     }
 
-    ClassifiedEntry Classify(int hFolder, const FolderEntry& entry, const std::string& strPath) const
+    ClassifiedEntry Classify(int hFolder, const FolderEntry& entry, const std::string& strPath, bool bAtLimit) const
     {
         ClassifiedEntry what;
         switch (entry.m_nType) {
         case EntryNodeType::Directory:
+            if (bAtLimit) {
+                if (m_onProblem)
+                    m_onProblem({strPath, 0, false,
+                                 "folders deeper than " + std::to_string(kMaxFolderDepth) + " levels are not read"});
+                what.m_nKind = KindFolder;
+                return what;
+            }
             return ClassifyFolder(hFolder, entry, strPath);
         case EntryNodeType::Regular: {
             CShortcutFile file = CShortcutFile::OpenAt(hFolder, entry.m_strName, false);
@@ -211,6 +335,12 @@ private:
     const std::string m_strWinePrefix;
     const ScanProblemFunction& m_onProblem;
     TreeNode m_firstTopLevel = kNoTreeNode;
+    std::vector<ScanFrame> m_stack;
+    std::size_t m_nLowestOpen = 0; // the levels from here to the innermost hold their handles
+    static constexpr std::size_t kNoPaths = std::size_t(-1);
+    std::size_t m_nPathsOf = kNoPaths; // the depth the joined paths are of
+    std::string m_strDirPath;
+    std::string m_strFolderPath;
 };
 
 std::string WithoutTrailingSlashes(std::string strPath)
@@ -229,7 +359,7 @@ void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const s
         return;
     const auto refuse = [&](int nError) {
         if (onProblem)
-            onProblem({strRoot, nError, true});
+            onProblem({strRoot, nError, true, {}});
     };
     // The Favorites folder itself may be a symbolic link: the user named it.
     CUniqueFd root;

@@ -14,6 +14,9 @@ struct ScanProblem {
     // The Favorites folder itself cannot be opened or listed: nothing was
     // scanned, and nothing more is reported.
     bool m_bRoot = false;
+    // A problem no errno names, in words (m_nError is 0): a folder at the
+    // depth limit, whose entries are not read.
+    std::string m_strText = {};
 };
 // Told of every problem as the scan meets it, on the scan's thread.
 using ScanProblemFunction = std::function<void(const ScanProblem&)>;
@@ -35,6 +38,16 @@ using ScanProblemFunction = std::function<void(const ScanProblem&)>;
 // that descriptor. A folder that cannot be read stays an empty folder node,
 // a file that cannot be read a favourite without a URL; each is told to
 // `onProblem`, when given.
+//
+// Folders are read kMaxFolderDepth deep: a folder whose entries would lie
+// deeper stays an empty folder node and is told to `onProblem` with a text
+// naming the limit. The walk holds the handles of the innermost 16 folders
+// it is in, whatever the depth; a folder whose handle was let go is opened
+// again from its subfolder's ".." when the walk comes back to it, and only
+// if it is still the very folder it was (device and inode); one moved away
+// meanwhile is told to `onProblem` and the rest of it is not read. Each
+// level of the walk keeps its own name and no more, so its memory grows
+// with the depth, not with the square of it.
 //
 // An empty `strRoot`, or a folder that cannot be opened and listed, ends
 // the thread at once: the tree stays empty and enabled, no message is

@@ -32,7 +32,8 @@ std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEv
             report.m_strStore = location.m_strStore;
             report.m_strSourceError = FormatSourceErrorMessage(location.m_strStore);
             BookmarkSourceThread(sink, *pStop, bClosing, location.m_strStore,
-                                 SniffBookmarkFile(location.m_strStore), NotAStoreIs::SourceError);
+                                 SniffBookmarkFile(location.m_strStore), NotAStoreIs::SourceError,
+                                 &report.m_strSourceError);
             return;
         }
         if (!request.m_strSource.empty()) {
@@ -40,7 +41,8 @@ std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEv
             if (!IsWebSource(request.m_strSource)) {
                 if (const BookmarkFormat nFormat = SniffBookmarkFile(request.m_strSource);
                     nFormat != BookmarkFormat::None) {
-                    BookmarkSourceThread(sink, *pStop, bClosing, request.m_strSource, nFormat, NotAStoreIs::Links);
+                    BookmarkSourceThread(sink, *pStop, bClosing, request.m_strSource, nFormat, NotAStoreIs::Links,
+                                         &report.m_strSourceError);
                     return;
                 }
             }

@@ -17,6 +17,7 @@
 #include "core/sources/bookmarks/FirefoxPlaces.h"
 #include "core/sources/bookmarks/NetscapeBookmarks.h"
 #include "core/sources/PopulationFrame.h"
+#include "core/sources/SourceLimits.h"
 #include "core/sources/SourceLinks.h"
 
 namespace {
@@ -24,6 +25,8 @@ namespace {
 // Far more than any browser writes for its bookmarks.
 constexpr std::size_t kMaxBookmarkFileBytes = std::size_t(1) << 30;
 constexpr std::size_t kReadChunk = 1 << 20;
+// What the folder paths of all records may come to.
+constexpr std::uint64_t kMaxFolderPathBytes = std::uint64_t(256) << 20;
 
 // Opens a regular file for reading only; non-blocking, so that a named pipe
 // cannot hold the thread before the type test refuses it.
@@ -78,13 +81,15 @@ BookmarkFormat SniffBookmarkFile(const std::string& strPath)
     return strHead ? SniffBookmarkFormat(*strHead) : BookmarkFormat::None;
 }
 
-BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat nFormat,
+namespace {
+
+BookmarkReadResult ReadStoreOfFormat(const std::string& strPath, BookmarkFormat nFormat,
                                      const std::function<bool()>& fnAbort)
 {
     if (nFormat == BookmarkFormat::FirefoxPlaces)
         return ReadFirefoxPlaces(strPath, fnAbort);
     if (nFormat == BookmarkFormat::None)
-        return {BookmarkRead::NotAStore, {}};
+        return {BookmarkRead::NotAStore, {}, {}};
     CUniqueFd file(OpenRegularFile(strPath));
     struct stat info {};
     if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || std::size_t(info.st_size) > kMaxBookmarkFileBytes)
@@ -102,8 +107,26 @@ BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat 
     if (nNow == BookmarkFormat::ChromiumJson)
         return ReadChromiumBookmarks(file.Get(), fnAbort);
     if (nNow == BookmarkFormat::NetscapeHtml)
-        return ReadNetscapeBookmarks(file.Get(), strHead);
-    return {BookmarkRead::NotAStore, {}};
+        return ReadNetscapeBookmarks(file.Get(), kMaxBookmarkFileBytes, fnAbort);
+    return {BookmarkRead::NotAStore, {}, {}};
+}
+
+} // namespace
+
+BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat nFormat,
+                                     const std::function<bool()>& fnAbort)
+{
+    BookmarkReadResult result = ReadStoreOfFormat(strPath, nFormat, fnAbort);
+    if (result.m_nResult != BookmarkRead::Read)
+        return result;
+    if (result.m_store.MaxDepth() > kMaxFolderDepth)
+        return BookmarkReadFailure(FolderDepthMessage());
+    // Each record holds the whole path of its folder: long folder names
+    // over many bookmarks would multiply what the file holds.
+    if (result.m_store.FolderPathBytes() > kMaxFolderPathBytes)
+        return BookmarkReadFailure("Its folder names, repeated in the path of every bookmark, come to more than " +
+                                   std::to_string(kMaxFolderPathBytes >> 20) + " MB.");
+    return result;
 }
 
 TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::string& strStorePath,
@@ -127,14 +150,30 @@ TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::stri
         nLast = i;
     }
 
+    // One level per open folder: the folder's entry (its title is its part
+    // of the path) and no more, so that the levels grow with the depth
+    // alone; the path of a record is joined from them when it is made.
     struct Level {
         std::int32_t m_nNext; // the next entry of this folder to insert
         TreeNode m_node;
-        std::string m_strFolder;
-        std::int32_t m_nDepth;
+        std::int32_t m_nFolder; // the folder's entry; -1 at the top
     };
     std::vector<Level> stack;
-    stack.push_back({nFirstTop, kTreeRoot, {}, 0});
+    stack.push_back({nFirstTop, kTreeRoot, -1});
+    const auto folderPath = [&] {
+        std::string strFolder;
+        for (const Level& level : stack) {
+            if (level.m_nFolder < 0)
+                continue;
+            if (!strFolder.empty())
+                strFolder += '/';
+            strFolder += entries[size_t(level.m_nFolder)].m_strTitle;
+        }
+        return strFolder;
+    };
+    // The path of the folder whose entries are being inserted, joined once.
+    std::string strFolder;
+    std::int32_t nFolderOfPath = -2;
     TreeNode firstTopNode = kNoTreeNode;
     std::size_t nInserted = 0;
     while (!stack.empty()) {
@@ -155,18 +194,19 @@ TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::stri
                 firstTopNode = node;
             if (node == kNoTreeNode || firstChild[size_t(nIndex)] < 0)
                 continue;
-            std::string strFolder =
-                level.m_strFolder.empty() ? entry.m_strTitle : level.m_strFolder + "/" + entry.m_strTitle;
-            const std::int32_t nDepth = level.m_nDepth + 1;
-            stack.push_back({firstChild[size_t(nIndex)], node, std::move(strFolder), nDepth}); // `level` is stale now
+            stack.push_back({firstChild[size_t(nIndex)], node, nIndex}); // `level` is stale now
             continue;
+        }
+        if (nFolderOfPath != level.m_nFolder) {
+            strFolder = folderPath();
+            nFolderOfPath = level.m_nFolder;
         }
         auto pItem = std::make_shared<FavoriteItem>();
         pItem->m_strName = entry.m_strTitle.empty() ? entry.m_strUrl : std::move(entry.m_strTitle);
         pItem->m_strUrl = std::move(entry.m_strUrl);
         pItem->m_strPath = strStorePath;
-        pItem->m_strFolder = level.m_strFolder;
-        pItem->m_nDepth = level.m_nDepth;
+        pItem->m_strFolder = strFolder;
+        pItem->m_nDepth = std::int32_t(stack.size() - 1);
         pItem->m_nKind = KindInternetFavorite;
         pItem->SetStatus(StatusNotChecked);
         const std::string strName = pItem->m_strName;
@@ -179,7 +219,8 @@ TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::stri
 }
 
 void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore)
+                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore,
+                          std::string* pstrSourceError)
 {
     const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
     TreeNode firstTop = kNoTreeNode;
@@ -187,6 +228,9 @@ void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const 
         BookmarkReadResult result = ReadBookmarkStore(strPath, nFormat, fnAbort);
         if (fnAbort())
             return PopulationEnd::Filled; // stopped: nothing to report
+        const bool bLinks = result.m_nResult == BookmarkRead::NotAStore && nNotAStore == NotAStoreIs::Links;
+        if (pstrSourceError != nullptr && !bLinks && !result.m_strError.empty())
+            *pstrSourceError += "\n" + result.m_strError;
         switch (result.m_nResult) {
         case BookmarkRead::Read:
             firstTop = InsertBookmarks(sink, std::move(result.m_store), strPath, fnAbort);

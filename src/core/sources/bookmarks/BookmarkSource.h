@@ -16,7 +16,9 @@ BookmarkFormat SniffBookmarkFile(const std::string& strPath);
 
 // Reads a store of the given format (Firefox's database, a Chromium
 // Bookmarks file, a Netscape bookmark file). A file that vanished, cannot
-// be read or is larger than any bookmark file is Failed.
+// be read or is larger than any bookmark file is Failed; so is a store whose
+// folders nest deeper than kMaxFolderDepth, or whose folder paths, one per
+// record, would come to more than 256 MB (m_strError says which).
 BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat nFormat,
                                      const std::function<bool()>& fnAbort);
 
@@ -41,6 +43,9 @@ enum class NotAStoreIs {
 // RunPopulation: tree disabled and g_bPopulating set while it reads, all
 // branches expanded and the first node made visible when it is filled, then
 // UM_LISTREADY. A store that cannot be read is UM_SOURCEERROR with no node,
-// never an empty list. hStop and bClosing end the reading early.
+// never an empty list; the reason the reader gives, if any, is added to
+// *pstrSourceError (when given) on a line of its own. hStop and bClosing
+// end the reading early.
 void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore);
+                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore,
+                          std::string* pstrSourceError = nullptr);

@@ -1,11 +1,16 @@
 #include "core/sources/bookmarks/BookmarkStore.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "core/platform/AsciiText.h"
+#include "core/sources/SourceLimits.h"
+#include "core/sources/bookmarks/NetscapeBookmarks.h"
 
 namespace {
 
 constexpr std::string_view kSqliteHeader{"SQLite format 3\0", 16};
-constexpr std::string_view kNetscapeDoctype = "<!doctype netscape-bookmark-file";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
@@ -84,15 +89,57 @@ void BookmarkStore::DropEmptyTopFolders()
         Remove(drop);
 }
 
+std::int32_t BookmarkStore::MaxDepth() const
+{
+    // A folder comes before what it holds, so its depth is known first.
+    std::vector<std::int32_t> depth(m_entries.size(), 0);
+    std::int32_t nMax = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const std::int32_t nParent = m_entries[i].m_nParent;
+        depth[i] = nParent >= 0 && std::size_t(nParent) < i ? depth[size_t(nParent)] + 1 : 0;
+        nMax = std::max(nMax, depth[i]);
+    }
+    return nMax;
+}
+
+std::uint64_t BookmarkStore::FolderPathBytes() const
+{
+    std::vector<std::uint64_t> pathBytes(m_entries.size(), 0); // of a folder's own path
+    std::uint64_t nTotal = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const BookmarkEntry& entry = m_entries[i];
+        const bool bNested = entry.m_nParent >= 0 && std::size_t(entry.m_nParent) < i;
+        const std::uint64_t nParentPath = bNested ? pathBytes[size_t(entry.m_nParent)] : 0;
+        if (entry.m_bFolder)
+            pathBytes[i] = nParentPath + (nParentPath > 0 ? 1 : 0) + entry.m_strTitle.size();
+        else
+            nTotal += nParentPath;
+    }
+    return nTotal;
+}
+
+BookmarkReadResult BookmarkReadFailure(std::string strError)
+{
+    BookmarkReadResult result;
+    result.m_strError = std::move(strError);
+    return result;
+}
+
+std::string FolderDepthMessage()
+{
+    return "Its folders are nested more than " + std::to_string(kMaxFolderDepth) +
+           " deep; Zorbel reads bookmark folders up to " + std::to_string(kMaxFolderDepth) + " levels deep.";
+}
+
 BookmarkFormat SniffBookmarkFormat(std::string_view strHead)
 {
     if (strHead.starts_with(kSqliteHeader))
         return BookmarkFormat::FirefoxPlaces;
     const std::string_view strText = SkipMarkAndBlanks(strHead);
-    if (StartsWithAsciiNoCase(strText, kNetscapeDoctype))
-        return BookmarkFormat::NetscapeHtml;
     if (LooksLikeChromiumBookmarks(strText))
         return BookmarkFormat::ChromiumJson;
+    if (LooksLikeNetscapeBookmarks(strHead))
+        return BookmarkFormat::NetscapeHtml;
     return BookmarkFormat::None;
 }
 

@@ -30,6 +30,10 @@ struct BookmarkStore {
     // Takes out the top-level folders that hold nothing: a browser's root
     // folder without a bookmark is not worth a node.
     void DropEmptyTopFolders();
+    // How many folders the deepest entry lies in.
+    std::int32_t MaxDepth() const;
+    // The bytes of the "/"-joined folder paths of all bookmarks together.
+    std::uint64_t FolderPathBytes() const;
 };
 
 // How reading a store went.
@@ -42,15 +46,25 @@ enum class BookmarkRead {
 struct BookmarkReadResult {
     BookmarkRead m_nResult = BookmarkRead::Failed;
     BookmarkStore m_store;
+    // Failed or NotAStore: why, when there is more to tell than that the
+    // file cannot be read (what a store lacks, a limit it goes beyond).
+    std::string m_strError;
 };
+
+// Failed with a reason.
+BookmarkReadResult BookmarkReadFailure(std::string strError);
 
 // The kinds of store recognised by their content.
 enum class BookmarkFormat {
     None,           // not a bookmark store: the link extraction reads it
     FirefoxPlaces,  // an SQLite database (Firefox's places.sqlite)
     ChromiumJson,   // a JSON object with "roots" (the Chromium family's Bookmarks)
-    NetscapeHtml,   // <!DOCTYPE NETSCAPE-Bookmark-file-1>, the export every browser writes
+    NetscapeHtml,   // <!DOCTYPE NETSCAPE-Bookmark-file-1>, the export every browser writes (see
+                    // LooksLikeNetscapeBookmarks)
 };
+
+// The message of a store refused for nesting deeper than kMaxFolderDepth.
+std::string FolderDepthMessage();
 
 // The format of a file by its first bytes (at least kBookmarkSniffBytes of
 // them when the file is that long).

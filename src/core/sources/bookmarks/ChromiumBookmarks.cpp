@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/sources/SourceLimits.h"
+
 namespace {
 
 using Json = nlohmann::json;
@@ -46,9 +48,16 @@ struct Level {
     std::string m_strKey; // objects: the last key read
 };
 
+// Objects and arrays nested deeper than a Bookmarks file with folders
+// kMaxFolderDepth deep has them (two a folder: the node and its children,
+// below the top, the roots and a node's own members) end the parse at once,
+// before a file of nothing but "[" can take memory by the gigabyte.
+constexpr std::size_t kMaxJsonDepth = 2 * std::size_t(kMaxFolderDepth) + 6;
+
 class CBookmarksSax : public nlohmann::json_sax<Json> {
 public:
     std::vector<PendingNode> m_nodes;
+    bool m_bTooDeep = false;
 
     bool null() override { return true; }
     bool boolean(bool) override { return true; }
@@ -84,6 +93,8 @@ public:
 
     bool start_object(std::size_t) override
     {
+        if (TooDeep())
+            return false;
         if (m_levels.empty()) {
             m_levels.emplace_back(Role::Top);
             return true;
@@ -109,6 +120,8 @@ public:
 
     bool start_array(std::size_t) override
     {
+        if (TooDeep())
+            return false;
         if (m_levels.empty())
             m_levels.emplace_back(Role::Other);
         else if (m_levels.back().m_nRole == Role::Node && m_levels.back().m_strKey == "children")
@@ -127,6 +140,12 @@ public:
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
+    bool TooDeep()
+    {
+        m_bTooDeep = m_levels.size() >= kMaxJsonDepth;
+        return m_bTooDeep;
+    }
+
     static bool IsRootKey(std::string_view strKey)
     {
         for (const ChromiumRoot& root : kChromiumRoots)
@@ -242,7 +261,7 @@ BookmarkReadResult ReadChromiumBookmarks(std::string_view strText)
 {
     CBookmarksSax sax;
     if (!Json::sax_parse(strText.begin(), strText.end(), &sax))
-        return {};
+        return sax.m_bTooDeep ? BookmarkReadFailure(FolderDepthMessage()) : BookmarkReadResult{};
     return StoreOf(sax);
 }
 
@@ -251,7 +270,7 @@ BookmarkReadResult ReadChromiumBookmarks(int hFile, const std::function<bool()>&
     CBookmarksSax sax;
     CChunkReader reader(hFile, fnAbort);
     if (!Json::sax_parse(CChunkIterator(&reader), CChunkIterator(), &sax) || reader.Failed())
-        return {};
+        return sax.m_bTooDeep ? BookmarkReadFailure(FolderDepthMessage()) : BookmarkReadResult{};
     return StoreOf(sax);
 }
 

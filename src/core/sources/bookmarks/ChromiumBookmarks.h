@@ -16,7 +16,9 @@
 //
 // Failed: the text is not JSON (also a truncated file), or it has no
 // "roots" object with at least one of the three roots; reading from a
-// descriptor, also a read error or fnAbort asking to stop.
+// descriptor, also a read error or fnAbort asking to stop. Objects and
+// arrays nested deeper than folders kMaxFolderDepth deep need end the
+// reading at once, Failed with FolderDepthMessage() as m_strError.
 BookmarkReadResult ReadChromiumBookmarks(std::string_view strText);
 // The same from the current position of an open file to its end, a chunk
 // at a time.

@@ -18,9 +18,20 @@
 // opened read-only, and the folder is removed before this returns. The
 // user's files are only ever opened for reading.
 //
+// Every schema Firefox has written since version 3 is read: the roots are
+// found by their fixed GUIDs, or, in stores older than those (Firefox 3 has
+// no guid column at all), by the table moz_bookmarks_roots.
+//
+// The file's schema is not trusted: the copy is opened with trusted_schema
+// and views and triggers off and in defensive mode, a generated column in
+// the tables read refuses the store, and the copy, each value, the rows and
+// their text together are bounded (1 GB for the database and for its -wal
+// file, 16 MB a value, 5 million rows, 512 MB of text).
+//
 // Failed: the file cannot be copied, is not a database, is corrupt or
-// truncated, has no moz_bookmarks and moz_places (another program's
-// database: its text stops at the header's first NUL byte, so the link
-// extraction would find nothing in it and call that success), has no
-// bookmark root, or fnAbort asked to stop.
+// truncated, has no moz_bookmarks and moz_places or lacks a column read
+// (another program's database: its text stops at the header's first NUL
+// byte, so the link extraction would find nothing in it and call that
+// success), has no bookmark root, goes beyond a bound, or fnAbort asked to
+// stop. m_strError says what was missing or which bound, where it is known.
 BookmarkReadResult ReadFirefoxPlaces(const std::string& strPath, const std::function<bool()>& fnAbort);

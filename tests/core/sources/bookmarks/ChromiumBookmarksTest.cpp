@@ -3,6 +3,7 @@
 // order, an empty root left out; a file cut short or with roots that are no
 // bookmark tree is a source error; JSON without roots is any other file.
 #include "BookmarkTestSupport.h"
+#include "core/sources/SourceLimits.h"
 #include "core/sources/bookmarks/ChromiumBookmarks.h"
 
 using namespace bookmarktest;
@@ -100,21 +101,35 @@ TEST_F(ChromiumBookmarks, AnEmptyProfileIsAnEmptyListAndDeepNestingIsNoDanger)
         EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
         EXPECT_EQ(result.m_pSink->NodeCount(), 0u);
     }
-    // 20,000 folders one in the other, a bookmark at the bottom.
-    constexpr int kDepth = 20000;
-    std::string strText = R"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bar", "children": [)";
-    for (int i = 0; i < kDepth; ++i)
-        strText += R"({"type": "folder", "name": "f", "children": [)";
-    strText += R"({"type": "url", "name": "Bottom", "url": "http://bottom.example/"})";
-    for (int i = 0; i < kDepth; ++i)
-        strText += "]}";
-    strText += "]}}}";
-    const std::string strPath = m_dir / "Deep";
-    WriteFile(strPath, strText);
-    const Populated result = PopulateFile(strPath);
+    // Folders one in the other, a bookmark at the bottom: read whole up to
+    // the depth limit, refused beyond it with a message naming the limit,
+    // never a tree cut short. 20,000 deep is refused as quickly.
+    const auto chain = [](int nDepth) {
+        std::string strText = R"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bar", "children": [)";
+        for (int i = 0; i < nDepth; ++i)
+            strText += R"({"type": "folder", "name": "f", "children": [)";
+        strText += R"({"type": "url", "name": "Bottom", "url": "http://bottom.example/"})";
+        for (int i = 0; i < nDepth; ++i)
+            strText += "]}";
+        return strText + "]}}}";
+    };
+    const int nAtLimit = kMaxFolderDepth - 1; // the bookmark lies in these and the root folder
+    WriteFile(m_dir / "AtLimit", chain(nAtLimit));
+    const Populated result = PopulateFile(m_dir / "AtLimit");
     ASSERT_EQ(result.m_pSink->Items().size(), 1u);
-    EXPECT_EQ(result.m_pSink->Items()[0]->m_nDepth, kDepth + 1);
-    EXPECT_EQ(result.m_pSink->NodeCount(), size_t(kDepth + 2));
+    EXPECT_EQ(result.m_pSink->Items()[0]->m_nDepth, kMaxFolderDepth);
+    EXPECT_EQ(result.m_pSink->NodeCount(), size_t(nAtLimit + 2));
+    for (const int nDepth : {nAtLimit + 1, 20000}) {
+        const std::string strPath = m_dir / ("Deep" + std::to_string(nDepth));
+        WriteFile(strPath, chain(nDepth));
+        const Populated deep = PopulateFile(strPath);
+        EXPECT_EQ(deep.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << nDepth;
+        EXPECT_EQ(deep.m_pSink->NodeCount(), 0u) << nDepth;
+        EXPECT_EQ(deep.m_report.m_strSourceError,
+                  "The specified URL/File: " + strPath + "\ncannot be downloaded or opened.\n"
+                  "Its folders are nested more than 1000 deep; Zorbel reads bookmark folders up to 1000 levels deep.")
+            << nDepth;
+    }
 }
 
 } // namespace

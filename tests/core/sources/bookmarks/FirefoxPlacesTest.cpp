@@ -5,6 +5,7 @@
 // are no obstacle and the user's files are left exactly as they were; a
 // damaged or unrelated database is a source error.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -194,8 +195,10 @@ TEST_F(FirefoxPlaces, AnotherProgramsDatabaseIsASourceErrorNotAnEmptyList)
     const Populated browser = Populate({"", "", "firefox"});
     EXPECT_EQ(browser.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
     EXPECT_EQ(browser.m_report.m_strStore, strProfile + "/places.sqlite");
+    // The message names the file and what it lacks.
     EXPECT_EQ(browser.m_report.m_strSourceError,
-              "The specified URL/File: " + strProfile + "/places.sqlite\ncannot be downloaded or opened.");
+              "The specified URL/File: " + strProfile + "/places.sqlite\ncannot be downloaded or opened.\n"
+              "It is an SQLite database, but not Firefox's bookmarks: it has no table moz_bookmarks.");
 }
 
 TEST_F(FirefoxPlaces, AVanishedDatabaseIsASourceError)
@@ -204,6 +207,140 @@ TEST_F(FirefoxPlaces, AVanishedDatabaseIsASourceError)
                   .m_nResult,
               BookmarkRead::Failed);
     EXPECT_TRUE(TempLeftovers().empty());
+}
+
+// A store as Firefox 3 wrote it: no GUIDs, the roots named in
+// moz_bookmarks_roots, its own trigger on moz_bookmarks.
+void MakeFirefox3Store(const std::string& strPath, bool bWithGuids)
+{
+    sqlite3* pDb = nullptr;
+    ASSERT_EQ(sqlite3_open(strPath.c_str(), &pDb), SQLITE_OK);
+    const std::string strSql = std::string(R"SQL(
+CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host LONGVARCHAR,
+  visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL,
+  favicon_id INTEGER, frecency INTEGER DEFAULT -1 NOT NULL);
+CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, parent INTEGER,
+  position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER,
+  lastModified INTEGER)SQL") + (bWithGuids ? ", guid TEXT" : "") + R"SQL();
+CREATE TABLE moz_bookmarks_roots (root_name VARCHAR(16) UNIQUE, folder_id INTEGER);
+CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT UNIQUE);
+CREATE TRIGGER moz_bookmarks_beforedelete_v1_trigger BEFORE DELETE ON moz_bookmarks FOR EACH ROW
+  WHEN OLD.keyword_id NOT NULL BEGIN DELETE FROM moz_keywords WHERE id = OLD.keyword_id AND NOT EXISTS
+  (SELECT id FROM moz_bookmarks WHERE keyword_id = OLD.keyword_id AND id <> OLD.id LIMIT 1); END;
+INSERT INTO moz_bookmarks (id, type, parent, position, title) VALUES
+  (1, 2, 0, 0, ''), (2, 2, 1, 0, 'Bookmarks Menu'), (3, 2, 1, 1, 'Bookmarks Toolbar'), (4, 2, 1, 2, 'Tags'),
+  (5, 2, 1, 3, 'Unsorted Bookmarks');
+INSERT INTO moz_bookmarks_roots VALUES ('places', 1), ('menu', 2), ('toolbar', 3), ('tags', 4), ('unfiled', 5);
+INSERT INTO moz_places (id, url, title, rev_host) VALUES (1, 'http://www.mozilla.com/firefox/central/',
+  'Getting Started', 'moc.allizom.www.'), (2, 'http://fx3.example/news', 'News', 'elpmaxe.3xf.'),
+  (3, 'http://fx3.example/old', 'Old', 'elpmaxe.3xf.');
+INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES
+  (6, 1, 1, 3, 0, 'Getting Started'), (7, 2, NULL, 2, 1, 'Mozilla Firefox'), (8, 1, 2, 7, 0, 'News'),
+  (9, 3, NULL, 2, 0, NULL), (10, 1, 3, 5, 0, 'Old');
+PRAGMA user_version = 5;
+)SQL";
+    ASSERT_EQ(sqlite3_exec(pDb, strSql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(pDb);
+    if (bWithGuids) { // Firefox 4 to 30: every row has a GUID, the roots random ones
+        ASSERT_EQ(sqlite3_exec(pDb, "UPDATE moz_bookmarks SET guid = 'Rnd' || id || 'abcdefgh'", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
+    }
+    sqlite3_close(pDb);
+}
+
+TEST_F(FirefoxPlaces, OlderSchemasFindTheirRootsInMozBookmarksRoots)
+{
+    for (const bool bWithGuids : {false, true}) {
+        const std::string strPath = m_dir / (bWithGuids ? "fx4.sqlite" : "fx3.sqlite");
+        MakeFirefox3Store(strPath, bWithGuids);
+        const Populated result = PopulateFile(strPath);
+        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY}) << result.m_report.m_strSourceError;
+        EXPECT_EQ(result.Records(), (std::vector<std::string>{
+                                        "Bookmarks Toolbar | Getting Started | http://www.mozilla.com/firefox/central/ @1",
+                                        "Bookmarks Menu/Mozilla Firefox | News | http://fx3.example/news @2",
+                                        "Other Bookmarks | Old | http://fx3.example/old @1",
+                                    }))
+            << bWithGuids;
+    }
+}
+
+TEST_F(FirefoxPlaces, AStoreWithoutWhatFirefoxKeepsSaysWhatIsMissing)
+{
+    const auto messageFor = [&](const std::string& strName, const std::string& strSql) {
+        const std::string strPath = m_dir / strName;
+        {
+            CPlacesDatabase db(strPath);
+            db.Exec(strSql);
+        }
+        const Populated result = PopulateFile(strPath);
+        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << strName;
+        const std::string strHead = "The specified URL/File: " + strPath + "\ncannot be downloaded or opened.\n";
+        EXPECT_TRUE(result.m_report.m_strSourceError.starts_with(strHead)) << result.m_report.m_strSourceError;
+        return result.m_report.m_strSourceError.substr(std::min(strHead.size(), result.m_report.m_strSourceError.size()));
+    };
+    EXPECT_EQ(messageFor("no-places.sqlite", "DROP TABLE moz_places"),
+              "It is an SQLite database, but not Firefox's bookmarks: it has no table moz_places.");
+    EXPECT_EQ(messageFor("no-roots.sqlite", "UPDATE moz_bookmarks SET guid = 'x' || id"),
+              "It is an SQLite database with Firefox's tables, but no bookmark root: neither the roots' GUIDs nor a "
+              "table moz_bookmarks_roots.");
+    EXPECT_EQ(messageFor("view.sqlite", "ALTER TABLE moz_places RENAME TO real_places; "
+                                        "CREATE VIEW moz_places AS SELECT * FROM real_places"),
+              "It is an SQLite database, but not Firefox's bookmarks: it has no table moz_places.");
+    EXPECT_EQ(messageFor("no-column.sqlite", "DROP INDEX moz_bookmarks_parentindex; ALTER TABLE moz_bookmarks DROP COLUMN position"),
+              "It is an SQLite database, but not Firefox's bookmarks: its table moz_bookmarks has no column position.");
+}
+
+TEST_F(FirefoxPlaces, AColumnTheFileComputesItselfIsRefusedBeforeItRuns)
+{
+    // Every read of `url` would build 50 MB: the file's own expression.
+    const std::string strPath = m_dir / "generated.sqlite";
+    {
+        CPlacesDatabase db(strPath);
+        db.Exec("BEGIN");
+        for (int i = 0; i < 50; ++i)
+            db.AddBookmark(CPlacesDatabase::kMenu, "Site " + std::to_string(i), "http://site.example/");
+        db.Exec("COMMIT");
+        db.Exec("ALTER TABLE moz_places RENAME COLUMN url TO stored_url");
+        db.Exec("ALTER TABLE moz_places ADD COLUMN url TEXT GENERATED ALWAYS AS "
+                "(stored_url || printf('%.*c', 50000000, 'x')) VIRTUAL");
+    }
+    const Populated result = PopulateFile(strPath);
+    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_TRUE(result.m_report.m_strSourceError.ends_with(
+        "\nThe column url of its table moz_places is computed by the file itself, which Firefox never does; it is not "
+        "read."))
+        << result.m_report.m_strSourceError;
+    EXPECT_EQ(result.m_pSink->NodeCount(), 0u);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+TEST_F(FirefoxPlaces, AStoreLargerThanTheLimitIsRefusedWithoutBeingCopied)
+{
+    // A real store made sparse beyond the limit: 2 GB on paper, a few
+    // kilobytes on disk.
+    {
+        CPlacesDatabase db(m_strPlaces);
+        db.AddBookmark(CPlacesDatabase::kMenu, "Kept", "http://kept.example/");
+    }
+    ASSERT_EQ(::truncate(m_strPlaces.c_str(), off_t(2) << 30), 0);
+    const Populated result = PopulateFile(m_strPlaces);
+    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_TRUE(result.m_report.m_strSourceError.ends_with(
+        "\nIt is larger than 1024 MB, more than any Firefox profile's bookmarks and history take."))
+        << result.m_report.m_strSourceError;
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+TEST_F(FirefoxPlaces, AValueLongerThanTheLimitRefusesTheStore)
+{
+    {
+        CPlacesDatabase db(m_strPlaces);
+        db.AddBookmark(CPlacesDatabase::kMenu, std::string(17 << 20, 't'), "http://long.example/");
+    }
+    const Populated result = PopulateFile(m_strPlaces);
+    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_NE(result.m_report.m_strSourceError.find("16 MB in one"), std::string::npos)
+        << result.m_report.m_strSourceError;
 }
 
 } // namespace
