@@ -15,7 +15,7 @@ _zorbel_check()
             return
             ;;
         --export)
-            COMPREPLY=($(compgen -W 'text csv csv-folders html html-folders' -- "$cur"))
+            COMPREPLY=($(compgen -W 'text names urls csv csv-folders html html-folders' -- "$cur"))
             return
             ;;
         --browser)

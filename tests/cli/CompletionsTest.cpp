@@ -45,7 +45,7 @@ bool Offers(const std::string& strShell, const std::string& strText, const std::
         const std::string strName = strOption.substr(bLong ? 2 : 1);
         return std::regex_search(strText, std::regex((bLong ? " -l " : " -s ") + strName + "( |$)"));
     }
-    return std::regex_search(strText, std::regex("(^|[ '{,(*])" + strOption + "([ '=+,}\\[]|$)"));
+    return std::regex_search(strText, std::regex("(^|[ \n'{,(*])" + strOption + "([ '=+,}\\[\n]|$)"));
 }
 
 class Completions : public ::testing::TestWithParam<const char*> {
