@@ -228,7 +228,7 @@ private:
             options.m_bQuiet = true;
         } else if ((strName == "-h" || strName == "--help") && !joined) {
             options.m_bHelp = true;
-        } else if (strName == "--version" && !joined) {
+        } else if ((strName == "-v" || strName == "--version") && !joined) {
             options.m_bVersion = true;
         } else {
             Fail("unknown option \"" + strArg + "\"");
@@ -295,7 +295,7 @@ std::string CheckUsageText()
            "                         to the home page partially valid\n"
            "  -q, --quiet            print neither progress nor the report\n"
            "  -h, --help             show this text\n"
-           "      --version          show the version\n"
+           "  -v, --version          show the version\n"
            "\n"
            "The time-out defaults to the setting of Zorbel, which this program reads\n"
            "but never changes. Without --update-moved no favourite is changed. A host\n"

@@ -62,6 +62,10 @@ TEST(CheckArguments, EveryOptionInEverySpelling)
     EXPECT_TRUE(Parse({"--help"}).m_options.m_bHelp);
     EXPECT_TRUE(Parse({"-h"}).m_options.m_bHelp);
     EXPECT_TRUE(Parse({"--version"}).m_options.m_bVersion);
+    // -v is the version in zorbel-check as in zorbel, never a verbosity.
+    EXPECT_TRUE(Parse({"-v"}).m_options.m_bVersion);
+    EXPECT_EQ(Parse({"-v", "page.html"}).m_options.m_strSource, "page.html");
+    EXPECT_EQ(Parse({"-vx"}).m_strError, "unknown option \"-vx\"");
 }
 
 TEST(CheckArguments, RangesAreInclusive)

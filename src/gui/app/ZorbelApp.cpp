@@ -118,14 +118,35 @@ std::optional<int> CZorbelApp::AnswerCommandLine(int& argc, char** argv)
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
     const ZorbelCommandLine commandLine = ParseCommandLine(args);
-    if (!commandLine.m_bHelp && !commandLine.m_bVersion)
-        return std::nullopt;
+    if (!commandLine.m_bHelp && !commandLine.m_bVersion) {
+        if (DisplayAvailable(args, QProcessEnvironment::systemEnvironment()))
+            return std::nullopt;
+        std::fputs("no display: set DISPLAY or WAYLAND_DISPLAY, or use zorbel-check\n", stderr);
+        return 1;
+    }
     // A core application object only: no display is opened.
     QCoreApplication core(argc, argv);
     const QByteArray text = commandLine.m_bHelp ? UsageText().toLocal8Bit()
                                                 : QByteArrayLiteral("zorbel " ZORBEL_VERSION "\n");
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+bool CZorbelApp::DisplayAvailable(const QStringList& args, const QProcessEnvironment& env)
+{
+    // Qt takes "-platform NAME" (also with two dashes) before everything else;
+    // a platform named there or in the environment is the user's choice, be
+    // it offscreen, vnc or eglfs, and needs no display variable.
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--"))
+            break;
+        if (args[i] == QLatin1String("-platform") || args[i] == QLatin1String("--platform"))
+            return true;
+    }
+    for (const char* pszName : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!env.value(QString::fromLatin1(pszName)).isEmpty())
+            return true;
+    return false;
 }
 
 QString CZorbelApp::UsageText()

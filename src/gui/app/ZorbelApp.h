@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QProcessEnvironment>
 #include <QString>
 #include <memory>
+
 #include <optional>
 
 class CCommandRouter;
@@ -41,9 +43,14 @@ public:
     // False when an embedding or automation switch asks for no splash screen.
     static bool ShowSplashFromArguments(const QStringList& args);
     // --help and --version, answered on standard output before any window is
-    // made, so that they need no display: the exit status when the command
-    // line asked for one of them, nothing when the program is to start.
+    // made, so that they need no display, and the one line that says there is
+    // no display to start on: the exit status when the program is to end
+    // here, nothing when it is to start.
     static std::optional<int> AnswerCommandLine(int& argc, char** argv);
+    // Whether the window has somewhere to appear: a platform named on the
+    // command line (-platform) or in QT_QPA_PLATFORM, else an X or Wayland
+    // display. Without one Qt would abort with a message about reinstalling.
+    static bool DisplayAvailable(const QStringList& args, const QProcessEnvironment& env);
     // The usage text of --help (needs an application object for the
     // program's name).
     static QString UsageText();

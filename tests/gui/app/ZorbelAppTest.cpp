@@ -137,6 +137,42 @@ private slots:
         QCOMPARE(help.m_strOut, CZorbelApp::UsageText().replace(QCoreApplication::arguments().constFirst(), BuiltProgram()));
     }
 
+    void WithoutADisplayTheProgramSaysSoInOneLineAndEnds()
+    {
+        if (!QFile::exists(BuiltProgram()))
+            QSKIP("the program is not built beside the tests");
+        for (const QStringList& args : {QStringList{}, QStringList{"page.html"}, QStringList{"--", "-platform"}}) {
+            const ProgramRun run = RunWithoutDisplay(args);
+            QCOMPARE(run.m_nExitCode, 1);
+            QCOMPARE(run.m_strErr, QStringLiteral("no display: set DISPLAY or WAYLAND_DISPLAY, or use zorbel-check\n"));
+            QCOMPARE(run.m_strOut, QString());
+        }
+    }
+
+    void ADisplayOrAPlatformNamedByTheUserIsSomewhereToStart()
+    {
+        const QStringList program{QStringLiteral("zorbel")};
+        auto env = [](std::initializer_list<std::pair<const char*, const char*>> vars) {
+            QProcessEnvironment environment;
+            for (const auto& [pszName, pszValue] : vars)
+                environment.insert(QString::fromLatin1(pszName), QString::fromLatin1(pszValue));
+            return environment;
+        };
+        QVERIFY(!CZorbelApp::DisplayAvailable(program, env({})));
+        // Set but empty is not set: the shell's "DISPLAY= zorbel".
+        QVERIFY(!CZorbelApp::DisplayAvailable(program, env({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}})));
+        QVERIFY(!CZorbelApp::DisplayAvailable(program, env({{"QT_QPA_PLATFORM", ""}, {"XDG_SESSION_TYPE", "x11"}})));
+        QVERIFY(CZorbelApp::DisplayAvailable(program, env({{"DISPLAY", ":0"}})));
+        QVERIFY(CZorbelApp::DisplayAvailable(program, env({{"WAYLAND_DISPLAY", "wayland-0"}})));
+        // The tests and headless runs name their platform.
+        QVERIFY(CZorbelApp::DisplayAvailable(program, env({{"QT_QPA_PLATFORM", "offscreen"}})));
+        QVERIFY(CZorbelApp::DisplayAvailable(program + QStringList{"-platform", "offscreen"}, env({})));
+        QVERIFY(CZorbelApp::DisplayAvailable(program + QStringList{"page.html", "--platform", "vnc"}, env({})));
+        // A source named "-platform", or the switch without its name, is none.
+        QVERIFY(!CZorbelApp::DisplayAvailable(program + QStringList{"--", "-platform", "x"}, env({})));
+        QVERIFY(!CZorbelApp::DisplayAvailable(program + QStringList{"-platform"}, env({})));
+    }
+
     void InstalledProgramFindsTheInstalledHelpFile()
     {
         QTemporaryDir prefix;
