@@ -104,7 +104,8 @@ void BM_CheckPass2000Links16Threads(benchmark::State& state)
         const double dCpuStart = CpuSeconds();
         const auto tStart = std::chrono::steady_clock::now();
         auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
-                                       std::make_shared<ManualResetEvent>(), kThreads, 60000);
+                                       std::make_shared<ManualResetEvent>(),
+                                       CheckPassOptions::Window(kThreads, 60000));
         if (!pPass || !pPass->WaitFinished(std::chrono::minutes(5))) {
             state.SkipWithError("the pass did not end");
             return;

@@ -242,12 +242,11 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 
     if (!bInterrupted) {
         auto pTreeLock = std::make_shared<std::mutex>();
-        CheckPassOptions passOptions;
-        passOptions.m_nThreadCount = options.m_nThreads.value_or(kDefaultCheckThreads);
-        passOptions.m_nTimeoutMs = g_checkSettings.m_nTimeoutMs;
+        CheckPassOptions passOptions = CheckPassOptions::Console(g_checkSettings.m_nTimeoutMs);
+        if (options.m_nThreads)
+            passOptions.m_nThreadCount = *options.m_nThreads;
         passOptions.m_nHostLimit = options.m_nHostLimit;
         passOptions.m_nRetries = options.m_nRetries;
-        passOptions.m_pause = std::chrono::milliseconds(0); // no window to give way to
         std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));

@@ -594,7 +594,7 @@ TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
     const auto saved = g_checkSettings;
     g_checkSettings.m_nTimeoutMs = 2000;
     auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
-                                   std::make_shared<ManualResetEvent>(), 4, 2000);
+                                   std::make_shared<ManualResetEvent>(), CheckPassOptions::Window(4, 2000));
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
     g_checkSettings = saved;

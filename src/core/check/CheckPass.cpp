@@ -468,18 +468,6 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
                                               std::shared_ptr<CFavoriteList> pItems,
                                               std::shared_ptr<std::mutex> pTreeLock,
                                               std::shared_ptr<ManualResetEvent> pStop,
-                                              int nThreadCount, int nTimeoutMs, CheckFunction check)
-{
-    CheckPassOptions options;
-    options.m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
-    options.m_nTimeoutMs = nTimeoutMs;
-    return Start(sink, std::move(pItems), std::move(pTreeLock), std::move(pStop), options, std::move(check));
-}
-
-std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
-                                              std::shared_ptr<CFavoriteList> pItems,
-                                              std::shared_ptr<std::mutex> pTreeLock,
-                                              std::shared_ptr<ManualResetEvent> pStop,
                                               const CheckPassOptions& options, CheckFunction check)
 {
     bool bIdle = false;

@@ -13,6 +13,7 @@
 #include "core/model/FavoriteList.h"
 #include "core/model/TreeSink.h"
 #include "core/platform/ManualResetEvent.h"
+#include "core/settings/CheckSettings.h"
 
 // Texts given to favourites that are not web links.
 inline constexpr std::string_view kSkippedFolderText =
@@ -23,10 +24,15 @@ inline constexpr std::string_view kSkippedFileText =
 inline constexpr std::string_view kCheckExceptionText =
     "An unexpected Exception occured while checking this Favorite.";
 
-// How a pass checks. The window's passes take the thread count of the
-// settings (1 to 16) and nothing else: they hand out in list order and take
-// every answer as it comes. The console checker's passes may run many more
-// checks at once, spread them over the hosts and try "later" answers again.
+// How a pass checks. The two programs each have one preset, so that every
+// choice below (checks at once, per host, retries, the rest between checks)
+// has one answer per program:
+//   Window():  the thread count of the settings (1 to 16) and nothing else;
+//              it hands out in list order and takes every answer as it comes,
+//              and its workers rest 10 ms after each check to leave the
+//              window room;
+//   Console(): many more checks at once, spread over the hosts, "later"
+//              answers tried again, no rest (there is no window to give way to).
 struct CheckPassOptions {
     int m_nThreadCount = 1; // workers, 1 to kMaxPassThreads
     int m_nTimeoutMs = 0;   // the check time-out, which also bounds the wait of Stop
@@ -35,8 +41,34 @@ struct CheckPassOptions {
     // Retry-After asks (at most kMaxRetryAfter) or a short backoff; 0 to
     // kMaxRetries. A waiting retry holds no worker.
     int m_nRetries = 0;
-    // A worker's rest after each check; the window's workers rest 10 ms.
+    // A worker's rest after each check.
     std::chrono::milliseconds m_pause{10};
+
+    // The window's pass with the user's thread count (clamped to 1 to 16)
+    // and time-out.
+    static constexpr CheckPassOptions Window(int nThreadCount = kMinThreads, int nTimeoutMs = 0)
+    {
+        CheckPassOptions options;
+        options.m_nThreadCount = nThreadCount < kMinThreads ? kMinThreads
+                                 : nThreadCount > kMaxThreads ? kMaxThreads
+                                                              : nThreadCount;
+        options.m_nTimeoutMs = nTimeoutMs;
+        options.m_nHostLimit = 0;
+        options.m_nRetries = 0;
+        options.m_pause = std::chrono::milliseconds(10);
+        return options;
+    }
+    // The console checker's pass with the given time-out.
+    static constexpr CheckPassOptions Console(int nTimeoutMs = 0)
+    {
+        CheckPassOptions options;
+        options.m_nThreadCount = 64;
+        options.m_nTimeoutMs = nTimeoutMs;
+        options.m_nHostLimit = 8;
+        options.m_nRetries = 2;
+        options.m_pause = std::chrono::milliseconds(0);
+        return options;
+    }
 };
 
 inline constexpr int kMaxPassThreads = 256;
@@ -69,8 +101,9 @@ public:
     //                handed out once it is gone from the list).
     //   pTreeLock:   the view's tree lock, held by workers around icon changes.
     //   pStop:       the view's stop event; reset here.
-    //   nThreadCount 1 to 16 (clamped), nTimeoutMs the check time-out, which
-    //                also bounds the wait of Stop.
+    //   options:     how the pass checks (CheckPassOptions::Window() or
+    //                ::Console()); the thread count is clamped to 1 to
+    //                kMaxPassThreads.
     //   check:       the check of one favourite (CheckOneFavorite; tests
     //                pass their own).
     // Sets g_nBrokenCount and g_nActiveWorkers to 0 and resets the stop
@@ -78,15 +111,6 @@ public:
     // is never lost.
     // Returns null while an earlier pass has not yet ended (its dispatcher
     // still runs) or when no thread could be started.
-    static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
-                                             std::shared_ptr<CFavoriteList> pItems,
-                                             std::shared_ptr<std::mutex> pTreeLock,
-                                             std::shared_ptr<ManualResetEvent> pStop,
-                                             int nThreadCount, int nTimeoutMs,
-                                             CheckFunction check = {});
-    // The same with every option; the thread count is clamped to 1 to
-    // kMaxPassThreads. The overload above is the window's: 1 to 16 threads,
-    // no host limit, no retries.
     static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
                                              std::shared_ptr<CFavoriteList> pItems,
                                              std::shared_ptr<std::mutex> pTreeLock,

@@ -188,8 +188,8 @@ void CZorbelView::OnCheckAll()
         m_hStop = std::make_shared<ManualResetEvent>();
     // Records queued by the sink but not yet in the list would be missed.
     m_pSink->Flush();
-    m_pPass = CCheckPass::Start(*m_pSink, m_items, m_csTree, m_hStop, g_checkSettings.m_nThreadCount,
-                                g_checkSettings.m_nTimeoutMs);
+    m_pPass = CCheckPass::Start(*m_pSink, m_items, m_csTree, m_hStop,
+                                CheckPassOptions::Window(g_checkSettings.m_nThreadCount, g_checkSettings.m_nTimeoutMs));
 }
 
 void CZorbelView::OnStopChecking() { StopChecking(); }

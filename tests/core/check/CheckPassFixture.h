@@ -57,8 +57,8 @@ protected:
     std::unique_ptr<CCheckPass> StartPass(int nThreads, CCheckPass::CheckFunction check,
                                           int nTimeoutMs = 5000)
     {
-        return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop, nThreads, nTimeoutMs,
-                                 std::move(check));
+        return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop,
+                                 CheckPassOptions::Window(nThreads, nTimeoutMs), std::move(check));
     }
 
     // Runs a pass to its end; fails the test if it does not end in time.

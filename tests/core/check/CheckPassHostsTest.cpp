@@ -80,9 +80,8 @@ protected:
     std::unique_ptr<CCheckPass> StartConsolePass(int nThreads, int nHostLimit, int nRetries,
                                                  CCheckPass::CheckFunction check = {}, int nTimeoutMs = 5000)
     {
-        CheckPassOptions options;
+        CheckPassOptions options = CheckPassOptions::Console(nTimeoutMs);
         options.m_nThreadCount = nThreads;
-        options.m_nTimeoutMs = nTimeoutMs;
         options.m_nHostLimit = nHostLimit;
         options.m_nRetries = nRetries;
         return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop, options, std::move(check));

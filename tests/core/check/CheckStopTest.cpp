@@ -111,7 +111,7 @@ TEST_F(CheckStop, StragglersAreCountedOutAfterTheTimeoutAndTheirOutcomesDropped)
         auto pItem = std::make_shared<FavoriteItem>();
         pItem->m_strUrl = "http://h/new";
         other.InsertNode(kTreeRoot, "new", 0, pItem);
-        auto pSecond = CCheckPass::Start(other, other.List(), m_pTreeLock, m_pStop, 3, 1000,
+        auto pSecond = CCheckPass::Start(other, other.List(), m_pTreeLock, m_pStop, CheckPassOptions::Window(3, 1000),
                                          [&](WorkerSlot& slot) { pNewSlot = &slot; });
         ASSERT_NE(pSecond, nullptr);
         ASSERT_TRUE(pSecond->WaitFinished(20s));
@@ -178,7 +178,7 @@ TEST_F(CheckStop, DroppingThePassOnItsFinishedMessageNeitherStopsNorWaitsLong)
     auto pItem = std::make_shared<FavoriteItem>();
     pItem->m_strUrl = "http://h/0";
     sink.InsertNode(kTreeRoot, "0", 0, pItem);
-    auto pPass = CCheckPass::Start(sink, sink.List(), m_pTreeLock, m_pStop, 1, 5000,
+    auto pPass = CCheckPass::Start(sink, sink.List(), m_pTreeLock, m_pStop, CheckPassOptions::Window(1, 5000),
                                    [](WorkerSlot&) {});
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(sink.m_hPosted.Wait(20s));
