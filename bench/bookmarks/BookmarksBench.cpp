@@ -114,8 +114,10 @@ const Stores& LargeStores()
 long PopulateOnce(const std::string& strSource)
 {
     BatchingSink sink;
+    CViewState viewState;
     std::atomic<bool> bClosing{false};
-    std::thread thread = StartPopulation(sink, std::make_shared<ManualResetEvent>(), bClosing, {strSource, "/nonexistent"});
+    std::thread thread = StartPopulation(sink, viewState, std::make_shared<ManualResetEvent>(), bClosing,
+                                         {strSource, "/nonexistent"});
     while (!sink.m_bDone) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         sink.Drain();

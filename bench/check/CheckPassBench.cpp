@@ -90,7 +90,6 @@ void BM_CheckPass2000Links16Threads(benchmark::State& state)
         state.SkipWithError("test server did not start");
         return;
     }
-    g_checkSettings.m_nTimeoutMs = 60000;
     const std::string strBase = "http://127.0.0.1:" + std::to_string(server.Port()) + "/ok/";
 
     for (auto _ : state) {
@@ -103,7 +102,7 @@ void BM_CheckPass2000Links16Threads(benchmark::State& state)
         const auto items = sink.Items();
         const double dCpuStart = CpuSeconds();
         const auto tStart = std::chrono::steady_clock::now();
-        auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
+        auto pPass = CCheckPass::Start(sink, std::make_shared<CViewState>(), sink.List(), std::make_shared<std::mutex>(),
                                        std::make_shared<ManualResetEvent>(),
                                        CheckPassOptions::Window(kThreads, 60000));
         if (!pPass || !pPass->WaitFinished(std::chrono::minutes(5))) {

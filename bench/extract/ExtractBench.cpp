@@ -20,7 +20,7 @@
 
 #include "core/model/TreeSink.h"
 #include "core/platform/ManualResetEvent.h"
-#include "core/settings/CheckSettings.h"
+#include "core/model/ViewState.h"
 #include "core/sources/LinkExtractor.h"
 #include "core/sources/SourceLinks.h"
 #include "support/TestHttpServer.h"
@@ -126,13 +126,14 @@ const std::string& PagePath()
 
 void RunToListReady(benchmark::State& state, const std::string& strSource)
 {
-    g_checkSettings.m_nTimeoutMs = 60'000;
     ManualResetEvent stop;
+    CViewState viewState;
     std::atomic<bool> bClosing{false};
     size_t nCount = 0;
     for (auto _ : state) {
         QueueSink sink;
-        std::thread worker(SourceLinksThread, std::ref(sink), std::cref(stop), std::cref(bClosing), strSource);
+        std::thread worker(SourceLinksThread, std::ref(sink), std::ref(viewState), std::cref(stop),
+                           std::cref(bClosing), strSource, 60'000);
         worker.join();
         if (!sink.Ready())
             state.SkipWithError("no UM_LISTREADY");

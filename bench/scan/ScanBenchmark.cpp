@@ -54,9 +54,10 @@ void BM_ScanToListReady(benchmark::State& state)
     const std::string& strRoot = LargeFavorites();
     ManualResetEvent hStop;
     std::atomic<bool> bClosing{false};
+    CViewState viewState;
     { // warm the cache
         BatchingSink warm;
-        FavoritesScanThread(warm, hStop, bClosing, strRoot);
+        FavoritesScanThread(warm, viewState, hStop, bClosing, strRoot);
     }
     size_t nItems = 0;
     double dHeapBytes = 0;
@@ -64,7 +65,7 @@ void BM_ScanToListReady(benchmark::State& state)
     for (auto _ : state) {
         const size_t nHeapBefore = mallinfo2().uordblks;
         auto pSink = std::make_unique<BatchingSink>();
-        std::thread scan([&] { FavoritesScanThread(*pSink, hStop, bClosing, strRoot); });
+        std::thread scan([&] { FavoritesScanThread(*pSink, viewState, hStop, bClosing, strRoot); });
         // The GUI thread's share: drain a batch every few milliseconds.
         double dLongest = 0;
         while (!pSink->m_bDone) {

@@ -26,7 +26,7 @@ std::optional<int> ParseNumber(std::string_view strValue, int nMin, int nMax)
 std::string FormatNames()
 {
     std::string strNames;
-    for (const ExportFormat& format : g_exportFormats) {
+    for (const ExportFormat& format : kExportFormats) {
         if (!strNames.empty())
             strNames += ", ";
         strNames += format.m_strAlias;

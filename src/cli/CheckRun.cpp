@@ -19,7 +19,7 @@
 #include "core/export/ResultsCsv.h"
 #include "core/export/ResultsJson.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
+#include "core/model/ViewState.h"
 #include "core/platform/AsciiText.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/ControlText.h"
@@ -84,7 +84,8 @@ private:
     std::atomic<int> m_nRootError{0};
 };
 
-ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, Clock::time_point start)
+ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, const CViewState& state,
+                          Clock::time_point start)
 {
     ProgressSnapshot progress;
     progress.m_nTotal = int(items.size());
@@ -93,7 +94,7 @@ ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& item
         if (nStatus != StatusNotChecked && nStatus != StatusChecking)
             ++progress.m_nChecked;
     }
-    progress.m_nBroken = g_nBrokenCount.load();
+    progress.m_nBroken = state.m_nBrokenCount.load();
     progress.m_elapsed = Clock::now() - start;
     return progress;
 }
@@ -154,12 +155,21 @@ bool ApplyMovedUpdates(const CheckRunIo& io, const std::vector<std::shared_ptr<F
 
 } // namespace
 
+int CheckTimeoutMs(const CheckOptions& options)
+{
+    if (options.m_nTimeoutSeconds)
+        return *options.m_nTimeoutSeconds * 1000;
+    CReadOnlyProfile profile;
+    CheckSettings settings;
+    LoadCheckSettings(profile, settings);
+    return settings.m_nTimeoutMs;
+}
+
 int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 {
-    CReadOnlyProfile profile;
-    LoadCheckSettings(profile, g_checkSettings);
-    if (options.m_nTimeoutSeconds)
-        g_checkSettings.m_nTimeoutMs = *options.m_nTimeoutSeconds * 1000;
+    const int nTimeoutMs = CheckTimeoutMs(options);
+    // The run's own state, as the window's view has one.
+    const auto pState = std::make_shared<CViewState>();
 
     std::vector<std::string> outputs;
     for (const CheckExport& exportTo : options.m_exports)
@@ -193,8 +203,8 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         }
     }
     const auto pReport = std::make_shared<PopulationReport>();
-    const PopulationRequest request{strSource, strRoot, options.m_strBrowser, pReport};
-    g_bDocumentMode = IsDocumentRequest(request);
+    const PopulationRequest request{strSource, strRoot, options.m_strBrowser, pReport, nTimeoutMs};
+    pState->m_bDocumentMode = IsDocumentRequest(request);
 
     CListTreeSink sink;
     CScanWarnings warnings(io);
@@ -204,7 +214,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     // message, so the end of the thread itself is watched too.
     std::atomic<bool> bPopulationEnded{false};
     std::thread populate([&] {
-        StartPopulation(sink, pStop, bClosing, request, warnings.Function()).join();
+        StartPopulation(sink, *pState, pStop, bClosing, request, warnings.Function()).join();
         bPopulationEnded = true;
     });
 
@@ -242,19 +252,19 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 
     if (!bInterrupted) {
         auto pTreeLock = std::make_shared<std::mutex>();
-        CheckPassOptions passOptions = CheckPassOptions::Console(g_checkSettings.m_nTimeoutMs);
+        CheckPassOptions passOptions = CheckPassOptions::Console(nTimeoutMs);
         if (options.m_nThreads)
             passOptions.m_nThreadCount = *options.m_nThreads;
         passOptions.m_nHostLimit = options.m_nHostLimit;
         passOptions.m_nRetries = options.m_nRetries;
-        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, passOptions);
+        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, pState, sink.List(), pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));
             return kExitError;
         }
         const auto show = [&] {
             if (!options.m_bQuiet)
-                progress.Update(Snapshot(items, start));
+                progress.Update(Snapshot(items, *pState, start));
         };
         while (!pPass->IsFinished()) {
             if (Interrupted(io) && !bInterrupted) {
@@ -277,7 +287,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     const ReportCounts counts = CountReport(items);
     bool bReported = true;
     if (!options.m_bQuiet) {
-        progress.Finish(Snapshot(items, start));
+        progress.Finish(Snapshot(items, *pState, start));
         errno = 0;
         for (const ReportLine& line : ReportLines(counts))
             std::fprintf(io.m_pOut, "%s\n", line.m_strText.c_str());

@@ -74,7 +74,7 @@ TEST(ManualPage, NamesEveryExportFormat)
 {
     const std::string strOptions = OptionsSection(ManualPageText());
     // Each name in bold on a line of its own (".B csv-folders", ".BR csv ,").
-    for (const ExportFormat& format : g_exportFormats) {
+    for (const ExportFormat& format : kExportFormats) {
         const std::regex named("\\n\\.BR? " + std::string(format.m_strAlias) + "( |\\n)");
         EXPECT_TRUE(std::regex_search(strOptions, named)) << format.m_strAlias << " is not named in zorbel-check.1";
     }

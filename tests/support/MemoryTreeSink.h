@@ -8,10 +8,12 @@
 
 #include "core/model/FavoriteList.h"
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 
 // A tree kept in memory, for the core tests: it records every node, every
 // image change and every message, and appends records to its own list the
-// way the view does.
+// way the view does. Like a view it has a state, which a population run
+// into it is given.
 class MemoryTreeSink : public ITreeSink {
 public:
     struct Node {
@@ -50,6 +52,9 @@ public:
     std::vector<std::pair<TreeNode, int>> ImageLog() const;
     // Removes a record from the list as the view does when a favourite is deleted.
     void RemoveItem(const std::shared_ptr<FavoriteItem>& pItem);
+
+    // The state of the view this tree stands for.
+    CViewState m_state;
 
 private:
     mutable std::mutex m_mx;

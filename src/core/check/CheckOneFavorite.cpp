@@ -8,7 +8,6 @@
 #include "core/check/RetryPolicy.h"
 #include "core/check/WorkerSlot.h"
 #include "core/model/IconRule.h"
-#include "core/model/ProcessState.h"
 #include "core/net/HttpClient.h"
 #include "core/settings/CheckSettings.h"
 
@@ -16,11 +15,11 @@ namespace {
 
 constexpr int kCheckingOffset = 16;
 
-// The check's time-out. Settings are loaded before any check; should they
-// not be, the default applies rather than no limit at all.
-std::chrono::milliseconds CheckTimeout()
+// The check's time-out: the pass's. A pass started without one gets the
+// default rather than no limit at all.
+std::chrono::milliseconds CheckTimeout(const WorkerSlot& slot)
 {
-    const std::int32_t nTimeoutMs = g_checkSettings.m_nTimeoutMs;
+    const int nTimeoutMs = slot.m_nTimeoutMs;
     return std::chrono::milliseconds(nTimeoutMs > 0 ? nTimeoutMs : kDefaultTimeoutSeconds * 1000);
 }
 
@@ -44,15 +43,16 @@ void CheckOneFavorite(WorkerSlot& slot)
     item.SetStatus(StatusChecking);
 
     slot.m_dwError = 0;
-    const HttpCheckResult result = CHttpClient::ForThisThread().Check(item.m_strUrl, CheckTimeout());
+    const HttpCheckResult result = CHttpClient::ForThisThread().Check(item.m_strUrl, CheckTimeout(slot));
     slot.m_dwError = result.m_dwError;
     slot.m_nHttpStatus = result.m_nHttpStatus.value_or(0);
     slot.m_retryAfter = ParseRetryAfter(result.m_strRetryAfter, std::time(nullptr));
     CheckOutcome outcome = ClassifyCheck(result);
 
-    g_bChecked = true;
+    CViewState& state = *slot.m_pViewState;
+    state.m_bChecked = true;
     if (LinkStatusInfoFor(outcome.m_nStatus).m_bIsBroken)
-        ++g_nBrokenCount;
+        ++state.m_nBrokenCount;
     item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText),
                     {result.m_strFinalUrl, result.m_bPermanentRedirects});
 

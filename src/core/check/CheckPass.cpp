@@ -15,9 +15,8 @@
 #include "core/check/WorkerSlotTable.h"
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
+#include "core/model/ViewState.h"
 #include "core/platform/PathUtil.h"
-#include "core/settings/CheckSettings.h"
 
 using namespace std::chrono_literals;
 
@@ -70,6 +69,8 @@ struct CCheckReport {
 struct CCheckPass::CState {
     std::shared_ptr<CFavoriteList> m_pItems; // the view's list, walked by the dispatcher
     ITreeSink* m_pSink = nullptr;                        // only ever reached through gates
+    // The view's counts; shared, since a straggler may still count after the view is gone.
+    std::shared_ptr<CViewState> m_pViewState;
     std::shared_ptr<CTreeSinkGate> m_pDispatcherGate;
     std::shared_ptr<std::mutex> m_pTreeLock;
     std::shared_ptr<ManualResetEvent> m_pStop;
@@ -113,7 +114,7 @@ bool CountOut(CWorkerRun& run, CState& state)
             return false;
         run.m_bCountedOut = true;
         s_nStragglers.fetch_add(1);
-        g_nActiveWorkers.fetch_sub(1);
+        state.m_pViewState->m_nActiveWorkers.fetch_sub(1);
         state.m_nLive.fetch_sub(1);
     }
     run.m_pGate->Close();
@@ -127,7 +128,7 @@ bool EndRun(CWorkerRun& run, CState& state)
     if (run.m_bCountedOut)
         return false;
     run.m_bEnded = true;
-    g_nActiveWorkers.fetch_sub(1);
+    state.m_pViewState->m_nActiveWorkers.fetch_sub(1);
     state.m_nLive.fetch_sub(1);
     return true;
 }
@@ -146,7 +147,7 @@ void PublishOutcome(CWorkerRun& run, CState& state, FavoriteItem& item, std::int
         return;
     }
     if (bCountedByCheck && LinkStatusInfoFor(nStatus).m_bIsBroken)
-        g_nBrokenCount.fetch_sub(1);
+        state.m_pViewState->m_nBrokenCount.fetch_sub(1);
 }
 
 // Runs the check of the slot's favourite. The check writes into a scratch
@@ -257,6 +258,8 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
         slot.m_hAllDispatched = &state.m_hAllDispatched;
         slot.m_pTreeLock = state.m_pTreeLock.get();
         slot.m_pSink = pRun->m_pGate.get();
+        slot.m_pViewState = state.m_pViewState.get();
+        slot.m_nTimeoutMs = state.m_nTimeoutMs;
         {
             std::lock_guard lock(state.m_mxRuns);
             if (state.m_bGatesClosed)
@@ -265,7 +268,7 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
         }
         // Counted in before the thread runs, so the drain never sees 0
         // while a worker is still starting.
-        g_nActiveWorkers.fetch_add(1);
+        state.m_pViewState->m_nActiveWorkers.fetch_add(1);
         state.m_nLive.fetch_add(1);
         try {
             workers.emplace_back(std::thread(CheckWorkerThread, pState, pRun), pRun);
@@ -465,6 +468,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
 CCheckPass::CCheckPass(std::shared_ptr<CState> pState) : m_pState(std::move(pState)) {}
 
 std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
+                                              std::shared_ptr<CViewState> pViewState,
                                               std::shared_ptr<CFavoriteList> pItems,
                                               std::shared_ptr<std::mutex> pTreeLock,
                                               std::shared_ptr<ManualResetEvent> pStop,
@@ -477,6 +481,7 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     auto pState = std::make_shared<CState>();
     pState->m_pItems = pItems ? std::move(pItems) : std::make_shared<CFavoriteList>();
     pState->m_pSink = &sink;
+    pState->m_pViewState = pViewState ? std::move(pViewState) : std::make_shared<CViewState>();
     pState->m_pDispatcherGate = std::make_shared<CTreeSinkGate>(sink);
     pState->m_pTreeLock = pTreeLock ? std::move(pTreeLock) : std::make_shared<std::mutex>();
     pState->m_pStop = pStop ? std::move(pStop) : std::make_shared<ManualResetEvent>();
@@ -487,8 +492,8 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     pState->m_pause = std::clamp(options.m_pause, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
     pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
 
-    g_nActiveWorkers.store(0);
-    g_nBrokenCount.store(0);
+    pState->m_pViewState->m_nActiveWorkers.store(0);
+    pState->m_pViewState->m_nBrokenCount.store(0);
     pState->m_pStop->Reset();
 
     std::unique_ptr<CCheckPass> pPass(new CCheckPass(pState));
@@ -518,7 +523,7 @@ CCheckPass::~CCheckPass()
 int CCheckPass::Stop(const PumpFunction& pump)
 {
     CState& state = *m_pState;
-    g_bStopping.store(true);
+    state.m_pViewState->m_bStopping.store(true);
     state.m_pStop->Set();
 
     const auto tStart = std::chrono::steady_clock::now();
@@ -556,7 +561,7 @@ int CCheckPass::Stop(const PumpFunction& pump)
         else
             m_dispatcher.detach();
     }
-    g_bStopping.store(false);
+    state.m_pViewState->m_bStopping.store(false);
     return nCountedOut;
 }
 

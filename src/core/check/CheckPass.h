@@ -12,6 +12,7 @@
 #include "core/check/WorkerSlot.h"
 #include "core/model/FavoriteList.h"
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/settings/CheckSettings.h"
 
@@ -96,6 +97,8 @@ public:
     //   sink:        the view's tree; must outlive the handle or a Stop
     //                (whichever comes first); its calls must not wait for
     //                the GUI thread.
+    //   pViewState:  the view's state, whose worker, broken and stopping
+    //                counts the pass keeps; null: one of the pass's own.
     //   pItems:      the view's list, walked in order while the view may
     //                remove records from it (a removed record is never
     //                handed out once it is gone from the list).
@@ -106,12 +109,13 @@ public:
     //                kMaxPassThreads.
     //   check:       the check of one favourite (CheckOneFavorite; tests
     //                pass their own).
-    // Sets g_nBrokenCount and g_nActiveWorkers to 0 and resets the stop
+    // Sets the broken and the active worker counts to 0 and resets the stop
     // event here, on the caller's thread, so that a Stop right after Start
     // is never lost.
     // Returns null while an earlier pass has not yet ended (its dispatcher
     // still runs) or when no thread could be started.
     static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
+                                             std::shared_ptr<CViewState> pViewState,
                                              std::shared_ptr<CFavoriteList> pItems,
                                              std::shared_ptr<std::mutex> pTreeLock,
                                              std::shared_ptr<ManualResetEvent> pStop,
@@ -124,13 +128,13 @@ public:
     CCheckPass(const CCheckPass&) = delete;
     CCheckPass& operator=(const CCheckPass&) = delete;
 
-    // The core of StopChecking: sets g_bStopping and the stop event, then
+    // The core of StopChecking: sets the view state's m_bStopping and the stop event, then
     // waits while workers of this pass run, calling pump() about every
     // 10 ms (the GUI processes its events there). Once more than the pass's
     // time-out plus one second has passed, the workers still running are counted out of
-    // g_nActiveWorkers: their outcomes are dropped, their gates closed, and
+    // the active workers: their outcomes are dropped, their gates closed, and
     // their slots are never handed out again while they run. Then waits for
-    // the dispatcher to post UM_CHECKDONE and end, and clears g_bStopping.
+    // the dispatcher to post UM_CHECKDONE and end, and clears m_bStopping.
     // When Stop returns, no thread of the pass calls the sink again.
     // Returns the number of workers counted out.
     int Stop(const PumpFunction& pump = {});

@@ -17,7 +17,7 @@
 #include "core/model/FavoriteKind.h"
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
+#include "core/model/ViewState.h"
 #include "support/MemoryTreeSink.h"
 
 using namespace std::chrono_literals;
@@ -35,9 +35,9 @@ inline void RecordFakeOutcome(WorkerSlot& slot, std::int32_t nStatus, std::strin
     }
     item.SetStatus(StatusChecking);
     item.SetOutcome(nStatus, std::move(strText));
-    g_bChecked = true;
+    slot.m_pViewState->m_bChecked = true;
     if (LinkStatusInfoFor(nStatus).m_bIsBroken)
-        ++g_nBrokenCount;
+        ++slot.m_pViewState->m_nBrokenCount;
     std::lock_guard lock(*slot.m_pTreeLock);
     slot.m_pSink->SetNodeImage(item.m_hItem, ImageFor(nBase, nStatus));
 }
@@ -57,7 +57,7 @@ protected:
     std::unique_ptr<CCheckPass> StartPass(int nThreads, CCheckPass::CheckFunction check,
                                           int nTimeoutMs = 5000)
     {
-        return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop,
+        return CCheckPass::Start(m_sink, m_pState, m_sink.List(), m_pTreeLock, m_pStop,
                                  CheckPassOptions::Window(nThreads, nTimeoutMs), std::move(check));
     }
 
@@ -80,11 +80,12 @@ protected:
     void TearDown() override
     {
         EXPECT_TRUE(CCheckPass::WaitForStragglers(20s));
-        EXPECT_EQ(g_nActiveWorkers.load(), 0);
-        EXPECT_FALSE(g_bStopping.load());
+        EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 0);
+        EXPECT_FALSE(m_pState->m_bStopping.load());
     }
 
     MemoryTreeSink m_sink;
+    std::shared_ptr<CViewState> m_pState = std::make_shared<CViewState>();
     std::shared_ptr<std::mutex> m_pTreeLock = std::make_shared<std::mutex>();
     std::shared_ptr<ManualResetEvent> m_pStop = std::make_shared<ManualResetEvent>();
 };

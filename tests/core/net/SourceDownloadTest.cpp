@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/model/ProcessState.h"
 #include "core/net/SourceDownload.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/settings/CheckSettings.h"
@@ -56,25 +55,28 @@ std::vector<std::string> OpenFilesIn(const fs::path& dir)
 
 class SourceDownloadTest : public ::testing::Test {
 protected:
+    // The time-out of every download here.
+    static constexpr int kTimeoutMs = 10'000;
+
     void SetUp() override
     {
         std::string strTemplate = (fs::temp_directory_path() / "zorbel-dl-XXXXXX").string();
         ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
         m_tempDir = strTemplate;
         m_tmpdir.emplace("TMPDIR", m_tempDir.string());
-        m_savedSettings = g_checkSettings;
-        g_checkSettings.m_nTimeoutMs = 10'000;
         m_server.Serve("/page.html", m_strPage);
     }
     void TearDown() override
     {
-        g_checkSettings = m_savedSettings;
         m_tmpdir.reset();
         std::error_code ec;
         fs::remove_all(m_tempDir, ec);
     }
 
-    void Run(const std::string& strSource) { SourceLinksThread(m_sink, m_stop, m_bClosing, strSource); }
+    void Run(const std::string& strSource)
+    {
+        SourceLinksThread(m_sink, m_sink.m_state, m_stop, m_bClosing, strSource, kTimeoutMs);
+    }
 
     std::vector<std::string> Urls() const
     {
@@ -95,7 +97,6 @@ protected:
     EnvGuard m_noProxyUpper{"NO_PROXY", std::string("127.0.0.1,localhost")};
     std::optional<EnvGuard> m_tmpdir;
     fs::path m_tempDir;
-    CheckSettings m_savedSettings;
     CTestHttpServer m_server;
     MemoryTreeSink m_sink;
     ManualResetEvent m_stop;
@@ -113,7 +114,7 @@ TEST_F(SourceDownloadTest, PageFromTheServerIsListedWithItsAddressAsPath)
         EXPECT_EQ(pItem->m_strPath, strUrl);
     EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
     EXPECT_TRUE(m_sink.TreeEnabled());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 
     ASSERT_EQ(m_server.RequestCount(), 1u);
     const CTestHttpServer::CRequest request = m_server.Requests().front();
@@ -126,7 +127,7 @@ TEST_F(SourceDownloadTest, SchemeInAnyLetterCaseIsDownloaded)
     const std::string strPath = m_server.Url("/page.html").substr(4); // "://127.0.0.1:<port>/page.html"
     for (const std::string strScheme : {"HTTP", "hTtP", "Http"}) {
         MemoryTreeSink sink;
-        SourceLinksThread(sink, m_stop, m_bClosing, strScheme + strPath);
+        SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, strScheme + strPath, kTimeoutMs);
         EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY}) << strScheme;
         EXPECT_EQ(sink.Items().size(), m_pageLinks.size()) << strScheme;
     }
@@ -146,10 +147,10 @@ TEST_F(SourceDownloadTest, ErrorStatusIsAFailedDownload)
 {
     for (const std::string strPath : {"/404", "/500", "/403", "/status/410", "/missing/page"}) {
         MemoryTreeSink sink;
-        SourceLinksThread(sink, m_stop, m_bClosing, m_server.Url(strPath));
+        SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, m_server.Url(strPath), kTimeoutMs);
         EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << strPath;
         EXPECT_EQ(sink.NodeCount(), 0u) << strPath;
-        EXPECT_FALSE(g_bPopulating);
+        EXPECT_FALSE(sink.m_state.m_bPopulating);
     }
 }
 
@@ -168,12 +169,12 @@ TEST_F(SourceDownloadTest, UnusableAnswersAreFailedDownloads)
     for (const std::string strPath :
          {"/to-file", "/302-unfollowable", "/loop", "/close", "/reset", "/not-http", "/empty.html"}) {
         MemoryTreeSink sink;
-        SourceLinksThread(sink, m_stop, m_bClosing, m_server.Url(strPath));
+        SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, m_server.Url(strPath), kTimeoutMs);
         EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << strPath;
     }
     // Nothing listening at all.
     MemoryTreeSink sink;
-    SourceLinksThread(sink, m_stop, m_bClosing, "http://127.0.0.1:1/page.html");
+    SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, "http://127.0.0.1:1/page.html", kTimeoutMs);
     EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
 }
 
@@ -198,7 +199,7 @@ TEST_F(SourceDownloadTest, TemporaryCopyIsInTheTemporaryFolderAndGoneAfterwards)
 
     m_server.SetDelay(0ms);
     MemoryTreeSink failed;
-    SourceLinksThread(failed, m_stop, m_bClosing, m_server.Url("/404"));
+    SourceLinksThread(failed, failed.m_state, m_stop, m_bClosing, m_server.Url("/404"), kTimeoutMs);
     EXPECT_EQ(failed.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
     EXPECT_TRUE(FolderEntries(m_tempDir).empty());
     EXPECT_TRUE(OpenFilesIn(m_tempDir).empty());
@@ -260,5 +261,5 @@ TEST_F(SourceDownloadTest, ClosingViewEndsAHangingDownloadWithoutMessage)
     worker.join(); // with the 10 s time-out this would take that long without the abort
     EXPECT_TRUE(m_sink.Messages().empty());
     EXPECT_EQ(m_sink.NodeCount(), 0u);
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }

@@ -178,8 +178,9 @@ TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::stri
     return firstTopNode;
 }
 
-void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore)
+void BookmarkSourceThread(ITreeSink& sink, CViewState& state, const ManualResetEvent& hStop,
+                          const std::atomic<bool>& bClosing, const std::string& strPath, BookmarkFormat nFormat,
+                          NotAStoreIs nNotAStore, int nTimeoutMs)
 {
     const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
     TreeNode firstTop = kNoTreeNode;
@@ -193,7 +194,7 @@ void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const 
             return PopulationEnd::Filled;
         case BookmarkRead::NotAStore:
             if (nNotAStore == NotAStoreIs::Links)
-                return FillWithSourceLinks(sink, strPath, fnAbort);
+                return FillWithSourceLinks(sink, strPath, fnAbort, nTimeoutMs);
             return PopulationEnd::SourceError;
         case BookmarkRead::Failed:
             break;
@@ -206,5 +207,5 @@ void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const 
         sink.ExpandAllBranches();
         sink.EnsureVisible(firstTop);
     };
-    RunPopulation(sink, bClosing, fill, arrange);
+    RunPopulation(sink, state, bClosing, fill, arrange);
 }

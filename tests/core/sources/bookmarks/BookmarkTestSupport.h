@@ -54,7 +54,9 @@ protected:
         auto pReport = std::make_shared<PopulationReport>();
         request.m_pReport = pReport;
         std::atomic<bool> bClosing{false};
-        StartPopulation(*result.m_pSink, std::make_shared<ManualResetEvent>(), bClosing, std::move(request)).join();
+        StartPopulation(*result.m_pSink, result.m_pSink->m_state, std::make_shared<ManualResetEvent>(), bClosing,
+                        std::move(request))
+            .join();
         result.m_report = *pReport;
         return result;
     }
