@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kCheckingOffset = 16;
-
 // The check's time-out: the pass's. A pass started without one gets the
 // default rather than no limit at all.
 std::chrono::milliseconds CheckTimeout(const WorkerSlot& slot)
@@ -39,7 +37,7 @@ void CheckOneFavorite(WorkerSlot& slot)
     // favourite, and the image changes fall on nothing.
     const int nBase = KindFromImage(std::max(0, slot.m_pSink->NodeImage(node)));
 
-    SetImage(slot, node, nBase + kCheckingOffset);
+    SetImage(slot, node, ImageFor(nBase, StatusChecking));
     item.SetStatus(StatusChecking);
 
     slot.m_dwError = 0;
@@ -56,5 +54,5 @@ void CheckOneFavorite(WorkerSlot& slot)
     item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText),
                     {result.m_strFinalUrl, result.m_bPermanentRedirects});
 
-    SetImage(slot, node, nBase + outcome.m_nIconOffset);
+    SetImage(slot, node, ImageFor(nBase, outcome.m_nStatus));
 }
