@@ -3,7 +3,7 @@
 // the 2,000, split over the toolbar, menu and other roots), as Firefox's
 // places.sqlite (WAL mode, the newest 500 bookmarks still in the -wal file)
 // and as a Chromium Bookmarks file. Timed from the start of the population
-// to UM_LISTREADY, with a consumer thread draining the inserted nodes as
+// to ViewEvent::ListReady, with a consumer thread draining the inserted nodes as
 // the GUI does. A child process runs each once more and reports its peak
 // resident memory (max_rss_MB) and what it had before reading
 // (rss_before_MB), so that the reading's own share shows.
@@ -110,19 +110,21 @@ const Stores& LargeStores()
 }
 
 // One population from start to list-ready; the number of nodes, or -1 when
-// it did not end in UM_LISTREADY.
+// it did not end in ViewEvent::ListReady.
 long PopulateOnce(const std::string& strSource)
 {
     BatchingSink sink;
+    CViewState viewState;
     std::atomic<bool> bClosing{false};
-    std::thread thread = StartPopulation(sink, std::make_shared<ManualResetEvent>(), bClosing, {strSource, "/nonexistent"});
+    std::thread thread = StartPopulation(sink, viewState, std::make_shared<ManualResetEvent>(), bClosing,
+                                         {strSource, "/nonexistent"});
     while (!sink.m_bDone) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         sink.Drain();
     }
     thread.join();
     sink.Drain();
-    return sink.m_nMessage == UM_LISTREADY ? long(sink.m_nodes.size()) : -1;
+    return sink.m_nMessage == ViewEvent::ListReady ? long(sink.m_nodes.size()) : -1;
 }
 
 // A line of /proc/self/status in MB ("VmRSS", the resident memory now;

@@ -91,7 +91,6 @@ void BM_CheckPass2000Links16Threads(benchmark::State& state)
         state.SkipWithError("test server did not start");
         return;
     }
-    g_checkSettings.m_nTimeoutMs = 60000;
     const std::string strBase = "http://127.0.0.1:" + std::to_string(server.Port()) + "/ok/";
 
     for (auto _ : state) {
@@ -104,8 +103,9 @@ void BM_CheckPass2000Links16Threads(benchmark::State& state)
         const auto items = sink.Items();
         const double dCpuStart = CpuSeconds();
         const auto tStart = std::chrono::steady_clock::now();
-        auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
-                                       std::make_shared<ManualResetEvent>(), kThreads, 60000);
+        auto pPass = CCheckPass::Start(sink, std::make_shared<CViewState>(), sink.List(), std::make_shared<std::mutex>(),
+                                       std::make_shared<ManualResetEvent>(),
+                                       CheckPassOptions::Window(kThreads, 60000));
         if (!pPass || !pPass->WaitFinished(std::chrono::minutes(5))) {
             state.SkipWithError("the pass did not end");
             return;
@@ -199,8 +199,8 @@ void BM_ContentChecks2000PagesOver40Hosts(benchmark::State& state)
         state.SkipWithError("test server did not start");
         return;
     }
-    g_checkSettings.m_nTimeoutMs = 60000;
-    g_checkSettings.m_bContentChecks = state.range(0) != 0;
+    CheckPassOptions options = CheckPassOptions::Window(kThreads, 60000);
+    options.m_bContentChecks = state.range(0) != 0;
 
     for (auto _ : state) {
         MemoryTreeSink sink;
@@ -213,8 +213,8 @@ void BM_ContentChecks2000PagesOver40Hosts(benchmark::State& state)
         const auto items = sink.Items();
         const double dCpuStart = CpuSeconds();
         const auto tStart = std::chrono::steady_clock::now();
-        auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
-                                       std::make_shared<ManualResetEvent>(), kThreads, 60000);
+        auto pPass = CCheckPass::Start(sink, std::make_shared<CViewState>(), sink.List(), std::make_shared<std::mutex>(),
+                                       std::make_shared<ManualResetEvent>(), options);
         if (!pPass || !pPass->WaitFinished(std::chrono::minutes(5))) {
             state.SkipWithError("the pass did not end");
             return;
@@ -222,6 +222,7 @@ void BM_ContentChecks2000PagesOver40Hosts(benchmark::State& state)
         const double dSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count();
         const double dCpu = CpuSeconds() - dCpuStart;
+        const std::size_t nProbes = pPass->ProbeCount();
         pPass.reset();
         state.SetIterationTime(dSeconds);
 
@@ -229,12 +230,11 @@ void BM_ContentChecks2000PagesOver40Hosts(benchmark::State& state)
         for (const auto& pItem : items)
             nValid += pItem->Status() == StatusValid;
         state.counters["valid"] = nValid;
-        state.counters["probes"] = static_cast<double>(CPageProbeCache::ForThisProcess().ProbeCount());
+        state.counters["probes"] = static_cast<double>(nProbes);
         state.counters["pass_s"] = dSeconds;
         state.counters["cpu_s"] = dCpu;
         state.counters["peak_rss_MiB"] = PeakRssMiB();
     }
-    g_checkSettings.m_bContentChecks = true;
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Time from the start of the extraction thread to UM_LISTREADY for a 50 MB
+// Time from the start of the extraction thread to ViewEvent::ListReady for a 50 MB
 // HTML page holding 200,000 links, half of them repeats (target: under 2 s,
 // peak memory under 300 MB), read from a local file and downloaded from the
 // local test server; and a 1 GB text of one line without blanks fed through
@@ -20,7 +20,7 @@
 
 #include "core/model/TreeSink.h"
 #include "core/platform/ManualResetEvent.h"
-#include "core/settings/CheckSettings.h"
+#include "core/model/ViewState.h"
 #include "core/sources/LinkExtractor.h"
 #include "core/sources/SourceLinks.h"
 #include "support/TestHttpServer.h"
@@ -58,10 +58,10 @@ public:
     void EnableTree(bool) override {}
     void ExpandAllBranches() override {}
     void EnsureVisible(TreeNode) override {}
-    void PostToView(ViewMessage message) override
+    void PostToView(ViewEvent message) override
     {
         std::lock_guard lock(m_mx);
-        m_bReady = message == UM_LISTREADY;
+        m_bReady = message == ViewEvent::ListReady;
     }
     size_t Count() const
     {
@@ -126,16 +126,17 @@ const std::string& PagePath()
 
 void RunToListReady(benchmark::State& state, const std::string& strSource)
 {
-    g_checkSettings.m_nTimeoutMs = 60'000;
     ManualResetEvent stop;
+    CViewState viewState;
     std::atomic<bool> bClosing{false};
     size_t nCount = 0;
     for (auto _ : state) {
         QueueSink sink;
-        std::thread worker(SourceLinksThread, std::ref(sink), std::cref(stop), std::cref(bClosing), strSource);
+        std::thread worker(SourceLinksThread, std::ref(sink), std::ref(viewState), std::cref(stop),
+                           std::cref(bClosing), strSource, 60'000);
         worker.join();
         if (!sink.Ready())
-            state.SkipWithError("no UM_LISTREADY");
+            state.SkipWithError("no ViewEvent::ListReady");
         nCount = sink.Count();
     }
     state.counters["links"] = static_cast<double>(nCount);

@@ -1,6 +1,6 @@
 // The Favorites scan of a large folder: 20,000 Internet shortcuts in 1,000
 // folders (50 top folders of 20 sub-folders of 20 shortcuts), warm cache,
-// from the start of the scan to UM_LISTREADY. Also reports the heap taken by
+// from the start of the scan to ViewEvent::ListReady. Also reports the heap taken by
 // the records and the tree nodes the view would keep for them.
 
 #include <malloc.h>
@@ -54,9 +54,10 @@ void BM_ScanToListReady(benchmark::State& state)
     const std::string& strRoot = LargeFavorites();
     ManualResetEvent hStop;
     std::atomic<bool> bClosing{false};
+    CViewState viewState;
     { // warm the cache
         BatchingSink warm;
-        FavoritesScanThread(warm, hStop, bClosing, strRoot);
+        FavoritesScanThread(warm, viewState, hStop, bClosing, strRoot);
     }
     size_t nItems = 0;
     double dHeapBytes = 0;
@@ -64,7 +65,7 @@ void BM_ScanToListReady(benchmark::State& state)
     for (auto _ : state) {
         const size_t nHeapBefore = mallinfo2().uordblks;
         auto pSink = std::make_unique<BatchingSink>();
-        std::thread scan([&] { FavoritesScanThread(*pSink, hStop, bClosing, strRoot); });
+        std::thread scan([&] { FavoritesScanThread(*pSink, viewState, hStop, bClosing, strRoot); });
         // The GUI thread's share: drain a batch every few milliseconds.
         double dLongest = 0;
         while (!pSink->m_bDone) {

@@ -38,7 +38,7 @@ public:
     void EnableTree(bool) override {}
     void ExpandAllBranches() override {}
     void EnsureVisible(TreeNode) override {}
-    void PostToView(ViewMessage message) override
+    void PostToView(ViewEvent message) override
     {
         m_nMessage = message;
         m_bDone = true;

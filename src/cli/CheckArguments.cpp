@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "cli/CheckOptionTable.h"
 #include "core/export/ExportFormat.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/bookmarks/BrowserProfiles.h"
@@ -21,17 +22,6 @@ std::optional<int> ParseNumber(std::string_view strValue, int nMin, int nMax)
     if (strValue.empty() || ec != std::errc() || p != pEnd || nValue < nMin || nValue > nMax)
         return std::nullopt;
     return nValue;
-}
-
-std::string FormatNames()
-{
-    std::string strNames;
-    for (const ExportFormat& format : g_exportFormats) {
-        if (!strNames.empty())
-            strNames += ", ";
-        strNames += format.m_strAlias;
-    }
-    return strNames;
 }
 
 // Where a write to the path ends: symbolic links in its last part followed
@@ -165,14 +155,21 @@ private:
         }
         CheckOptions& options = m_result.m_options;
 
-        if (strName == "-j" || strName == "--threads") {
+        // An option that takes no value is unknown with one joined to it.
+        const CheckOptionSpec* pOption = FindCheckOption(strName);
+        if (pOption == nullptr || (!pOption->TakesValue() && joined))
+            return Fail("unknown option \"" + strArg + "\"");
+
+        switch (pOption->m_nId) {
+        case CheckOptionId::Threads:
             if (const auto strValue = Value(strName, joined)) {
                 options.m_nThreads = ParseNumber(*strValue, 1, kMaxCheckThreads);
                 if (!options.m_nThreads)
                     Fail(strName + " takes a number of threads from 1 to " + std::to_string(kMaxCheckThreads) +
                          ", not \"" + *strValue + "\"");
             }
-        } else if (strName == "--host-limit") {
+            return;
+        case CheckOptionId::HostLimit:
             if (const auto strValue = Value(strName, joined)) {
                 const std::optional<int> nLimit = ParseNumber(*strValue, 0, kMaxHostLimit);
                 if (!nLimit)
@@ -180,7 +177,8 @@ private:
                                 std::to_string(kMaxHostLimit) + ", not \"" + *strValue + "\"");
                 options.m_nHostLimit = *nLimit;
             }
-        } else if (strName == "--retries") {
+            return;
+        case CheckOptionId::Retries:
             if (const auto strValue = Value(strName, joined)) {
                 const std::optional<int> nRetries = ParseNumber(*strValue, 0, kMaxCheckRetries);
                 if (!nRetries)
@@ -188,19 +186,21 @@ private:
                                 ", not \"" + *strValue + "\"");
                 options.m_nRetries = *nRetries;
             }
-        } else if (strName == "-t" || strName == "--timeout") {
+            return;
+        case CheckOptionId::Timeout:
             if (const auto strValue = Value(strName, joined)) {
                 options.m_nTimeoutSeconds = ParseNumber(*strValue, kMinCheckTimeoutSeconds, kMaxCheckTimeoutSeconds);
                 if (!options.m_nTimeoutSeconds)
                     Fail(strName + " takes a time-out in seconds from 1 to 300, not \"" + *strValue + "\"");
             }
-        } else if (strName == "--export") {
+            return;
+        case CheckOptionId::Export: {
             const auto strFormat = Value(strName, joined);
             if (!strFormat)
                 return;
             const ExportFormat* pFormat = FindExportFormatByName(*strFormat);
             if (pFormat == nullptr)
-                return Fail("unknown export format \"" + *strFormat + "\"; the formats are " + FormatNames() +
+                return Fail("unknown export format \"" + *strFormat + "\"; the formats are " + ExportFormatNames() +
                             ", or their full names such as \"CSV (With Folders)\"");
             if (m_nNext >= m_args.size())
                 return Fail("option --export needs a format and a FILE");
@@ -208,30 +208,37 @@ private:
             if (strPath.empty())
                 return Fail("option --export needs a FILE name that is not empty");
             options.m_exports.push_back({pFormat->m_nId, strPath});
-        } else if (strName == "--browser") {
+            return;
+        }
+        case CheckOptionId::Browser:
             if (const auto strValue = Value(strName, joined)) {
                 if (!IsKnownBrowser(*strValue))
                     return Fail("unknown browser \"" + *strValue + "\"; the browsers are " + KnownBrowserNames());
                 options.m_strBrowser = *strValue;
             }
-        } else if (strName == "--results") {
+            return;
+        case CheckOptionId::Results:
             if (const auto strValue = Value(strName, joined)) {
                 if (strValue->empty())
                     return Fail("option --results needs a FILE name that is not empty");
                 options.m_strResults = *strValue;
             }
-        } else if (strName == "--update-moved" && !joined) {
+            return;
+        case CheckOptionId::UpdateMoved:
             options.m_bUpdateMoved = true;
-        } else if (strName == "--no-content-checks" && !joined) {
+            return;
+        case CheckOptionId::NoContentChecks:
             options.m_bNoContentChecks = true;
-        } else if ((strName == "-q" || strName == "--quiet") && !joined) {
+            return;
+        case CheckOptionId::Quiet:
             options.m_bQuiet = true;
-        } else if ((strName == "-h" || strName == "--help") && !joined) {
+            return;
+        case CheckOptionId::Help:
             options.m_bHelp = true;
-        } else if ((strName == "-v" || strName == "--version") && !joined) {
+            return;
+        case CheckOptionId::Version:
             options.m_bVersion = true;
-        } else {
-            Fail("unknown option \"" + strArg + "\"");
+            return;
         }
     }
 
@@ -256,46 +263,8 @@ std::string CheckUsageText()
            "130, 143 or 129 when stopped by Ctrl+C, SIGTERM or SIGHUP (the checks under\n"
            "way finish, and the report and the files are still written).\n"
            "\n"
-           "Options:\n"
-           "  -j, --threads N        check N links at once (1 to 256, default 64)\n"
-           "      --host-limit N     check at most N links of one host at once (0 for no\n"
-           "                         limit, up to 256; default 8); a host that answers\n"
-           "                         429 Too Many Requests gets half as many from then on\n"
-           "      --retries N        try a link answered 429 or 503 (Service Unavailable)\n"
-           "                         up to N more times (0 to 10, default 2), after the\n"
-           "                         wait its Retry-After asks for when that is at most\n"
-           "                         60 seconds, else after a second or two; a longer\n"
-           "                         Retry-After makes the answer final at once\n"
-           "  -t, --timeout SECONDS  give each link SECONDS to answer (1 to 300)\n"
-           "      --export FORMAT FILE\n"
-           "                         also write the list to FILE in FORMAT: " +
-           FormatNames() +
-           "\n"
-           "                         (or the full name, such as \"CSV (With Folders)\")\n"
-           "      --browser NAME[:PROFILE]\n"
-           "                         check the bookmarks of a browser instead of SOURCE:\n"
-           "                         " + KnownBrowserNames() + "; its default\n"
-           "                         profile, or the one named after the colon\n"
-           "      --results FILE     write the outcome of every link to FILE as CSV\n"
-           "                         (FOLDER,NAME,URL,STATUS,TEXT,FINAL_URL), or as a\n"
-           "                         JSON array when FILE ends in .json; FINAL_URL is\n"
-           "                         where the link's redirects ended\n"
-           "                         Each output needs a file of its own; a file is\n"
-           "                         replaced only once its new content is complete.\n"
-           "      --update-moved     after the check, point every favourite whose\n"
-           "                         redirects were all permanent (301, 308) and ended\n"
-           "                         at a valid page to that page, and print each\n"
-           "                         change; only with the Favorites folder; a deep\n"
-           "                         link sent to its site's home page is never changed\n"
-           "      --no-content-checks\n"
-           "                         judge a page that answers 200 by its status alone;\n"
-           "                         by default its page is read (at most 256 KB) and a\n"
-           "                         parked domain or hosting that is gone is broken, a\n"
-           "                         page that says it was not found or a deep link sent\n"
-           "                         to the home page partially valid\n"
-           "  -q, --quiet            print neither progress nor the report\n"
-           "  -h, --help             show this text\n"
-           "  -v, --version          show the version\n"
+           "Options:\n" +
+           CheckOptionsHelp() +
            "\n"
            "The time-out defaults to the setting of Zorbel, which this program reads\n"
            "but never changes. Without --update-moved no favourite is changed. A host\n"

@@ -6,15 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "core/check/CheckPass.h"
+
 // The command line of zorbel-check.
 
-// Checks at once: the console's own default, whatever the window's thread
+// The defaults are the console's pass preset, whatever the window's thread
 // setting says.
-inline constexpr int kDefaultCheckThreads = 64;
+inline constexpr int kDefaultCheckThreads = CheckPassOptions::Console().m_nThreadCount;
 inline constexpr int kMaxCheckThreads = 256;
-inline constexpr int kDefaultHostLimit = 8;
+inline constexpr int kDefaultHostLimit = CheckPassOptions::Console().m_nHostLimit;
 inline constexpr int kMaxHostLimit = 256;
-inline constexpr int kDefaultRetries = 2;
+inline constexpr int kDefaultRetries = CheckPassOptions::Console().m_nRetries;
 inline constexpr int kMaxCheckRetries = 10;
 
 struct CheckExport {

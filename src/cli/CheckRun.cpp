@@ -19,7 +19,7 @@
 #include "core/export/ResultsCsv.h"
 #include "core/export/ResultsJson.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
+#include "core/model/ViewState.h"
 #include "core/platform/AsciiText.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/ControlText.h"
@@ -85,7 +85,8 @@ private:
     std::atomic<int> m_nRootError{0};
 };
 
-ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, Clock::time_point start)
+ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& items, const CViewState& state,
+                          Clock::time_point start)
 {
     ProgressSnapshot progress;
     progress.m_nTotal = int(items.size());
@@ -94,7 +95,7 @@ ProgressSnapshot Snapshot(const std::vector<std::shared_ptr<FavoriteItem>>& item
         if (nStatus != StatusNotChecked && nStatus != StatusChecking)
             ++progress.m_nChecked;
     }
-    progress.m_nBroken = g_nBrokenCount.load();
+    progress.m_nBroken = state.m_nBrokenCount.load();
     progress.m_elapsed = Clock::now() - start;
     return progress;
 }
@@ -155,15 +156,21 @@ bool ApplyMovedUpdates(const CheckRunIo& io, const std::vector<std::shared_ptr<F
 
 } // namespace
 
+int CheckTimeoutMs(const CheckOptions& options)
+{
+    if (options.m_nTimeoutSeconds)
+        return *options.m_nTimeoutSeconds * 1000;
+    CReadOnlyProfile profile;
+    CheckSettings settings;
+    LoadCheckSettings(profile, settings);
+    return settings.m_nTimeoutMs;
+}
+
 int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 {
-    CReadOnlyProfile profile;
-    LoadCheckSettings(profile, g_checkSettings);
-    if (options.m_nTimeoutSeconds)
-        g_checkSettings.m_nTimeoutMs = *options.m_nTimeoutSeconds * 1000;
-    // Pages are looked into unless the command line says not to, whatever
-    // the window's setting: a script gets the same verdicts on every machine.
-    g_checkSettings.m_bContentChecks = !options.m_bNoContentChecks;
+    const int nTimeoutMs = CheckTimeoutMs(options);
+    // The run's own state, as the window's view has one.
+    const auto pState = std::make_shared<CViewState>();
 
     std::vector<std::string> outputs;
     for (const CheckExport& exportTo : options.m_exports)
@@ -197,8 +204,8 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         }
     }
     const auto pReport = std::make_shared<PopulationReport>();
-    const PopulationRequest request{strSource, strRoot, options.m_strBrowser, pReport};
-    g_bDocumentMode = IsDocumentRequest(request);
+    const PopulationRequest request{strSource, strRoot, options.m_strBrowser, pReport, nTimeoutMs};
+    pState->m_bDocumentMode = IsDocumentRequest(request);
 
     CListTreeSink sink;
     CScanWarnings warnings(io);
@@ -208,13 +215,13 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     // message, so the end of the thread itself is watched too.
     std::atomic<bool> bPopulationEnded{false};
     std::thread populate([&] {
-        StartPopulation(sink, pStop, bClosing, request, warnings.Function()).join();
+        StartPopulation(sink, *pState, pStop, bClosing, request, warnings.Function()).join();
         bPopulationEnded = true;
     });
 
     // Until the list is filled.
     bool bInterrupted = false;
-    std::optional<ViewMessage> message;
+    std::optional<ViewEvent> message;
     while (!message) {
         if (Interrupted(io)) {
             // As when the window is closed while it fills: no message follows.
@@ -229,7 +236,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             break;
     }
     populate.join();
-    if (message == UM_SOURCEERROR) {
+    if (message == ViewEvent::SourceError) {
         PrintError(io, pReport->m_strSourceError.empty() ? FormatSourceErrorMessage(strSource)
                                                          : pReport->m_strSourceError);
         return kExitError;
@@ -250,20 +257,22 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
 
     if (!bInterrupted) {
         auto pTreeLock = std::make_shared<std::mutex>();
-        CheckPassOptions passOptions;
-        passOptions.m_nThreadCount = options.m_nThreads.value_or(kDefaultCheckThreads);
-        passOptions.m_nTimeoutMs = g_checkSettings.m_nTimeoutMs;
+        CheckPassOptions passOptions = CheckPassOptions::Console(nTimeoutMs);
+        // Pages are looked into unless the command line says not to, whatever
+        // the window's setting: a script gets the same verdicts on every machine.
+        passOptions.m_bContentChecks = !options.m_bNoContentChecks;
+        if (options.m_nThreads)
+            passOptions.m_nThreadCount = *options.m_nThreads;
         passOptions.m_nHostLimit = options.m_nHostLimit;
         passOptions.m_nRetries = options.m_nRetries;
-        passOptions.m_pause = std::chrono::milliseconds(0); // no window to give way to
-        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, sink.List(), pTreeLock, pStop, passOptions);
+        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, pState, sink.List(), pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));
             return kExitError;
         }
         const auto show = [&] {
             if (!options.m_bQuiet)
-                progress.Update(Snapshot(items, start));
+                progress.Update(Snapshot(items, *pState, start));
         };
         while (!pPass->IsFinished()) {
             if (Interrupted(io) && !bInterrupted) {
@@ -276,7 +285,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
                 pPass->Stop(show);
                 continue;
             }
-            if (sink.WaitMessage(100ms) == UM_CHECKDONE)
+            if (sink.WaitMessage(100ms) == ViewEvent::CheckDone)
                 break;
             show();
         }
@@ -286,7 +295,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     const ReportCounts counts = CountReport(items);
     bool bReported = true;
     if (!options.m_bQuiet) {
-        progress.Finish(Snapshot(items, start));
+        progress.Finish(Snapshot(items, *pState, start));
         errno = 0;
         for (const ReportLine& line : ReportLines(counts))
             std::fprintf(io.m_pOut, "%s\n", line.m_strText.c_str());

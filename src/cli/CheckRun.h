@@ -31,3 +31,7 @@ struct CheckRunIo {
 // that cannot be written (a closed pipe, a full disk) is an error. The
 // caller sets the network library up first (HttpGlobalInit).
 int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io);
+
+// The check time-out of a run in milliseconds: --timeout, else the user's
+// setting (read, never written).
+int CheckTimeoutMs(const CheckOptions& options);

@@ -38,7 +38,7 @@ void CListTreeSink::SetNodeImage(TreeNode node, int nImage)
         m_images[node - 1] = nImage;
 }
 
-void CListTreeSink::PostToView(ViewMessage message)
+void CListTreeSink::PostToView(ViewEvent message)
 {
     {
         std::lock_guard lock(m_mx);
@@ -47,12 +47,12 @@ void CListTreeSink::PostToView(ViewMessage message)
     m_cvMessage.notify_all();
 }
 
-std::optional<ViewMessage> CListTreeSink::WaitMessage(std::chrono::milliseconds timeout)
+std::optional<ViewEvent> CListTreeSink::WaitMessage(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mx);
     if (!m_cvMessage.wait_for(lock, timeout, [this] { return !m_messages.empty(); }))
         return std::nullopt;
-    const ViewMessage message = m_messages.front();
+    const ViewEvent message = m_messages.front();
     m_messages.pop_front();
     return message;
 }

@@ -26,10 +26,10 @@ public:
     void EnableTree(bool) override {}
     void ExpandAllBranches() override {}
     void EnsureVisible(TreeNode) override {}
-    void PostToView(ViewMessage message) override;
+    void PostToView(ViewEvent message) override;
 
     // The next posted message, waiting at most `timeout` for one.
-    std::optional<ViewMessage> WaitMessage(std::chrono::milliseconds timeout);
+    std::optional<ViewEvent> WaitMessage(std::chrono::milliseconds timeout);
 
     // The list the records are appended to, in the order they were
     // inserted; the check pass walks it.
@@ -43,5 +43,5 @@ private:
     std::condition_variable m_cvMessage;
     std::vector<int> m_images; // by node handle - 1
     const std::shared_ptr<CFavoriteList> m_pItems = std::make_shared<CFavoriteList>();
-    std::deque<ViewMessage> m_messages;
+    std::deque<ViewEvent> m_messages;
 };

@@ -14,7 +14,6 @@
 #include "cli/CheckRun.h"
 #include "core/check/CheckPass.h"
 #include "core/net/HttpSession.h"
-#include "core/settings/CheckSettings.h"
 
 namespace {
 
@@ -22,7 +21,9 @@ namespace {
 // and cron send, and a terminal that goes away.
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-std::atomic<int> g_nStopSignal{0};
+// Written by the signal handler, read by the run: a signal handler can reach
+// nothing but state of the process.
+std::atomic<int> s_nStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 // The first stop signal stops the checks as Stop Checking does; the report
@@ -31,7 +32,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
 extern "C" void OnStopSignal(int nSignal)
 {
     int nNone = 0;
-    if (!g_nStopSignal.compare_exchange_strong(nNone, nSignal)) {
+    if (!s_nStopSignal.compare_exchange_strong(nNone, nSignal)) {
         signal(nSignal, SIG_DFL);
         raise(nSignal);
     }
@@ -88,11 +89,11 @@ int main(int argc, char** argv)
     }
     CheckRunIo io;
     io.m_bProgressTerminal = isatty(STDERR_FILENO) != 0;
-    io.m_pStopSignal = &g_nStopSignal;
+    io.m_pStopSignal = &s_nStopSignal;
     const int nStatus = RunZorbelCheck(parsed.m_options, io);
     // Checks given up on by a stop may still be running; the network library
     // is only released once they have ended.
-    const auto wait = std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs) + std::chrono::seconds(2);
+    const auto wait = std::chrono::milliseconds(CheckTimeoutMs(parsed.m_options)) + std::chrono::seconds(2);
     if (CCheckPass::WaitForStragglers(wait))
         HttpGlobalCleanup();
     return nStatus;

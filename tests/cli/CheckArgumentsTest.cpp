@@ -134,7 +134,7 @@ TEST(CheckArguments, ExportTakesAFormatByNameOrAliasAndAFile)
     EXPECT_EQ(parsed.m_options.m_strSource, "");
 
     // Every format can be named both ways.
-    for (const ExportFormat& format : g_exportFormats) {
+    for (const ExportFormat& format : kExportFormats) {
         EXPECT_EQ(Parse({"--export", std::string(format.m_strName), "f"}).m_options.m_exports.at(0).m_nFormatId,
                   format.m_nId);
         EXPECT_EQ(
@@ -215,7 +215,7 @@ TEST(CheckArguments, UsageNamesEveryOptionAndAlias)
     const std::string strUsage = CheckUsageText();
     for (const char* pszOption : {"--threads", "--timeout", "--export", "--results", "--quiet", "--help", "--version"})
         EXPECT_NE(strUsage.find(pszOption), std::string::npos) << pszOption;
-    for (const ExportFormat& format : g_exportFormats)
+    for (const ExportFormat& format : kExportFormats)
         EXPECT_NE(strUsage.find(ExportFormatAlias(format.m_nId)), std::string::npos);
 }
 

@@ -590,14 +590,12 @@ TEST_F(CheckProgram, OutcomesAreThoseOfTheGuiPipeline)
     MemoryTreeSink sink;
     ManualResetEvent stop;
     std::atomic<bool> bClosing{false};
-    SourceLinksThread(sink, stop, bClosing, strPage);
-    const auto saved = g_checkSettings;
-    g_checkSettings.m_nTimeoutMs = 2000;
-    auto pPass = CCheckPass::Start(sink, sink.List(), std::make_shared<std::mutex>(),
-                                   std::make_shared<ManualResetEvent>(), 4, 2000);
+    SourceLinksThread(sink, sink.m_state, stop, bClosing, strPage, 2000);
+    auto pPass = CCheckPass::Start(sink, std::make_shared<CViewState>(), sink.List(),
+                                   std::make_shared<std::mutex>(),
+                                   std::make_shared<ManualResetEvent>(), CheckPassOptions::Window(4, 2000));
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
-    g_checkSettings = saved;
 
     const std::string strExpected = m_home.Path() + "/expected.csv";
     ASSERT_EQ(WriteResultsCsv(strExpected, sink.Items()).m_nResult, ExportResult::Done);

@@ -75,7 +75,7 @@ TEST_P(Completions, OfferEveryOptionOfTheUsageText)
 TEST_P(Completions, OfferEveryExportFormatAndBrowser)
 {
     const std::string strText = Text();
-    for (const ExportFormat& format : g_exportFormats)
+    for (const ExportFormat& format : kExportFormats)
         EXPECT_TRUE(std::regex_search(strText, std::regex("[ '(]" + std::string(format.m_strAlias) + "[ ')]")))
             << GetParam() << " does not offer the format " << format.m_strAlias;
     // Each name of the list the program gives ("firefox, chromium ... or edge").

@@ -1,6 +1,6 @@
-// zorbel-check's manual page keeps up with the program: every option that
-// --help lists, in its short and long spelling, and every export format has
-// an entry in the page.
+// zorbel-check's manual page keeps up with the program: every option of
+// the table that drives the parser and --help, in its short and long
+// spelling, and every export format has an entry in the page.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/CheckArguments.h"
+#include "cli/CheckOptionTable.h"
 #include "core/export/ExportFormat.h"
 
 namespace {
@@ -36,25 +37,24 @@ std::string OptionsSection(const std::string& strPage)
     return strPage.substr(nStart, strPage.find("\n.SH ", nStart + 1) - nStart);
 }
 
-// "-j", "--threads" ... as the usage text lists them at the start of its lines.
-std::set<std::string> OptionsOfTheUsageText()
+// "-j", "--threads" ... as the option table names them.
+std::set<std::string> OptionsOfTheTable()
 {
     std::set<std::string> options;
-    const std::string strUsage = CheckUsageText();
-    const std::regex option(R"((?:^|\n) +(-[a-z])?(?:, )? *(--[a-z][a-z-]*)?)");
-    for (auto it = std::sregex_iterator(strUsage.begin(), strUsage.end(), option); it != std::sregex_iterator(); ++it)
-        for (size_t i = 1; i < it->size(); ++i)
-            if ((*it)[i].matched)
-                options.insert((*it)[i].str());
+    for (const CheckOptionSpec& option : CheckOptionTable()) {
+        if (!option.m_strShort.empty())
+            options.insert(std::string(option.m_strShort));
+        options.insert(std::string(option.m_strLong));
+    }
     return options;
 }
 
-TEST(ManualPage, HasAnEntryForEveryOptionOfTheUsageText)
+TEST(ManualPage, HasAnEntryForEveryOptionOfTheTable)
 {
     const std::string strOptions = OptionsSection(ManualPageText());
     ASSERT_FALSE(strOptions.empty()) << "no OPTIONS section in zorbel-check.1";
-    const std::set<std::string> options = OptionsOfTheUsageText();
-    // The usage text is read right: its options are all found.
+    const std::set<std::string> options = OptionsOfTheTable();
+    // The table is read right: its options are all found.
     for (const char* pszKnown : {"-j", "--threads", "-t", "--timeout", "--export", "--results", "-q", "--quiet",
                                  "-h", "--help", "--version"})
         EXPECT_TRUE(options.contains(pszKnown)) << pszKnown;
@@ -74,7 +74,7 @@ TEST(ManualPage, NamesEveryExportFormat)
 {
     const std::string strOptions = OptionsSection(ManualPageText());
     // Each name in bold on a line of its own (".B csv-folders", ".BR csv ,").
-    for (const ExportFormat& format : g_exportFormats) {
+    for (const ExportFormat& format : kExportFormats) {
         const std::regex named("\\n\\.BR? " + std::string(format.m_strAlias) + "( |\\n)");
         EXPECT_TRUE(std::regex_search(strOptions, named)) << format.m_strAlias << " is not named in zorbel-check.1";
     }

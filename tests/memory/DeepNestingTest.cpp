@@ -78,7 +78,7 @@ protected:
         MemoryTreeSink sink;
         std::string strError;
         const std::size_t nPeak = PeakDuring([&] { strError = Populate(strPath, sink); });
-        EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+        EXPECT_EQ(sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
         EXPECT_NE(strError.find("nested more than " + std::to_string(kMaxFolderDepth) + " deep"), std::string::npos)
             << strError;
         EXPECT_LT(nPeak, kMemoryBound);
@@ -146,7 +146,7 @@ TEST_F(DeepNesting, AStoreAtTheLimitIsReadWholeWithinTheBound)
     MemoryTreeSink sink;
     std::string strError;
     const std::size_t nPeak = PeakDuring([&] { strError = Populate(m_dir / "bookmarks.html", sink); });
-    EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY}) << strError;
+    EXPECT_EQ(sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady}) << strError;
     ASSERT_EQ(sink.Items().size(), std::size_t(kMaxFolderDepth));
     EXPECT_EQ(sink.Items().back()->m_nDepth, kMaxFolderDepth - 1);
     EXPECT_LT(nPeak, kMemoryBound);

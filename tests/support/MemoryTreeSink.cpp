@@ -66,7 +66,7 @@ void MemoryTreeSink::EnsureVisible(TreeNode node)
     m_visible = node;
 }
 
-void MemoryTreeSink::PostToView(ViewMessage message)
+void MemoryTreeSink::PostToView(ViewEvent message)
 {
     std::lock_guard lock(m_mx);
     m_messages.push_back(message);
@@ -74,7 +74,7 @@ void MemoryTreeSink::PostToView(ViewMessage message)
 
 std::vector<std::shared_ptr<FavoriteItem>> MemoryTreeSink::Items() const { return m_pItems->Snapshot(); }
 
-std::vector<ViewMessage> MemoryTreeSink::Messages() const
+std::vector<ViewEvent> MemoryTreeSink::Messages() const
 {
     std::lock_guard lock(m_mx);
     return m_messages;

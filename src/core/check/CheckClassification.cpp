@@ -4,6 +4,8 @@
 #include <optional>
 
 #include "core/check/InternetError.h"
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
 #include "core/platform/SystemError.h"
 
 namespace {
@@ -17,7 +19,6 @@ struct HttpStatusRow {
     std::string_view m_strText;
     std::string_view m_strTextWithLocation;
     LinkStatus m_nStatus;
-    int m_nIconOffset;
 };
 
 constexpr std::string_view kLoginText = "This URL requires login information.";
@@ -29,33 +30,33 @@ constexpr std::string_view kNotFoundText =
     "HTTP status code %d (File Not Found, or Access Forbidden) was received.";
 
 constexpr std::array kInternetErrors{
-    InternetErrorRow{InternetErrorTimeout, kTimeoutText, StatusUnverified, 12},
+    InternetErrorRow{InternetErrorTimeout, kTimeoutText, StatusUnverified},
     InternetErrorRow{InternetErrorExtended, "An unexpected status message or code was received.",
-                     StatusUnverified, 12},
+                     StatusUnverified},
     InternetErrorRow{InternetErrorNameNotResolved,
-                     "The hostname could not be resolved (server not found).", StatusBroken, 4},
-    InternetErrorRow{InternetErrorIncorrectUserName, kLoginText, StatusAuthRequired, 20},
-    InternetErrorRow{InternetErrorIncorrectPassword, kLoginText, StatusAuthRequired, 20},
-    InternetErrorRow{InternetErrorLoginFailure, kLoginText, StatusAuthRequired, 20},
-    InternetErrorRow{InternetErrorLoginFailureDisplayBody, kLoginText, StatusAuthRequired, 20},
-    InternetErrorRow{InternetErrorCannotConnect, kCannotConnectText, StatusBroken, 4},
-    InternetErrorRow{InternetErrorConnectionAborted, kCannotConnectText, StatusBroken, 4},
-    InternetErrorRow{InternetErrorConnectionReset, kCannotConnectText, StatusBroken, 4},
+                     "The hostname could not be resolved (server not found).", StatusBroken},
+    InternetErrorRow{InternetErrorIncorrectUserName, kLoginText, StatusAuthRequired},
+    InternetErrorRow{InternetErrorIncorrectPassword, kLoginText, StatusAuthRequired},
+    InternetErrorRow{InternetErrorLoginFailure, kLoginText, StatusAuthRequired},
+    InternetErrorRow{InternetErrorLoginFailureDisplayBody, kLoginText, StatusAuthRequired},
+    InternetErrorRow{InternetErrorCannotConnect, kCannotConnectText, StatusBroken},
+    InternetErrorRow{InternetErrorConnectionAborted, kCannotConnectText, StatusBroken},
+    InternetErrorRow{InternetErrorConnectionReset, kCannotConnectText, StatusBroken},
 };
 
 constexpr std::array kHttpStatuses{
-    HttpStatusRow{std::nullopt, "Unable to get HTTP status code.", {}, StatusUnverified, 12},
-    HttpStatusRow{200, "Link is valid.", {}, StatusValid, 8},
-    HttpStatusRow{301, kMovedText, kMovedToText, StatusMoved, 28},
-    HttpStatusRow{302, kMovedText, kMovedToText, StatusMoved, 28},
-    HttpStatusRow{303, kMovedText, kMovedToText, StatusMoved, 28},
-    HttpStatusRow{401, "HTTP status code 401 (Access Denied) was received.", {}, StatusAuthRequired, 20},
-    HttpStatusRow{403, kNotFoundText, {}, StatusPartiallyValid, 32},
-    HttpStatusRow{404, kNotFoundText, {}, StatusPartiallyValid, 32},
-    HttpStatusRow{500, "HTTP status code 500 (Server Error) was received.", {}, StatusUnverified, 12},
+    HttpStatusRow{std::nullopt, "Unable to get HTTP status code.", {}, StatusUnverified},
+    HttpStatusRow{200, "Link is valid.", {}, StatusValid},
+    HttpStatusRow{301, kMovedText, kMovedToText, StatusMoved},
+    HttpStatusRow{302, kMovedText, kMovedToText, StatusMoved},
+    HttpStatusRow{303, kMovedText, kMovedToText, StatusMoved},
+    HttpStatusRow{401, "HTTP status code 401 (Access Denied) was received.", {}, StatusAuthRequired},
+    HttpStatusRow{403, kNotFoundText, {}, StatusPartiallyValid},
+    HttpStatusRow{404, kNotFoundText, {}, StatusPartiallyValid},
+    HttpStatusRow{500, "HTTP status code 500 (Server Error) was received.", {}, StatusUnverified},
     HttpStatusRow{503, "HTTP status code 503 (Server Overloaded or Too Busy) was received.", {},
-                  StatusUnverified, 12},
-    HttpStatusRow{12017, "The operation was canceled.", {}, StatusUnverified, 12},
+                  StatusUnverified},
+    HttpStatusRow{12017, "The operation was canceled.", {}, StatusUnverified},
 };
 
 // Fills "%d" with the number and "%s" with the text. The texts come from the
@@ -87,7 +88,7 @@ CheckOutcome FromError(const HttpCheckResult& result)
 {
     for (const auto& row : kInternetErrors)
         if (row.m_dwError == result.m_dwError)
-            return {row.m_nStatus, std::string(row.m_strText), row.m_nIconOffset};
+            return {row.m_nStatus, std::string(row.m_strText)};
 
     // The system has no text for an Internet error: FormatSystemError hands
     // such a number the buffer back as it was given, so it is given empty
@@ -95,7 +96,7 @@ CheckOutcome FromError(const HttpCheckResult& result)
     // system's text.
     char szText[1024] = "";
     const char* pText = FormatSystemError(result.m_dwError, szText, sizeof szText);
-    return {StatusUnverified, Fill(kOtherErrorFormat, static_cast<long>(result.m_dwError), pText), 12};
+    return {StatusUnverified, Fill(kOtherErrorFormat, static_cast<long>(result.m_dwError), pText)};
 }
 
 CheckOutcome FromStatus(const HttpCheckResult& result)
@@ -108,20 +109,21 @@ CheckOutcome FromStatus(const HttpCheckResult& result)
                                result.m_strLocation.size() < kLocationBufferSize;
         return {row.m_nStatus,
                 bLocation ? Fill(row.m_strTextWithLocation, nStatus, result.m_strLocation)
-                          : Fill(row.m_strText, nStatus),
-                row.m_nIconOffset};
+                          : Fill(row.m_strText, nStatus)};
     }
-    return {StatusUnverified, Fill(kUnexpectedStatusFormat, *result.m_nHttpStatus), 12};
+    return {StatusUnverified, Fill(kUnexpectedStatusFormat, *result.m_nHttpStatus)};
 }
 
 } // namespace
+
+int CheckOutcome::IconOffset() const { return ImageFor(KindInternetFavorite, m_nStatus); }
 
 std::span<const InternetErrorRow> InternetErrorTable() { return kInternetErrors; }
 
 CheckOutcome ClassifyCheck(const HttpCheckResult& result)
 {
     if (result.m_bOpenFailed)
-        return {StatusUnverified, std::string(kOpenFailedText), 12};
+        return {StatusUnverified, std::string(kOpenFailedText)};
     if (result.m_dwError != 0)
         return FromError(result);
     return FromStatus(result);

@@ -9,12 +9,14 @@
 #include "core/check/HttpCheckResult.h"
 #include "core/model/LinkStatus.h"
 
-// The judgement of one check: status, text and the icon offset added to the
-// node's kind.
+// The judgement of one check: status and text. Its picture follows from the
+// status (ImageFor).
 struct CheckOutcome {
     LinkStatus m_nStatus = StatusUnverified;
     std::string m_strText;
-    int m_nIconOffset = 12;
+
+    // The icon offset added to the node's kind.
+    int IconOffset() const;
 };
 
 // Texts of outcomes that are not rows of the two tables.
@@ -29,11 +31,10 @@ struct InternetErrorRow {
     std::uint32_t m_dwError;
     std::string_view m_strText;
     LinkStatus m_nStatus;
-    int m_nIconOffset;
 };
 
 // Error numbers with a text of their own; every other non-zero number takes
-// kOtherErrorFormat, StatusUnverified and offset 12.
+// kOtherErrorFormat and StatusUnverified.
 std::span<const InternetErrorRow> InternetErrorTable();
 
 // A Location of this length or longer counts as absent, as the status text

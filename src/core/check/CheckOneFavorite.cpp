@@ -9,19 +9,16 @@
 #include "core/check/RetryPolicy.h"
 #include "core/check/WorkerSlot.h"
 #include "core/model/IconRule.h"
-#include "core/model/ProcessState.h"
 #include "core/net/HttpClient.h"
 #include "core/settings/CheckSettings.h"
 
 namespace {
 
-constexpr int kCheckingOffset = 16;
-
-// The check's time-out. Settings are loaded before any check; should they
-// not be, the default applies rather than no limit at all.
-std::chrono::milliseconds CheckTimeout()
+// The check's time-out: the pass's. A pass started without one gets the
+// default rather than no limit at all.
+std::chrono::milliseconds CheckTimeout(const WorkerSlot& slot)
 {
-    const std::int32_t nTimeoutMs = g_checkSettings.m_nTimeoutMs;
+    const int nTimeoutMs = slot.m_nTimeoutMs;
     return std::chrono::milliseconds(nTimeoutMs > 0 ? nTimeoutMs : kDefaultTimeoutSeconds * 1000);
 }
 
@@ -41,14 +38,14 @@ void CheckOneFavorite(WorkerSlot& slot)
     // favourite, and the image changes fall on nothing.
     const int nBase = KindFromImage(std::max(0, slot.m_pSink->NodeImage(node)));
 
-    SetImage(slot, node, nBase + kCheckingOffset);
+    SetImage(slot, node, ImageFor(nBase, StatusChecking));
     item.SetStatus(StatusChecking);
 
     slot.m_dwError = 0;
     // With content checks the page of a 200 answer is read and judged; the
     // whole check, the probe of its site included, keeps to the time-out.
-    const bool bContentChecks = g_checkSettings.m_bContentChecks;
-    const auto timeout = CheckTimeout();
+    const bool bContentChecks = slot.m_bContentChecks;
+    const auto timeout = CheckTimeout(slot);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     CHttpClient& client = CHttpClient::ForThisThread();
     PageFacts facts;
@@ -59,15 +56,19 @@ void CheckOneFavorite(WorkerSlot& slot)
     slot.m_retryAfter = ParseRetryAfter(result.m_strRetryAfter, std::time(nullptr));
     CheckOutcome outcome = ClassifyCheck(result);
     if (bContentChecks && outcome.m_nStatus == StatusValid) {
-        if (auto judged = OutcomeForVerdict(JudgeAnswer(item.m_strUrl, result, facts, client, deadline)))
+        // A check outside a pass (no probes of its own) still has one cache.
+        CPageProbeCache ownProbes;
+        CPageProbeCache& probes = slot.m_pProbes ? *slot.m_pProbes : ownProbes;
+        if (auto judged = OutcomeForVerdict(JudgeAnswer(item.m_strUrl, result, facts, client, probes, deadline)))
             outcome = std::move(*judged);
     }
 
-    g_bChecked = true;
+    CViewState& state = *slot.m_pViewState;
+    state.m_bChecked = true;
     if (LinkStatusInfoFor(outcome.m_nStatus).m_bIsBroken)
-        ++g_nBrokenCount;
+        ++state.m_nBrokenCount;
     item.SetOutcome(outcome.m_nStatus, std::move(outcome.m_strText),
                     {result.m_strFinalUrl, result.m_bPermanentRedirects});
 
-    SetImage(slot, node, nBase + outcome.m_nIconOffset);
+    SetImage(slot, node, ImageFor(nBase, outcome.m_nStatus));
 }

@@ -16,9 +16,8 @@
 #include "core/check/WorkerSlotTable.h"
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
+#include "core/model/ViewState.h"
 #include "core/platform/PathUtil.h"
-#include "core/settings/CheckSettings.h"
 
 using namespace std::chrono_literals;
 
@@ -71,6 +70,8 @@ struct CCheckReport {
 struct CCheckPass::CState {
     std::shared_ptr<CFavoriteList> m_pItems; // the view's list, walked by the dispatcher
     ITreeSink* m_pSink = nullptr;                        // only ever reached through gates
+    // The view's counts; shared, since a straggler may still count after the view is gone.
+    std::shared_ptr<CViewState> m_pViewState;
     std::shared_ptr<CTreeSinkGate> m_pDispatcherGate;
     std::shared_ptr<std::mutex> m_pTreeLock;
     std::shared_ptr<ManualResetEvent> m_pStop;
@@ -79,6 +80,9 @@ struct CCheckPass::CState {
     int m_nHostLimit = 0;
     int m_nRetries = 0;
     std::chrono::milliseconds m_pause{0};
+    bool m_bContentChecks = true;
+    // The probes of the pass's sites, made once each and shared by its workers.
+    std::shared_ptr<CPageProbeCache> m_pProbes = std::make_shared<CPageProbeCache>();
     CheckFunction m_check;
 
     std::mutex m_mxReports; // guards m_reports
@@ -86,7 +90,7 @@ struct CCheckPass::CState {
     ManualResetEvent m_hReported; // a report is waiting
 
     ManualResetEvent m_hAllDispatched;
-    ManualResetEvent m_hFinished; // the dispatcher has posted UM_CHECKDONE
+    ManualResetEvent m_hFinished; // the dispatcher has posted ViewEvent::CheckDone
     std::atomic<bool> m_bPosted{false}; // set just before the post, so before m_hFinished
     std::atomic<int> m_nLive{0};  // workers of this pass neither ended nor counted out
 
@@ -114,7 +118,7 @@ bool CountOut(CWorkerRun& run, CState& state)
             return false;
         run.m_bCountedOut = true;
         s_nStragglers.fetch_add(1);
-        g_nActiveWorkers.fetch_sub(1);
+        state.m_pViewState->m_nActiveWorkers.fetch_sub(1);
         state.m_nLive.fetch_sub(1);
     }
     run.m_pGate->Close();
@@ -128,7 +132,7 @@ bool EndRun(CWorkerRun& run, CState& state)
     if (run.m_bCountedOut)
         return false;
     run.m_bEnded = true;
-    g_nActiveWorkers.fetch_sub(1);
+    state.m_pViewState->m_nActiveWorkers.fetch_sub(1);
     state.m_nLive.fetch_sub(1);
     return true;
 }
@@ -147,7 +151,7 @@ void PublishOutcome(CWorkerRun& run, CState& state, FavoriteItem& item, std::int
         return;
     }
     if (bCountedByCheck && LinkStatusInfoFor(nStatus).m_bIsBroken)
-        g_nBrokenCount.fetch_sub(1);
+        state.m_pViewState->m_nBrokenCount.fetch_sub(1);
 }
 
 // Runs the check of the slot's favourite. The check writes into a scratch
@@ -258,6 +262,10 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
         slot.m_hAllDispatched = &state.m_hAllDispatched;
         slot.m_pTreeLock = state.m_pTreeLock.get();
         slot.m_pSink = pRun->m_pGate.get();
+        slot.m_pViewState = state.m_pViewState.get();
+        slot.m_nTimeoutMs = state.m_nTimeoutMs;
+        slot.m_bContentChecks = state.m_bContentChecks;
+        slot.m_pProbes = state.m_pProbes;
         {
             std::lock_guard lock(state.m_mxRuns);
             if (state.m_bGatesClosed)
@@ -266,7 +274,7 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
         }
         // Counted in before the thread runs, so the drain never sees 0
         // while a worker is still starting.
-        g_nActiveWorkers.fetch_add(1);
+        state.m_pViewState->m_nActiveWorkers.fetch_add(1);
         state.m_nLive.fetch_add(1);
         try {
             workers.emplace_back(std::thread(CheckWorkerThread, pState, pRun), pRun);
@@ -456,7 +464,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
     }
 
     state.m_bPosted.store(true); // nothing is left but the post itself
-    sink.PostToView(UM_CHECKDONE);
+    sink.PostToView(ViewEvent::CheckDone);
     s_bPassRunning.store(false);
     state.m_hFinished.Set();
 }
@@ -466,18 +474,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
 CCheckPass::CCheckPass(std::shared_ptr<CState> pState) : m_pState(std::move(pState)) {}
 
 std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
-                                              std::shared_ptr<CFavoriteList> pItems,
-                                              std::shared_ptr<std::mutex> pTreeLock,
-                                              std::shared_ptr<ManualResetEvent> pStop,
-                                              int nThreadCount, int nTimeoutMs, CheckFunction check)
-{
-    CheckPassOptions options;
-    options.m_nThreadCount = std::clamp(nThreadCount, kMinThreads, kMaxThreads);
-    options.m_nTimeoutMs = nTimeoutMs;
-    return Start(sink, std::move(pItems), std::move(pTreeLock), std::move(pStop), options, std::move(check));
-}
-
-std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
+                                              std::shared_ptr<CViewState> pViewState,
                                               std::shared_ptr<CFavoriteList> pItems,
                                               std::shared_ptr<std::mutex> pTreeLock,
                                               std::shared_ptr<ManualResetEvent> pStop,
@@ -490,19 +487,20 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     auto pState = std::make_shared<CState>();
     pState->m_pItems = pItems ? std::move(pItems) : std::make_shared<CFavoriteList>();
     pState->m_pSink = &sink;
+    pState->m_pViewState = pViewState ? std::move(pViewState) : std::make_shared<CViewState>();
     pState->m_pDispatcherGate = std::make_shared<CTreeSinkGate>(sink);
     pState->m_pTreeLock = pTreeLock ? std::move(pTreeLock) : std::make_shared<std::mutex>();
     pState->m_pStop = pStop ? std::move(pStop) : std::make_shared<ManualResetEvent>();
     pState->m_nThreadCount = std::clamp(options.m_nThreadCount, kMinThreads, kMaxPassThreads);
     pState->m_nTimeoutMs = std::max(options.m_nTimeoutMs, 0);
+    pState->m_bContentChecks = options.m_bContentChecks;
     pState->m_nHostLimit = std::max(options.m_nHostLimit, 0);
     pState->m_nRetries = std::clamp(options.m_nRetries, 0, kMaxRetries);
     pState->m_pause = std::clamp(options.m_pause, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
     pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
 
-    g_nActiveWorkers.store(0);
-    g_nBrokenCount.store(0);
-    CPageProbeCache::ForThisProcess().Clear(); // each pass asks each site afresh
+    pState->m_pViewState->m_nActiveWorkers.store(0);
+    pState->m_pViewState->m_nBrokenCount.store(0);
     pState->m_pStop->Reset();
 
     std::unique_ptr<CCheckPass> pPass(new CCheckPass(pState));
@@ -520,7 +518,7 @@ CCheckPass::~CCheckPass()
 {
     if (!m_dispatcher.joinable())
         return;
-    // The view may handle UM_CHECKDONE and drop the pass before the
+    // The view may handle ViewEvent::CheckDone and drop the pass before the
     // dispatcher has quite returned; then it is only joined, and the stop
     // event (also the population's) stays as it is.
     if (m_pState->m_bPosted.load() || m_pState->m_hFinished.IsSet())
@@ -532,7 +530,7 @@ CCheckPass::~CCheckPass()
 int CCheckPass::Stop(const PumpFunction& pump)
 {
     CState& state = *m_pState;
-    g_bStopping.store(true);
+    state.m_pViewState->m_bStopping.store(true);
     state.m_pStop->Set();
 
     const auto tStart = std::chrono::steady_clock::now();
@@ -570,9 +568,11 @@ int CCheckPass::Stop(const PumpFunction& pump)
         else
             m_dispatcher.detach();
     }
-    g_bStopping.store(false);
+    state.m_pViewState->m_bStopping.store(false);
     return nCountedOut;
 }
+
+std::size_t CCheckPass::ProbeCount() const { return m_pState->m_pProbes->ProbeCount(); }
 
 bool CCheckPass::IsFinished() const { return m_pState->m_hFinished.IsSet(); }
 

@@ -12,7 +12,9 @@
 #include "core/check/WorkerSlot.h"
 #include "core/model/FavoriteList.h"
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
+#include "core/settings/CheckSettings.h"
 
 // Texts given to favourites that are not web links.
 inline constexpr std::string_view kSkippedFolderText =
@@ -23,10 +25,15 @@ inline constexpr std::string_view kSkippedFileText =
 inline constexpr std::string_view kCheckExceptionText =
     "An unexpected Exception occured while checking this Favorite.";
 
-// How a pass checks. The window's passes take the thread count of the
-// settings (1 to 16) and nothing else: they hand out in list order and take
-// every answer as it comes. The console checker's passes may run many more
-// checks at once, spread them over the hosts and try "later" answers again.
+// How a pass checks. The two programs each have one preset, so that every
+// choice below (checks at once, per host, retries, the rest between checks)
+// has one answer per program:
+//   Window():  the thread count of the settings (1 to 16) and nothing else;
+//              it hands out in list order and takes every answer as it comes,
+//              and its workers rest 10 ms after each check to leave the
+//              window room;
+//   Console(): many more checks at once, spread over the hosts, "later"
+//              answers tried again, no rest (there is no window to give way to).
 struct CheckPassOptions {
     int m_nThreadCount = 1; // workers, 1 to kMaxPassThreads
     int m_nTimeoutMs = 0;   // the check time-out, which also bounds the wait of Stop
@@ -35,8 +42,37 @@ struct CheckPassOptions {
     // Retry-After asks (at most kMaxRetryAfter) or a short backoff; 0 to
     // kMaxRetries. A waiting retry holds no worker.
     int m_nRetries = 0;
-    // A worker's rest after each check; the window's workers rest 10 ms.
+    // A worker's rest after each check.
     std::chrono::milliseconds m_pause{10};
+    // Read and judge the page of a link that answers 200 (parked domains,
+    // pages that say they were not found, deep links sent home).
+    bool m_bContentChecks = true;
+
+    // The window's pass with the user's thread count (clamped to 1 to 16)
+    // and time-out.
+    static constexpr CheckPassOptions Window(int nThreadCount = kMinThreads, int nTimeoutMs = 0)
+    {
+        CheckPassOptions options;
+        options.m_nThreadCount = nThreadCount < kMinThreads ? kMinThreads
+                                 : nThreadCount > kMaxThreads ? kMaxThreads
+                                                              : nThreadCount;
+        options.m_nTimeoutMs = nTimeoutMs;
+        options.m_nHostLimit = 0;
+        options.m_nRetries = 0;
+        options.m_pause = std::chrono::milliseconds(10);
+        return options;
+    }
+    // The console checker's pass with the given time-out.
+    static constexpr CheckPassOptions Console(int nTimeoutMs = 0)
+    {
+        CheckPassOptions options;
+        options.m_nThreadCount = 64;
+        options.m_nTimeoutMs = nTimeoutMs;
+        options.m_nHostLimit = 8;
+        options.m_nRetries = 2;
+        options.m_pause = std::chrono::milliseconds(0);
+        return options;
+    }
 };
 
 inline constexpr int kMaxPassThreads = 256;
@@ -45,7 +81,7 @@ inline constexpr int kMaxPassThreads = 256;
 // starts N workers (CheckWorkerThread) on slots 0 to N - 1 of the slot
 // table, walks the list in order, hands every web link to the lowest idle
 // worker, marks everything else skipped, waits for the workers to end and
-// posts UM_CHECKDONE through the sink. With a host limit a link whose host
+// posts ViewEvent::CheckDone through the sink. With a host limit a link whose host
 // is busy waits while later links of free hosts go first; a link to be
 // tried again waits for its time without a worker (CHandOutQueue). The
 // records keep their places in the list whatever the order of the checks.
@@ -64,30 +100,25 @@ public:
     //   sink:        the view's tree; must outlive the handle or a Stop
     //                (whichever comes first); its calls must not wait for
     //                the GUI thread.
+    //   pViewState:  the view's state, whose worker, broken and stopping
+    //                counts the pass keeps; null: one of the pass's own.
     //   pItems:      the view's list, walked in order while the view may
     //                remove records from it (a removed record is never
     //                handed out once it is gone from the list).
     //   pTreeLock:   the view's tree lock, held by workers around icon changes.
     //   pStop:       the view's stop event; reset here.
-    //   nThreadCount 1 to 16 (clamped), nTimeoutMs the check time-out, which
-    //                also bounds the wait of Stop.
+    //   options:     how the pass checks (CheckPassOptions::Window() or
+    //                ::Console()); the thread count is clamped to 1 to
+    //                kMaxPassThreads.
     //   check:       the check of one favourite (CheckOneFavorite; tests
     //                pass their own).
-    // Sets g_nBrokenCount and g_nActiveWorkers to 0 and resets the stop
+    // Sets the broken and the active worker counts to 0 and resets the stop
     // event here, on the caller's thread, so that a Stop right after Start
     // is never lost.
     // Returns null while an earlier pass has not yet ended (its dispatcher
     // still runs) or when no thread could be started.
     static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
-                                             std::shared_ptr<CFavoriteList> pItems,
-                                             std::shared_ptr<std::mutex> pTreeLock,
-                                             std::shared_ptr<ManualResetEvent> pStop,
-                                             int nThreadCount, int nTimeoutMs,
-                                             CheckFunction check = {});
-    // The same with every option; the thread count is clamped to 1 to
-    // kMaxPassThreads. The overload above is the window's: 1 to 16 threads,
-    // no host limit, no retries.
-    static std::unique_ptr<CCheckPass> Start(ITreeSink& sink,
+                                             std::shared_ptr<CViewState> pViewState,
                                              std::shared_ptr<CFavoriteList> pItems,
                                              std::shared_ptr<std::mutex> pTreeLock,
                                              std::shared_ptr<ManualResetEvent> pStop,
@@ -100,19 +131,21 @@ public:
     CCheckPass(const CCheckPass&) = delete;
     CCheckPass& operator=(const CCheckPass&) = delete;
 
-    // The core of StopChecking: sets g_bStopping and the stop event, then
+    // The core of StopChecking: sets the view state's m_bStopping and the stop event, then
     // waits while workers of this pass run, calling pump() about every
     // 10 ms (the GUI processes its events there). Once more than the pass's
     // time-out plus one second has passed, the workers still running are counted out of
-    // g_nActiveWorkers: their outcomes are dropped, their gates closed, and
+    // the active workers: their outcomes are dropped, their gates closed, and
     // their slots are never handed out again while they run. Then waits for
-    // the dispatcher to post UM_CHECKDONE and end, and clears g_bStopping.
+    // the dispatcher to post ViewEvent::CheckDone and end, and clears m_bStopping.
     // When Stop returns, no thread of the pass calls the sink again.
     // Returns the number of workers counted out.
     int Stop(const PumpFunction& pump = {});
 
-    // True once the dispatcher has posted UM_CHECKDONE.
+    // True once the dispatcher has posted ViewEvent::CheckDone.
     bool IsFinished() const;
+    // How many sites and folders the pass has probed for its content checks.
+    std::size_t ProbeCount() const;
     // Waits at most `timeout` for IsFinished().
     bool WaitFinished(std::chrono::milliseconds timeout) const;
 

@@ -73,7 +73,7 @@ PageReadOptions ContentReadOptions(PageFacts& lastFacts)
 }
 
 PageVerdict JudgeAnswer(std::string_view strUrl, const HttpCheckResult& result, const PageFacts& facts,
-                        CHttpClient& client, Clock::time_point deadline)
+                        CHttpClient& client, CPageProbeCache& probes, Clock::time_point deadline)
 {
     std::vector<std::string> chain = result.m_redirectChain;
     if (chain.empty())
@@ -97,7 +97,7 @@ PageVerdict JudgeAnswer(std::string_view strUrl, const HttpCheckResult& result, 
     if (PageSimilarity(strWords, strWords, chain) == 0)
         return {}; // too little text to tell it from another page
     const std::string strFolder = SiteOrigin(final) + std::string(PathFolder(final.m_strPath));
-    const std::optional<ProbeAnswer> probe = CPageProbeCache::ForThisProcess().Get(
+    const std::optional<ProbeAnswer> probe = probes.Get(
         strFolder, [&] { return MakeProbe(strFolder + RandomProbeName(), client, deadline); }, deadline);
     // A probe that the site sent back to this very page says nothing.
     if (!probe || !probe->m_bPage || probe->m_chain.back() == chain.back())

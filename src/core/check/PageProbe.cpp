@@ -2,12 +2,6 @@
 
 #include <random>
 
-CPageProbeCache& CPageProbeCache::ForThisProcess()
-{
-    static CPageProbeCache s_cache;
-    return s_cache;
-}
-
 void CPageProbeCache::Clear()
 {
     std::lock_guard lock(m_mx);

@@ -29,9 +29,6 @@ struct ProbeAnswer {
 // (within their own time); each is made at most once a pass.
 class CPageProbeCache {
 public:
-    // The cache of the running pass; the pass empties it when it starts.
-    static CPageProbeCache& ForThisProcess();
-
     void Clear();
 
     // The answer for strKey ("scheme://host:port/folder/"), made by probe()

@@ -56,7 +56,7 @@ void CTreeSinkGate::EnsureVisible(TreeNode node)
         m_pTarget->EnsureVisible(node);
 }
 
-void CTreeSinkGate::PostToView(ViewMessage message)
+void CTreeSinkGate::PostToView(ViewEvent message)
 {
     std::shared_lock lock(m_mx);
     if (m_pTarget)

@@ -27,7 +27,7 @@ public:
     void EnableTree(bool bEnable) override;
     void ExpandAllBranches() override;
     void EnsureVisible(TreeNode node) override;
-    void PostToView(ViewMessage message) override;
+    void PostToView(ViewEvent message) override;
 
 private:
     mutable std::shared_mutex m_mx; // shared by forwarded calls, exclusive for Close

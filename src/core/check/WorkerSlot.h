@@ -8,8 +8,10 @@
 #include <optional>
 #include <thread>
 
+#include "core/check/PageProbe.h"
 #include "core/model/FavoriteItem.h"
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
 
 // One worker of a check pass. The dispatcher writes m_pItem and resets
@@ -18,6 +20,10 @@
 struct WorkerSlot {
     std::mutex* m_pTreeLock = nullptr;   // the view's tree lock, held around icon changes
     ITreeSink* m_pSink = nullptr;        // the view's tree
+    CViewState* m_pViewState = nullptr;  // the view's counts, kept alive by the pass
+    int m_nTimeoutMs = 0;                // the pass's check time-out; 0: the default
+    bool m_bContentChecks = false;       // read and judge the page of a 200 answer
+    std::shared_ptr<CPageProbeCache> m_pProbes; // the pass's probes of its sites
     std::shared_ptr<FavoriteItem> m_pItem; // the favourite handed to this worker
     std::uint32_t m_dwError = 0;         // Internet error number of the last request
     // What the last answer said about trying again, for a pass that retries

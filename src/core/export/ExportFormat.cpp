@@ -2,7 +2,7 @@
 
 #include "core/platform/AsciiText.h"
 
-const std::array<ExportFormat, 7> g_exportFormats{{
+const std::array<ExportFormat, 7> kExportFormats{{
     {ExportPlainText, "Plain Text", "text",
      "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
      "the Name of the Favorite, followed by it's URL.",
@@ -37,7 +37,7 @@ const std::array<ExportFormat, 7> g_exportFormats{{
 
 const ExportFormat* FindExportFormat(std::int32_t nId)
 {
-    for (const ExportFormat& format : g_exportFormats)
+    for (const ExportFormat& format : kExportFormats)
         if (format.m_nId == nId)
             return &format;
     return nullptr;
@@ -45,7 +45,7 @@ const ExportFormat* FindExportFormat(std::int32_t nId)
 
 const ExportFormat* FindExportFormatByName(std::string_view strName)
 {
-    for (const ExportFormat& format : g_exportFormats)
+    for (const ExportFormat& format : kExportFormats)
         if (EqualsAsciiNoCase(strName, format.m_strName) || EqualsAsciiNoCase(strName, format.m_strAlias))
             return &format;
     return nullptr;

@@ -31,7 +31,7 @@ struct ExportFormat {
 };
 
 // The seven formats in id order; the table never changes.
-extern const std::array<ExportFormat, 7> g_exportFormats;
+extern const std::array<ExportFormat, 7> kExportFormats;
 
 // The row of a format id, or null for an id outside the table.
 const ExportFormat* FindExportFormat(std::int32_t nId);

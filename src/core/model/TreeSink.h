@@ -6,11 +6,13 @@
 #include "core/model/FavoriteItem.h"
 #include "core/model/TreeNode.h"
 
-// Messages the background threads post to the view.
-enum ViewMessage : int {
-    UM_LISTREADY = 32770,   // the tree is filled
-    UM_CHECKDONE = 32771,   // a check pass has ended
-    UM_SOURCEERROR = 32791, // the page or file of document mode cannot be read
+// What the background threads tell the view, after every change to the
+// tree made before it. How a view hears of it (the window's private messages)
+// is the view's own affair.
+enum class ViewEvent {
+    ListReady,   // the tree is filled
+    CheckDone,   // a check pass has ended
+    SourceError, // the page or file of document mode cannot be read
 };
 
 // The only way the scan, the extraction, the dispatcher and the workers
@@ -37,5 +39,5 @@ public:
     virtual void ExpandAllBranches() = 0;
     virtual void EnsureVisible(TreeNode node) = 0;
     // Posts a message to the view, after every change made before it.
-    virtual void PostToView(ViewMessage message) = 0;
+    virtual void PostToView(ViewEvent event) = 0;
 };

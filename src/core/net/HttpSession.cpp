@@ -5,31 +5,41 @@
 
 namespace {
 
-// curl_global_init is not safe against itself on every libcurl, so the
-// first set-up is made under a lock; once done, the flag lets every later
-// call through without it.
-std::mutex g_mxHttpGlobal;
-std::atomic<bool> g_bHttpReady{false};
+// libcurl's set-up is the process's, whoever asks for it. curl_global_init
+// is not safe against itself on every libcurl, so the first set-up is made
+// under a lock; once done, the flag lets every later call through without it.
+struct CHttpGlobal {
+    std::mutex m_mx;
+    std::atomic<bool> m_bReady{false};
+};
+
+CHttpGlobal& HttpGlobal()
+{
+    static CHttpGlobal s_global;
+    return s_global;
+}
 
 } // namespace
 
 bool HttpGlobalInit()
 {
-    if (g_bHttpReady.load(std::memory_order_acquire))
+    CHttpGlobal& global = HttpGlobal();
+    if (global.m_bReady.load(std::memory_order_acquire))
         return true;
-    std::lock_guard lock(g_mxHttpGlobal);
-    if (!g_bHttpReady.load(std::memory_order_relaxed) && curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK)
-        g_bHttpReady.store(true, std::memory_order_release);
-    return g_bHttpReady.load(std::memory_order_relaxed);
+    std::lock_guard lock(global.m_mx);
+    if (!global.m_bReady.load(std::memory_order_relaxed) && curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK)
+        global.m_bReady.store(true, std::memory_order_release);
+    return global.m_bReady.load(std::memory_order_relaxed);
 }
 
 void HttpGlobalCleanup()
 {
-    std::lock_guard lock(g_mxHttpGlobal);
-    if (!g_bHttpReady.load(std::memory_order_relaxed))
+    CHttpGlobal& global = HttpGlobal();
+    std::lock_guard lock(global.m_mx);
+    if (!global.m_bReady.load(std::memory_order_relaxed))
         return;
     curl_global_cleanup();
-    g_bHttpReady.store(false, std::memory_order_release);
+    global.m_bReady.store(false, std::memory_order_release);
 }
 
 CurlEasyPtr NewHttpHandle()

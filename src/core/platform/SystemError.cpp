@@ -6,10 +6,6 @@
 
 namespace {
 
-// The buffer used when the caller gives none. One per thread, so that
-// workers formatting at the same time do not write over each other's text.
-thread_local char g_szBuffer[1023];
-
 // The system's own text for a code, or null when it has none.
 const char* SystemMessage(std::uint32_t dwError, char* pScratch, std::size_t nScratch)
 {
@@ -28,8 +24,11 @@ const char* SystemMessage(std::uint32_t dwError, char* pScratch, std::size_t nSc
 const char* FormatSystemError(std::uint32_t dwError, char* pBuffer, std::size_t nSize)
 {
     if (pBuffer == nullptr || nSize == 0) {
-        pBuffer = g_szBuffer;
-        nSize = sizeof g_szBuffer;
+        // The buffer used when the caller gives none. One per thread, so that
+        // workers formatting at the same time do not write over each other's text.
+        thread_local char s_szBuffer[1023];
+        pBuffer = s_szBuffer;
+        nSize = sizeof s_szBuffer;
     }
     if (dwError >= kInternetErrorFirst && dwError <= kInternetErrorLast)
         return pBuffer;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
 
 ReportCounts CountReport(std::span<const std::shared_ptr<FavoriteItem>> items)
@@ -48,20 +50,20 @@ std::array<ReportLine, 6> ReportLines(const ReportCounts& c)
     return {{
         {Sentence("%d link%s %s skipped", c.m_nSkipped, one(c.m_nSkipped) ? "" : "s",
                   one(c.m_nSkipped) ? "was" : "were"),
-         25},
+         ImageFor(KindFolder, StatusSkipped)},
         {Sentence("%d link%s appear%s to be broken", c.m_nBroken, one(c.m_nBroken) ? "" : "s",
                   one(c.m_nBroken) ? "s" : ""),
-         4},
+         ImageFor(KindInternetFavorite, StatusBroken)},
         {Sentence("%d link%s %s \"partially\" broken", c.m_nPartial, one(c.m_nPartial) ? "" : "s",
                   one(c.m_nPartial) ? "is" : "are"),
-         32},
+         ImageFor(KindInternetFavorite, StatusPartiallyValid)},
         {Sentence("%d link%s appear%s to have have %s target moved", c.m_nMoved, one(c.m_nMoved) ? "" : "s",
                   one(c.m_nMoved) ? "s" : "", one(c.m_nMoved) ? "its" : "their"),
-         28},
+         ImageFor(KindInternetFavorite, StatusMoved)},
         {Sentence("%d link%s %s still valid", c.m_nValid, one(c.m_nValid) ? "" : "s",
                   one(c.m_nValid) ? "is" : "are"),
-         8},
+         ImageFor(KindInternetFavorite, StatusValid)},
         {Sentence("%d link%s could not be tested correctly", c.m_nUnverified, one(c.m_nUnverified) ? "" : "s"),
-         12},
+         ImageFor(KindInternetFavorite, StatusUnverified)},
     }};
 }

@@ -2,8 +2,6 @@
 
 #include "core/settings/Profile.h"
 
-CheckSettings g_checkSettings;
-
 void LoadCheckSettings(IProfile& profile, CheckSettings& settings)
 {
     int nTimeout = profile.GetProfileInt(kSettingsSection, "CommTimeout", kDefaultTimeoutSeconds);

@@ -4,9 +4,9 @@
 
 class IProfile;
 
-// The user settings shared by the checker, the worker pool, the view
-// and the configuration sheet. Written only on the GUI thread while no scan
-// and no check runs; other threads only read it.
+// The three user settings: the view owns them, the configuration sheet
+// changes them, and a pass or a download takes copies of what it needs when
+// it starts. The console checker has its own, read from the same profile.
 struct CheckSettings {
     std::int32_t m_nTimeoutMs = 0;   // response time-out in milliseconds, 0 until loaded
     std::int32_t m_nThreadCount = 0; // worker threads, 1 to 16, 0 until loaded
@@ -15,8 +15,6 @@ struct CheckSettings {
     // deep links sent home, hosting gone): "ContentChecks", on by default.
     bool m_bContentChecks = true;
 };
-
-extern CheckSettings g_checkSettings;
 
 inline constexpr int kDefaultTimeoutSeconds = 60;
 inline constexpr int kMinTimeoutSeconds = 30;

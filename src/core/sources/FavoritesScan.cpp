@@ -352,7 +352,7 @@ std::string WithoutTrailingSlashes(std::string strPath)
 
 } // namespace
 
-void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
+void FavoritesScanThread(ITreeSink& sink, CViewState& state, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
                          const std::string& strRoot, const ScanProblemFunction& onProblem)
 {
     if (strRoot.empty())
@@ -388,5 +388,5 @@ void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const s
         sink.ExpandAllBranches();
         sink.EnsureVisible(walk.FirstTopLevelNode());
     };
-    RunPopulation(sink, bClosing, fill, arrange);
+    RunPopulation(sink, state, bClosing, fill, arrange);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
 
 // Something of the Favorites folder that could not be read.
@@ -26,7 +27,7 @@ using ScanProblemFunction = std::function<void(const ScanProblem&)>;
 // of the folder listing, a FavoriteItem for every favourite, all branches
 // expanded and the first top-level node made visible. Runs on a thread of
 // its own, within the frame of RunPopulation (tree disabled and
-// g_bPopulating set while it works, then UM_LISTREADY); it changes the tree
+// the view state's m_bPopulating set while it works, then ViewEvent::ListReady); it changes the tree
 // only through `sink`. A set `hStop` ends the walk before the next entry; a
 // set `bClosing` also keeps the tree disabled and the list-ready message
 // back.
@@ -52,5 +53,5 @@ using ScanProblemFunction = std::function<void(const ScanProblem&)>;
 // An empty `strRoot`, or a folder that cannot be opened and listed, ends
 // the thread at once: the tree stays empty and enabled, no message is
 // posted, and `onProblem` hears of the folder (unless strRoot is empty).
-void FavoritesScanThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
+void FavoritesScanThread(ITreeSink& sink, CViewState& state, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
                          const std::string& strRoot, const ScanProblemFunction& onProblem = {});

@@ -14,11 +14,11 @@ bool IsDocumentRequest(const PopulationRequest& request)
     return !request.m_strBrowser.empty() || !request.m_strSource.empty();
 }
 
-std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
+std::thread StartPopulation(ITreeSink& sink, CViewState& state, std::shared_ptr<const ManualResetEvent> pStop,
                             const std::atomic<bool>& bClosing, PopulationRequest request,
                             ScanProblemFunction onScanProblem)
 {
-    return std::thread([&sink, pStop = std::move(pStop), &bClosing, request = std::move(request),
+    return std::thread([&sink, &state, pStop = std::move(pStop), &bClosing, request = std::move(request),
                         onScanProblem = std::move(onScanProblem)] {
         PopulationReport unused;
         PopulationReport& report = request.m_pReport ? *request.m_pReport : unused;
@@ -26,13 +26,13 @@ std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEv
             const BrowserStoreLocation location = LocateBrowserStore(request.m_strBrowser, CurrentBrowserEnvironment());
             if (location.m_strStore.empty()) {
                 report.m_strSourceError = location.m_strError;
-                RunPopulation(sink, bClosing, [] { return PopulationEnd::SourceError; });
+                RunPopulation(sink, state, bClosing, [] { return PopulationEnd::SourceError; });
                 return;
             }
             report.m_strStore = location.m_strStore;
             report.m_strSourceError = FormatSourceErrorMessage(location.m_strStore);
-            BookmarkSourceThread(sink, *pStop, bClosing, location.m_strStore,
-                                 SniffBookmarkFile(location.m_strStore), NotAStoreIs::SourceError,
+            BookmarkSourceThread(sink, state, *pStop, bClosing, location.m_strStore,
+                                 SniffBookmarkFile(location.m_strStore), NotAStoreIs::SourceError, request.m_nTimeoutMs,
                                  &report.m_strSourceError);
             return;
         }
@@ -41,16 +41,16 @@ std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEv
             if (!IsWebSource(request.m_strSource)) {
                 if (const BookmarkFormat nFormat = SniffBookmarkFile(request.m_strSource);
                     nFormat != BookmarkFormat::None) {
-                    BookmarkSourceThread(sink, *pStop, bClosing, request.m_strSource, nFormat, NotAStoreIs::Links,
-                                         &report.m_strSourceError);
+                    BookmarkSourceThread(sink, state, *pStop, bClosing, request.m_strSource, nFormat, NotAStoreIs::Links,
+                                         request.m_nTimeoutMs, &report.m_strSourceError);
                     return;
                 }
             }
-            SourceLinksThread(sink, *pStop, bClosing, request.m_strSource);
+            SourceLinksThread(sink, state, *pStop, bClosing, request.m_strSource, request.m_nTimeoutMs);
             return;
         }
         const std::string strRoot =
             request.m_strFavoritesRoot.empty() ? LocateFavoritesFolder() : request.m_strFavoritesRoot;
-        FavoritesScanThread(sink, *pStop, bClosing, strRoot, onScanProblem);
+        FavoritesScanThread(sink, state, *pStop, bClosing, strRoot, onScanProblem);
     });
 }

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 #include "core/sources/FavoritesScan.h"
 
 class ManualResetEvent;
@@ -29,6 +30,7 @@ struct PopulationRequest {
     std::string m_strFavoritesRoot; // the folder scanned when m_strSource is empty
     std::string m_strBrowser = {};  // "NAME[:PROFILE]": that browser's bookmarks, before the two above
     std::shared_ptr<PopulationReport> m_pReport = {}; // filled in when given
+    int m_nTimeoutMs = 0;           // the time-out of a page's download; 0: the default
 };
 
 // A browser's bookmarks, or a page or file: the program runs in document
@@ -50,6 +52,7 @@ bool IsDocumentRequest(const PopulationRequest& request);
 // source is chosen here and nowhere else.
 // The Favorites scan tells `onScanProblem` (when given) of what it cannot
 // read.
-std::thread StartPopulation(ITreeSink& sink, std::shared_ptr<const ManualResetEvent> pStop,
+// The view's state (its m_bPopulating) must outlive the thread too.
+std::thread StartPopulation(ITreeSink& sink, CViewState& state, std::shared_ptr<const ManualResetEvent> pStop,
                             const std::atomic<bool>& bClosing, PopulationRequest request,
                             ScanProblemFunction onScanProblem = {});

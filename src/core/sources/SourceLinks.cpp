@@ -17,7 +17,6 @@
 #include "core/net/SourceDownload.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/platform/UniqueFd.h"
-#include "core/settings/CheckSettings.h"
 #include "core/sources/LinkExtractor.h"
 #include "core/sources/PageDecoder.h"
 #include "core/sources/PopulationFrame.h"
@@ -117,14 +116,14 @@ ReadOutcome ReadInto(int hFile, CLinkExtractor& extractor, bool bHtmlName, const
 
 // Downloads or opens the source and extracts its links.
 ReadOutcome ExtractSource(const std::string& strSource, CLinkExtractor& extractor,
-                          const std::function<bool()>& fnAbort)
+                          const std::function<bool()>& fnAbort, int nTimeoutMs)
 {
     if (IsWebSource(strSource)) {
         CSourceTempFile tempFile;
         if (!tempFile.IsOpen())
             return ReadOutcome::Failed;
         const SourceDownloadResult result =
-            DownloadSource(strSource, tempFile.Handle(), g_checkSettings.m_nTimeoutMs,
+            DownloadSource(strSource, tempFile.Handle(), nTimeoutMs,
                            kMaxSourceDownloadBytes, fnAbort);
         if (result.m_bAborted)
             return ReadOutcome::Aborted;
@@ -188,18 +187,19 @@ std::string FormatSourceErrorMessage(std::string_view strSource)
     return strMessage;
 }
 
-void SourceLinksThread(ITreeSink& sink, const ManualResetEvent& hStop,
-                       const std::atomic<bool>& bClosing, std::string strDocumentPath)
+void SourceLinksThread(ITreeSink& sink, CViewState& state, const ManualResetEvent& hStop,
+                       const std::atomic<bool>& bClosing, std::string strDocumentPath, int nTimeoutMs)
 {
     const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
-    RunPopulation(sink, bClosing, [&] { return FillWithSourceLinks(sink, strDocumentPath, fnAbort); });
+    RunPopulation(sink, state, bClosing,
+                  [&] { return FillWithSourceLinks(sink, strDocumentPath, fnAbort, nTimeoutMs); });
 }
 
 PopulationEnd FillWithSourceLinks(ITreeSink& sink, const std::string& strDocumentPath,
-                                  const std::function<bool()>& fnAbort)
+                                  const std::function<bool()>& fnAbort, int nTimeoutMs)
 {
     CLinkExtractor extractor;
-    const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort);
+    const ReadOutcome outcome = ExtractSource(strDocumentPath, extractor, fnAbort, nTimeoutMs);
     // The file and any downloaded copy are closed and gone at this point.
     if (outcome == ReadOutcome::Failed)
         return PopulationEnd::SourceError;

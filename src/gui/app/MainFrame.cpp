@@ -10,7 +10,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "core/model/ProcessState.h"
 #include "core/settings/CheckSettings.h"
 #include "core/settings/Profile.h"
 #include "gui/app/SplashWnd.h"
@@ -25,7 +24,6 @@
 #include "gui/view/IconLegendDlg.h"
 #include "gui/view/ZorbelView.h"
 
-quint32 g_dwHelpCookie = 0;
 bool CMainFrame::s_bStateRead = false;
 int CMainFrame::s_nLastThreadsShown = 0;
 
@@ -89,7 +87,7 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(UM_RESTOREPLACEMENT)));
     CSplashWnd::ShowSplash(this);
     m_strHelpFilePath = CZorbelApp::HelpFileForExecutable(QCoreApplication::applicationFilePath());
-    CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&g_dwHelpCookie));
+    CallHtmlHelp(nullptr, QString(), HH_INITIALIZE, reinterpret_cast<quintptr>(&m_dwHelpCookie));
     // The popups show the images of both toolbars' buttons.
     auto* pMenuOrganizer = new CMenuImageOrganizer(this);
     pMenuOrganizer->Attach(this);
@@ -112,7 +110,7 @@ void CMainFrame::InitialUpdate(const CZorbelDoc& doc)
 
 void CMainFrame::ReadSettings()
 {
-    LoadCheckSettings(m_profile, g_checkSettings);
+    LoadCheckSettings(m_profile, m_pView->Settings());
     // The view's form is tiny, so fitting the frame to it leaves the frame
     // at its minimum size; the stored placement then replaces that.
     resize(minimumSize());
@@ -124,7 +122,7 @@ void CMainFrame::WriteSettings()
     const WindowPlacement wp = GetWindowPlacement();
     m_profile.WriteProfileInt(kSettingsSection, "OldMFState", int(wp.m_nShowCmd));
     m_profile.WriteProfileBinary(kSettingsSection, "OldMFWP", wp.ToBytes());
-    SaveCheckSettings(m_profile, g_checkSettings);
+    SaveCheckSettings(m_profile, m_pView->Settings());
 }
 
 void CMainFrame::CreateActions()
@@ -150,7 +148,7 @@ void CMainFrame::CreateMenus()
 }
 
 void CMainFrame::OnAppExit() { close(); }
-void CMainFrame::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(IsIdle()); }
+void CMainFrame::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(m_pView->State().IsIdle()); }
 void CMainFrame::OnViewToolbar() { m_toolBar->setVisible(!m_toolBar->isVisible()); }
 void CMainFrame::OnUpdateViewToolbar(CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); }
 void CMainFrame::OnViewStatusBar() { statusBar()->setVisible(!statusBar()->isVisible()); }
@@ -236,7 +234,7 @@ QString CMainFrame::PaneText(int nIndicatorId) const
 
 void CMainFrame::OnUpdateThreadsPane()
 {
-    const int nActive = g_nActiveWorkers;
+    const int nActive = m_pView->State().m_nActiveWorkers;
     if (nActive == 0) {
         ShowPane(m_paneThreads, false);
         return;
@@ -248,7 +246,7 @@ void CMainFrame::OnUpdateThreadsPane()
     ShowPane(m_paneThreads, true);
 }
 
-void CMainFrame::OnUpdateScanningPane() { ShowPane(m_paneScanning, g_bPopulating); }
+void CMainFrame::OnUpdateScanningPane() { ShowPane(m_paneScanning, m_pView->State().m_bPopulating); }
 
 std::optional<int> CMainFrame::ReadStartShowState(IProfile& profile)
 {
@@ -335,13 +333,13 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
         pEvent->accept();
         return;
     }
-    if (!IsIdle()) {
+    if (!m_pView->State().IsIdle()) {
         CMessageHub::Beep();
         pEvent->ignore();
         return;
     }
     CallHtmlHelp(nullptr, QString(), HH_CLOSE_ALL, 0);
-    CallHtmlHelp(nullptr, QString(), HH_UNINITIALIZE, g_dwHelpCookie);
+    CallHtmlHelp(nullptr, QString(), HH_UNINITIALIZE, m_dwHelpCookie);
     DestroyWindow();
     pEvent->accept();
 }

@@ -18,9 +18,6 @@ class IProfile;
 // stored window placement.
 inline constexpr int UM_RESTOREPLACEMENT = 32791;
 
-// The cookie the help engine gave at start-up.
-extern quint32 g_dwHelpCookie;
-
 // The main window: menus, toolbar, status bar with its panes, the stored
 // placement, the minimum size and the rule that it does not close while a
 // scan or a check runs.
@@ -100,6 +97,7 @@ private:
     QLabel* m_paneScanning = nullptr;
     bool m_bDestroyed = false;
     QString m_strHelpFilePath;
+    quint32 m_dwHelpCookie = 0; // the help engine's cookie of this window
 
     static bool s_bStateRead;
     static int s_nLastThreadsShown;

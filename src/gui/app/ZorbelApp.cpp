@@ -12,6 +12,7 @@
 #include "gui/common/CommandIds.h"
 #include "gui/common/MessageHub.h"
 #include "gui/menus/CommandRouter.h"
+#include "gui/view/ZorbelView.h"
 #include "profile/SettingsProfile.h"
 
 #include <QCommandLineParser>
@@ -72,10 +73,11 @@ CZorbelApp::CZorbelApp(int& argc, char** argv) : QApplication(argc, argv) {}
 
 CZorbelApp::~CZorbelApp()
 {
+    const int nTimeoutMs = m_pFrame && m_pFrame->View() ? m_pFrame->View()->Settings().m_nTimeoutMs : 0;
     m_pFrame.reset();
     // A check given up on after a stop may still be inside the network
     // library; it ends within its time-out. Cleaning up under it would crash.
-    const bool bAllEnded = CCheckPass::WaitForStragglers(std::chrono::milliseconds(g_checkSettings.m_nTimeoutMs + 2000));
+    const bool bAllEnded = CCheckPass::WaitForStragglers(std::chrono::milliseconds(nTimeoutMs + 2000));
     if (m_bCurlReady && bAllEnded)
         HttpGlobalCleanup();
 }

@@ -61,21 +61,22 @@ bool IsHelpKey(const QEvent* pEvent)
 
 } // namespace
 
-CConfigurationPS::CConfigurationPS(QWidget* pParent) : QDialog(pParent ? pParent : DefaultOwner())
+CConfigurationPS::CConfigurationPS(CheckSettings& settings, QWidget* pParent)
+    : QDialog(pParent ? pParent : DefaultOwner())
 {
     setWindowTitle(tr("Zorbel Configuration"));
-    CreateControls();
+    CreateControls(settings);
     OnInitDialog();
 }
 
 CConfigurationPS::~CConfigurationPS() = default;
 
-void CConfigurationPS::CreateControls()
+void CConfigurationPS::CreateControls(CheckSettings& settings)
 {
     const CDialogUnits du(font());
 
     m_pTabs = new QTabWidget(this);
-    m_pageSettings = new CConfigurationPSPage1;
+    m_pageSettings = new CConfigurationPSPage1(settings);
     m_pageContact = new CConfigurationPSPage3;
     m_pTabs->addTab(m_pageSettings, m_pageSettings->windowTitle());
     m_pTabs->addTab(m_pageContact, m_pageContact->windowTitle());

@@ -7,19 +7,21 @@ class QPushButton;
 class QTabWidget;
 class CConfigurationPSPage1;
 class CConfigurationPSPage3;
+struct CheckSettings;
 
 // The configuration sheet: a modal sheet with the Settings and Contact
 // pages, OK and Cancel at the right end of its button row, a context-help
 // button in its title bar and the product's name engraved in its button
 // row. It opens on the page that was active when it last closed in this run.
 // Made without a parent it is owned by the window that is active then, as a
-// command's sheet is owned by the main window.
+// command's sheet is owned by the main window. Its Settings page shows and
+// changes `settings`, which must outlive the sheet.
 class CConfigurationPS : public QDialog {
     Q_OBJECT
 public:
     enum { kTitleCellHeight = 22 }; // pixels, ascent plus descent of the engraved name
 
-    explicit CConfigurationPS(QWidget* pParent = nullptr);
+    explicit CConfigurationPS(CheckSettings& settings, QWidget* pParent = nullptr);
     ~CConfigurationPS() override;
 
     // OK: the pages store what they hold (the Settings page may refuse with
@@ -52,7 +54,7 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
-    void CreateControls();
+    void CreateControls(CheckSettings& settings);
     void OnInitDialog();
     void WatchHelpRequests();
 

@@ -25,7 +25,8 @@ int ReadField(const CDigitEdit* pEdit)
 
 } // namespace
 
-CConfigurationPSPage1::CConfigurationPSPage1(QWidget* pParent) : QWidget(pParent)
+CConfigurationPSPage1::CConfigurationPSPage1(CheckSettings& settings, QWidget* pParent)
+    : QWidget(pParent), m_settings(settings)
 {
     setWindowTitle(tr("Settings"));
     CreateControls();
@@ -106,10 +107,10 @@ void CConfigurationPSPage1::CreateControls()
 
 void CConfigurationPSPage1::OnInitDialog()
 {
-    int nSeconds = g_checkSettings.m_nTimeoutMs / 1000;
+    int nSeconds = m_settings.m_nTimeoutMs / 1000;
     if (nSeconds < kMinTimeoutSeconds || nSeconds > kMaxTimeoutSeconds)
         nSeconds = kDefaultTimeoutSeconds;
-    int nThreads = g_checkSettings.m_nThreadCount;
+    int nThreads = m_settings.m_nThreadCount;
     if (nThreads > kMaxThreads || nThreads < kMinThreads)
         nThreads = kMinThreads;
 
@@ -119,8 +120,8 @@ void CConfigurationPSPage1::OnInitDialog()
     m_editTimeout->setMaxLength(kTimeoutChars);
     m_editTimeout->setText(QString::number(nSeconds));
     m_editThreads->setText(QString::number(nThreads));
-    m_checkAutoCheck->setChecked(g_checkSettings.m_bAutoCheck);
-    m_checkContentChecks->setChecked(g_checkSettings.m_bContentChecks);
+    m_checkAutoCheck->setChecked(m_settings.m_bAutoCheck);
+    m_checkContentChecks->setChecked(m_settings.m_bContentChecks);
 }
 
 // Every change of a field, also one the page or its up-down makes, puts a
@@ -166,8 +167,8 @@ void CConfigurationPSPage1::OnOK()
                           tr("Invalid Thread Count Specified"), QMessageBox::Warning);
         return;
     }
-    g_checkSettings.m_nThreadCount = nThreads;
-    g_checkSettings.m_nTimeoutMs = nSeconds * 1000;
-    g_checkSettings.m_bAutoCheck = m_checkAutoCheck->isChecked();
-    g_checkSettings.m_bContentChecks = m_checkContentChecks->isChecked();
+    m_settings.m_nThreadCount = nThreads;
+    m_settings.m_nTimeoutMs = nSeconds * 1000;
+    m_settings.m_bAutoCheck = m_checkAutoCheck->isChecked();
+    m_settings.m_bContentChecks = m_checkContentChecks->isChecked();
 }

@@ -5,6 +5,7 @@
 class QCheckBox;
 class CDigitEdit;
 class CUpDownCtrl;
+struct CheckSettings;
 
 // The Settings page of the configuration sheet: the thread count, the
 // response time-out in seconds and the auto-check box. It shows the check
@@ -24,7 +25,8 @@ public:
         IDC_CHECK_CONTENTCHECKS = 1090, // below the original controls, a number of its own
     };
 
-    explicit CConfigurationPSPage1(QWidget* pParent = nullptr);
+    // Shows and changes `settings`, which must outlive the page.
+    explicit CConfigurationPSPage1(CheckSettings& settings, QWidget* pParent = nullptr);
 
     // Fills the controls from the check settings; a thread count or a
     // time-out out of range is shown as 1 thread or 60 seconds.
@@ -45,6 +47,7 @@ private:
     void OnChangeThreads();
     void OnChangeTimeout();
 
+    CheckSettings& m_settings;
     CDigitEdit* m_editTimeout = nullptr;
     CDigitEdit* m_editThreads = nullptr;
     QCheckBox* m_checkAutoCheck = nullptr;

@@ -82,8 +82,18 @@ bool BindEngine()
 
 // ---- the engine -------------------------------------------------------
 
-QPointer<CHelpWindow> g_pHelpWindow;
-quint32 g_dwNextCookie = 0x5a4f0001;
+// The engine's state, which HtmlHelp callers share as they share the
+// engine: its one help window and the cookies it hands out. GUI thread only.
+struct HelpEngine {
+    QPointer<CHelpWindow> m_pWindow;
+    quint32 m_dwNextCookie = 0x5a4f0001;
+};
+
+HelpEngine& Engine()
+{
+    static HelpEngine engine;
+    return engine;
+}
 
 // "file.chm::/Topic.htm>window" → file and topic ("/Topic.htm", may be empty).
 struct HelpTarget {
@@ -123,12 +133,12 @@ quintptr DisplayToc(QWidget* pCaller, const QString& strTarget)
     const HelpTarget target = SplitTarget(strTarget);
     const QString strFile = QFileInfo(target.m_strFile).absoluteFilePath();
 
-    CHelpWindow* pWindow = g_pHelpWindow.data();
+    CHelpWindow* pWindow = Engine().m_pWindow.data();
     QWidget* pOwner = pCaller ? pCaller->window() : nullptr;
     // A window of another file, or owned by another window, is replaced.
     if (pWindow && (pWindow->FilePath() != strFile || pWindow->parentWidget() != pOwner)) {
         pWindow->close();
-        g_pHelpWindow = nullptr;
+        Engine().m_pWindow = nullptr;
         pWindow = nullptr;
     }
     if (!pWindow) {
@@ -136,7 +146,7 @@ quintptr DisplayToc(QWidget* pCaller, const QString& strTarget)
         if (!pFile)
             return 0; // no help file: nothing shown, nothing said
         pWindow = new CHelpWindow(pFile, pOwner);
-        g_pHelpWindow = pWindow;
+        Engine().m_pWindow = pWindow;
     }
     pWindow->ShowTopic(target.m_strTopic.isEmpty() ? QStringLiteral("/Introduction.htm") : target.m_strTopic);
     pWindow->show();
@@ -221,12 +231,12 @@ quintptr RunCommand(QWidget* pCaller, const QString& strFile, unsigned uCommand,
     case HH_TP_HELP_WM_HELP:
         return ShowControlPopup(pCaller, strFile, dwData);
     case HH_CLOSE_ALL:
-        if (g_pHelpWindow)
-            g_pHelpWindow->close();
+        if (Engine().m_pWindow)
+            Engine().m_pWindow->close();
         QWhatsThis::hideText();
         return 1;
     case HH_INITIALIZE: {
-        const quint32 dwCookie = g_dwNextCookie++;
+        const quint32 dwCookie = Engine().m_dwNextCookie++;
         if (dwData)
             *reinterpret_cast<quint32*>(dwData) = dwCookie;
         return 1;

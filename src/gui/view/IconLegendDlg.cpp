@@ -5,43 +5,47 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include "core/model/FavoriteKind.h"
+#include "core/model/IconRule.h"
+#include "core/model/LinkStatus.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/DialogUnits.h"
 
 namespace {
 
-// The pictures the tree shows in practice, by their place in the status
-// image strip (status offset + kind), and what each says.
+// The pictures the tree shows in practice, by the kind and status they
+// stand for, and what each says.
 struct LegendRow {
-    int m_nImage;
+    int m_nKind;
+    LinkStatus m_nStatus;
     const char* m_pszText;
 };
 
 constexpr LegendRow kLegendRows[] = {
-    {0, "Internet Favorite"},
-    {1, "Folder"},
-    {2, "Channel Link"},
-    {3, "Shortcut"},
-    {4, "Broken Internet Favorite"},
-    {6, "Broken Channel Link"},
-    {7, "Broken Shortcut"},
-    {8, "Validated Internet Favorite"},
-    {10, "Validated Channel Link"},
-    {11, "Validated Shortcut"},
-    {12, "Indeterminate Internet Favorite"},
-    {14, "Indeterminate Channel Link"},
-    {15, "Indeterminate Shortcut"},
-    {16, "Checking This Internet Favorite"},
-    {18, "Checking This Channel"},
-    {19, "Checking This Shortcut"},
-    {20, "Authentication Required for this Internet Favorite"},
-    {22, "Authentication Required for this Channel"},
-    {25, "Skipped Folder"},
-    {27, "Skipped Shortcut"},
-    {28, "Moved/Redirected Internet Favorite"},
-    {30, "Moved/Redirected Channel"},
-    {32, "Partially Valid Internet Favorite"},
-    {34, "Partially Valid Channel"},
+    {KindInternetFavorite, StatusNotChecked, "Internet Favorite"},
+    {KindFolder, StatusNotChecked, "Folder"},
+    {KindChannelLink, StatusNotChecked, "Channel Link"},
+    {KindShortcut, StatusNotChecked, "Shortcut"},
+    {KindInternetFavorite, StatusBroken, "Broken Internet Favorite"},
+    {KindChannelLink, StatusBroken, "Broken Channel Link"},
+    {KindShortcut, StatusBroken, "Broken Shortcut"},
+    {KindInternetFavorite, StatusValid, "Validated Internet Favorite"},
+    {KindChannelLink, StatusValid, "Validated Channel Link"},
+    {KindShortcut, StatusValid, "Validated Shortcut"},
+    {KindInternetFavorite, StatusUnverified, "Indeterminate Internet Favorite"},
+    {KindChannelLink, StatusUnverified, "Indeterminate Channel Link"},
+    {KindShortcut, StatusUnverified, "Indeterminate Shortcut"},
+    {KindInternetFavorite, StatusChecking, "Checking This Internet Favorite"},
+    {KindChannelLink, StatusChecking, "Checking This Channel"},
+    {KindShortcut, StatusChecking, "Checking This Shortcut"},
+    {KindInternetFavorite, StatusAuthRequired, "Authentication Required for this Internet Favorite"},
+    {KindChannelLink, StatusAuthRequired, "Authentication Required for this Channel"},
+    {KindFolder, StatusSkipped, "Skipped Folder"},
+    {KindShortcut, StatusSkipped, "Skipped Shortcut"},
+    {KindInternetFavorite, StatusMoved, "Moved/Redirected Internet Favorite"},
+    {KindChannelLink, StatusMoved, "Moved/Redirected Channel"},
+    {KindInternetFavorite, StatusPartiallyValid, "Partially Valid Internet Favorite"},
+    {KindChannelLink, StatusPartiallyValid, "Partially Valid Channel"},
 };
 
 constexpr int kColumnWidth = 250;
@@ -85,7 +89,7 @@ void CIconLegendDlg::OnInitDialog()
     for (const LegendRow& row : kLegendRows) {
         auto* pRow = new QTreeWidgetItem(m_pList);
         pRow->setText(0, tr(row.m_pszText));
-        pRow->setIcon(0, Artwork::StatusIcon(row.m_nImage));
+        pRow->setIcon(0, Artwork::StatusIcon(ImageFor(row.m_nKind, row.m_nStatus)));
     }
     FitDescriptions();
 }

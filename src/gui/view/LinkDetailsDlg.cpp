@@ -12,6 +12,7 @@
 
 #include <iterator>
 
+#include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
 #include "core/platform/PathUtil.h"
 #include "core/settings/Profile.h"
@@ -240,7 +241,7 @@ void CLinkDetailsDlg::FillStatusCombo()
     for (const LinkStatusInfo& info : LinkStatusTable()) {
         if (info.m_nStatus == m_nStatus)
             nSelection = m_pStatus->count();
-        m_pStatus->addItem(Artwork::StatusIcon(info.m_nIconOffset + m_nKind),
+        m_pStatus->addItem(Artwork::StatusIcon(ImageFor(m_nKind, info.m_nStatus)),
                            QString::fromUtf8(info.m_strDetailsText.data(), qsizetype(info.m_strDetailsText.size())),
                            int(info.m_nStatus));
     }

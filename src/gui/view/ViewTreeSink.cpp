@@ -6,6 +6,8 @@
 #include <QThread>
 #include <QTreeWidget>
 
+#include "gui/view/ViewMessage.h"
+
 namespace {
 
 // The sink's own event: "apply what is queued".
@@ -77,7 +79,10 @@ void CViewTreeSink::SetNodeImage(TreeNode node, int nImage)
 void CViewTreeSink::EnableTree(bool bEnable) { Enqueue({Op::Enable, kNoTreeNode, kTreeRoot, bEnable ? 1 : 0, {}, nullptr}); }
 void CViewTreeSink::ExpandAllBranches() { Enqueue({Op::ExpandAll, kNoTreeNode, kTreeRoot, 0, {}, nullptr}); }
 void CViewTreeSink::EnsureVisible(TreeNode node) { Enqueue({Op::EnsureVisible, node, kTreeRoot, 0, {}, nullptr}); }
-void CViewTreeSink::PostToView(ViewMessage message) { Enqueue({Op::Post, kNoTreeNode, kTreeRoot, int(message), {}, nullptr}); }
+void CViewTreeSink::PostToView(ViewEvent event)
+{
+    Enqueue({Op::Post, kNoTreeNode, kTreeRoot, int(ViewMessageFor(event)), {}, nullptr});
+}
 
 void CViewTreeSink::Enqueue(Op op)
 {

@@ -37,7 +37,7 @@ public:
     void EnableTree(bool bEnable) override;
     void ExpandAllBranches() override;
     void EnsureVisible(TreeNode node) override;
-    void PostToView(ViewMessage message) override;
+    void PostToView(ViewEvent event) override;
 
     // GUI thread: applies everything queued so far.
     void Flush();

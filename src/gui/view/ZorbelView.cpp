@@ -16,7 +16,6 @@
 #include "core/export/ExportFormat.h"
 #include "core/export/ExportToFile.h"
 #include "core/model/IconRule.h"
-#include "core/model/ProcessState.h"
 #include "core/model/TreeSink.h"
 #include "core/report/CheckReport.h"
 #include "core/settings/CheckSettings.h"
@@ -36,6 +35,7 @@
 #include "gui/view/LinkDetailsDlg.h"
 #include "gui/view/ReportDlg.h"
 #include "gui/view/UpdateMovedDlg.h"
+#include "gui/view/ViewMessage.h"
 #include "gui/view/ViewTreeSink.h"
 #include "gui/wizard/ExportFavoritesWizard.h"
 
@@ -125,7 +125,7 @@ void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath, const std:
     if (strDocumentPath.empty() && strBrowser.empty()) {
         StartFavoritesScan();
     } else {
-        g_bDocumentMode = true;
+        m_pState->m_bDocumentMode = true;
         m_strSource = strDocumentPath;
         m_strBrowser = strBrowser;
         StartSourceExtraction();
@@ -155,29 +155,30 @@ void CZorbelView::StartPopulation()
     m_hStop = std::make_shared<ManualResetEvent>();
     m_pReport = std::make_shared<PopulationReport>();
     m_hPopulateThread =
-        ::StartPopulation(*m_pSink, m_hStop, m_bClosing, {m_strSource, m_strFavoritesRoot, m_strBrowser, m_pReport});
+        ::StartPopulation(*m_pSink, *m_pState, m_hStop, m_bClosing,
+                          {m_strSource, m_strFavoritesRoot, m_strBrowser, m_pReport, m_checkSettings.m_nTimeoutMs});
 }
 
 void CZorbelView::OnRefresh()
 {
-    g_nBrokenCount = 0;
-    if (g_bDocumentMode)
+    m_pState->m_nBrokenCount = 0;
+    if (m_pState->m_bDocumentMode)
         StartSourceExtraction();
     else
         StartFavoritesScan();
 }
 
-void CZorbelView::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(IsIdle()); }
+void CZorbelView::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(m_pState->IsIdle()); }
 
 void CZorbelView::OnConfiguration()
 {
     // Owned by the main window; it changes the settings in memory only.
-    CConfigurationPS sheet;
+    CConfigurationPS sheet(m_checkSettings);
     sheet.exec();
 }
 
 // Nothing may read the settings while the sheet changes them.
-void CZorbelView::OnUpdateConfiguration(CCmdUI& ui) { ui.Enable(IsIdle()); }
+void CZorbelView::OnUpdateConfiguration(CCmdUI& ui) { ui.Enable(m_pState->IsIdle()); }
 
 void CZorbelView::OnCheckAll()
 {
@@ -188,13 +189,17 @@ void CZorbelView::OnCheckAll()
         m_hStop = std::make_shared<ManualResetEvent>();
     // Records queued by the sink but not yet in the list would be missed.
     m_pSink->Flush();
-    m_pPass = CCheckPass::Start(*m_pSink, m_items, m_csTree, m_hStop, g_checkSettings.m_nThreadCount,
-                                g_checkSettings.m_nTimeoutMs);
+    CheckPassOptions options = CheckPassOptions::Window(m_checkSettings.m_nThreadCount, m_checkSettings.m_nTimeoutMs);
+    options.m_bContentChecks = m_checkSettings.m_bContentChecks;
+    m_pPass = CCheckPass::Start(*m_pSink, m_pState, m_items, m_csTree, m_hStop, options);
 }
 
 void CZorbelView::OnStopChecking() { StopChecking(); }
 
-void CZorbelView::OnUpdateStopChecking(CCmdUI& ui) { ui.Enable(g_nActiveWorkers != 0 && !g_bStopping); }
+void CZorbelView::OnUpdateStopChecking(CCmdUI& ui)
+{
+    ui.Enable(m_pState->m_nActiveWorkers != 0 && !m_pState->m_bStopping);
+}
 
 void CZorbelView::StopChecking()
 {
@@ -251,9 +256,9 @@ void CZorbelView::OnListReady()
     JoinPopulateThread();
     // A page that gave no link says so, rather than showing an empty list
     // as if it were still to come.
-    if (g_bDocumentMode && m_pSink->NodeCount() == 0)
+    if (m_pState->m_bDocumentMode && m_pSink->NodeCount() == 0)
         emit paneTextChanged(ID_SEPARATOR, "No link was found in " + QString::fromStdString(m_strSource) + ".");
-    if (g_checkSettings.m_bAutoCheck)
+    if (m_checkSettings.m_bAutoCheck)
         OnCheckAll();
 }
 
@@ -293,7 +298,8 @@ void CZorbelView::OnUpdateItemCount()
     if (nCount == m_nLastItemCount)
         return;
     m_nLastItemCount = nCount;
-    emit paneTextChanged(ID_INDICATOR_ITEMS, QString::asprintf(g_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
+    emit paneTextChanged(ID_INDICATOR_ITEMS,
+                         QString::asprintf(m_pState->m_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
 }
 
 void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
@@ -378,12 +384,15 @@ void CZorbelView::OnGenerateReport()
     dlg.exec();
 }
 
-void CZorbelView::OnUpdateGenerateReport(CCmdUI& ui) { ui.Enable(!g_bPopulating && g_bChecked); }
-void CZorbelView::OnUpdateDeleteFavorite(CCmdUI& ui) { ui.Enable(!g_bDocumentMode && SelectedRecord() != nullptr); }
+void CZorbelView::OnUpdateGenerateReport(CCmdUI& ui) { ui.Enable(!m_pState->m_bPopulating && m_pState->m_bChecked); }
+void CZorbelView::OnUpdateDeleteFavorite(CCmdUI& ui)
+{
+    ui.Enable(!m_pState->m_bDocumentMode && SelectedRecord() != nullptr);
+}
 
 void CZorbelView::OnUpdateDeleteAllBroken(CCmdUI& ui)
 {
-    ui.Enable(!g_bDocumentMode && g_nBrokenCount != 0 && g_nActiveWorkers == 0);
+    ui.Enable(!m_pState->m_bDocumentMode && m_pState->m_nBrokenCount != 0 && m_pState->m_nActiveWorkers == 0);
 }
 
 void CZorbelView::SelectNode(QTreeWidgetItem* pNode)
@@ -474,7 +483,7 @@ void CZorbelView::OnRenameFavorite() { m_tree->EditLabel(SelectedNode()); }
 bool CZorbelView::OnBeginLabelEdit(QTreeWidgetItem* pNode)
 {
     // Folders and the links of a document keep their names.
-    return !g_bDocumentMode && RecordOf(pNode) != nullptr;
+    return !m_pState->m_bDocumentMode && RecordOf(pNode) != nullptr;
 }
 
 bool CZorbelView::OnEndLabelEdit(QTreeWidgetItem* pNode, const std::optional<QString>& strNewText)
@@ -561,7 +570,7 @@ void CZorbelView::OnDeleteAllBroken()
 void CZorbelView::OnUpdateUpdateMoved(CCmdUI& ui)
 {
     // The URLs change while nothing reads them: no population, no pass.
-    if (g_bDocumentMode || !IsIdle() || CCheckPass::IsPassRunning()) {
+    if (m_pState->m_bDocumentMode || !m_pState->IsIdle() || CCheckPass::IsPassRunning()) {
         ui.Enable(false);
         return;
     }
@@ -607,7 +616,7 @@ void CZorbelView::OnDestroy()
     StopChecking();
     if (m_hStop)
         m_hStop->Set();
-    while (g_nActiveWorkers != 0)
+    while (m_pState->m_nActiveWorkers != 0)
         std::this_thread::yield();
     m_pPass.reset();
     JoinPopulateThread();

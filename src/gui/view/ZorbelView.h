@@ -10,7 +10,9 @@
 #include <thread>
 
 #include "core/model/FavoriteList.h"
+#include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
+#include "core/settings/CheckSettings.h"
 #include "gui/view/FavoritesTree.h"
 
 class QTreeWidget;
@@ -109,6 +111,13 @@ public:
     std::vector<std::shared_ptr<FavoriteItem>> Items() const { return m_items->Snapshot(); }
     const QList<QIcon>& ImageList() const { return m_imageList; }
     const std::string& Source() const { return m_strSource; }
+    // What runs for the view (population, pass) and what it counted; the
+    // frame's panes and commands read it too.
+    CViewState& State() const { return *m_pState; }
+    // The check settings, read by the frame at start and written at exit,
+    // changed by the configuration sheet.
+    CheckSettings& Settings() { return m_checkSettings; }
+    const CheckSettings& Settings() const { return m_checkSettings; }
     // The record on a node, null for a folder or no node.
     FavoriteItem* RecordOf(const QTreeWidgetItem* pNode) const;
     // The selected node and its record (null when none is selected or it is
@@ -145,6 +154,9 @@ private:
     void SelectNode(QTreeWidgetItem* pNode);
 
     CCommandRouter& m_router;
+    // Shared with the passes: a worker given up on by a stop may still count.
+    std::shared_ptr<CViewState> m_pState = std::make_shared<CViewState>();
+    CheckSettings m_checkSettings;
     CFavoritesTree* m_tree = nullptr;
     std::shared_ptr<std::mutex> m_csTree = std::make_shared<std::mutex>(); // held by workers around icon changes
     QList<QIcon> m_imageList;                  // the 36 status images

@@ -168,7 +168,7 @@ CEFWPage2::CEFWPage2(QWidget* pParent) : CEFWPage(tr("Export Format "), 153, pPa
     AddLabel(92, 32, tr("&Details:"), m_pStaticDetails, m_pComboFormat);
 
     // The list is sorted, whatever the order of the table.
-    for (const ExportFormat& format : g_exportFormats) {
+    for (const ExportFormat& format : kExportFormats) {
         const QString strName = FromView(format.m_strName);
         int nAt = 0;
         while (nAt < m_pComboFormat->count()

@@ -8,23 +8,6 @@
 #include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
 
-namespace {
-
-// The checker takes its time-out from the process-wide settings.
-class ScopedCheckTimeout {
-public:
-    explicit ScopedCheckTimeout(int nTimeoutMs) : m_saved(g_checkSettings)
-    {
-        g_checkSettings.m_nTimeoutMs = nTimeoutMs;
-    }
-    ~ScopedCheckTimeout() { g_checkSettings = m_saved; }
-
-private:
-    CheckSettings m_saved;
-};
-
-} // namespace
-
 class CheckPassEndToEnd : public CheckPassFixture {
 protected:
     CTestHttpServer m_server;
@@ -32,7 +15,6 @@ protected:
 
 TEST_F(CheckPassEndToEnd, MixedListGetsEveryOutcomeIconAndTheBrokenCount)
 {
-    ScopedCheckTimeout timeout(5000);
     auto pValid = Add(m_server.Url("/200"));
     auto pMissing = Add(m_server.Url("/404"), KindChannelLink);
     auto pMoved = Add(m_server.Url("/302-no-location"));
@@ -53,7 +35,7 @@ TEST_F(CheckPassEndToEnd, MixedListGetsEveryOutcomeIconAndTheBrokenCount)
     EXPECT_EQ(pServerError->Status(), StatusUnverified);
     EXPECT_EQ(pLocal->Status(), StatusSkipped);
     EXPECT_EQ(m_sink.NodeImage(pLocal->m_hItem), 27);
-    EXPECT_EQ(g_nBrokenCount.load(), 1);
+    EXPECT_EQ(m_pState->m_nBrokenCount.load(), 1);
     // Every checked node showed the checking icon before its outcome.
     EXPECT_EQ(m_sink.NodeAt(pValid->m_hItem).m_imageHistory, (std::vector<int>{0, 16, 8}));
     EXPECT_EQ(m_server.RequestCount(), 4u);
@@ -63,7 +45,6 @@ TEST_F(CheckPassEndToEnd, MixedListGetsEveryOutcomeIconAndTheBrokenCount)
 TEST_F(CheckPassEndToEnd, StopWhileServersNeverAnswerEndsWithTheChecksOwnTimeout)
 {
     constexpr int kTimeoutMs = 1500;
-    ScopedCheckTimeout timeout(kTimeoutMs);
     for (int i = 0; i < 10; ++i)
         Add(m_server.Url("/hang/" + std::to_string(i)));
 

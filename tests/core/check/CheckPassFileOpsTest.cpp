@@ -30,8 +30,6 @@ protected:
 
 TEST_F(CheckPassFileOps, DeleteAndRenameWhileTheirChecksRun)
 {
-    const CheckSettings saved = g_checkSettings;
-    g_checkSettings.m_nTimeoutMs = 5000;
     m_server.SetDelay(std::chrono::milliseconds(300));
     auto pDeleted = AddFile("Deleted.url", "/ok/deleted");
     auto pRenamed = AddFile("Renamed.url", "/ok/renamed");
@@ -69,5 +67,4 @@ TEST_F(CheckPassFileOps, DeleteAndRenameWhileTheirChecksRun)
     EXPECT_EQ(CheckDoneCount(), 1);
     pPass.reset();
     EXPECT_TRUE(pWatched.expired());
-    g_checkSettings = saved;
 }

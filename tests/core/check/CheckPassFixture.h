@@ -17,7 +17,7 @@
 #include "core/model/FavoriteKind.h"
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
+#include "core/model/ViewState.h"
 #include "support/MemoryTreeSink.h"
 
 using namespace std::chrono_literals;
@@ -35,9 +35,9 @@ inline void RecordFakeOutcome(WorkerSlot& slot, std::int32_t nStatus, std::strin
     }
     item.SetStatus(StatusChecking);
     item.SetOutcome(nStatus, std::move(strText));
-    g_bChecked = true;
+    slot.m_pViewState->m_bChecked = true;
     if (LinkStatusInfoFor(nStatus).m_bIsBroken)
-        ++g_nBrokenCount;
+        ++slot.m_pViewState->m_nBrokenCount;
     std::lock_guard lock(*slot.m_pTreeLock);
     slot.m_pSink->SetNodeImage(item.m_hItem, ImageFor(nBase, nStatus));
 }
@@ -55,10 +55,11 @@ protected:
     }
 
     std::unique_ptr<CCheckPass> StartPass(int nThreads, CCheckPass::CheckFunction check,
-                                          int nTimeoutMs = 5000)
+                                          int nTimeoutMs = 0)
     {
-        return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop, nThreads, nTimeoutMs,
-                                 std::move(check));
+        CheckPassOptions options = CheckPassOptions::Window(nThreads, nTimeoutMs ? nTimeoutMs : m_nPassTimeoutMs);
+        options.m_bContentChecks = m_bContentChecks;
+        return CCheckPass::Start(m_sink, m_pState, m_sink.List(), m_pTreeLock, m_pStop, options, std::move(check));
     }
 
     // Runs a pass to its end; fails the test if it does not end in time.
@@ -72,19 +73,23 @@ protected:
     int CheckDoneCount() const
     {
         int n = 0;
-        for (ViewMessage m : m_sink.Messages())
-            n += m == UM_CHECKDONE;
+        for (ViewEvent m : m_sink.Messages())
+            n += m == ViewEvent::CheckDone;
         return n;
     }
 
     void TearDown() override
     {
         EXPECT_TRUE(CCheckPass::WaitForStragglers(20s));
-        EXPECT_EQ(g_nActiveWorkers.load(), 0);
-        EXPECT_FALSE(g_bStopping.load());
+        EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 0);
+        EXPECT_FALSE(m_pState->m_bStopping.load());
     }
 
+    // The time-out and the content checks of the passes StartPass starts.
+    int m_nPassTimeoutMs = 5000;
+    bool m_bContentChecks = true;
     MemoryTreeSink m_sink;
+    std::shared_ptr<CViewState> m_pState = std::make_shared<CViewState>();
     std::shared_ptr<std::mutex> m_pTreeLock = std::make_shared<std::mutex>();
     std::shared_ptr<ManualResetEvent> m_pStop = std::make_shared<ManualResetEvent>();
 };

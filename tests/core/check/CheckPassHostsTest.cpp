@@ -64,16 +64,6 @@ bool WaitUntil(F condition)
     return true;
 }
 
-// The checker takes its time-out from the process-wide settings.
-class ScopedCheckTimeout {
-public:
-    explicit ScopedCheckTimeout(int nTimeoutMs) : m_saved(g_checkSettings) { g_checkSettings.m_nTimeoutMs = nTimeoutMs; }
-    ~ScopedCheckTimeout() { g_checkSettings = m_saved; }
-
-private:
-    CheckSettings m_saved;
-};
-
 } // namespace
 
 class CheckPassHosts : public CheckPassFixture {
@@ -81,12 +71,11 @@ protected:
     std::unique_ptr<CCheckPass> StartConsolePass(int nThreads, int nHostLimit, int nRetries,
                                                  CCheckPass::CheckFunction check = {}, int nTimeoutMs = 5000)
     {
-        CheckPassOptions options;
+        CheckPassOptions options = CheckPassOptions::Console(nTimeoutMs);
         options.m_nThreadCount = nThreads;
-        options.m_nTimeoutMs = nTimeoutMs;
         options.m_nHostLimit = nHostLimit;
         options.m_nRetries = nRetries;
-        return CCheckPass::Start(m_sink, m_sink.List(), m_pTreeLock, m_pStop, options, std::move(check));
+        return CCheckPass::Start(m_sink, m_pState, m_sink.List(), m_pTreeLock, m_pStop, options, std::move(check));
     }
 };
 
@@ -270,11 +259,10 @@ protected:
 
 TEST_F(CheckPassHostsServed, TheServerNeverSeesMoreThanTheLimitFromOneHost)
 {
-    ScopedCheckTimeout timeout(10000);
     for (int i = 0; i < 12; ++i)
         for (const std::string& strAddress : m_server.Addresses())
             Add(m_server.UrlOn(strAddress, "/wait/" + std::to_string(200 + 20 * (i % 4)) + "/ok/" + std::to_string(i)));
-    auto pPass = StartConsolePass(32, 3, 2);
+    auto pPass = StartConsolePass(32, 3, 2, {}, 10000);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
     for (const std::string& strAddress : m_server.Addresses()) {
@@ -288,11 +276,10 @@ TEST_F(CheckPassHostsServed, TheServerNeverSeesMoreThanTheLimitFromOneHost)
 
 TEST_F(CheckPassHostsServed, ARefusalWithRetryAfterOneSecondEndsValid)
 {
-    ScopedCheckTimeout timeout(10000);
     m_server.SetBusyLimit("127.0.0.2", 2, "1");
     for (int i = 0; i < 3; ++i)
         Add(m_server.UrlOn("127.0.0.2", "/wait/800/ok/" + std::to_string(i)));
-    auto pPass = StartConsolePass(8, 8, 2);
+    auto pPass = StartConsolePass(8, 8, 2, {}, 10000);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
     // The third was refused (and, on a slow machine, maybe its retry too).
@@ -307,12 +294,11 @@ TEST_F(CheckPassHostsServed, ARefusalWithRetryAfterOneSecondEndsValid)
 
 TEST_F(CheckPassHostsServed, ARetryAfterOfAnHourGivesTheAnswerAtOnce)
 {
-    ScopedCheckTimeout timeout(10000);
     m_server.SetBusyLimit("127.0.0.3", 1, "3600");
     auto pFirst = Add(m_server.UrlOn("127.0.0.3", "/wait/1500/ok/1"));
     auto pSecond = Add(m_server.UrlOn("127.0.0.3", "/wait/1500/ok/2"));
     const auto tStart = Clock::now();
-    auto pPass = StartConsolePass(8, 8, 2);
+    auto pPass = StartConsolePass(8, 8, 2, {}, 10000);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(60s));
     EXPECT_LT(Clock::now() - tStart, 30s); // nobody waited for the hour

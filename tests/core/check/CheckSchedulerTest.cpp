@@ -3,7 +3,7 @@
 // icons (a web link is never taken for a folder of the working directory),
 // resets icons and the broken count per pass, passes by favourites
 // deleted meanwhile, survives a check that throws, and always ends with one
-// UM_CHECKDONE.
+// ViewEvent::CheckDone.
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -65,7 +65,7 @@ TEST_F(CheckScheduler, OneThreadChecksStrictlyOneAfterAnotherInListOrder)
         EXPECT_EQ(pItem->StatusText(), "Link is valid.");
         EXPECT_EQ(m_sink.NodeImage(pItem->m_hItem), 8);
     }
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_CHECKDONE});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::CheckDone});
 }
 
 TEST_F(CheckScheduler, ManyThreadsCheckEveryLinkExactlyOnceAndNeverMoreAtOnceThanThreads)
@@ -108,7 +108,7 @@ TEST_F(CheckScheduler, EmptyListEndsAtOnceWithTheFinishedMessage)
     std::atomic<int> nChecks{0};
     RunPass(16, [&](WorkerSlot&) { ++nChecks; });
     EXPECT_EQ(nChecks.load(), 0);
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_CHECKDONE});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::CheckDone});
     EXPECT_FALSE(CCheckPass::IsPassRunning());
 }
 
@@ -153,11 +153,11 @@ TEST_F(CheckScheduler, SecondPassResetsIconsToTheKindAndCountsBrokenFromZero)
         RecordFakeOutcome(slot, bBroken ? StatusBroken : StatusValid, bBroken ? "broken" : "valid");
     };
     RunPass(2, check);
-    EXPECT_EQ(g_nBrokenCount.load(), 2);
+    EXPECT_EQ(m_pState->m_nBrokenCount.load(), 2);
     EXPECT_EQ(m_sink.NodeImage(pBroken->m_hItem), 4 + KindChannelLink);
 
     RunPass(2, check);
-    EXPECT_EQ(g_nBrokenCount.load(), 2);
+    EXPECT_EQ(m_pState->m_nBrokenCount.load(), 2);
     // Each node went: kind, checking, outcome; then back to the kind first.
     EXPECT_EQ(m_sink.NodeAt(pBroken->m_hItem).m_imageHistory,
               (std::vector<int>{2, 18, 6, 2, 18, 6}));
@@ -263,11 +263,11 @@ TEST_F(CheckScheduler, WorkersAreCountedWhileThePassRuns)
     ASSERT_NE(pPass, nullptr);
     while (nStarted.load() < 4)
         std::this_thread::sleep_for(1ms);
-    EXPECT_EQ(g_nActiveWorkers.load(), 4);
+    EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 4);
     EXPECT_EQ(m_sink.Items()[0]->Status(), StatusChecking); // what the GUI sees meanwhile
     release.Set();
     ASSERT_TRUE(pPass->WaitFinished(20s));
-    EXPECT_EQ(g_nActiveWorkers.load(), 0);
+    EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 0);
 }
 
 TEST_F(CheckScheduler, TextThatLooksLikeAUrlButNamesAFolderIsSkippedAsAFolder)

@@ -44,14 +44,14 @@ TEST_F(CheckStop, WaitsForRunningChecksPumpingMeanwhileAndLeavesTheRestAsItWas)
     const auto tStop = Clock::now();
     const int nCountedOut = pPass->Stop([&] {
         ++nPumps;
-        bStoppingSeen = bStoppingSeen || g_bStopping.load();
+        bStoppingSeen = bStoppingSeen || m_pState->m_bStopping.load();
     });
     const auto nWaited = MillisecondsSince(tStop);
 
     EXPECT_EQ(nCountedOut, 0);
     EXPECT_GT(nPumps, 3);
     EXPECT_TRUE(bStoppingSeen);
-    EXPECT_FALSE(g_bStopping.load());
+    EXPECT_FALSE(m_pState->m_bStopping.load());
     EXPECT_LT(nWaited, 2000);
     EXPECT_EQ(nStarted.load(), 2); // a stop beats any new work
     EXPECT_EQ(pLater->Status(), StatusValid);
@@ -98,7 +98,7 @@ TEST_F(CheckStop, StragglersAreCountedOutAfterTheTimeoutAndTheirOutcomesDropped)
     const auto nWaited = MillisecondsSince(tStop);
     EXPECT_GE(nWaited, 400 + 1000); // the time-out and its second of grace
     EXPECT_LT(nWaited, 400 + 1000 + 1500);
-    EXPECT_EQ(g_nActiveWorkers.load(), 0);
+    EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 0);
     EXPECT_EQ(CCheckPass::StragglerCount(), 3);
     EXPECT_EQ(CheckDoneCount(), 1);
     EXPECT_FALSE(CCheckPass::IsPassRunning());
@@ -111,7 +111,7 @@ TEST_F(CheckStop, StragglersAreCountedOutAfterTheTimeoutAndTheirOutcomesDropped)
         auto pItem = std::make_shared<FavoriteItem>();
         pItem->m_strUrl = "http://h/new";
         other.InsertNode(kTreeRoot, "new", 0, pItem);
-        auto pSecond = CCheckPass::Start(other, other.List(), m_pTreeLock, m_pStop, 3, 1000,
+        auto pSecond = CCheckPass::Start(other, m_pState, other.List(), m_pTreeLock, m_pStop, CheckPassOptions::Window(3, 1000),
                                          [&](WorkerSlot& slot) { pNewSlot = &slot; });
         ASSERT_NE(pSecond, nullptr);
         ASSERT_TRUE(pSecond->WaitFinished(20s));
@@ -122,13 +122,13 @@ TEST_F(CheckStop, StragglersAreCountedOutAfterTheTimeoutAndTheirOutcomesDropped)
     }
 
     const size_t nImageChanges = m_sink.ImageLog().size();
-    const int nBroken = g_nBrokenCount.load();
+    const int nBroken = m_pState->m_nBrokenCount.load();
     pPass.reset(); // the view forgets the pass; the stragglers keep what they need
     pRelease->Set();
     ASSERT_TRUE(CCheckPass::WaitForStragglers(20s));
     EXPECT_EQ(m_sink.ImageLog().size(), nImageChanges); // nothing reached the tree
-    EXPECT_EQ(g_nBrokenCount.load(), nBroken);          // their broken outcomes do not count
-    EXPECT_EQ(g_nActiveWorkers.load(), 0);
+    EXPECT_EQ(m_pState->m_nBrokenCount.load(), nBroken);          // their broken outcomes do not count
+    EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 0);
     for (const auto& pItem : m_sink.Items())
         EXPECT_NE(pItem->StatusText(), "late");
 }
@@ -161,7 +161,7 @@ namespace {
 // quite returned from posting it.
 class SlowPostSink : public MemoryTreeSink {
 public:
-    void PostToView(ViewMessage message) override
+    void PostToView(ViewEvent message) override
     {
         MemoryTreeSink::PostToView(message);
         m_hPosted.Set();
@@ -178,11 +178,11 @@ TEST_F(CheckStop, DroppingThePassOnItsFinishedMessageNeitherStopsNorWaitsLong)
     auto pItem = std::make_shared<FavoriteItem>();
     pItem->m_strUrl = "http://h/0";
     sink.InsertNode(kTreeRoot, "0", 0, pItem);
-    auto pPass = CCheckPass::Start(sink, sink.List(), m_pTreeLock, m_pStop, 1, 5000,
+    auto pPass = CCheckPass::Start(sink, m_pState, sink.List(), m_pTreeLock, m_pStop, CheckPassOptions::Window(1, 5000),
                                    [](WorkerSlot&) {});
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(sink.m_hPosted.Wait(20s));
     pPass.reset();
     EXPECT_FALSE(m_pStop->IsSet());
-    EXPECT_FALSE(g_bStopping.load());
+    EXPECT_FALSE(m_pState->m_bStopping.load());
 }

@@ -146,17 +146,7 @@ struct Case {
 
 class ContentCheckCorpus : public CheckPassFixture {
 protected:
-    void SetUp() override
-    {
-        m_saved = g_checkSettings;
-        g_checkSettings.m_nTimeoutMs = 10000;
-        g_checkSettings.m_bContentChecks = true;
-    }
-    void TearDown() override
-    {
-        g_checkSettings = m_saved;
-        CheckPassFixture::TearDown();
-    }
+    void SetUp() override { m_nPassTimeoutMs = 10000; }
 
     // A new site on its own loopback address.
     CTestHttpServer& Site()
@@ -394,15 +384,17 @@ TEST_F(ContentCheckCorpus, OneProbePerSiteAndFolderAtMost)
     site.SetFallback(Html(CustomMissingPage("/x", 2)));
     for (const char* pszPath : {"/a/one", "/a/two", "/a/three", "/a/four", "/b/one", "/b/two"})
         Add(Url(site, pszPath));
-    RunPass(4, {});
+    auto pPass = StartPass(4, {});
+    ASSERT_NE(pPass, nullptr);
+    ASSERT_TRUE(pPass->WaitFinished(20s));
     // Six favourites, two folders: eight requests at most.
     EXPECT_LE(site.RequestCount(), 8u);
-    EXPECT_EQ(CPageProbeCache::ForThisProcess().ProbeCount(), 2u);
+    EXPECT_EQ(pPass->ProbeCount(), 2u);
 }
 
 TEST_F(ContentCheckCorpus, WithTheSwitchOffEveryAnswerIsJudgedByItsStatusAlone)
 {
-    g_checkSettings.m_bContentChecks = false;
+    m_bContentChecks = false;
     CTestHttpServer& parked = Site();
     parked.SetFallback(Html(ParkedEnglish()));
     CTestHttpServer& home = Site();

@@ -57,7 +57,7 @@ TEST_F(HttpCheck, EveryAnswerIsClassifiedByTheTables)
         SCOPED_TRACE(row.m_pszPath);
         const CheckOutcome outcome = CheckUrl(m_server.Url(row.m_pszPath));
         EXPECT_EQ(outcome.m_nStatus, row.m_nStatus);
-        EXPECT_EQ(outcome.m_nIconOffset, row.m_nIconOffset);
+        EXPECT_EQ(outcome.IconOffset(), row.m_nIconOffset);
         EXPECT_EQ(outcome.m_strText, row.m_pszText);
     }
 }
@@ -165,7 +165,7 @@ TEST(InternetErrorTable, NamedErrorsHaveTheirTextsAndStatuses)
     EXPECT_EQ(classify(12003).m_strText, "An unexpected status message or code was received.");
     for (std::uint32_t dwError : {12013u, 12014u, 12015u, 12054u}) {
         EXPECT_EQ(classify(dwError).m_strText, "This URL requires login information.");
-        EXPECT_EQ(classify(dwError).m_nIconOffset, 20);
+        EXPECT_EQ(classify(dwError).IconOffset(), 20);
     }
     for (std::uint32_t dwError : {12029u, 12030u, 12031u})
         EXPECT_EQ(classify(dwError).m_nStatus, StatusBroken);

@@ -89,8 +89,6 @@ protected:
 
 TEST_F(MovedCheckPass, APassKeepsTheRedirectInTheRecordAndTheNextOutcomeReplacesIt)
 {
-    const CheckSettings saved = g_checkSettings;
-    g_checkSettings.m_nTimeoutMs = 5000;
     auto pPermanent = Add(m_server.Url("/301-308"));
     auto pTemporary = Add(m_server.Url("/301-302"));
     auto pGone = Add(m_server.Url("/301-404"));
@@ -119,5 +117,4 @@ TEST_F(MovedCheckPass, APassKeepsTheRedirectInTheRecordAndTheNextOutcomeReplaces
     EXPECT_EQ(pPermanent->Redirect(), FavoriteRedirect{});
     EXPECT_EQ(pTemporary->Status(), StatusUnverified);
     EXPECT_EQ(pTemporary->Redirect(), FavoriteRedirect{});
-    g_checkSettings = saved;
 }

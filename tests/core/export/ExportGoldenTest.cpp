@@ -177,16 +177,16 @@ TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)
         "Plain Text", "Plain Text, Names Only", "Plain Text, URLs Only", "CSV",
         "CSV (With Folders)", "HTML", "HTML (With Folders)",
     };
-    ASSERT_EQ(g_exportFormats.size(), 7u);
-    for (std::size_t n = 0; n < g_exportFormats.size(); ++n) {
-        EXPECT_EQ(g_exportFormats[n].m_nId, static_cast<std::int32_t>(n + 1));
-        EXPECT_EQ(g_exportFormats[n].m_strName, kNames[n]);
-        EXPECT_FALSE(g_exportFormats[n].m_strDescription.empty());
-        EXPECT_EQ(FindExportFormat(g_exportFormats[n].m_nId), &g_exportFormats[n]);
+    ASSERT_EQ(kExportFormats.size(), 7u);
+    for (std::size_t n = 0; n < kExportFormats.size(); ++n) {
+        EXPECT_EQ(kExportFormats[n].m_nId, static_cast<std::int32_t>(n + 1));
+        EXPECT_EQ(kExportFormats[n].m_strName, kNames[n]);
+        EXPECT_FALSE(kExportFormats[n].m_strDescription.empty());
+        EXPECT_EQ(FindExportFormat(kExportFormats[n].m_nId), &kExportFormats[n]);
     }
     EXPECT_EQ(FindExportFormat(0), nullptr);
     EXPECT_EQ(FindExportFormat(8), nullptr);
-    EXPECT_EQ(g_exportFormats[0].m_strDescription,
+    EXPECT_EQ(kExportFormats[0].m_strDescription,
               "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
               "the Name of the Favorite, followed by it's URL.");
 }

@@ -224,7 +224,7 @@ TEST(ExportTarget, FullDeviceGivesTheErrorBoxAndNoSuccessBox)
 {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
-    for (const ExportFormat& format : g_exportFormats) {
+    for (const ExportFormat& format : kExportFormats) {
         // Even the few bytes of an empty list are reported once they fail.
         const ExportOutcome outcome = ExportToFile("/dev/full", format.m_nId, SomeItems(format.m_nId == 1 ? 0 : 5));
         EXPECT_EQ(outcome.m_nResult, ExportResult::WriteFailed) << format.m_strName;

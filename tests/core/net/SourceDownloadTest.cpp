@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/model/ProcessState.h"
 #include "core/net/SourceDownload.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/settings/CheckSettings.h"
@@ -56,25 +55,28 @@ std::vector<std::string> OpenFilesIn(const fs::path& dir)
 
 class SourceDownloadTest : public ::testing::Test {
 protected:
+    // The time-out of every download here.
+    static constexpr int kTimeoutMs = 10'000;
+
     void SetUp() override
     {
         std::string strTemplate = (fs::temp_directory_path() / "zorbel-dl-XXXXXX").string();
         ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
         m_tempDir = strTemplate;
         m_tmpdir.emplace("TMPDIR", m_tempDir.string());
-        m_savedSettings = g_checkSettings;
-        g_checkSettings.m_nTimeoutMs = 10'000;
         m_server.Serve("/page.html", m_strPage);
     }
     void TearDown() override
     {
-        g_checkSettings = m_savedSettings;
         m_tmpdir.reset();
         std::error_code ec;
         fs::remove_all(m_tempDir, ec);
     }
 
-    void Run(const std::string& strSource) { SourceLinksThread(m_sink, m_stop, m_bClosing, strSource); }
+    void Run(const std::string& strSource)
+    {
+        SourceLinksThread(m_sink, m_sink.m_state, m_stop, m_bClosing, strSource, kTimeoutMs);
+    }
 
     std::vector<std::string> Urls() const
     {
@@ -95,7 +97,6 @@ protected:
     EnvGuard m_noProxyUpper{"NO_PROXY", std::string("127.0.0.1,localhost")};
     std::optional<EnvGuard> m_tmpdir;
     fs::path m_tempDir;
-    CheckSettings m_savedSettings;
     CTestHttpServer m_server;
     MemoryTreeSink m_sink;
     ManualResetEvent m_stop;
@@ -111,9 +112,9 @@ TEST_F(SourceDownloadTest, PageFromTheServerIsListedWithItsAddressAsPath)
     EXPECT_EQ(Urls(), m_pageLinks);
     for (const auto& pItem : m_sink.Items())
         EXPECT_EQ(pItem->m_strPath, strUrl);
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_TRUE(m_sink.TreeEnabled());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 
     ASSERT_EQ(m_server.RequestCount(), 1u);
     const CTestHttpServer::CRequest request = m_server.Requests().front();
@@ -126,8 +127,8 @@ TEST_F(SourceDownloadTest, SchemeInAnyLetterCaseIsDownloaded)
     const std::string strPath = m_server.Url("/page.html").substr(4); // "://127.0.0.1:<port>/page.html"
     for (const std::string strScheme : {"HTTP", "hTtP", "Http"}) {
         MemoryTreeSink sink;
-        SourceLinksThread(sink, m_stop, m_bClosing, strScheme + strPath);
-        EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY}) << strScheme;
+        SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, strScheme + strPath, kTimeoutMs);
+        EXPECT_EQ(sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady}) << strScheme;
         EXPECT_EQ(sink.Items().size(), m_pageLinks.size()) << strScheme;
     }
     EXPECT_EQ(m_server.RequestCount(), 3u);
@@ -139,17 +140,17 @@ TEST_F(SourceDownloadTest, RedirectIsFollowedAndGzipDecoded)
     m_server.ServeResponse("/old.html", {.m_nStatus = 301, .m_headers = {{"Location", "/packed.html"}}, .m_strBody = {}});
     Run(m_server.Url("/old.html"));
     EXPECT_EQ(Urls(), m_pageLinks);
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
 }
 
 TEST_F(SourceDownloadTest, ErrorStatusIsAFailedDownload)
 {
     for (const std::string strPath : {"/404", "/500", "/403", "/status/410", "/missing/page"}) {
         MemoryTreeSink sink;
-        SourceLinksThread(sink, m_stop, m_bClosing, m_server.Url(strPath));
-        EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << strPath;
+        SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, m_server.Url(strPath), kTimeoutMs);
+        EXPECT_EQ(sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError}) << strPath;
         EXPECT_EQ(sink.NodeCount(), 0u) << strPath;
-        EXPECT_FALSE(g_bPopulating);
+        EXPECT_FALSE(sink.m_state.m_bPopulating);
     }
 }
 
@@ -157,7 +158,7 @@ TEST_F(SourceDownloadTest, ErrorPageWithLinksIsNotListed)
 {
     m_server.ServeResponse("/gone.html", {.m_nStatus = 404, .m_headers = {}, .m_strBody = m_strPage});
     Run(m_server.Url("/gone.html"));
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_EQ(m_sink.NodeCount(), 0u);
 }
 
@@ -168,13 +169,13 @@ TEST_F(SourceDownloadTest, UnusableAnswersAreFailedDownloads)
     for (const std::string strPath :
          {"/to-file", "/302-unfollowable", "/loop", "/close", "/reset", "/not-http", "/empty.html"}) {
         MemoryTreeSink sink;
-        SourceLinksThread(sink, m_stop, m_bClosing, m_server.Url(strPath));
-        EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << strPath;
+        SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, m_server.Url(strPath), kTimeoutMs);
+        EXPECT_EQ(sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError}) << strPath;
     }
     // Nothing listening at all.
     MemoryTreeSink sink;
-    SourceLinksThread(sink, m_stop, m_bClosing, "http://127.0.0.1:1/page.html");
-    EXPECT_EQ(sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    SourceLinksThread(sink, sink.m_state, m_stop, m_bClosing, "http://127.0.0.1:1/page.html", kTimeoutMs);
+    EXPECT_EQ(sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
 }
 
 TEST_F(SourceDownloadTest, TemporaryCopyIsInTheTemporaryFolderAndGoneAfterwards)
@@ -198,8 +199,8 @@ TEST_F(SourceDownloadTest, TemporaryCopyIsInTheTemporaryFolderAndGoneAfterwards)
 
     m_server.SetDelay(0ms);
     MemoryTreeSink failed;
-    SourceLinksThread(failed, m_stop, m_bClosing, m_server.Url("/404"));
-    EXPECT_EQ(failed.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    SourceLinksThread(failed, failed.m_state, m_stop, m_bClosing, m_server.Url("/404"), kTimeoutMs);
+    EXPECT_EQ(failed.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_TRUE(FolderEntries(m_tempDir).empty());
     EXPECT_TRUE(OpenFilesIn(m_tempDir).empty());
 }
@@ -208,7 +209,7 @@ TEST_F(SourceDownloadTest, MissingTemporaryFolderIsASourceError)
 {
     EnvGuard badTmp("TMPDIR", (m_tempDir / "no-such-folder").string());
     Run(m_server.Url("/page.html"));
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
 }
 
 TEST_F(SourceDownloadTest, ProxyIsTakenFromTheEnvironment)
@@ -260,5 +261,5 @@ TEST_F(SourceDownloadTest, ClosingViewEndsAHangingDownloadWithoutMessage)
     worker.join(); // with the 10 s time-out this would take that long without the abort
     EXPECT_TRUE(m_sink.Messages().empty());
     EXPECT_EQ(m_sink.NodeCount(), 0u);
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }

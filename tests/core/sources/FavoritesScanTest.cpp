@@ -21,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include "core/model/FavoriteKind.h"
-#include "core/model/ProcessState.h"
 #include "core/sources/FavoritesScan.h"
 #include "support/ScanTestFiles.h"
 #include "support/MemoryTreeSink.h"
@@ -37,7 +36,7 @@ public:
     TreeNode InsertNode(TreeNode parent, std::string_view strName, int nImage,
                         std::shared_ptr<FavoriteItem> pItem) override
     {
-        Log(g_bPopulating ? "insert(populating)" : "insert");
+        Log(m_state.m_bPopulating ? "insert(populating)" : "insert");
         const TreeNode node = MemoryTreeSink::InsertNode(parent, strName, nImage, std::move(pItem));
         ++m_nInserts;
         if (m_onInsert)
@@ -59,9 +58,9 @@ public:
         Log("visible");
         MemoryTreeSink::EnsureVisible(node);
     }
-    void PostToView(ViewMessage message) override
+    void PostToView(ViewEvent message) override
     {
-        Log(g_bPopulating ? "post(populating)" : "post");
+        Log(m_state.m_bPopulating ? "post(populating)" : "post");
         MemoryTreeSink::PostToView(message);
     }
 
@@ -173,7 +172,7 @@ class FavoritesScan : public ::testing::Test {
 protected:
     void Scan(const std::string& strRoot)
     {
-        FavoritesScanThread(m_sink, m_hStop, m_bClosing, strRoot, m_problems.Function());
+        FavoritesScanThread(m_sink, m_sink.m_state, m_hStop, m_bClosing, strRoot, m_problems.Function());
     }
     void Scan() { Scan(m_dir.Path()); }
 
@@ -207,9 +206,9 @@ TEST_F(FavoritesScan, RunsItsStepsInOrderAndClearsThePopulationFlagBeforeListRea
     WriteFile(m_dir / "a.url", UrlFile("http://a.example/"));
     Scan();
     EXPECT_EQ(m_sink.Steps(), (Steps{"disable", "insert(populating)", "expand", "visible", "enable", "post"}));
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(m_sink.VisibleNode(), m_sink.Children(kTreeRoot).front());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }
 
 TEST_F(FavoritesScan, EmptyFolderStillEnablesTheTreeAndPostsListReady)
@@ -228,7 +227,7 @@ TEST_F(FavoritesScan, MissingFolderEndsQuietlyWithoutListReady)
     Scan(m_dir / "file");
     EXPECT_TRUE(m_sink.Steps().empty());
     EXPECT_TRUE(m_sink.TreeEnabled());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
     // Each folder that could not be scanned is told, as the folder itself.
     const auto problems = m_problems.Problems();
     ASSERT_EQ(problems.size(), 2u);
@@ -453,7 +452,7 @@ TEST_F(FavoritesScan, EachFileIsOpenedOnceAndNeverWaitedOn)
     EXPECT_EQ(nUrlOpens, 1);
     EXPECT_EQ(ItemNamed("Plan")->m_strUrl, std::filesystem::canonical(m_dir / "Target.txt").string());
     EXPECT_EQ(ItemNamed("Swapped")->m_strUrl, "");
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
 }
 
 TEST_F(FavoritesScan, WalksFiveHundredLevelsWithoutRecursion)
@@ -495,7 +494,7 @@ TEST_F(FavoritesScan, KeepsUnreadableFoldersAsEmptyNodesAndUnreadableFilesWithou
         EXPECT_EQ(problems[1].m_strPath, m_dir / "shut.url");
         EXPECT_EQ(problems[1].m_nError, EACCES);
     }
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
 }
 
 TEST_F(FavoritesScan, CopesWithEntriesThatVanishWhileTheyAreRead)
@@ -546,9 +545,9 @@ TEST_F(FavoritesScan, StopInTheMiddleOfALargeScanEndsAtTheNextEntry)
     Scan();
     EXPECT_EQ(m_sink.NodeCount(), 137u);
     // Not closing: the partial tree is still handed over.
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_TRUE(m_sink.TreeEnabled());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }
 
 TEST_F(FavoritesScan, ClosingViewGetsNoListReadyButThePopulationFlagIsCleared)
@@ -565,7 +564,7 @@ TEST_F(FavoritesScan, ClosingViewGetsNoListReadyButThePopulationFlagIsCleared)
     EXPECT_EQ(m_sink.NodeCount(), 5u);
     EXPECT_EQ(m_sink.Steps(), (Steps{"disable", "insert(populating)"}));
     EXPECT_TRUE(m_sink.Messages().empty());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }
 
 TEST_F(FavoritesScan, AViewClosedBeforeTheStartGetsNoWalk)
@@ -574,7 +573,7 @@ TEST_F(FavoritesScan, AViewClosedBeforeTheStartGetsNoWalk)
     m_bClosing = true;
     Scan();
     EXPECT_EQ(m_sink.Steps(), (Steps{"disable"}));
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }
 
 TEST_F(FavoritesScan, RunsOnItsOwnThreadAgainstTheSink)

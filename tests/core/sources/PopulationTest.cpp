@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/model/ProcessState.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/sources/Population.h"
 #include "core/sources/PopulationFrame.h"
@@ -44,15 +43,15 @@ public:
         Log(bEnable ? "enable" : "disable");
         MemoryTreeSink::EnableTree(bEnable);
     }
-    void PostToView(ViewMessage message) override
+    void PostToView(ViewEvent message) override
     {
-        Log(message == UM_LISTREADY ? "list-ready" : "source-error");
+        Log(message == ViewEvent::ListReady ? "list-ready" : "source-error");
         MemoryTreeSink::PostToView(message);
     }
     void Log(const std::string& strStep)
     {
         std::lock_guard lock(m_mxLog);
-        m_steps.push_back(strStep + (g_bPopulating ? "(populating)" : ""));
+        m_steps.push_back(strStep + (m_state.m_bPopulating ? "(populating)" : ""));
     }
     std::vector<std::string> Steps() const
     {
@@ -71,7 +70,8 @@ class Population : public ::testing::Test {
 protected:
     void Start(PopulationRequest request)
     {
-        StartPopulation(m_sink, std::make_shared<ManualResetEvent>(), m_bClosing, std::move(request)).join();
+        StartPopulation(m_sink, m_sink.m_state, std::make_shared<ManualResetEvent>(), m_bClosing, std::move(request))
+            .join();
     }
 
     std::vector<std::string> Names() const
@@ -93,7 +93,7 @@ TEST_F(Population, AnEmptySourceScansTheFavoritesFolderGiven)
     Start({"", m_dir / "Favorites"});
     EXPECT_EQ(Names(), std::vector<std::string>{"Debian"});
     EXPECT_EQ(m_sink.Items().front()->m_strUrl, "http://www.debian.org/");
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
 }
 
 TEST_F(Population, WithoutAFolderTheLocatedFavoritesFolderIsScanned)
@@ -131,7 +131,7 @@ TEST_F(Population, ASourceListsTheLinksOfThatPageOrFileAndNotTheFavorites)
     EXPECT_EQ(m_sink.Items().front()->m_strPath, m_dir / "page.html");
 
     StepSink missing;
-    StartPopulation(missing, std::make_shared<ManualResetEvent>(), m_bClosing, {m_dir / "none.html", ""}).join();
+    StartPopulation(missing, missing.m_state, std::make_shared<ManualResetEvent>(), m_bClosing, {m_dir / "none.html", ""}).join();
     EXPECT_EQ(missing.Steps(), (Steps{"disable", "source-error"}));
 }
 
@@ -140,7 +140,7 @@ TEST(PopulationFrame, FillsBetweenDisableAndEnableAndClearsTheFlagBeforeListRead
     StepSink sink;
     std::atomic<bool> bClosing{false};
     RunPopulation(
-        sink, bClosing,
+        sink, sink.m_state, bClosing,
         [&] {
             sink.InsertNode(kTreeRoot, "a", 0, nullptr);
             return PopulationEnd::Filled;
@@ -148,17 +148,17 @@ TEST(PopulationFrame, FillsBetweenDisableAndEnableAndClearsTheFlagBeforeListRead
         [&] { sink.Log("arrange"); });
     EXPECT_EQ(sink.Steps(),
               (Steps{"disable", "insert(populating)", "arrange(populating)", "enable(populating)", "list-ready"}));
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(sink.m_state.m_bPopulating);
 }
 
 TEST(PopulationFrame, ASourceErrorLeavesTheTreeDisabledAndPostsItsMessageAfterTheFlag)
 {
     StepSink sink;
     std::atomic<bool> bClosing{false};
-    RunPopulation(sink, bClosing, [] { return PopulationEnd::SourceError; }, [&] { sink.Log("arrange"); });
+    RunPopulation(sink, sink.m_state, bClosing, [] { return PopulationEnd::SourceError; }, [&] { sink.Log("arrange"); });
     EXPECT_EQ(sink.Steps(), (Steps{"disable", "source-error"}));
     EXPECT_FALSE(sink.TreeEnabled());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(sink.m_state.m_bPopulating);
 }
 
 TEST(PopulationFrame, AClosingViewGetsNothingAfterTheFill)
@@ -167,7 +167,7 @@ TEST(PopulationFrame, AClosingViewGetsNothingAfterTheFill)
         StepSink sink;
         std::atomic<bool> bClosing{false};
         RunPopulation(
-            sink, bClosing,
+            sink, sink.m_state, bClosing,
             [&] {
                 bClosing = true;
                 return nEnd;
@@ -175,7 +175,7 @@ TEST(PopulationFrame, AClosingViewGetsNothingAfterTheFill)
             [&] { sink.Log("arrange"); });
         EXPECT_EQ(sink.Steps(), Steps{"disable"});
         EXPECT_TRUE(sink.Messages().empty());
-        EXPECT_FALSE(g_bPopulating);
+        EXPECT_FALSE(sink.m_state.m_bPopulating);
     }
 }
 
@@ -183,9 +183,9 @@ TEST(PopulationFrame, TheFlagIsClearedWhenTheFillThrows)
 {
     StepSink sink;
     std::atomic<bool> bClosing{false};
-    EXPECT_THROW(RunPopulation(sink, bClosing, []() -> PopulationEnd { throw std::runtime_error("gone"); }),
+    EXPECT_THROW(RunPopulation(sink, sink.m_state, bClosing, []() -> PopulationEnd { throw std::runtime_error("gone"); }),
                  std::runtime_error);
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(sink.m_state.m_bPopulating);
     EXPECT_TRUE(sink.Messages().empty());
 }
 

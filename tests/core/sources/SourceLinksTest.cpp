@@ -1,8 +1,8 @@
 // What the extraction thread makes of a local source: one top-level record
 // per distinct link with the fixed name, kind and path; the tree disabled
-// during the work and enabled with UM_LISTREADY at the end; every source
+// during the work and enabled with ViewEvent::ListReady at the end; every source
 // that cannot be read (missing, directory, empty, pipe) reported with
-// UM_SOURCEERROR and no node; a relative name opened against the current
+// ViewEvent::SourceError and no node; a relative name opened against the current
 // directory; a closing view told nothing.
 #include <gtest/gtest.h>
 
@@ -19,7 +19,6 @@
 
 #include "core/model/FavoriteKind.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/sources/SourceLinks.h"
 #include "support/MemoryTreeSink.h"
@@ -36,9 +35,9 @@ public:
         m_enableLog.push_back(bEnable);
         MemoryTreeSink::EnableTree(bEnable);
     }
-    void PostToView(ViewMessage message) override
+    void PostToView(ViewEvent message) override
     {
-        m_bPopulatingAtPost = g_bPopulating.load();
+        m_bPopulatingAtPost = m_state.m_bPopulating.load();
         m_nNodesAtPost = NodeCount();
         MemoryTreeSink::PostToView(message);
     }
@@ -54,7 +53,6 @@ protected:
         std::string strTemplate = (fs::temp_directory_path() / "zorbel-links-XXXXXX").string();
         ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
         m_dir = strTemplate;
-        g_bPopulating = false;
     }
     void TearDown() override
     {
@@ -72,7 +70,7 @@ protected:
 
     void Run(const std::string& strSource)
     {
-        SourceLinksThread(m_sink, m_stop, m_bClosing, strSource);
+        SourceLinksThread(m_sink, m_sink.m_state, m_stop, m_bClosing, strSource);
     }
 
     std::vector<std::string> Urls() const
@@ -85,11 +83,11 @@ protected:
 
     void ExpectSourceError()
     {
-        EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+        EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
         EXPECT_EQ(m_sink.NodeCount(), 0u);
         EXPECT_TRUE(m_sink.Items().empty());
         EXPECT_EQ(m_sink.m_enableLog, std::vector<bool>{false});
-        EXPECT_FALSE(g_bPopulating);
+        EXPECT_FALSE(m_sink.m_state.m_bPopulating);
         EXPECT_FALSE(m_sink.m_bPopulatingAtPost);
     }
 
@@ -127,24 +125,24 @@ TEST_F(SourceLinksTest, EveryDistinctLinkBecomesATopLevelRecord)
 TEST_F(SourceLinksTest, ListReadyComesLastWithTheTreeEnabledAndPopulationOver)
 {
     Run(WriteFile("page.html", "http://a/ http://b/"));
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(m_sink.m_nNodesAtPost, 2u);
     EXPECT_EQ(m_sink.m_enableLog, (std::vector<bool>{false, true}));
     EXPECT_TRUE(m_sink.TreeEnabled());
     EXPECT_FALSE(m_sink.m_bPopulatingAtPost);
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 }
 
 TEST_F(SourceLinksTest, FileWithoutLinksOrStartingWithNulGivesAnEmptyReadyList)
 {
     Run(WriteFile("plain.txt", "no links here, only www.example.com"));
-    EXPECT_EQ(m_sink.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(m_sink.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(m_sink.NodeCount(), 0u);
 
     RecordingSink sink2;
     using namespace std::string_literals;
-    SourceLinksThread(sink2, m_stop, m_bClosing, WriteFile("nul.bin", "\0http://a/"s));
-    EXPECT_EQ(sink2.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    SourceLinksThread(sink2, sink2.m_state, m_stop, m_bClosing, WriteFile("nul.bin", "\0http://a/"s));
+    EXPECT_EQ(sink2.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(sink2.NodeCount(), 0u);
 }
 
@@ -163,12 +161,12 @@ TEST_F(SourceLinksTest, SourcesThatCannotBeReadAreSourceErrors)
     for (const std::string& strSource : sources) {
         SCOPED_TRACE(strSource);
         RecordingSink fresh;
-        SourceLinksThread(fresh, m_stop, m_bClosing, strSource);
-        EXPECT_EQ(fresh.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+        SourceLinksThread(fresh, fresh.m_state, m_stop, m_bClosing, strSource);
+        EXPECT_EQ(fresh.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
         EXPECT_EQ(fresh.NodeCount(), 0u);
         EXPECT_EQ(fresh.m_enableLog, std::vector<bool>{false});
         EXPECT_FALSE(fresh.m_bPopulatingAtPost);
-        EXPECT_FALSE(g_bPopulating);
+        EXPECT_FALSE(fresh.m_state.m_bPopulating);
     }
 }
 
@@ -214,12 +212,12 @@ TEST_F(SourceLinksTest, ClosingViewGetsNoMessageAndNoNodes)
     Run(WriteFile("page.html", "http://a/ http://b/"));
     EXPECT_TRUE(m_sink.Messages().empty());
     EXPECT_EQ(m_sink.NodeCount(), 0u);
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(m_sink.m_state.m_bPopulating);
 
     RecordingSink sink2;
-    SourceLinksThread(sink2, m_stop, m_bClosing, (m_dir / "missing").string());
+    SourceLinksThread(sink2, sink2.m_state, m_stop, m_bClosing, (m_dir / "missing").string());
     EXPECT_TRUE(sink2.Messages().empty());
-    EXPECT_FALSE(g_bPopulating);
+    EXPECT_FALSE(sink2.m_state.m_bPopulating);
 }
 
 TEST_F(SourceLinksTest, RunsOnItsOwnThreadAndRefreshRepeatsTheList)
@@ -227,12 +225,12 @@ TEST_F(SourceLinksTest, RunsOnItsOwnThreadAndRefreshRepeatsTheList)
     const std::string strPath = WriteFile("page.html", "http://a/ http://b/ http://a/");
     for (int nRun = 0; nRun < 2; ++nRun) {
         m_sink.DeleteAllNodes();
-        std::thread worker(SourceLinksThread, std::ref(m_sink), std::cref(m_stop), std::cref(m_bClosing),
-                           strPath);
+        std::thread worker(SourceLinksThread, std::ref(m_sink), std::ref(m_sink.m_state), std::cref(m_stop),
+                           std::cref(m_bClosing), strPath, 0);
         worker.join();
         EXPECT_EQ(Urls(), (std::vector<std::string>{"http://a/", "http://b/"}));
     }
-    EXPECT_EQ(m_sink.Messages(), (std::vector<ViewMessage>{UM_LISTREADY, UM_LISTREADY}));
+    EXPECT_EQ(m_sink.Messages(), (std::vector<ViewEvent>{ViewEvent::ListReady, ViewEvent::ListReady}));
 }
 
 TEST(SourceErrorMessage, NamesTheSourceInTheFixedSentence)

@@ -10,7 +10,6 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/MessageHub.h"
@@ -41,7 +40,7 @@ class MainFrameTest : public QObject {
             m_doc.SetPathName(strSource);
         m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
         QTest::qWait(20);
         m_pRouter->UpdateAll();
     }
@@ -51,17 +50,12 @@ private slots:
     {
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
-        g_bPopulating = false;
-        g_nActiveWorkers = 0;
-        g_bDocumentMode = false;
         m_pProfile = std::make_unique<MemoryProfile>();
         qputenv("ZORBEL_FAVORITES", "/nonexistent-zorbel-test-folder");
         MakeFrame();
     }
     void cleanup()
     {
-        g_bPopulating = false;
-        g_nActiveWorkers = 0;
         m_pFrame.reset();
         m_pRouter.reset();
     }
@@ -142,20 +136,20 @@ private slots:
 
     void exitAndCheckAllAreDisabledWhileTheListFills()
     {
-        g_bPopulating = true;
+        m_pFrame->View()->State().m_bPopulating = true;
         m_pRouter->UpdateAll();
         QVERIFY(!ActionOf(ID_APP_EXIT)->isEnabled());
         QVERIFY(!ActionOf(ID_TOOLS_CHECKALL)->isEnabled());
         QVERIFY(!ActionOf(ID_FILE_REFRESH)->isEnabled());
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_SCANNING), QString(" Scanning "));
         // Even before an update pass has run, a disabled command does not run.
-        g_bPopulating = false;
+        m_pFrame->View()->State().m_bPopulating = false;
         m_pRouter->UpdateAll();
-        g_nActiveWorkers = 2;
+        m_pFrame->View()->State().m_nActiveWorkers = 2;
         QVERIFY(!m_pRouter->Run(ID_APP_EXIT));
         QVERIFY(m_pFrame->isVisible());
-        g_nActiveWorkers = 0;
-        g_bPopulating = false;
+        m_pFrame->View()->State().m_nActiveWorkers = 0;
+        m_pFrame->View()->State().m_bPopulating = false;
         m_pRouter->UpdateAll();
         QVERIFY(ActionOf(ID_APP_EXIT)->isEnabled());
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_SCANNING), QString());
@@ -163,13 +157,13 @@ private slots:
 
     void closeWhileBusyOnlyBeeps()
     {
-        g_nActiveWorkers = 3;
+        m_pFrame->View()->State().m_nActiveWorkers = 3;
         QVERIFY(!m_pFrame->close());
         QCOMPARE(CMessageHub::BeepCount(), 1);
         QVERIFY(m_pFrame->isVisible());
         QVERIFY(m_pProfile->m_ints.find("Settings/OldMFState") == m_pProfile->m_ints.end());
-        g_nActiveWorkers = 0;
-        g_bPopulating = true;
+        m_pFrame->View()->State().m_nActiveWorkers = 0;
+        m_pFrame->View()->State().m_bPopulating = true;
         QVERIFY(!m_pFrame->close());
         QCOMPARE(CMessageHub::BeepCount(), 2);
         QVERIFY(CMessageHub::ShownBoxes().isEmpty());
@@ -177,13 +171,13 @@ private slots:
 
     void threadsPaneFollowsTheActiveWorkers()
     {
-        g_nActiveWorkers = 4;
+        m_pFrame->View()->State().m_nActiveWorkers = 4;
         m_pRouter->UpdateAll();
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_THREADS), QString(" Checking - 4 Thread(s) Active "));
-        g_nActiveWorkers = 3;
+        m_pFrame->View()->State().m_nActiveWorkers = 3;
         m_pRouter->UpdateAll();
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_THREADS), QString(" Checking - 3 Thread(s) Active "));
-        g_nActiveWorkers = 0;
+        m_pFrame->View()->State().m_nActiveWorkers = 0;
         m_pRouter->UpdateAll();
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_THREADS), QString());
     }
@@ -201,9 +195,9 @@ private slots:
         cleanup();
         init();
         MakeFrame("page.html");
-        QVERIFY(g_bDocumentMode);
+        QVERIFY(m_pFrame->View()->State().m_bDocumentMode);
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_ITEMS), QString(" 0 URLs "));
-        g_bDocumentMode = false;
+        m_pFrame->View()->State().m_bDocumentMode = false;
     }
 
     void exitWritesSettingsAndPlacement()

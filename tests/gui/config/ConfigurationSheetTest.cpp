@@ -14,7 +14,6 @@
 #include <QWhatsThis>
 #include <QtTest>
 
-#include "core/model/ProcessState.h"
 #include "core/model/TreeSink.h"
 #include "core/settings/CheckSettings.h"
 #include "gui/app/MainFrame.h"
@@ -76,7 +75,7 @@ class ConfigurationSheetTest : public QObject {
         m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
         QVERIFY(QTest::qWaitForWindowActive(m_pFrame.get()));
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
         m_pRouter->UpdateAll();
     }
 
@@ -118,8 +117,6 @@ private slots:
     void cleanup()
     {
         CDesktopLauncher::SetRunner({});
-        g_bPopulating = false;
-        g_nActiveWorkers = 0;
         m_pFrame.reset();
         m_pProfile.reset();
         m_pRouter.reset();
@@ -127,15 +124,15 @@ private slots:
 
     void commandRunsOnlyWhenIdleAndOwnsTheSheetToTheMainWindow()
     {
-        g_bPopulating = true;
+        m_pFrame->View()->State().m_bPopulating = true;
         m_pRouter->UpdateAll();
         QVERIFY(!m_pRouter->Action(ID_TOOLS_CONFIGURATION)->isEnabled());
         QVERIFY(!m_pRouter->Run(ID_TOOLS_CONFIGURATION));
-        g_bPopulating = false;
-        g_nActiveWorkers = 1;
+        m_pFrame->View()->State().m_bPopulating = false;
+        m_pFrame->View()->State().m_nActiveWorkers = 1;
         m_pRouter->UpdateAll();
         QVERIFY(!m_pRouter->Action(ID_TOOLS_CONFIGURATION)->isEnabled());
-        g_nActiveWorkers = 0;
+        m_pFrame->View()->State().m_nActiveWorkers = 0;
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Action(ID_TOOLS_CONFIGURATION)->isEnabled());
 
@@ -160,7 +157,8 @@ private slots:
 
     void nothingIsCutOrWrappedOnEitherPage()
     {
-        CConfigurationPS sheet;
+        CheckSettings settings;
+        CConfigurationPS sheet(settings);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         for (int nPage = 0; nPage < 2; ++nPage) {
@@ -179,7 +177,8 @@ private slots:
 
     void theNameIsEngravedInTheButtonRow()
     {
-        CConfigurationPS sheet;
+        CheckSettings settings;
+        CConfigurationPS sheet(settings);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         const QFont& font = sheet.TitleFont();
@@ -206,7 +205,7 @@ private slots:
 
     void opensOnTheLastActivePageAndOkOnContactStoresSettings()
     {
-        g_checkSettings = {60000, 2, false};
+        m_pFrame->View()->Settings() = {60000, 2, false};
         QVERIFY(RunSheet([](CConfigurationPS& sheet) {
             QCOMPARE(sheet.TabControl()->currentIndex(), 0);
             sheet.SettingsPage()->ThreadsEdit()->setText("5");
@@ -215,8 +214,8 @@ private slots:
             QCOMPARE(sheet.TabControl()->currentIndex(), 1);
             sheet.OkButton()->click();
         }));
-        QCOMPARE(g_checkSettings.m_nThreadCount, 5);
-        QVERIFY(g_checkSettings.m_bAutoCheck);
+        QCOMPARE(m_pFrame->View()->Settings().m_nThreadCount, 5);
+        QVERIFY(m_pFrame->View()->Settings().m_bAutoCheck);
         QCOMPARE(CConfigurationPS::s_nLastActivePage, 1);
 
         // Opened on Contact; back to Settings and closed from the title bar.
@@ -321,8 +320,8 @@ private slots:
             sheet.TabControl()->setCurrentIndex(1);
             sheet.OkButton()->click();
         }));
-        QCOMPARE(g_checkSettings.m_nThreadCount, 8);
-        QCOMPARE(g_checkSettings.m_nTimeoutMs, 30000);
+        QCOMPARE(m_pFrame->View()->Settings().m_nThreadCount, 8);
+        QCOMPARE(m_pFrame->View()->Settings().m_nTimeoutMs, 30000);
         QTest::qWait(50);
         QCOMPARE(readConf(), before);
 

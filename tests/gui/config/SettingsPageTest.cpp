@@ -19,6 +19,7 @@
 class SettingsPageTest : public QObject {
     Q_OBJECT
 
+    CheckSettings m_settings; // what the sheet shows and changes
     std::unique_ptr<CConfigurationPS> m_pSheet;
 
     CConfigurationPSPage1* Page() const { return m_pSheet->SettingsPage(); }
@@ -27,9 +28,9 @@ class SettingsPageTest : public QObject {
 
     void Open(CheckSettings settings)
     {
-        g_checkSettings = settings;
+        m_settings = settings;
         CConfigurationPS::s_nLastActivePage = 0;
-        m_pSheet = std::make_unique<CConfigurationPS>();
+        m_pSheet = std::make_unique<CConfigurationPS>(m_settings);
         m_pSheet->show();
         QVERIFY(QTest::qWaitForWindowActive(m_pSheet.get()));
         CMessageHub::ResetRecord();
@@ -203,7 +204,7 @@ private slots:
         QTest::mouseClick(Page()->AutoCheckBox(), Qt::LeftButton);
         // Return in a field presses OK.
         QTest::keyClick(Timeout(), Qt::Key_Return);
-        QVERIFY(Same(g_checkSettings, {300000, 1, true}));
+        QVERIFY(Same(m_settings, {300000, 1, true}));
         QVERIFY(CMessageHub::ShownBoxes().isEmpty());
         QVERIFY(!m_pSheet->isVisible());
         QCOMPARE(m_pSheet->result(), int(QDialog::Accepted));
@@ -217,7 +218,7 @@ private slots:
         SetUnseen(Threads(), "0");
         Page()->AutoCheckBox()->setChecked(true);
         m_pSheet->OkButton()->click();
-        QVERIFY(Same(g_checkSettings, {60000, 4, false}));
+        QVERIFY(Same(m_settings, {60000, 4, false}));
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
         const CMessageHub::Box box = CMessageHub::ShownBoxes().first();
         QCOMPARE(box.m_strText, "The Timeout Value must be between 30 and 300 seconds.");
@@ -228,7 +229,7 @@ private slots:
         Open({60000, 4, false});
         SetUnseen(Threads(), "17");
         m_pSheet->OkButton()->click();
-        QVERIFY(Same(g_checkSettings, {60000, 4, false}));
+        QVERIFY(Same(m_settings, {60000, 4, false}));
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
         QCOMPARE(CMessageHub::ShownBoxes().first().m_strText, "The number of Threads must be between 1 and 16.");
         QCOMPARE(CMessageHub::ShownBoxes().first().m_strCaption, "Invalid Thread Count Specified");
@@ -249,7 +250,7 @@ private slots:
                 m_pSheet->close();
             QVERIFY(!m_pSheet->isVisible());
             QCOMPARE(m_pSheet->result(), int(QDialog::Rejected));
-            QVERIFY(Same(g_checkSettings, {60000, 4, false}));
+            QVERIFY(Same(m_settings, {60000, 4, false}));
         }
     }
 
@@ -288,18 +289,18 @@ private slots:
         QVERIFY(Page()->ContentChecksBox()->geometry().right() <= Page()->width());
         Page()->ContentChecksBox()->setChecked(true);
         m_pSheet->CancelButton()->click();
-        QVERIFY(!g_checkSettings.m_bContentChecks);
+        QVERIFY(!m_settings.m_bContentChecks);
 
         Open(off);
         Page()->ContentChecksBox()->setChecked(true);
         m_pSheet->OkButton()->click();
-        QVERIFY(g_checkSettings.m_bContentChecks);
+        QVERIFY(m_settings.m_bContentChecks);
 
         Open({60000, 4, false});
         QVERIFY(Page()->ContentChecksBox()->isChecked());
         QTest::mouseClick(Page()->ContentChecksBox(), Qt::LeftButton);
         m_pSheet->OkButton()->click();
-        QVERIFY(!g_checkSettings.m_bContentChecks);
+        QVERIFY(!m_settings.m_bContentChecks);
     }
 };
 

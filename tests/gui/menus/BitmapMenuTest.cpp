@@ -10,11 +10,11 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/menus/BitmapMenu.h"
 #include "gui/menus/CommandRouter.h"
 #include "gui/menus/MenuImageOrganizer.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
 #include "support/MemoryProfile.h"
 
@@ -261,7 +261,7 @@ private slots:
         CBitmapMenu* pFile = OpenPopup(0);
         pFile->setActiveAction(Action(ID_FILE_REFRESH));
         QCOMPARE(Edges(Picture(pFile), pFile->actionGeometry(Action(ID_FILE_REFRESH))), kRaised);
-        g_bChecked = false; // Generate Report waits for a first check
+        m_pFrame->View()->State().m_bChecked = false; // Generate Report waits for a first check
         m_pRouter->UpdateAll();
         QVERIFY(!Action(ID_FILE_REPORT)->isEnabled());
         pFile->setActiveAction(Action(ID_FILE_REPORT));

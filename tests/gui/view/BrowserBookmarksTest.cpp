@@ -12,7 +12,6 @@
 #include "core/model/FavoriteKind.h"
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/CommandIds.h"
@@ -92,21 +91,19 @@ private slots:
     {
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
-        g_bDocumentMode = false;
     }
     void cleanup()
     {
         m_pFrame.reset();
         m_pRouter.reset();
-        g_bDocumentMode = false;
     }
 
     void theBookmarkTreeIsShownReadOnly()
     {
         Open("firefox");
-        QTRY_VERIFY(!g_bPopulating && View().Items().size() == 4);
+        QTRY_VERIFY(!View().State().m_bPopulating && View().Items().size() == 4);
         View().Sink().Flush();
-        QVERIFY(g_bDocumentMode);
+        QVERIFY(View().State().m_bDocumentMode);
         QCOMPARE(Outline(), QString("Bookmarks Toolbar/\n"
                                     "  News & Views/\n"
                                     "    Front page <%1>\n"
@@ -142,7 +139,7 @@ private slots:
         QVERIFY(!pEditor || !pEditor->isVisible());
         QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 30000);
-        QVERIFY(g_nBrokenCount > 0);
+        QVERIFY(View().State().m_nBrokenCount > 0);
         QVERIFY(!Enabled(ID_TOOLS_DELETEBROKEN));
         QVERIFY(!Enabled(ID_FAVORITE_DELETE));
     }
@@ -152,7 +149,7 @@ private slots:
         if (qEnvironmentVariableIsEmpty("ZORBEL_CHECK_EXE"))
             QSKIP("zorbel-check is not built");
         Open("firefox");
-        QTRY_VERIFY(!g_bPopulating && View().Items().size() == 4);
+        QTRY_VERIFY(!View().State().m_bPopulating && View().Items().size() == 4);
         View().Sink().Flush();
         QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 30000);

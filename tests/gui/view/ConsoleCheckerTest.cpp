@@ -6,7 +6,6 @@
 #include <QtTest>
 
 #include "core/export/ResultsCsv.h"
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/MessageHub.h"
@@ -55,7 +54,7 @@ class ConsoleCheckerTest : public QObject {
         }
         frame.InitialUpdate(doc);
         frame.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!g_bPopulating && !frame.View()->Items().empty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.View()->State().m_bPopulating && !frame.View()->Items().empty(), 10000);
         frame.View()->Sink().Flush();
         router.UpdateAll();
         QVERIFY(router.Run(ID_TOOLS_CHECKALL));
@@ -126,9 +125,7 @@ private slots:
     {
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
-        g_bDocumentMode = false;
     }
-    void cleanup() { g_bDocumentMode = false; }
 
     void favoritesFolder() { Compare({}); }
     void pageFile() { Compare(m_dir.filePath("page.html")); }

@@ -94,13 +94,11 @@ private slots:
         m_pf = std::make_unique<FavoritesFrame>();
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
-        g_nBrokenCount = 0;
     }
     void cleanup()
     {
         m_pf->Close();
         m_pf.reset();
-        g_nBrokenCount = 0;
     }
 
     void listShowsTheBrokenAndOnRequestThePartiallyValidOnes()
@@ -139,7 +137,7 @@ private slots:
         m_pf->Open({"A", "B", "C"});
         for (const char* pszName : {"A", "B", "C"})
             SetStatus(pszName, StatusBroken);
-        g_nBrokenCount = 3;
+        m_pf->View().State().m_nBrokenCount = 3;
 
         bool bChecked = false;
         ModalWatch watch([&](QWidget* pWidget) {
@@ -165,8 +163,8 @@ private slots:
         QFile::setPermissions(m_pf->Path("Locked.url"), QFile::ReadOwner | QFile::ReadGroup);
         m_pf->Open({"Alive", "Dead One", "Dead Two", "Locked", "Missing Page"});
         QVERIFY(!m_pf->Enabled(ID_TOOLS_DELETEBROKEN));
-        g_checkSettings.m_nThreadCount = 4;
-        g_checkSettings.m_nTimeoutMs = 5000;
+        m_pf->View().Settings().m_nThreadCount = 4;
+        m_pf->View().Settings().m_nTimeoutMs = 5000;
         QVERIFY(m_pf->m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 20000);
         QCOMPARE(m_pf->Record("Dead One")->Status(), int(StatusBroken));
@@ -204,7 +202,7 @@ private slots:
         m_pf->Open({"Dead Channel", "Locked"});
         SetStatus("Dead Channel", StatusBroken);
         SetStatus("Locked", StatusBroken);
-        g_nBrokenCount = 2;
+        m_pf->View().State().m_nBrokenCount = 2;
 
         const ErrorsSeen seen = RunAndConfirm();
         QCOMPARE(seen.m_strSummary, QString("None of the broken links were deleted successfully.  Below are the errors "
@@ -223,7 +221,7 @@ private slots:
         m_pf->Open({"A", "B"});
         SetStatus("A", StatusBroken);
         SetStatus("B", StatusBroken);
-        g_nBrokenCount = 2;
+        m_pf->View().State().m_nBrokenCount = 2;
         const ErrorsSeen seen = RunAndConfirm();
         QVERIFY(seen.m_strTitle.isEmpty());
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
@@ -233,7 +231,7 @@ private slots:
         QVERIFY(!m_pf->Exists("A.url") && !m_pf->Exists("News/B.url"));
         QVERIFY(m_pf->Node("News"));
         QCOMPARE(m_pf->View().Items().size(), size_t(0));
-        QCOMPARE(g_nBrokenCount.load(), 2); // until the next check or Refresh
+        QCOMPARE(m_pf->View().State().m_nBrokenCount.load(), 2); // until the next check or Refresh
     }
 };
 

@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/MessageHub.h"
@@ -40,13 +39,11 @@ private slots:
     {
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
-        g_bDocumentMode = false;
     }
     void cleanup()
     {
         m_pFrame.reset();
         m_pRouter.reset();
-        g_bDocumentMode = false;
     }
 
     void linksOfALocalFileBecomeTopLevelNodes()
@@ -59,15 +56,15 @@ private slots:
         f.close();
         Open(QString("zorbel:") + f.fileName());
         QTRY_COMPARE(m_pFrame->View()->Items().size(), size_t(2));
-        QTRY_VERIFY(!g_bPopulating);
-        QVERIFY(g_bDocumentMode);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
+        QVERIFY(m_pFrame->View()->State().m_bDocumentMode);
         QCOMPARE(m_pFrame->View()->Items()[0]->m_strName, std::string("<N/A>"));
         m_pRouter->UpdateAll();
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_ITEMS), QString(" 2 URLs "));
 
         // Refresh reads the file again, in document mode.
         QVERIFY(m_pRouter->Run(ID_FILE_REFRESH));
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
         QTRY_COMPARE(m_pFrame->View()->Items().size(), size_t(2));
         QVERIFY(CMessageHub::ShownBoxes().isEmpty());
     }
@@ -80,7 +77,7 @@ private slots:
         f.write("<html><body><p>Nothing to follow here.</p></body></html>\n");
         f.close();
         Open(QString("zorbel:") + f.fileName());
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
         QTRY_VERIFY(m_pFrame->PaneText(ID_SEPARATOR).startsWith("No link was found in "));
         QVERIFY(m_pFrame->PaneText(ID_SEPARATOR).contains("empty.html"));
         QVERIFY(m_pFrame->View()->Items().empty());

@@ -20,7 +20,6 @@
 #include <functional>
 #include <memory>
 
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/CommandIds.h"
@@ -79,7 +78,7 @@ public:
     {
         for (const QString& strLabel : labels)
             QTRY_VERIFY2(Node(strLabel), qPrintable(strLabel));
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!View().State().m_bPopulating);
         View().Sink().Flush();
         QCoreApplication::processEvents();
     }

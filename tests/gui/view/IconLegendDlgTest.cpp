@@ -9,7 +9,6 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/Artwork.h"
@@ -17,6 +16,7 @@
 #include "gui/common/MessageHub.h"
 #include "gui/menus/CommandRouter.h"
 #include "gui/view/IconLegendDlg.h"
+#include "gui/view/ZorbelView.h"
 #include "GuiTestMain.h"
 #include "support/MemoryProfile.h"
 
@@ -55,7 +55,7 @@ private slots:
         m_doc.OnNewDocument();
         m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
     }
     void cleanup()
     {

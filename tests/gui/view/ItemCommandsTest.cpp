@@ -104,8 +104,6 @@ private slots:
         CMessageHub::SetAnswerer([this](const CMessageHub::Box&) { return m_answer; });
         CMessageHub::ResetRecord();
         m_answer = QMessageBox::Yes;
-        g_bDocumentMode = false;
-        g_nBrokenCount = 0;
         m_pf->WriteUrl("Example.url", "http://127.0.0.1:1/example");
         m_pf->WriteUrl("Other.url", "http://127.0.0.1:1/other");
         m_pf->WriteUrl("News/Daily.url", "http://127.0.0.1:1/daily");
@@ -117,8 +115,6 @@ private slots:
         CFavoritePropertiesDlg::SetAsker({});
         m_pf->Close();
         m_pf.reset();
-        g_bDocumentMode = false;
-        g_nBrokenCount = 0;
     }
 
     void commandsFollowTheSelectionTheModeAndTheRunningWork()
@@ -140,28 +136,28 @@ private slots:
 
         // Delete All Broken needs broken favourites and no worker.
         QVERIFY(!m_pf->Enabled(ID_TOOLS_DELETEBROKEN));
-        g_nBrokenCount = 2;
+        m_pf->View().State().m_nBrokenCount = 2;
         QVERIFY(m_pf->Enabled(ID_TOOLS_DELETEBROKEN));
-        g_nActiveWorkers = 1; // a check runs
+        m_pf->View().State().m_nActiveWorkers = 1; // a check runs
         QVERIFY(!m_pf->Enabled(ID_TOOLS_DELETEBROKEN));
         QVERIFY(!m_pf->Enabled(ID_FILE_REFRESH));
         for (int nId : kSelectionCommands)
             QVERIFY(m_pf->Enabled(nId));
         QVERIFY(m_pf->Enabled(ID_FAVORITE_DELETE));
-        g_nActiveWorkers = 0;
-        g_bPopulating = true; // a scan runs
+        m_pf->View().State().m_nActiveWorkers = 0;
+        m_pf->View().State().m_bPopulating = true; // a scan runs
         QVERIFY(!m_pf->Enabled(ID_FILE_REFRESH));
-        g_bPopulating = false;
+        m_pf->View().State().m_bPopulating = false;
         QVERIFY(m_pf->Enabled(ID_FILE_REFRESH));
 
         // Document mode: rename is offered but does not start; no deletion.
-        g_bDocumentMode = true;
+        m_pf->View().State().m_bDocumentMode = true;
         QVERIFY(m_pf->Enabled(ID_FAVORITE_RENAME));
         QVERIFY(!m_pf->Enabled(ID_FAVORITE_DELETE));
         QVERIFY(!m_pf->Enabled(ID_TOOLS_DELETEBROKEN));
         QVERIFY(!RenameTo("Example", "Changed"));
         QVERIFY(m_pf->Exists("Example.url"));
-        g_bDocumentMode = false;
+        m_pf->View().State().m_bDocumentMode = false;
     }
 
     void contextMenuFromTheMouse()
@@ -475,8 +471,8 @@ private slots:
         server.SetDelay(std::chrono::milliseconds(300));
         m_pf->WriteUrl("Slow.url", QByteArray::fromStdString(server.Url("/ok/slow")));
         m_pf->Refresh({"Slow"});
-        g_checkSettings.m_nThreadCount = 2;
-        g_checkSettings.m_nTimeoutMs = 5000;
+        m_pf->View().Settings().m_nThreadCount = 2;
+        m_pf->View().Settings().m_nTimeoutMs = 5000;
         FavoriteItem* pSlow = m_pf->Record("Slow");
         QVERIFY(m_pf->m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE(pSlow->Status(), int(StatusChecking));
@@ -486,7 +482,7 @@ private slots:
         QVERIFY(!m_pf->Exists("Slow.url"));
         QVERIFY(!m_pf->Node("Slow"));
         QTRY_COMPARE_WITH_TIMEOUT(Boxes().last().m_strCaption, QString("Finished Checking Favorites"), 20000);
-        QCOMPARE(g_nActiveWorkers.load(), 0);
+        QCOMPARE(m_pf->View().State().m_nActiveWorkers.load(), 0);
     }
 };
 

@@ -48,11 +48,11 @@ class UpdateMovedTest : public QObject {
     void CheckAll()
     {
         CMessageHub::ResetRecord();
-        g_checkSettings.m_nThreadCount = 4;
-        g_checkSettings.m_nTimeoutMs = 5000;
+        m_pf->View().Settings().m_nThreadCount = 4;
+        m_pf->View().Settings().m_nTimeoutMs = 5000;
         QVERIFY(m_pf->m_pRouter->Run(ID_TOOLS_CHECKALL));
         QTRY_COMPARE_WITH_TIMEOUT(CMessageHub::ShownBoxes().size(), 1, 20000);
-        QTRY_VERIFY(IsIdle());
+        QTRY_VERIFY(m_pf->View().State().IsIdle());
         CMessageHub::ResetRecord();
     }
 
@@ -104,7 +104,6 @@ private slots:
         m_pf->Close();
         m_pf.reset();
         m_pServer.reset();
-        g_bDocumentMode = false;
     }
 
     void detailsShowWhereEachFavoriteWent()
@@ -138,9 +137,9 @@ private slots:
         QVERIFY(!m_pf->Enabled(ID_TOOLS_UPDATEMOVED));
         CheckAll();
         QVERIFY(m_pf->Enabled(ID_TOOLS_UPDATEMOVED));
-        g_bDocumentMode = true;
+        m_pf->View().State().m_bDocumentMode = true;
         QVERIFY(!m_pf->Enabled(ID_TOOLS_UPDATEMOVED));
-        g_bDocumentMode = false;
+        m_pf->View().State().m_bDocumentMode = false;
 
         // Only the temporary move and the gone page are left: nothing to offer.
         for (const char* pszLabel : {"Perm", "Chain", "Link"})

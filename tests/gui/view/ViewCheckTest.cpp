@@ -10,7 +10,6 @@
 
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
 #include "core/settings/CheckSettings.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
@@ -60,7 +59,7 @@ private slots:
         m_profile.WriteProfileInt("Settings", "Threads", 4);
         m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!m_pFrame->View()->State().m_bPopulating);
     }
     void cleanup()
     {
@@ -91,22 +90,22 @@ private slots:
         QCOMPARE(pMoved->Status(), int(StatusMoved));
         QCOMPARE(pFile->Status(), int(StatusSkipped));
         QCOMPARE(ImageOf(pFile), 27);
-        QCOMPARE(g_nBrokenCount.load(), 1);
-        QCOMPARE(g_nActiveWorkers.load(), 0);
+        QCOMPARE(m_pFrame->View()->State().m_nBrokenCount.load(), 1);
+        QCOMPARE(m_pFrame->View()->State().m_nActiveWorkers.load(), 0);
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Action(ID_TOOLS_CHECKALL)->isEnabled());
     }
 
     void stopEndsAPassOnHangingServersWithinTheTimeout()
     {
-        g_checkSettings.m_nTimeoutMs = 1500;
-        g_checkSettings.m_nThreadCount = 3;
+        m_pFrame->View()->Settings().m_nTimeoutMs = 1500;
+        m_pFrame->View()->Settings().m_nThreadCount = 3;
         for (int i = 0; i < 6; ++i)
             Add("Hang", m_pServer->Url("/hang/" + std::to_string(i)));
         m_pFrame->View()->Sink().Flush();
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
-        QTRY_VERIFY(g_nActiveWorkers == 3);
+        QTRY_VERIFY(m_pFrame->View()->State().m_nActiveWorkers == 3);
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Action(ID_TOOLS_STOPCHECKING)->isEnabled());
         QVERIFY(!m_pRouter->Action(ID_APP_EXIT)->isEnabled());
@@ -114,7 +113,7 @@ private slots:
         timer.start();
         QVERIFY(m_pRouter->Run(ID_TOOLS_STOPCHECKING));
         QVERIFY(timer.elapsed() < 1500 + 3000);
-        QCOMPARE(g_nActiveWorkers.load(), 0);
+        QCOMPARE(m_pFrame->View()->State().m_nActiveWorkers.load(), 0);
         QVERIFY(m_pFrame->isEnabled());
         QTRY_COMPARE(CMessageHub::ShownBoxes().size(), 1);
         m_pRouter->UpdateAll();
@@ -123,13 +122,13 @@ private slots:
 
     void waitBoxStaysEnabledWhileTheWindowIsDisabled()
     {
-        g_checkSettings.m_nTimeoutMs = 1000;
-        g_checkSettings.m_nThreadCount = 1;
+        m_pFrame->View()->Settings().m_nTimeoutMs = 1000;
+        m_pFrame->View()->Settings().m_nThreadCount = 1;
         auto pHang = Add("Hang", m_pServer->Url("/hang/wait"));
         m_pFrame->View()->Sink().Flush();
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Run(ID_TOOLS_CHECKALL));
-        QTRY_VERIFY(g_nActiveWorkers == 1);
+        QTRY_VERIFY(m_pFrame->View()->State().m_nActiveWorkers == 1);
         // The worker runs before the favourite is handed to it; a stop before
         // that ends the pass at once, with no wait box to see.
         QTRY_VERIFY(pHang->Status() == StatusChecking);
@@ -150,8 +149,8 @@ private slots:
 
     void favoriteRemovedDuringAPassIsNotCheckedAndLeavesTheTree()
     {
-        g_checkSettings.m_nTimeoutMs = 5000;
-        g_checkSettings.m_nThreadCount = 1;
+        m_pFrame->View()->Settings().m_nTimeoutMs = 5000;
+        m_pFrame->View()->Settings().m_nThreadCount = 1;
         m_pServer->SetDelay(std::chrono::milliseconds(150));
         std::vector<std::shared_ptr<FavoriteItem>> items;
         for (int i = 0; i < 5; ++i)

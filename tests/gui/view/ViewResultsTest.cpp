@@ -16,7 +16,6 @@
 #include <QtTest>
 
 #include "core/model/LinkStatus.h"
-#include "core/model/ProcessState.h"
 #include "gui/app/MainFrame.h"
 #include "gui/app/ZorbelDoc.h"
 #include "gui/common/CommandIds.h"
@@ -96,10 +95,6 @@ private slots:
     {
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
-        g_bPopulating = false;
-        g_nActiveWorkers = 0;
-        g_bChecked = false;
-        g_nBrokenCount = 0;
         qputenv("ZORBEL_FAVORITES", "/nonexistent-zorbel-test-folder");
         m_pProfile = std::make_unique<MemoryProfile>();
         m_pRouter = std::make_unique<CCommandRouter>();
@@ -107,13 +102,10 @@ private slots:
         m_doc.OnNewDocument();
         m_pFrame->InitialUpdate(m_doc);
         m_pFrame->show();
-        QTRY_VERIFY(!g_bPopulating);
+        QTRY_VERIFY(!View().State().m_bPopulating);
     }
     void cleanup()
     {
-        g_bPopulating = false;
-        g_nActiveWorkers = 0;
-        g_bChecked = false;
         m_pFrame.reset();
         m_pRouter.reset();
     }
@@ -178,7 +170,7 @@ private slots:
         // otherwise, and the picture is the one that counts.
         auto pItem = Add(kTreeRoot, "", "Daily", 4 + 3, StatusBroken, "Host not found");
         pItem->m_nKind = 0;
-        g_nBrokenCount = 1;
+        View().State().m_nBrokenCount = 1;
         Select(pItem->m_hItem);
         WhenModal<CLinkDetailsDlg>([nRow](CLinkDetailsDlg* p) {
             p->StatusCombo()->setCurrentIndex(nRow);
@@ -189,7 +181,7 @@ private slots:
         QCOMPARE(View().Sink().NodeImage(pItem->m_hItem), nOffset + 3);
         QCOMPARE(WidgetOf(pItem->m_hItem)->icon(0).cacheKey(), View().ImageList().at(nOffset + 3).cacheKey());
         QCOMPARE(pItem->StatusText(), std::string("Host not found"));
-        QCOMPARE(g_nBrokenCount.load(), 1);
+        QCOMPARE(View().State().m_nBrokenCount.load(), 1);
     }
 
     void theSameStatusOrCancelChangesNothing()
@@ -232,7 +224,7 @@ private slots:
         // Not yet checked, still being checked: counted nowhere.
         Add(kTreeRoot, "", "Waiting", 0, StatusNotChecked);
         Add(kTreeRoot, "", "Busy", 16, StatusChecking);
-        g_bChecked = true;
+        View().State().m_bChecked = true;
         QCOMPARE(RunReport(), QStringList({"1 link was skipped", "1 link appears to be broken",
                                            "1 link is \"partially\" broken",
                                            "1 link appears to have have its target moved", "1 link is still valid",
@@ -244,7 +236,7 @@ private slots:
         Add(kTreeRoot, "", "A", 20, StatusAuthRequired);
         Add(kTreeRoot, "", "B", 20, StatusAuthRequired);
         Add(kTreeRoot, "", "C", 12, StatusUnverified);
-        g_bChecked = true;
+        View().State().m_bChecked = true;
         const QStringList rows = RunReport();
         QCOMPARE(rows.size(), 6);
         QCOMPARE(rows.first(), QString("0 links were skipped"));
@@ -254,7 +246,7 @@ private slots:
     void reportCountsAStatusChangedByHandUnderTheNewOne()
     {
         auto pItem = Add(kTreeRoot, "", "Daily", 4, StatusBroken);
-        g_bChecked = true;
+        View().State().m_bChecked = true;
         Select(pItem->m_hItem);
         WhenModal<CLinkDetailsDlg>([](CLinkDetailsDlg* p) {
             p->StatusCombo()->setCurrentIndex(2); // valid
@@ -269,8 +261,8 @@ private slots:
     void reportIsASnapshotThatARunningCheckDoesNotChange()
     {
         auto pItem = Add(kTreeRoot, "", "Daily", 16, StatusChecking);
-        g_bChecked = true;
-        g_nActiveWorkers = 1; // a pass runs: the report stays available
+        View().State().m_bChecked = true;
+        View().State().m_nActiveWorkers = 1; // a pass runs: the report stays available
         QStringList before;
         QStringList after;
         WhenModal<CReportDlg>([&](CReportDlg* p) {
@@ -293,12 +285,12 @@ private slots:
         m_pRouter->UpdateAll();
         QVERIFY(!m_pRouter->Action(ID_FILE_REPORT)->isEnabled());
         QVERIFY(!m_pRouter->Run(ID_FILE_REPORT));
-        g_bChecked = true;
-        g_bPopulating = true;
+        View().State().m_bChecked = true;
+        View().State().m_bPopulating = true;
         m_pRouter->UpdateAll();
         QVERIFY(!m_pRouter->Action(ID_FILE_REPORT)->isEnabled());
-        g_bPopulating = false;
-        g_nActiveWorkers = 3;
+        View().State().m_bPopulating = false;
+        View().State().m_nActiveWorkers = 3;
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Action(ID_FILE_REPORT)->isEnabled());
     }

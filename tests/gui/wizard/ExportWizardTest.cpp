@@ -14,7 +14,6 @@
 #include <functional>
 
 #include "core/export/ExportFormat.h"
-#include "core/model/ProcessState.h"
 #include "gui/common/CommandIds.h"
 #include "gui/common/MessageHub.h"
 #include "gui/menus/CommandRouter.h"
@@ -141,14 +140,12 @@ private slots:
         CEFWPage3::SetSaveFileChooser({});
         m_pView.reset();
         m_pRouter.reset();
-        g_bPopulating = false;
-        g_nActiveWorkers = 0;
     }
 
     void commandIsEnabledWhateverRuns()
     {
-        g_bPopulating = true;
-        g_nActiveWorkers = 2;
+        m_pView->State().m_bPopulating = true;
+        m_pView->State().m_nActiveWorkers = 2;
         m_pRouter->UpdateAll();
         QVERIFY(m_pRouter->Action(ID_FILE_EXPORT)->isEnabled());
     }
@@ -159,7 +156,7 @@ private slots:
         const char* const kGolden[] = {"small-1-plain.txt", "small-2-names.txt", "small-3-urls.txt",
                                        "small-4-csv.csv",   "small-5-csv-folders.csv", "small-6-html.htm",
                                        "small-7-html-folders.htm"};
-        for (const ExportFormat& format : g_exportFormats) {
+        for (const ExportFormat& format : kExportFormats) {
             const QString strGolden = QString(ZORBEL_TEST_DATA "/export/") + kGolden[format.m_nId - 1];
             QVERIFY2(QFile::exists(strGolden), qPrintable(strGolden));
             const QString strTarget = dir.filePath(QString("out-%1").arg(format.m_nId));

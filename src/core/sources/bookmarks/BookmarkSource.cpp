@@ -218,9 +218,9 @@ TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::stri
     return firstTopNode;
 }
 
-void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore,
-                          std::string* pstrSourceError)
+void BookmarkSourceThread(ITreeSink& sink, CViewState& state, const ManualResetEvent& hStop,
+                          const std::atomic<bool>& bClosing, const std::string& strPath, BookmarkFormat nFormat,
+                          NotAStoreIs nNotAStore, int nTimeoutMs, std::string* pstrSourceError)
 {
     const std::function<bool()> fnAbort = [&] { return bClosing.load() || hStop.IsSet(); };
     TreeNode firstTop = kNoTreeNode;
@@ -237,7 +237,7 @@ void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const 
             return PopulationEnd::Filled;
         case BookmarkRead::NotAStore:
             if (nNotAStore == NotAStoreIs::Links)
-                return FillWithSourceLinks(sink, strPath, fnAbort);
+                return FillWithSourceLinks(sink, strPath, fnAbort, nTimeoutMs);
             return PopulationEnd::SourceError;
         case BookmarkRead::Failed:
             break;
@@ -250,5 +250,5 @@ void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const 
         sink.ExpandAllBranches();
         sink.EnsureVisible(firstTop);
     };
-    RunPopulation(sink, bClosing, fill, arrange);
+    RunPopulation(sink, state, bClosing, fill, arrange);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/model/TreeSink.h"
+#include "core/model/ViewState.h"
 #include "core/sources/bookmarks/BookmarkStore.h"
 
 class ManualResetEvent;
@@ -40,12 +41,13 @@ enum class NotAStoreIs {
 };
 
 // Fills the tree from the store at strPath within the frame of
-// RunPopulation: tree disabled and g_bPopulating set while it reads, all
+// RunPopulation: tree disabled and m_bPopulating set while it reads, all
 // branches expanded and the first node made visible when it is filled, then
-// UM_LISTREADY. A store that cannot be read is UM_SOURCEERROR with no node,
+// ViewEvent::ListReady. A store that cannot be read is ViewEvent::SourceError with no node,
 // never an empty list; the reason the reader gives, if any, is added to
 // *pstrSourceError (when given) on a line of its own. hStop and bClosing
-// end the reading early.
-void BookmarkSourceThread(ITreeSink& sink, const ManualResetEvent& hStop, const std::atomic<bool>& bClosing,
-                          const std::string& strPath, BookmarkFormat nFormat, NotAStoreIs nNotAStore,
-                          std::string* pstrSourceError = nullptr);
+// end the reading early. A store that turns out to be a page or file is
+// read as one, with nTimeoutMs (0: the default) should it be fetched.
+void BookmarkSourceThread(ITreeSink& sink, CViewState& state, const ManualResetEvent& hStop,
+                          const std::atomic<bool>& bClosing, const std::string& strPath, BookmarkFormat nFormat,
+                          NotAStoreIs nNotAStore, int nTimeoutMs = 0, std::string* pstrSourceError = nullptr);

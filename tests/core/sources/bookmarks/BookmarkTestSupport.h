@@ -31,7 +31,7 @@ struct Populated {
     std::unique_ptr<MemoryTreeSink> m_pSink = std::make_unique<MemoryTreeSink>();
     PopulationReport m_report;
 
-    std::vector<ViewMessage> Messages() const { return m_pSink->Messages(); }
+    std::vector<ViewEvent> Messages() const { return m_pSink->Messages(); }
     std::string Outline() const { return m_pSink->Outline(); }
     // "folder | name | url @depth" of every record, in list order.
     std::vector<std::string> Records() const
@@ -54,7 +54,9 @@ protected:
         auto pReport = std::make_shared<PopulationReport>();
         request.m_pReport = pReport;
         std::atomic<bool> bClosing{false};
-        StartPopulation(*result.m_pSink, std::make_shared<ManualResetEvent>(), bClosing, std::move(request)).join();
+        StartPopulation(*result.m_pSink, result.m_pSink->m_state, std::make_shared<ManualResetEvent>(), bClosing,
+                        std::move(request))
+            .join();
         result.m_report = *pReport;
         return result;
     }

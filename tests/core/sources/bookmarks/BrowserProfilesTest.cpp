@@ -112,19 +112,19 @@ TEST_F(BrowserProfiles, ABrowserRequestFillsTheTreeOrReportsWhatWasMissing)
     EnvGuard config("XDG_CONFIG_HOME", std::nullopt);
     WriteFile(m_strHome + "/.config/chromium/Default/Bookmarks", ChromiumBookmarksJson({Link("A", "http://a.example/")}));
     const Populated found = Populate({"ignored.html", "", "chromium"});
-    EXPECT_EQ(found.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(found.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(found.Outline(), "Bookmarks bar\n  A\n");
     EXPECT_EQ(found.m_report.m_strStore, m_strHome + "/.config/chromium/Default/Bookmarks");
 
     const Populated missing = Populate({"", "", "firefox"});
-    EXPECT_EQ(missing.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(missing.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_TRUE(missing.m_report.m_strSourceError.starts_with("No Firefox profile was found: there is no "));
     EXPECT_FALSE(missing.m_pSink->TreeEnabled());
 
     // A store found but unreadable names the store.
     WriteFile(m_strHome + "/.config/chromium/Default/Bookmarks", "");
     const Populated empty = Populate({"", "", "chromium"});
-    EXPECT_EQ(empty.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(empty.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_EQ(empty.m_report.m_strSourceError, "The specified URL/File: " + m_strHome +
                                                    "/.config/chromium/Default/Bookmarks\ncannot be downloaded or opened.");
 }

@@ -23,7 +23,7 @@ TEST_F(ChromiumBookmarks, TheRootsWithTheirFoldersAndNamesInOrder)
                             Link("Kernel", "https://kernel.org/")},
                            {Link("Naïve café", "http://xn--caf-dma.example/")}));
     const Populated result = PopulateFile(strPath);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(result.Outline(), "Bookmarks bar\n"
                                 "  Debian \"stable\"\n"
                                 "  Work\n"
@@ -71,7 +71,7 @@ TEST_F(ChromiumBookmarks, ACutOrForeignBookmarksFileIsASourceError)
         const std::string strPath = m_dir / "Bookmarks";
         WriteFile(strPath, strText);
         const Populated result = PopulateFile(strPath);
-        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << pszCase;
+        EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError}) << pszCase;
         EXPECT_EQ(result.m_pSink->NodeCount(), 0u) << pszCase;
     };
     expectError(strWhole.substr(0, strWhole.size() * 2 / 3), "cut short");
@@ -87,7 +87,7 @@ TEST_F(ChromiumBookmarks, JsonWithoutRootsIsAFileLikeAnyOther)
     const std::string strPath = m_dir / "data.json";
     WriteFile(strPath, R"({"homepage": "https://home.example/", "note": "roots of trees"})");
     const Populated result = PopulateFile(strPath);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     ASSERT_EQ(result.m_pSink->Items().size(), 1u);
     EXPECT_EQ(result.m_pSink->Items()[0]->m_strUrl, "https://home.example/");
 }
@@ -98,7 +98,7 @@ TEST_F(ChromiumBookmarks, AnEmptyProfileIsAnEmptyListAndDeepNestingIsNoDanger)
         const std::string strPath = m_dir / "Empty";
         WriteFile(strPath, ChromiumBookmarksJson({}));
         const Populated result = PopulateFile(strPath);
-        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+        EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
         EXPECT_EQ(result.m_pSink->NodeCount(), 0u);
     }
     // Folders one in the other, a bookmark at the bottom: read whole up to
@@ -123,7 +123,7 @@ TEST_F(ChromiumBookmarks, AnEmptyProfileIsAnEmptyListAndDeepNestingIsNoDanger)
         const std::string strPath = m_dir / ("Deep" + std::to_string(nDepth));
         WriteFile(strPath, chain(nDepth));
         const Populated deep = PopulateFile(strPath);
-        EXPECT_EQ(deep.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << nDepth;
+        EXPECT_EQ(deep.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError}) << nDepth;
         EXPECT_EQ(deep.m_pSink->NodeCount(), 0u) << nDepth;
         EXPECT_EQ(deep.m_report.m_strSourceError,
                   "The specified URL/File: " + strPath + "\ncannot be downloaded or opened.\n"

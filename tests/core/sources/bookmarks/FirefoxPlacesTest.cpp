@@ -72,7 +72,7 @@ TEST_F(FirefoxPlaces, TheRootsFoldersAndBookmarksInTheBrowsersOrder)
         db.Exec("DELETE FROM moz_bookmarks WHERE id = " + std::to_string(nGone));
     }
     const Populated result = PopulateFile(m_strPlaces);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(result.Outline(), "Bookmarks Toolbar\n"
                                 "  News\n"
                                 "    Hacker News\n"
@@ -139,7 +139,7 @@ TEST_F(FirefoxPlaces, ADatabaseLockedByAnotherConnectionIsStillRead)
     db.Exec("BEGIN IMMEDIATE");
     db.AddBookmark(CPlacesDatabase::kMenu, "Uncommitted", "http://uncommitted.example/");
     const Populated result = PopulateFile(strWal);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(result.Outline(), "Bookmarks Menu\n  Committed\n");
     db.Exec("COMMIT");
 }
@@ -160,7 +160,7 @@ TEST_F(FirefoxPlaces, ACorruptOrTruncatedDatabaseIsASourceError)
         const std::string strPath = m_dir / "damaged.sqlite";
         WriteFile(strPath, strBytes);
         const Populated result = PopulateFile(strPath);
-        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << pszCase;
+        EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError}) << pszCase;
         EXPECT_EQ(result.m_pSink->NodeCount(), 0u) << pszCase;
         EXPECT_EQ(result.m_report.m_strSourceError,
                   "The specified URL/File: " + strPath + "\ncannot be downloaded or opened.")
@@ -186,14 +186,14 @@ TEST_F(FirefoxPlaces, AnotherProgramsDatabaseIsASourceErrorNotAnEmptyList)
         db.Exec("CREATE TABLE urls (url TEXT); INSERT INTO urls VALUES ('http://kept.example/page')");
     }
     const Populated result = PopulateFile(strOther);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
 
     // The same file where Firefox's store should be.
     const std::string strProfile = MakeFirefoxProfile(m_dir / "home");
     std::filesystem::copy_file(strOther, strProfile + "/places.sqlite");
     EnvGuard home("HOME", m_dir / "home");
     const Populated browser = Populate({"", "", "firefox"});
-    EXPECT_EQ(browser.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(browser.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_EQ(browser.m_report.m_strStore, strProfile + "/places.sqlite");
     // The message names the file and what it lacks.
     EXPECT_EQ(browser.m_report.m_strSourceError,
@@ -254,7 +254,7 @@ TEST_F(FirefoxPlaces, OlderSchemasFindTheirRootsInMozBookmarksRoots)
         const std::string strPath = m_dir / (bWithGuids ? "fx4.sqlite" : "fx3.sqlite");
         MakeFirefox3Store(strPath, bWithGuids);
         const Populated result = PopulateFile(strPath);
-        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY}) << result.m_report.m_strSourceError;
+        EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady}) << result.m_report.m_strSourceError;
         EXPECT_EQ(result.Records(), (std::vector<std::string>{
                                         "Bookmarks Toolbar | Getting Started | http://www.mozilla.com/firefox/central/ @1",
                                         "Bookmarks Menu/Mozilla Firefox | News | http://fx3.example/news @2",
@@ -273,7 +273,7 @@ TEST_F(FirefoxPlaces, AStoreWithoutWhatFirefoxKeepsSaysWhatIsMissing)
             db.Exec(strSql);
         }
         const Populated result = PopulateFile(strPath);
-        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR}) << strName;
+        EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError}) << strName;
         const std::string strHead = "The specified URL/File: " + strPath + "\ncannot be downloaded or opened.\n";
         EXPECT_TRUE(result.m_report.m_strSourceError.starts_with(strHead)) << result.m_report.m_strSourceError;
         return result.m_report.m_strSourceError.substr(std::min(strHead.size(), result.m_report.m_strSourceError.size()));
@@ -305,7 +305,7 @@ TEST_F(FirefoxPlaces, AColumnTheFileComputesItselfIsRefusedBeforeItRuns)
                 "(stored_url || printf('%.*c', 50000000, 'x')) VIRTUAL");
     }
     const Populated result = PopulateFile(strPath);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_TRUE(result.m_report.m_strSourceError.ends_with(
         "\nThe column url of its table moz_places is computed by the file itself, which Firefox never does; it is not "
         "read."))
@@ -324,7 +324,7 @@ TEST_F(FirefoxPlaces, AStoreLargerThanTheLimitIsRefusedWithoutBeingCopied)
     }
     ASSERT_EQ(::truncate(m_strPlaces.c_str(), off_t(2) << 30), 0);
     const Populated result = PopulateFile(m_strPlaces);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_TRUE(result.m_report.m_strSourceError.ends_with(
         "\nIt is larger than 1024 MB, more than any Firefox profile's bookmarks and history take."))
         << result.m_report.m_strSourceError;
@@ -338,7 +338,7 @@ TEST_F(FirefoxPlaces, AValueLongerThanTheLimitRefusesTheStore)
         db.AddBookmark(CPlacesDatabase::kMenu, std::string(17 << 20, 't'), "http://long.example/");
     }
     const Populated result = PopulateFile(m_strPlaces);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_SOURCEERROR});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::SourceError});
     EXPECT_NE(result.m_report.m_strSourceError.find("16 MB in one"), std::string::npos)
         << result.m_report.m_strSourceError;
 }

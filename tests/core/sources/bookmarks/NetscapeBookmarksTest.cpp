@@ -24,7 +24,7 @@ TEST_F(NetscapeBookmarks, AFirefoxExportWithNestedFoldersAndEntities)
                                     Folder("Deep & Deeper", {Link("Bottom", "http://bottom.example/")})}),
                             Link("Top", "http://top.example/"), Folder("Empty", {})}));
     const Populated result = PopulateFile(strPath);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(result.Outline(), "Bookmarks Toolbar\n"
                                 "  Q&A <tips> \"quoted\" it's\n"
                                 "  Deep & Deeper\n"
@@ -60,7 +60,7 @@ TEST_F(NetscapeBookmarks, LooseMarkupIsReadAsABrowserWouldImportIt)
     const std::string strPath = m_dir / "loose.html";
     WriteFile(strPath, strText);
     const Populated result = PopulateFile(strPath);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(result.Outline(), "Before any list\n"
                                 "Unclosed heading\n"
                                 "  Inner ☺ &amp;\n"
@@ -95,7 +95,7 @@ TEST_F(NetscapeBookmarks, AFileCutShortKeepsWhatItHas)
     const std::string strPath = m_dir / "cut.html";
     WriteFile(strPath, strWhole.substr(0, strWhole.find("http://two")));
     const Populated result = PopulateFile(strPath);
-    EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+    EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
     EXPECT_EQ(result.Outline(), "A\n  One\n");
 }
 
@@ -129,7 +129,7 @@ TEST_F(NetscapeBookmarks, ThousandsOfLinksWithUnclosedTagsAreAllListedAndSoAreTh
         const std::string strPath = m_dir / ("many-" + std::to_string(nLinks) + ".html");
         WriteFile(strPath, ManyUnclosedLinks(nLinks));
         const Populated result = PopulateFile(strPath);
-        EXPECT_EQ(result.Messages(), std::vector<ViewMessage>{UM_LISTREADY});
+        EXPECT_EQ(result.Messages(), std::vector<ViewEvent>{ViewEvent::ListReady});
         const auto records = result.Records();
         ASSERT_EQ(records.size(), size_t(nLinks) + 2) << nLinks;
         EXPECT_EQ(records[0], "Many | Site 0 | http://site.example/0 @1");
