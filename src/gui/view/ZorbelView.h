@@ -3,12 +3,15 @@
 #include <QIcon>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/actions/BatchOutcome.h"
 #include "core/model/FavoriteList.h"
 #include "core/platform/ManualResetEvent.h"
 #include "gui/view/FavoritesTree.h"
@@ -18,6 +21,7 @@ class QTreeWidgetItem;
 class CCmdUI;
 class CCommandRouter;
 class CViewTreeSink;
+class CBatchListDlg;
 class CCheckPass;
 class IProfile;
 struct PopulationReport;
@@ -97,6 +101,14 @@ public:
     void OnExportFavorites();
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
+
+    // A command on many favourites at once: the confirmation `dlg`, then,
+    // when something is left to act on, `fnRun` on the records the user
+    // kept, then a box when every one succeeded or the errors dialog
+    // (object name `strErrorsName`) when some failed.
+    using BatchList = std::vector<std::shared_ptr<FavoriteItem>>;
+    void RunBatchCommand(CBatchListDlg& dlg, const BatchTexts& texts, const QString& strErrorsName,
+                         const std::function<BatchOutcome(const BatchList&)>& fnRun);
 
     // Takes a record out of the list and its node out of the tree and out of
     // every book kept about it. A check that holds the record finishes
