@@ -56,8 +56,3 @@ std::optional<ViewMessage> CListTreeSink::WaitMessage(std::chrono::milliseconds 
     m_messages.pop_front();
     return message;
 }
-
-std::size_t CListTreeSink::ItemCount() const
-{
-    return m_pItems->Size();
-}

@@ -57,9 +57,7 @@ public:
     bool IsConverted() const { return m_bConverted; }
 
     // The extents of the popup, from its items as they were when it last
-    // opened: widest image, height of "A", widest accelerator text, widest
-    // label.
-    int ImageWidth() const { return m_nImageWidth; }
+    // opened: height of "A", widest accelerator text, widest label.
     int TextHeight() const { return m_nTextHeight; }
     int AcceleratorWidth() const { return m_nAcceleratorWidth; }
     int LabelWidth() const { return m_nLabelWidth; }

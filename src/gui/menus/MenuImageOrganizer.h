@@ -47,7 +47,6 @@ public:
     // given, or when the window already has an organizer.
     bool Attach(QWidget* pFrame);
     void Detach();
-    QWidget* Frame() const { return m_pFrame; }
 
     // Copies the images of every toolbar of the frame, in the frame's order
     // of toolbars: each plain button's image under its command id. A later

@@ -123,12 +123,12 @@ void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath, const std:
 {
     m_bInitialUpdateDone = true;
     if (strDocumentPath.empty() && strBrowser.empty()) {
-        StartFavoritesScan();
+        StartPopulation();
     } else {
         g_bDocumentMode = true;
         m_strSource = strDocumentPath;
         m_strBrowser = strBrowser;
-        StartSourceExtraction();
+        StartPopulation();
     }
 }
 
@@ -145,9 +145,6 @@ void CZorbelView::JoinPopulateThread()
         m_hPopulateThread.join();
 }
 
-void CZorbelView::StartFavoritesScan() { StartPopulation(); }
-void CZorbelView::StartSourceExtraction() { StartPopulation(); }
-
 void CZorbelView::StartPopulation()
 {
     JoinPopulateThread();
@@ -155,16 +152,13 @@ void CZorbelView::StartPopulation()
     m_hStop = std::make_shared<ManualResetEvent>();
     m_pReport = std::make_shared<PopulationReport>();
     m_hPopulateThread =
-        ::StartPopulation(*m_pSink, m_hStop, m_bClosing, {m_strSource, m_strFavoritesRoot, m_strBrowser, m_pReport});
+        ::StartPopulation(*m_pSink, m_hStop, m_bClosing, {m_strSource, {}, m_strBrowser, m_pReport});
 }
 
 void CZorbelView::OnRefresh()
 {
     g_nBrokenCount = 0;
-    if (g_bDocumentMode)
-        StartSourceExtraction();
-    else
-        StartFavoritesScan();
+    StartPopulation();
 }
 
 void CZorbelView::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(IsIdle()); }

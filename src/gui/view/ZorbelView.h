@@ -45,8 +45,6 @@ public:
     // Stops every thread and frees the records.
     void OnDestroy();
 
-    void StartFavoritesScan();
-    void StartSourceExtraction();
     void StopChecking();
 
     // Commands of the view.
@@ -120,7 +118,6 @@ public:
     // The records in list order, as they are now.
     std::vector<std::shared_ptr<FavoriteItem>> Items() const { return m_items->Snapshot(); }
     const QList<QIcon>& ImageList() const { return m_imageList; }
-    const std::string& Source() const { return m_strSource; }
     // The record on a node, null for a folder or no node.
     FavoriteItem* RecordOf(const QTreeWidgetItem* pNode) const;
     // The selected node and its record (null when none is selected or it is
@@ -131,9 +128,6 @@ public:
     // The settings store of the view's dialogs (the details dialog's width);
     // without one they keep nothing.
     void SetProfile(IProfile* pProfile) { m_pProfile = pProfile; }
-
-    // A folder to scan instead of the one found from the environment.
-    void SetFavoritesRoot(std::string strRoot) { m_strFavoritesRoot = std::move(strRoot); }
 
 signals:
     // The text of a status-bar pane of the frame.
@@ -173,7 +167,6 @@ private:
     bool m_bInitialUpdateDone = false;
     bool m_bInStop = false;               // StopChecking is waiting
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
-    std::string m_strFavoritesRoot;
     int m_nLastItemCount = -1;
     IProfile* m_pProfile = nullptr;
 };

@@ -4,10 +4,6 @@
 #include <QWizard>
 
 struct ExportFormat;
-class CEFWPage1;
-class CEFWPage2;
-class CEFWPage3;
-class CEFWPage4;
 
 // The four-page wizard of Export Favorites: welcome, format, target file,
 // confirmation. It asks and checks; the export itself is the caller's, after
@@ -27,18 +23,9 @@ public:
     const QString& TargetFile() const { return m_strTargetFile; }
     void SetTargetFile(const QString& strTargetFile) { m_strTargetFile = strTargetFile; }
 
-    CEFWPage1* Page1() const { return m_pPage1; }
-    CEFWPage2* Page2() const { return m_pPage2; }
-    CEFWPage3* Page3() const { return m_pPage3; }
-    CEFWPage4* Page4() const { return m_pPage4; }
-
 private:
     void OnCurrentIdChanged(int nId);
 
-    CEFWPage1* m_pPage1;
-    CEFWPage2* m_pPage2;
-    CEFWPage3* m_pPage3;
-    CEFWPage4* m_pPage4;
     const ExportFormat* m_pFormat = nullptr;
     QString m_strTargetFile;
 };
