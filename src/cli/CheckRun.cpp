@@ -137,7 +137,7 @@ bool ApplyMovedUpdates(const CheckRunIo& io, const std::vector<std::shared_ptr<F
         PrintError(io, "\"" + shownName(*pItem) + "\" moved to " + ControlsAsBlanks(pItem->Redirect().m_strFinalUrl) +
                            " and is not updated (" + strWhy + ")");
     }
-    const UpdateMovedOutcome outcome =
+    const BatchOutcome outcome =
         UpdateMovedFavorites(items, [&](const FavoriteItem& item, const std::string& strOldUrl) {
             std::fprintf(io.m_pOut, "Updated \"%s\": %s -> %s\n", shownName(item).c_str(),
                          ControlsAsBlanks(strOldUrl).c_str(), ControlsAsBlanks(item.m_strUrl).c_str());

@@ -56,8 +56,3 @@ std::optional<ViewEvent> CListTreeSink::WaitMessage(std::chrono::milliseconds ti
     m_messages.pop_front();
     return message;
 }
-
-std::size_t CListTreeSink::ItemCount() const
-{
-    return m_pItems->Size();
-}

@@ -35,8 +35,6 @@ public:
     // inserted; the check pass walks it.
     std::shared_ptr<CFavoriteList> List() const { return m_pItems; }
     std::vector<std::shared_ptr<FavoriteItem>> Items() const { return m_pItems->Snapshot(); }
-    // The number of records so far.
-    std::size_t ItemCount() const;
 
 private:
     mutable std::mutex m_mx;

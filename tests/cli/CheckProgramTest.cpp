@@ -32,6 +32,7 @@
 #include "core/sources/SourceLinks.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -256,17 +257,18 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
     const std::string strPage = PageWith(links);
 
     // How many checks run at once: the links never answer, so each thread
-    // holds one request until the time-out. Then Ctrl+C ends the run.
-    const auto concurrentChecks = [&](const std::vector<std::string>& args) {
+    // holds one request until the time-out. Once `nLimit` requests have
+    // come (at most ten seconds are waited for them), and a moment more in
+    // which a check beyond the limit would have started, Ctrl+C ends the run.
+    const auto concurrentChecks = [&](const std::vector<std::string>& args, std::size_t nLimit) {
         const std::size_t nBefore = m_server.RequestCount();
         std::size_t nRunning = 0;
         std::thread watcher;
         CheckProcessOptions options;
-        options.m_onStart = [&](pid_t pid) {
-            watcher = std::thread([&, pid] {
-                for (int i = 0; i < 1000 && m_server.RequestCount() == nBefore; ++i)
-                    std::this_thread::sleep_for(10ms);
-                std::this_thread::sleep_for(1s);
+        options.m_onStart = [&, nLimit](pid_t pid) {
+            watcher = std::thread([&, pid, nLimit] {
+                WaitUntil([&] { return m_server.RequestCount() - nBefore >= nLimit; }, 10s);
+                std::this_thread::sleep_for(300ms); // no more start
                 nRunning = m_server.RequestCount() - nBefore;
                 ::kill(pid, SIGINT);
             });
@@ -276,8 +278,8 @@ TEST_F(CheckProgram, SettingsGiveTheDefaultsAndAreNeverWritten)
         return nRunning;
     };
     // The window's thread setting (2) does not bound the console: all six at once.
-    EXPECT_EQ(concurrentChecks({"-q", "-t", "3", strPage}), 6u);
-    EXPECT_EQ(concurrentChecks({"-q", "-j", "3", "-t", "3", strPage}), 3u); // the option wins
+    EXPECT_EQ(concurrentChecks({"-q", "-t", "3", strPage}, 6), 6u);
+    EXPECT_EQ(concurrentChecks({"-q", "-j", "3", "-t", "3", strPage}, 3), 3u); // the option wins
 
     struct stat after {};
     ASSERT_EQ(::stat(ConfigFile().c_str(), &after), 0);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/TestHttpServer.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -224,9 +225,7 @@ TEST(TestHttpServer, CountsTheMostRequestsWaitingAtOnceAndForgetsClientsThatGave
     // longer wait, so they do not add to what comes after.
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Fetch(server.Url("/hang/" + std::to_string(i)), 100).m_nCode, CURLE_OPERATION_TIMEDOUT);
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
-        while (server.RequestsInFlight() != 0 && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        WaitUntil([&] { return server.RequestsInFlight() == 0; }, std::chrono::seconds(10));
         ASSERT_EQ(server.RequestsInFlight(), 0u);
     }
     EXPECT_EQ(server.PeakRequestsInFlight(), 1u);
@@ -251,8 +250,7 @@ TEST(TestHttpServer, ShutsDownWhileClientsWaitOnAnswersThatNeverCome)
         clients.emplace_back([&, i, strUrl = server->Url(i % 2 ? "/hang" : "/large")] {
             codes[i] = Fetch(strUrl, 20000).m_nCode;
         });
-    while (server->RequestCount() < codes.size())
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(WaitUntil([&] { return server->RequestCount() >= codes.size(); }));
 
     const auto start = Clock::now();
     server.reset();
@@ -334,8 +332,7 @@ TEST(TestHttpServer, ABusyLimitRefusesRequestsBeyondItWith429AndRetryAfter)
         for (int i = 0; i < 2; ++i)
             clients.emplace_back(
                 [&, i] { statuses[i] = Fetch(server.UrlOn("127.0.0.2", "/wait/1500/ok/" + std::to_string(i))).m_nStatus; });
-        while (server.RequestsInFlight() < 2)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(WaitUntil([&] { return server.RequestsInFlight() >= 2; }));
         // Two are being answered: a third is refused at once, with the wait
         // to come back after; another address is not limited.
         const auto [nStatus, strRetryAfter] = FetchRetryAfter(server.UrlOn("127.0.0.2", "/ok/x"));

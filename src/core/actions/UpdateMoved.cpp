@@ -1,7 +1,5 @@
 #include "core/actions/UpdateMoved.h"
 
-
-#include "core/actions/BatchOutcome.h"
 #include "core/actions/FavoriteFiles.h"
 #include "core/check/SiteAddress.h"
 #include "core/model/FavoriteKind.h"
@@ -35,38 +33,29 @@ std::string_view UpdateMovedNote(const FavoriteItem& item)
     }
 }
 
-UpdateMovedOutcome UpdateMovedFavorites(
+BatchOutcome UpdateMovedFavorites(
     const std::vector<std::shared_ptr<FavoriteItem>>& items,
     const std::function<void(const FavoriteItem&, const std::string& strOldUrl)>& onUpdated)
 {
-    UpdateMovedOutcome outcome;
-    for (const auto& pItem : items) {
-        if (!pItem || !IsRewritable(*pItem) || !IsOfferedForUpdate(*pItem))
-            continue;
-        const std::string strOldUrl = pItem->m_strUrl;
-        const std::string strNewUrl = pItem->Redirect().m_strFinalUrl;
-        const int nError = RewriteFavoriteUrl(*pItem, strNewUrl);
-        if (nError != 0) {
-            ++outcome.m_nFailed;
-            if (!outcome.m_strErrors.empty())
-                outcome.m_strErrors += "\r\n";
-            outcome.m_strErrors += UpdateErrorLine(pItem->m_strName, FavoriteFileErrorText(nError, pItem->m_strPath));
-            continue;
-        }
-        pItem->SetUpdatedUrl(strNewUrl);
-        ++outcome.m_nUpdated;
-        if (onUpdated)
-            onUpdated(*pItem, strOldUrl);
-    }
-    return outcome;
-}
-
-std::string UpdateErrorLine(std::string_view strName, std::string_view strErrorText)
-{
-    return BatchErrorLine("update", strName, strErrorText);
+    std::string strOldUrl;
+    return RunBatch(
+        items, kUpdateMovedTexts,
+        [](const FavoriteItem& item) { return IsRewritable(item) && IsOfferedForUpdate(item); },
+        [&strOldUrl](FavoriteItem& item) {
+            strOldUrl = item.m_strUrl;
+            const std::string strNewUrl = item.Redirect().m_strFinalUrl;
+            const int nError = RewriteFavoriteUrl(item, strNewUrl);
+            if (nError == 0)
+                item.SetUpdatedUrl(strNewUrl);
+            return nError;
+        },
+        [&strOldUrl, &onUpdated](FavoriteItem& item) {
+            if (onUpdated)
+                onUpdated(item, strOldUrl);
+        });
 }
 
 std::string UpdateMovedSummary(int nUpdated, int nFailed)
 {
-    return BatchSummary(nUpdated, nFailed, "moved favorites", "updated");
+    return BatchSummary(nUpdated, nFailed, kUpdateMovedTexts.m_strThings, kUpdateMovedTexts.m_strDone);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/actions/BatchOutcome.h"
 #include "core/model/FavoriteItem.h"
 
 // Update Moved Favorites: which favourites are offered for updating, which
@@ -26,10 +27,15 @@ bool IsOfferedForUpdate(const FavoriteItem& item);
 std::string_view UpdateMovedNote(const FavoriteItem& item);
 inline bool IsRewritable(const FavoriteItem& item) { return UpdateMovedNote(item).empty(); }
 
-struct UpdateMovedOutcome {
-    int m_nUpdated = 0;
-    int m_nFailed = 0;
-    std::string m_strErrors; // one line per failure, "\r\n" between them
+inline constexpr BatchTexts kUpdateMovedTexts{
+    "update",
+    "moved favorites",
+    "updated",
+    "No Moved Favorites were found/Specified.",
+    "No Moved Favorites",
+    "All of the Moved Favorites were updated successfully.",
+    "All Favorites Updated",
+    "Errors Occurred While Updating Favorites",
 };
 
 // Rewrites the file of every rewritable record in order, pointing it at
@@ -37,20 +43,11 @@ struct UpdateMovedOutcome {
 // offered, are passed by and counted nowhere). After each rewrite that
 // succeeded the record's URL is the new one, its redirect is forgotten,
 // and `onUpdated` is told with the old URL; a failed one stays as it was
-// and gets its line in the errors.
-UpdateMovedOutcome UpdateMovedFavorites(
+// and gets its line in the errors ("Could not update "<name>": <system
+// text>").
+BatchOutcome UpdateMovedFavorites(
     const std::vector<std::shared_ptr<FavoriteItem>>& items,
     const std::function<void(const FavoriteItem&, const std::string& strOldUrl)>& onUpdated);
 
-// The line of one failure: "Could not update "<name>": <system text>".
-std::string UpdateErrorLine(std::string_view strName, std::string_view strErrorText);
-
 // The summary sentence of the errors dialog.
 std::string UpdateMovedSummary(int nUpdated, int nFailed);
-
-// The boxes and the errors dialog of the command.
-inline constexpr std::string_view kNoMovedFavoritesText = "No Moved Favorites were found/Specified.";
-inline constexpr std::string_view kNoMovedFavoritesCaption = "No Moved Favorites";
-inline constexpr std::string_view kAllMovedUpdatedText = "All of the Moved Favorites were updated successfully.";
-inline constexpr std::string_view kAllMovedUpdatedCaption = "All Favorites Updated";
-inline constexpr std::string_view kUpdateErrorsCaption = "Errors Occurred While Updating Favorites";

@@ -104,11 +104,6 @@ QString CAboutDlg::VersionLine()
     return FormatVersionLine(kVersionWord, "", kBuildNumber, kBuildDate);
 }
 
-const char* CAboutDlg::WebPageUrl()
-{
-    return kWebPage;
-}
-
 void CAboutDlg::CentreOverOwner()
 {
     QRect rcOver;

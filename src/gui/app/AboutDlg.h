@@ -23,7 +23,6 @@ public:
     // number and the build date.
     static QString FormatVersionLine(quint16 wVersion, const char* pszExtra, int nBuild, const char* pszDate);
     static QString VersionLine();
-    static const char* WebPageUrl();
 
     QLabel* VersionControl() const { return m_pVersion; }
     QLabel* NoticeControl() const { return m_pNotice; }

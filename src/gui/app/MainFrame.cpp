@@ -21,6 +21,7 @@
 #include "gui/menus/BitmapMenu.h"
 #include "gui/menus/CommandRouter.h"
 #include "gui/menus/Commands.h"
+#include "gui/menus/MenuImageOrganizer.h"
 #include "gui/view/IconLegendDlg.h"
 #include "gui/view/ZorbelView.h"
 

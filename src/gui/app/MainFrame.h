@@ -28,7 +28,6 @@ public:
     ~CMainFrame() override;
 
     CZorbelView* View() const { return m_pView; }
-    CCommandRouter& Router() const { return m_router; }
 
     // The view's first update: reads the settings, restores the stored
     // placement and lets the view fill its list from the document's source.

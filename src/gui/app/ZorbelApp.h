@@ -64,11 +64,8 @@ public:
     // The name of the desktop entry, without ".desktop".
     static QString DesktopFileName();
 
-    const QString& HelpFilePath() const { return m_strHelpFilePath; }
     bool ShowSplash() const { return m_bShowSplash; }
     CMainFrame* MainFrame() const { return m_pFrame.get(); }
-    CZorbelDoc* Document() const { return m_pDoc.get(); }
-    CCommandRouter& Router() const { return *m_pRouter; }
 
     void OnShowAbout();
 

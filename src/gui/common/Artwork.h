@@ -4,7 +4,13 @@
 #include <QPixmap>
 
 // The program's pictures, drawn in code so that every one has a sharp
-// version for each screen density.
+// version for each screen density. Each family is drawn in a file of its
+// own, found by the picture's name: the status images in ArtworkStatus.cpp,
+// the toolbar buttons and the dialog icons made from them in
+// ArtworkCommands.cpp, the pictures of the wizard and the configuration
+// pages in ArtworkDialogs.cpp, the application icon and the start-up
+// picture in ArtworkApplication.cpp. ArtworkDrawing.h explains the grid
+// they are all drawn on.
 namespace Artwork {
 
 // Image `nIndex` (0 to 35) of the status strip: the kind's picture (column)

@@ -19,8 +19,6 @@ public:
     int Y(int nDlu) const { return (nDlu * m_nBaseY + 4) / 8; }
     QRect Rect(int x, int y, int cx, int cy) const { return QRect(X(x), Y(y), X(cx), Y(cy)); }
     QRect Rect(const QRect& rcDlu) const { return Rect(rcDlu.x(), rcDlu.y(), rcDlu.width(), rcDlu.height()); }
-    int BaseX() const { return m_nBaseX; }
-    int BaseY() const { return m_nBaseY; }
 
 private:
     int m_nBaseX = 6;

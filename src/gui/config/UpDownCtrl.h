@@ -24,8 +24,6 @@ public:
     QLineEdit* Buddy() const { return m_pBuddy; }
 
     void SetRange(int nLower, int nUpper);
-    int Lower() const { return m_nLower; }
-    int Upper() const { return m_nUpper; }
 
     // Moves to a position within the range (a value outside is brought to
     // the nearer end) and writes it into the buddy if its text differs.

@@ -36,14 +36,6 @@ CChmFile::~CChmFile()
         m_api.m_pfnClose(m_pFile);
 }
 
-bool CChmFile::Contains(const QString& strName) const
-{
-    if (!m_pFile)
-        return false;
-    chmUnitInfo ui {};
-    return m_api.m_pfnResolve(m_pFile, ObjectName(strName).constData(), &ui) == CHM_RESOLVE_SUCCESS;
-}
-
 std::optional<QByteArray> CChmFile::Read(const QString& strName) const
 {
     if (!m_pFile)

@@ -39,7 +39,6 @@ public:
     bool IsOpen() const { return m_pFile != nullptr; }
     const QString& Path() const { return m_strPath; }
 
-    bool Contains(const QString& strName) const;
     // The whole object, or nothing when it is missing or cannot be read.
     std::optional<QByteArray> Read(const QString& strName) const;
     // Every ordinary file of the archive (no "#" or "$" system objects).

@@ -53,11 +53,7 @@ bool BindEngine()
 {
     HtmlHelpLoader& loader = Loader();
     if (!loader.m_hLibrary && !loader.m_bLoadFailed) {
-        char szPath[260] = {};
-        if (FindHtmlHelpControl(szPath))
-            loader.m_hLibrary = loader.m_hooks.m_pfnLoad(szPath);
-        if (!loader.m_hLibrary)
-            loader.m_hLibrary = loader.m_hooks.m_pfnLoad(kHtmlHelpLibrary);
+        loader.m_hLibrary = loader.m_hooks.m_pfnLoad(kHtmlHelpLibrary);
         if (!loader.m_hLibrary) {
             loader.m_bLoadFailed = true;
             return false;
@@ -256,11 +252,6 @@ quintptr CallHtmlHelp(QWidget* hwndCaller, const QString& strFile, unsigned uCom
     if (!BindEngine())
         return 0;
     return RunCommand(hwndCaller, strFile, uCommand, dwData);
-}
-
-bool FindHtmlHelpControl(char* /*pszPath*/)
-{
-    return false;
 }
 
 int HelpControlId(const QWidget* pControl)

@@ -31,10 +31,6 @@ enum HtmlHelpCommand : unsigned {
 // Returns 0 whenever help is not available; nothing is ever shown then.
 quintptr CallHtmlHelp(QWidget* hwndCaller, const QString& strFile, unsigned uCommand, quintptr dwData);
 
-// There is no registry naming a help control here: always false, the
-// buffer (260 bytes) is left as it is.
-bool FindHtmlHelpControl(char* pszPath);
-
 // The control id a control gives to HH_TP_HELP_WM_HELP: its "controlId"
 // property, else its object name read as a number, else 0.
 int HelpControlId(const QWidget* pControl);

@@ -127,7 +127,7 @@ CBitmapMenu::~CBitmapMenu() = default;
 void CBitmapMenu::OnAboutToShow()
 {
     if (!m_bConverted) {
-        CMenuImageOrganizer* pOrganizer = CMenuImageOrganizer::ForWidget(parentWidget());
+        IMenuImages* pOrganizer = IMenuImages::ForWidget(parentWidget());
         if (!pOrganizer || !pOrganizer->ConvertPopup(*this))
             return;
     }
@@ -137,7 +137,7 @@ void CBitmapMenu::OnAboutToShow()
     FitWidthToItems();
 }
 
-void CBitmapMenu::Convert(const CMenuImageOrganizer& organizer)
+void CBitmapMenu::Convert(const IMenuImages& organizer)
 {
     if (m_bConverted)
         return;

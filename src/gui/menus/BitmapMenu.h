@@ -6,7 +6,7 @@
 #include <QRect>
 
 #include "gui/menus/CommandMenu.h"
-#include "gui/menus/MenuImageOrganizer.h"
+#include "gui/menus/MenuImages.h"
 
 class QPainter;
 class QStyle;
@@ -53,13 +53,11 @@ public:
 
     // Takes over the drawing of the items, with the organizer's images.
     // Called by the organizer; a converted popup stays converted.
-    void Convert(const CMenuImageOrganizer& organizer);
+    void Convert(const IMenuImages& organizer);
     bool IsConverted() const { return m_bConverted; }
 
     // The extents of the popup, from its items as they were when it last
-    // opened: widest image, height of "A", widest accelerator text, widest
-    // label.
-    int ImageWidth() const { return m_nImageWidth; }
+    // opened: height of "A", widest accelerator text, widest label.
     int TextHeight() const { return m_nTextHeight; }
     int AcceleratorWidth() const { return m_nAcceleratorWidth; }
     int LabelWidth() const { return m_nLabelWidth; }
@@ -101,7 +99,7 @@ private:
     // takes as accelerator text.
     QSize StyleItemSize(const MenuItemData& item) const;
 
-    QPointer<const CMenuImageOrganizer> m_pOrganizer;
+    QPointer<const IMenuImages> m_pOrganizer;
     QStyle* m_pStyle = nullptr;
     bool m_bConverted = false;
     QHash<QChar, int> m_mnemonics; // lower-case mnemonic to item position

@@ -25,7 +25,7 @@ bool IsPlainButton(const QAction* pAction)
 
 } // namespace
 
-CMenuImageOrganizer::CMenuImageOrganizer(QObject* pParent) : QObject(pParent) {}
+CMenuImageOrganizer::CMenuImageOrganizer(QObject* pParent) : IMenuImages(pParent) {}
 
 CMenuImageOrganizer::~CMenuImageOrganizer() { Detach(); }
 
@@ -99,6 +99,8 @@ QList<CBitmapMenu*> CMenuImageOrganizer::ConvertedMenus() const
             menus.append(pMenu);
     return menus;
 }
+
+IMenuImages* IMenuImages::ForWidget(const QWidget* pWidget) { return CMenuImageOrganizer::ForWidget(pWidget); }
 
 CMenuImageOrganizer* CMenuImageOrganizer::ForWidget(const QWidget* pWidget)
 {

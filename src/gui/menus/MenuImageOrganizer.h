@@ -1,43 +1,19 @@
 #pragma once
 
 #include <QHash>
-#include <QIcon>
 #include <QList>
-#include <QObject>
 #include <QPointer>
-#include <QSize>
 #include <memory>
 #include <vector>
 
-class QWidget;
-class CBitmapMenu;
-
-// The organizer's own copy of the button images of one toolbar, in the
-// order of its buttons.
-struct MenuImageList {
-    QString m_strKey; // "1" for the first toolbar visited, "2" for the next, ...
-    QSize m_size;     // logical size of every image
-    QList<QIcon> m_images;
-};
-
-// One image: the list that holds it and its index there. A null reference
-// stands for a command without an image. The list lives as long as any
-// reference to it.
-struct MenuImageRef {
-    std::shared_ptr<const MenuImageList> m_pImageList;
-    int m_nImage = -1;
-
-    bool IsNull() const { return !m_pImageList; }
-    QSize Size() const { return m_pImageList ? m_pImageList->m_size : QSize(); }
-    QIcon Icon() const { return m_pImageList ? m_pImageList->m_images.value(m_nImage) : QIcon(); }
-};
+#include "gui/menus/MenuImages.h"
 
 // Gives the popups of a window the images of the window's toolbar buttons.
 // Attached to the frame, it copies the images of every toolbar of the frame,
 // keyed by command id, and turns each bitmap popup that holds a command with
 // an image into a drawn one when it first opens. Popups find the organizer
 // of their window through ForWidget.
-class CMenuImageOrganizer : public QObject {
+class CMenuImageOrganizer : public IMenuImages {
     Q_OBJECT
 public:
     explicit CMenuImageOrganizer(QObject* pParent = nullptr);
@@ -47,7 +23,6 @@ public:
     // given, or when the window already has an organizer.
     bool Attach(QWidget* pFrame);
     void Detach();
-    QWidget* Frame() const { return m_pFrame; }
 
     // Copies the images of every toolbar of the frame, in the frame's order
     // of toolbars: each plain button's image under its command id. A later
@@ -55,15 +30,11 @@ public:
     // attached.
     bool CollectToolbarImages();
 
-    // The image of a command; null when no toolbar has a button for it.
-    MenuImageRef ImageOf(int nCommandId) const;
+    MenuImageRef ImageOf(int nCommandId) const override;
     // The copies of the toolbars' images, in the order they were collected.
     const std::vector<std::shared_ptr<const MenuImageList>>& ImageLists() const { return m_imageLists; }
 
-    // Called when a popup opens: converts it unless it already is, or none of
-    // its commands has an image (it then keeps the desktop's own look).
-    // True when the popup is drawn by its items' layout afterwards.
-    bool ConvertPopup(CBitmapMenu& menu);
+    bool ConvertPopup(CBitmapMenu& menu) override;
     // The popups converted so far, in order.
     QList<CBitmapMenu*> ConvertedMenus() const;
 

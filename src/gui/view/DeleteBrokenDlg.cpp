@@ -1,25 +1,19 @@
 #include "gui/view/DeleteBrokenDlg.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
 
+#include <algorithm>
+
 #include "core/actions/DeleteBroken.h"
-#include "core/model/FavoriteKind.h"
-#include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "gui/common/Artwork.h"
 #include "gui/common/DialogUnits.h"
-#include "gui/common/MessageHub.h"
 
 namespace {
-
-constexpr int kRecordIndexRole = Qt::UserRole;
 
 // Breaks a check box's text into lines that fit its width, as a multi-line
 // check box does; the words stay as they are.
@@ -48,12 +42,8 @@ QString WrapCheckText(const QCheckBox* pBox, const QString& strText, int nWidth)
 } // namespace
 
 CDeleteBrokenDlg::CDeleteBrokenDlg(QWidget* pParent, const CFavoriteList* pItems)
-    : QDialog(pParent), m_pItems(pItems)
+    : CBatchListDlg(pParent, pItems, "deleteBrokenDlg", "Delete All Broken Favorites")
 {
-    setObjectName("deleteBrokenDlg");
-    setWindowTitle("Delete All Broken Favorites");
-    for (int i = 0; i < kStatusImageCount; ++i)
-        m_imageList.append(Artwork::StatusIcon(i));
     CreateControls();
     OnInitDialog();
 }
@@ -61,7 +51,7 @@ CDeleteBrokenDlg::CDeleteBrokenDlg(QWidget* pParent, const CFavoriteList* pItems
 void CDeleteBrokenDlg::CreateControls()
 {
     const CDialogUnits du(font());
-    const QString strListLabel = "&Favorites:    (You can press <DELETE> to remove selected items from this list)";
+    const QString& strListLabel = s_strListLabel;
     const QString strCheck = "Include &Partially Valid favorites in the above list (this also refreshes the list)";
 
     // The label above the list and the check box below it each read as one
@@ -80,13 +70,7 @@ void CDeleteBrokenDlg::CreateControls()
     const auto right = [nExtra](QRect rc) { return rc.translated(nExtra, 0); };
     setFixedSize(du.X(276) + nExtra, du.Y(189));
 
-    auto* pIcon = new QLabel(this);
-    const int nIcon = std::min(du.X(20), du.Y(20));
-    // The broken favourite of the status images, drawn large.
-    QPixmap icon = Artwork::StatusImage(ImageFor(KindInternetFavorite, StatusBroken), devicePixelRatioF() * nIcon / 16.0);
-    icon.setDevicePixelRatio(devicePixelRatioF());
-    pIcon->setPixmap(icon);
-    pIcon->setGeometry(du.Rect(4, 4, 20, 20));
+    AddPicture(du, StatusBroken);
 
     QLabel* pIntro = CreateStatic(this, du, QRect(32, 4, 240, 24),
               "The following Favorites will be deleted from your Favorites List.\nNote: after you click [OK], the "
@@ -120,26 +104,15 @@ void CDeleteBrokenDlg::CreateControls()
     m_pIncludePartial->setGeometry(rcCheck);
     connect(m_pIncludePartial, &QCheckBox::clicked, this, &CDeleteBrokenDlg::OnIncludePartial);
 
-    m_pOk = new QPushButton("OK", this);
-    m_pOk->setObjectName("1");
+    AddButtons();
     m_pOk->setGeometry(right(du.Rect(166, 171, 50, 14)));
-    m_pOk->setDefault(true);
-    m_pOk->setAutoDefault(true);
-    connect(m_pOk, &QPushButton::clicked, this, &CDeleteBrokenDlg::accept);
-    auto* pCancel = new QPushButton("Cancel", this);
-    pCancel->setObjectName("2");
-    pCancel->setGeometry(right(du.Rect(222, 171, 50, 14)));
-    pCancel->setAutoDefault(true);
-    connect(pCancel, &QPushButton::clicked, this, &CDeleteBrokenDlg::reject);
+    m_pCancel->setGeometry(right(du.Rect(222, 171, 50, 14)));
 
     setTabOrder(m_pList, m_pIncludePartial);
     setTabOrder(m_pIncludePartial, m_pOk);
-    setTabOrder(m_pOk, pCancel);
+    setTabOrder(m_pOk, m_pCancel);
 
-    // The Delete key is looked at whichever control has the focus.
-    for (QWidget* pChild : findChildren<QWidget*>())
-        pChild->installEventFilter(this);
-    installEventFilter(this);
+    WatchDeleteKey();
 }
 
 void CDeleteBrokenDlg::OnInitDialog()
@@ -151,60 +124,44 @@ void CDeleteBrokenDlg::OnInitDialog()
 void CDeleteBrokenDlg::FillList()
 {
     m_pList->setUpdatesEnabled(false);
-    m_pList->clear();
-    m_listed = m_pItems ? m_pItems->Snapshot() : std::vector<std::shared_ptr<FavoriteItem>>();
-    for (std::size_t i = 0; i < m_listed.size(); ++i) {
-        const FavoriteItem& item = *m_listed[i];
-        if (!IsListedForDeletion(item.Status(), m_bIncludePartial))
-            continue;
-        auto* pRow = new QListWidgetItem(QString::fromUtf8(item.m_strName.data(), qsizetype(item.m_strName.size())));
-        if (item.m_nKind >= 0 && item.m_nKind < m_imageList.size())
-            pRow->setIcon(m_imageList.at(item.m_nKind));
-        pRow->setData(kRecordIndexRole, qulonglong(i));
-        m_pList->addItem(pRow);
-    }
+    FillRows();
     m_pList->setUpdatesEnabled(true);
     m_pList->viewport()->repaint();
-    EnableOk();
 }
 
-void CDeleteBrokenDlg::EnableOk() { m_pOk->setEnabled(m_pList->count() > 0); }
+bool CDeleteBrokenDlg::IsListed(const FavoriteItem& item) const
+{
+    return IsListedForDeletion(item.Status(), m_bIncludePartial);
+}
+
+void CDeleteBrokenDlg::ClearRows() { m_pList->clear(); }
+
+void CDeleteBrokenDlg::AddRow(const FavoriteItem& item, std::size_t nRecord)
+{
+    auto* pRow = new QListWidgetItem(QString::fromUtf8(item.m_strName.data(), qsizetype(item.m_strName.size())));
+    if (const QIcon icon = KindIcon(item.m_nKind); !icon.isNull())
+        pRow->setIcon(icon);
+    pRow->setData(kRecordIndexRole, qulonglong(nRecord));
+    m_pList->addItem(pRow);
+}
+
+int CDeleteBrokenDlg::RowCount() const { return m_pList->count(); }
+
+std::size_t CDeleteBrokenDlg::RecordOfRow(int nRow) const
+{
+    return std::size_t(m_pList->item(nRow)->data(kRecordIndexRole).toULongLong());
+}
+
+bool CDeleteBrokenDlg::TakeSelectedRows()
+{
+    const QList<QListWidgetItem*> selected = m_pList->selectedItems();
+    qDeleteAll(selected);
+    return !selected.isEmpty();
+}
 
 void CDeleteBrokenDlg::OnIncludePartial()
 {
     // The flag and the box start cleared and change together on every click.
     m_bIncludePartial = !m_bIncludePartial;
     FillList();
-}
-
-bool CDeleteBrokenDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
-{
-    // Once per key press: where the focus is, not again on its way up to
-    // the parents. The key goes on to the control as usual.
-    if (pEvent->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Delete &&
-        pWatched == QApplication::focusWidget())
-        OnDeleteKey();
-    return QDialog::eventFilter(pWatched, pEvent);
-}
-
-void CDeleteBrokenDlg::OnDeleteKey()
-{
-    const QList<QListWidgetItem*> selected = m_pList->selectedItems();
-    if (selected.isEmpty()) {
-        CMessageHub::Beep();
-        return;
-    }
-    qDeleteAll(selected);
-    EnableOk();
-}
-
-void CDeleteBrokenDlg::accept()
-{
-    m_selected.clear();
-    for (int i = 0; i < m_pList->count(); ++i) {
-        const auto nIndex = m_pList->item(i)->data(kRecordIndexRole).toULongLong();
-        if (nIndex < m_listed.size())
-            m_selected.push_back(m_listed[nIndex]);
-    }
-    QDialog::accept();
 }

@@ -61,7 +61,6 @@ public:
     QPushButton* OkButton() const { return m_pOk; }
     QPushButton* CloseButton() const { return m_pClose; }
     int MinWidth() const { return m_nMinWidth; }
-    int FixedHeight() const { return m_nHeight; }
     // The width as last seen, the one stored when the dialog goes.
     int RememberedWidth() const { return m_nWidth; }
 

@@ -1,9 +1,7 @@
 #include "gui/view/UpdateMovedDlg.h"
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -11,16 +9,10 @@
 #include <algorithm>
 
 #include "core/actions/UpdateMoved.h"
-#include "core/model/FavoriteKind.h"
-#include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
-#include "gui/common/Artwork.h"
 #include "gui/common/DialogUnits.h"
-#include "gui/common/MessageHub.h"
 
 namespace {
-
-constexpr int kRecordIndexRole = Qt::UserRole;
 
 QString FromBytes(std::string_view str) { return QString::fromUtf8(str.data(), qsizetype(str.size())); }
 
@@ -36,12 +28,9 @@ QLabel* AddStatic(QWidget* pParent, const QRect& rc, const QString& strText)
 
 } // namespace
 
-CUpdateMovedDlg::CUpdateMovedDlg(QWidget* pParent, const CFavoriteList* pItems) : QDialog(pParent), m_pItems(pItems)
+CUpdateMovedDlg::CUpdateMovedDlg(QWidget* pParent, const CFavoriteList* pItems)
+    : CBatchListDlg(pParent, pItems, "updateMovedDlg", "Update Moved Favorites")
 {
-    setObjectName("updateMovedDlg");
-    setWindowTitle("Update Moved Favorites");
-    for (int i = 0; i < kStatusImageCount; ++i)
-        m_imageList.append(Artwork::StatusIcon(i));
     CreateControls();
     FillList();
     m_pList->setFocus();
@@ -50,15 +39,9 @@ CUpdateMovedDlg::CUpdateMovedDlg(QWidget* pParent, const CFavoriteList* pItems) 
 void CUpdateMovedDlg::CreateControls()
 {
     const CDialogUnits du(font());
-    const QString strListLabel = "&Favorites:    (You can press <DELETE> to remove selected items from this list)";
+    const QString& strListLabel = s_strListLabel;
 
-    auto* pIcon = new QLabel(this);
-    const int nIcon = std::min(du.X(20), du.Y(20));
-    // A moved favourite of the status images, drawn large.
-    QPixmap icon = Artwork::StatusImage(ImageFor(KindInternetFavorite, StatusMoved), devicePixelRatioF() * nIcon / 16.0);
-    icon.setDevicePixelRatio(devicePixelRatioF());
-    pIcon->setPixmap(icon);
-    pIcon->setGeometry(du.Rect(4, 4, 20, 20));
+    AddPicture(du, StatusMoved);
 
     m_pIntro = AddStatic(this, du.Rect(32, 4, 384, 24),
                          "The following Favorites have moved permanently to a new address that works.\nAfter you "
@@ -83,15 +66,7 @@ void CUpdateMovedDlg::CreateControls()
     m_pList->header()->setSectionsMovable(false);
     m_pListLabel->setBuddy(m_pList);
 
-    m_pOk = new QPushButton("OK", this);
-    m_pOk->setObjectName("1");
-    m_pOk->setDefault(true);
-    m_pOk->setAutoDefault(true);
-    connect(m_pOk, &QPushButton::clicked, this, &CUpdateMovedDlg::accept);
-    m_pCancel = new QPushButton("Cancel", this);
-    m_pCancel->setObjectName("2");
-    m_pCancel->setAutoDefault(true);
-    connect(m_pCancel, &QPushButton::clicked, this, &CUpdateMovedDlg::reject);
+    AddButtons();
 
     setTabOrder(m_pList, m_pOk);
     setTabOrder(m_pOk, m_pCancel);
@@ -106,10 +81,7 @@ void CUpdateMovedDlg::CreateControls()
     resize(minimumSize());
     LayOutControls();
 
-    // The Delete key is looked at whichever control has the focus.
-    for (QWidget* pChild : findChildren<QWidget*>())
-        pChild->installEventFilter(this);
-    installEventFilter(this);
+    WatchDeleteKey();
 }
 
 void CUpdateMovedDlg::LayOutControls()
@@ -139,31 +111,48 @@ void CUpdateMovedDlg::resizeEvent(QResizeEvent* pEvent)
 
 void CUpdateMovedDlg::FillList()
 {
-    m_pList->clear();
-    m_listed = m_pItems ? m_pItems->Snapshot() : std::vector<std::shared_ptr<FavoriteItem>>();
-    const QBrush noteText = palette().brush(QPalette::Disabled, QPalette::Text);
-    for (std::size_t i = 0; i < m_listed.size(); ++i) {
-        const FavoriteItem& item = *m_listed[i];
-        if (!IsOfferedForUpdate(item))
-            continue;
-        const QString strName = FromBytes(item.m_strName);
-        const QString strOld = FromBytes(item.m_strUrl);
-        const QString strNew = FromBytes(item.Redirect().m_strFinalUrl);
-        const QString strNote = FromBytes(UpdateMovedNote(item));
-        auto* pRow = new QTreeWidgetItem(QStringList{strName, strOld, strNew, strNote});
-        if (item.m_nKind >= 0 && item.m_nKind < m_imageList.size())
-            pRow->setIcon(ColumnName, m_imageList.at(item.m_nKind));
-        for (int nColumn = ColumnName; nColumn <= ColumnNote; ++nColumn) {
-            pRow->setToolTip(nColumn, pRow->text(nColumn));
-            // A row that stays as it is reads as such.
-            if (!strNote.isEmpty())
-                pRow->setForeground(nColumn, noteText);
-        }
-        pRow->setData(ColumnName, kRecordIndexRole, qulonglong(i));
-        m_pList->addTopLevelItem(pRow);
-    }
+    FillRows();
     SizeColumns();
-    EnableOk();
+}
+
+bool CUpdateMovedDlg::IsListed(const FavoriteItem& item) const { return IsOfferedForUpdate(item); }
+
+bool CUpdateMovedDlg::Acts(const FavoriteItem& item) const { return IsRewritable(item); }
+
+void CUpdateMovedDlg::ClearRows() { m_pList->clear(); }
+
+void CUpdateMovedDlg::AddRow(const FavoriteItem& item, std::size_t nRecord)
+{
+    const QString strName = FromBytes(item.m_strName);
+    const QString strOld = FromBytes(item.m_strUrl);
+    const QString strNew = FromBytes(item.Redirect().m_strFinalUrl);
+    const QString strNote = FromBytes(UpdateMovedNote(item));
+    auto* pRow = new QTreeWidgetItem(QStringList{strName, strOld, strNew, strNote});
+    if (const QIcon icon = KindIcon(item.m_nKind); !icon.isNull())
+        pRow->setIcon(ColumnName, icon);
+    const QBrush noteText = palette().brush(QPalette::Disabled, QPalette::Text);
+    for (int nColumn = ColumnName; nColumn <= ColumnNote; ++nColumn) {
+        pRow->setToolTip(nColumn, pRow->text(nColumn));
+        // A row that stays as it is reads as such.
+        if (!strNote.isEmpty())
+            pRow->setForeground(nColumn, noteText);
+    }
+    pRow->setData(ColumnName, kRecordIndexRole, qulonglong(nRecord));
+    m_pList->addTopLevelItem(pRow);
+}
+
+int CUpdateMovedDlg::RowCount() const { return m_pList->topLevelItemCount(); }
+
+std::size_t CUpdateMovedDlg::RecordOfRow(int nRow) const
+{
+    return std::size_t(m_pList->topLevelItem(nRow)->data(ColumnName, kRecordIndexRole).toULongLong());
+}
+
+bool CUpdateMovedDlg::TakeSelectedRows()
+{
+    const QList<QTreeWidgetItem*> selected = m_pList->selectedItems();
+    qDeleteAll(selected);
+    return !selected.isEmpty();
 }
 
 void CUpdateMovedDlg::SizeColumns()
@@ -189,45 +178,4 @@ void CUpdateMovedDlg::SizeColumns()
     m_pList->setColumnWidth(ColumnName, nName);
     m_pList->setColumnWidth(ColumnOldUrl, (nRest - nName) / 2);
     m_pList->setColumnWidth(ColumnNewUrl, nRest - nName - (nRest - nName) / 2);
-}
-
-void CUpdateMovedDlg::EnableOk()
-{
-    // OK rewrites something only while a row that is rewritten remains.
-    bool bRewritable = false;
-    for (int i = 0; i < m_pList->topLevelItemCount(); ++i)
-        bRewritable = bRewritable || m_pList->topLevelItem(i)->text(ColumnNote).isEmpty();
-    m_pOk->setEnabled(bRewritable);
-}
-
-bool CUpdateMovedDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
-{
-    // Once per key press: where the focus is, not again on its way up to
-    // the parents. The key goes on to the control as usual.
-    if (pEvent->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Delete &&
-        pWatched == QApplication::focusWidget())
-        OnDeleteKey();
-    return QDialog::eventFilter(pWatched, pEvent);
-}
-
-void CUpdateMovedDlg::OnDeleteKey()
-{
-    const QList<QTreeWidgetItem*> selected = m_pList->selectedItems();
-    if (selected.isEmpty()) {
-        CMessageHub::Beep();
-        return;
-    }
-    qDeleteAll(selected);
-    EnableOk();
-}
-
-void CUpdateMovedDlg::accept()
-{
-    m_selected.clear();
-    for (int i = 0; i < m_pList->topLevelItemCount(); ++i) {
-        const auto nIndex = m_pList->topLevelItem(i)->data(ColumnName, kRecordIndexRole).toULongLong();
-        if (nIndex < m_listed.size())
-            m_selected.push_back(m_listed[nIndex]);
-    }
-    QDialog::accept();
 }

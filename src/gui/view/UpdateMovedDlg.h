@@ -1,15 +1,10 @@
 #pragma once
 
-#include <QDialog>
-#include <QIcon>
-#include <QList>
-#include <memory>
-#include <vector>
+#include <cstddef>
 
-#include "core/model/FavoriteList.h"
+#include "gui/view/BatchListDlg.h"
 
 class QLabel;
-class QPushButton;
 class QTreeWidget;
 
 // Confirms Update Moved Favorites: lists the favourites whose last check
@@ -18,7 +13,7 @@ class QTreeWidget;
 // it is), lets the user take rows out with the Delete key, and hands the
 // rows that are left to the caller. Changes nothing itself. It may be made
 // larger than it opens, for long addresses.
-class CUpdateMovedDlg : public QDialog {
+class CUpdateMovedDlg : public CBatchListDlg {
     Q_OBJECT
 public:
     enum { IDC_MOVEDLIST = 1023 };
@@ -27,17 +22,19 @@ public:
     // `pItems` is the view's list, read only.
     CUpdateMovedDlg(QWidget* pParent, const CFavoriteList* pItems);
 
-    const CFavoriteList* m_pItems;
-    // After OK: the records still listed, in row order.
-    std::vector<std::shared_ptr<FavoriteItem>> m_selected;
-
     QTreeWidget* List() const { return m_pList; }
-    QPushButton* OkButton() const { return m_pOk; }
 
-    void accept() override;
+    // A shell link, a channel, or a file of another format is listed but
+    // stays as it is.
+    bool Acts(const FavoriteItem& item) const override;
 
 protected:
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    bool IsListed(const FavoriteItem& item) const override;
+    void ClearRows() override;
+    void AddRow(const FavoriteItem& item, std::size_t nRecord) override;
+    int RowCount() const override;
+    std::size_t RecordOfRow(int nRow) const override;
+    bool TakeSelectedRows() override;
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
@@ -45,14 +42,8 @@ private:
     void LayOutControls();
     void FillList();
     void SizeColumns();
-    void OnDeleteKey();
-    void EnableOk();
 
-    QList<QIcon> m_imageList;
-    std::vector<std::shared_ptr<FavoriteItem>> m_listed; // the records the rows point into
     QLabel* m_pIntro = nullptr;
     QLabel* m_pListLabel = nullptr;
     QTreeWidget* m_pList = nullptr;
-    QPushButton* m_pOk = nullptr;
-    QPushButton* m_pCancel = nullptr;
 };

@@ -28,9 +28,9 @@
 #include "gui/config/ConfigurationPS.h"
 #include "gui/menus/BitmapMenu.h"
 #include "gui/menus/CommandRouter.h"
+#include "gui/view/BatchErrorsDlg.h"
 #include "gui/view/CleanupWaitDlg.h"
 #include "gui/view/DeleteBrokenDlg.h"
-#include "gui/view/DeleteErrorsDlg.h"
 #include "gui/view/FavoritePropertiesDlg.h"
 #include "gui/view/LinkDetailsDlg.h"
 #include "gui/view/ReportDlg.h"
@@ -123,12 +123,12 @@ void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath, const std:
 {
     m_bInitialUpdateDone = true;
     if (strDocumentPath.empty() && strBrowser.empty()) {
-        StartFavoritesScan();
+        StartPopulation();
     } else {
         m_pState->m_bDocumentMode = true;
         m_strSource = strDocumentPath;
         m_strBrowser = strBrowser;
-        StartSourceExtraction();
+        StartPopulation();
     }
 }
 
@@ -145,9 +145,6 @@ void CZorbelView::JoinPopulateThread()
         m_hPopulateThread.join();
 }
 
-void CZorbelView::StartFavoritesScan() { StartPopulation(); }
-void CZorbelView::StartSourceExtraction() { StartPopulation(); }
-
 void CZorbelView::StartPopulation()
 {
     JoinPopulateThread();
@@ -156,16 +153,13 @@ void CZorbelView::StartPopulation()
     m_pReport = std::make_shared<PopulationReport>();
     m_hPopulateThread =
         ::StartPopulation(*m_pSink, *m_pState, m_hStop, m_bClosing,
-                          {m_strSource, m_strFavoritesRoot, m_strBrowser, m_pReport, m_checkSettings.m_nTimeoutMs});
+                          {m_strSource, {}, m_strBrowser, m_pReport, m_checkSettings.m_nTimeoutMs});
 }
 
 void CZorbelView::OnRefresh()
 {
     m_pState->m_nBrokenCount = 0;
-    if (m_pState->m_bDocumentMode)
-        StartSourceExtraction();
-    else
-        StartFavoritesScan();
+    StartPopulation();
 }
 
 void CZorbelView::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(m_pState->IsIdle()); }
@@ -543,28 +537,36 @@ void CZorbelView::OnDeleteFavorite()
                       QMessageBox::Information);
 }
 
+void CZorbelView::RunBatchCommand(CBatchListDlg& dlg, const BatchTexts& texts, const QString& strErrorsName,
+                                  const std::function<BatchOutcome(const BatchList&)>& fnRun)
+{
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const BatchList selected = dlg.m_selected;
+    if (std::none_of(selected.begin(), selected.end(),
+                     [&dlg](const std::shared_ptr<FavoriteItem>& pItem) { return dlg.Acts(*pItem); })) {
+        CMessageHub::Show(this, FromBytes(texts.m_strNoneText), FromBytes(texts.m_strNoneCaption),
+                          QMessageBox::Information);
+        return;
+    }
+    const BatchOutcome outcome = fnRun(selected);
+    if (outcome.m_nFailed == 0) {
+        CMessageHub::Show(this, FromBytes(texts.m_strAllDoneText), FromBytes(texts.m_strAllDoneCaption),
+                          QMessageBox::Information);
+        return;
+    }
+    CBatchErrorsDlg errors(this, strErrorsName, texts);
+    errors.m_strErrors = FromBytes(outcome.m_strErrors);
+    errors.m_strSummary = FromBytes(BatchSummary(texts, outcome));
+    errors.exec();
+}
+
 void CZorbelView::OnDeleteAllBroken()
 {
     CDeleteBrokenDlg dlg(this, m_items.get());
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    const std::vector<std::shared_ptr<FavoriteItem>> selected = dlg.m_selected;
-    if (selected.empty()) {
-        CMessageHub::Show(this, FromBytes(kNoBrokenLinksText), FromBytes(kNoBrokenLinksCaption),
-                          QMessageBox::Information);
-        return;
-    }
-    const DeleteBrokenOutcome outcome =
-        DeleteBrokenFavorites(selected, [this](const FavoriteItem& item) { RemoveRecord(&item); });
-    if (outcome.m_nDeleted == int(selected.size())) {
-        CMessageHub::Show(this, FromBytes(kAllBrokenDeletedText), FromBytes(kAllBrokenDeletedCaption),
-                          QMessageBox::Information);
-        return;
-    }
-    CDeleteErrorsDlg errors(this);
-    errors.m_strErrors = FromBytes(outcome.m_strErrors);
-    errors.m_strSummary = FromBytes(DeleteBrokenSummary(outcome.m_nDeleted, outcome.m_nFailed));
-    errors.exec();
+    RunBatchCommand(dlg, kDeleteBrokenTexts, "deleteErrorsDlg", [this](const BatchList& selected) {
+        return DeleteBrokenFavorites(selected, [this](const FavoriteItem& item) { RemoveRecord(&item); });
+    });
 }
 
 void CZorbelView::OnUpdateUpdateMoved(CCmdUI& ui)
@@ -582,32 +584,15 @@ void CZorbelView::OnUpdateUpdateMoved(CCmdUI& ui)
 void CZorbelView::OnUpdateMoved()
 {
     CUpdateMovedDlg dlg(this, m_items.get());
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    const std::vector<std::shared_ptr<FavoriteItem>> selected = dlg.m_selected;
-    if (std::none_of(selected.begin(), selected.end(),
-                     [](const std::shared_ptr<FavoriteItem>& pItem) { return IsRewritable(*pItem); })) {
-        CMessageHub::Show(this, FromBytes(kNoMovedFavoritesText), FromBytes(kNoMovedFavoritesCaption),
-                          QMessageBox::Information);
-        return;
-    }
-    // Each record takes its new URL as its file does; its node keeps its
-    // place, name and picture. Each file is flushed to the disk, some
-    // milliseconds apiece: a long list shows the busy pointer meanwhile.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const UpdateMovedOutcome outcome = UpdateMovedFavorites(selected, {});
-    QGuiApplication::restoreOverrideCursor();
-    if (outcome.m_nFailed == 0) {
-        CMessageHub::Show(this, FromBytes(kAllMovedUpdatedText), FromBytes(kAllMovedUpdatedCaption),
-                          QMessageBox::Information);
-        return;
-    }
-    CDeleteErrorsDlg errors(this);
-    errors.setObjectName("updateErrorsDlg");
-    errors.setWindowTitle(FromBytes(kUpdateErrorsCaption));
-    errors.m_strErrors = FromBytes(outcome.m_strErrors);
-    errors.m_strSummary = FromBytes(UpdateMovedSummary(outcome.m_nUpdated, outcome.m_nFailed));
-    errors.exec();
+    RunBatchCommand(dlg, kUpdateMovedTexts, "updateErrorsDlg", [](const BatchList& selected) {
+        // Each record takes its new URL as its file does; its node keeps its
+        // place, name and picture. Each file is flushed to the disk, some
+        // milliseconds apiece: a long list shows the busy pointer meanwhile.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        BatchOutcome outcome = UpdateMovedFavorites(selected, {});
+        QGuiApplication::restoreOverrideCursor();
+        return outcome;
+    });
 }
 
 void CZorbelView::OnDestroy()

@@ -3,12 +3,15 @@
 #include <QIcon>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/actions/BatchOutcome.h"
 #include "core/model/FavoriteList.h"
 #include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
@@ -20,6 +23,7 @@ class QTreeWidgetItem;
 class CCmdUI;
 class CCommandRouter;
 class CViewTreeSink;
+class CBatchListDlg;
 class CCheckPass;
 class IProfile;
 struct PopulationReport;
@@ -43,8 +47,6 @@ public:
     // Stops every thread and frees the records.
     void OnDestroy();
 
-    void StartFavoritesScan();
-    void StartSourceExtraction();
     void StopChecking();
 
     // Commands of the view.
@@ -100,6 +102,14 @@ public:
     // Writes the list in an export format and tells the user how it went.
     void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
 
+    // A command on many favourites at once: the confirmation `dlg`, then,
+    // when something is left to act on, `fnRun` on the records the user
+    // kept, then a box when every one succeeded or the errors dialog
+    // (object name `strErrorsName`) when some failed.
+    using BatchList = std::vector<std::shared_ptr<FavoriteItem>>;
+    void RunBatchCommand(CBatchListDlg& dlg, const BatchTexts& texts, const QString& strErrorsName,
+                         const std::function<BatchOutcome(const BatchList&)>& fnRun);
+
     // Takes a record out of the list and its node out of the tree and out of
     // every book kept about it. A check that holds the record finishes
     // harmlessly; a pass that has not yet reached it never will.
@@ -110,7 +120,6 @@ public:
     // The records in list order, as they are now.
     std::vector<std::shared_ptr<FavoriteItem>> Items() const { return m_items->Snapshot(); }
     const QList<QIcon>& ImageList() const { return m_imageList; }
-    const std::string& Source() const { return m_strSource; }
     // What runs for the view (population, pass) and what it counted; the
     // frame's panes and commands read it too.
     CViewState& State() const { return *m_pState; }
@@ -128,9 +137,6 @@ public:
     // The settings store of the view's dialogs (the details dialog's width);
     // without one they keep nothing.
     void SetProfile(IProfile* pProfile) { m_pProfile = pProfile; }
-
-    // A folder to scan instead of the one found from the environment.
-    void SetFavoritesRoot(std::string strRoot) { m_strFavoritesRoot = std::move(strRoot); }
 
 signals:
     // The text of a status-bar pane of the frame.
@@ -173,7 +179,6 @@ private:
     bool m_bInitialUpdateDone = false;
     bool m_bInStop = false;               // StopChecking is waiting
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
-    std::string m_strFavoritesRoot;
     int m_nLastItemCount = -1;
     IProfile* m_pProfile = nullptr;
 };

@@ -17,7 +17,7 @@
 #include "core/export/ExportFormat.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/MessageHub.h"
-#include "gui/wizard/ExportFavoritesWizard.h"
+#include "gui/wizard/ExportChoices.h"
 #include "gui/wizard/FilterEdit.h"
 
 namespace {
@@ -96,7 +96,7 @@ CEFWPage::CEFWPage(const QString& strTitle, int nHeightDlu, QWidget* pParent)
     pPicture->setGeometry(m_du.Rect(0, 4, 83, 142));
 }
 
-CExportFavoritesWizard* CEFWPage::Wizard() const { return qobject_cast<CExportFavoritesWizard*>(wizard()); }
+IExportChoices* CEFWPage::Choices() const { return dynamic_cast<IExportChoices*>(wizard()); }
 
 QLabel* CEFWPage::AddStatic(int x, int y, int cx, int cy, const QString& strText, Qt::Alignment alignment)
 {
@@ -199,7 +199,7 @@ bool CEFWPage2::validatePage()
         CMessageHub::Beep();
         return false;
     }
-    Wizard()->SetFormat(pFormat);
+    Choices()->SetFormat(pFormat);
     return true;
 }
 
@@ -256,7 +256,7 @@ CEFWPage3::CEFWPage3(QWidget* pParent) : CEFWPage(tr("Target File"), 153, pParen
 
 void CEFWPage3::OnSetActive()
 {
-    if (const ExportFormat* pFormat = Wizard() ? Wizard()->Format() : nullptr)
+    if (const ExportFormat* pFormat = Choices() ? Choices()->Format() : nullptr)
         m_pStaticFormat->setText(FromView(pFormat->m_strName));
 }
 
@@ -296,7 +296,7 @@ bool CEFWPage3::validatePage()
         if (nAnswer != QMessageBox::Yes)
             return false;
     }
-    Wizard()->SetTargetFile(strTarget);
+    Choices()->SetTargetFile(strTarget);
     return true;
 }
 
@@ -322,7 +322,7 @@ CEFWPage4::CEFWPage4(QWidget* pParent) : CEFWPage(tr("Completing The Wizard"), 1
 
 void CEFWPage4::OnSetActive()
 {
-    const CExportFavoritesWizard* pWizard = Wizard();
+    const IExportChoices* pWizard = Choices();
     if (!pWizard || !pWizard->Format())
         return;
     QString strConfirm = tr("Completing this Wizard will export your list of Favorites, in \"%1\" format, to the "

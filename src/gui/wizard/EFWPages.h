@@ -9,7 +9,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
-class CExportFavoritesWizard;
+class IExportChoices;
 class CFilterEdit;
 
 // The controls of the wizard's pages, by id (their object names are these
@@ -39,7 +39,9 @@ public:
     virtual void OnSetActive() {}
 
 protected:
-    CExportFavoritesWizard* Wizard() const;
+    // The choices of the wizard the page is in; null outside a wizard that
+    // keeps them.
+    IExportChoices* Choices() const;
     const CDialogUnits& Du() const { return m_du; }
     // A static text in a rectangle given in dialog units.
     QLabel* AddStatic(int x, int y, int cx, int cy, const QString& strText,

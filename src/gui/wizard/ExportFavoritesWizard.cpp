@@ -10,13 +10,10 @@ CExportFavoritesWizard::CExportFavoritesWizard(QWidget* pOwner) : QWizard(pOwner
     setWizardStyle(QWizard::ClassicStyle);
     setWindowTitle(tr("Wizard"));
 
-    m_pPage1 = new CEFWPage1(this);
-    m_pPage2 = new CEFWPage2(this);
-    m_pPage3 = new CEFWPage3(this);
-    m_pPage4 = new CEFWPage4(this);
-    for (CEFWPage* pPage : {static_cast<CEFWPage*>(m_pPage1), static_cast<CEFWPage*>(m_pPage2),
-                            static_cast<CEFWPage*>(m_pPage3), static_cast<CEFWPage*>(m_pPage4)})
-        addPage(pPage);
+    addPage(new CEFWPage1(this));
+    addPage(new CEFWPage2(this));
+    addPage(new CEFWPage3(this));
+    addPage(new CEFWPage4(this));
     setStartId(0);
 
     connect(this, &QWizard::currentIdChanged, this, &CExportFavoritesWizard::OnCurrentIdChanged);

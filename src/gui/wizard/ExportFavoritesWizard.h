@@ -3,42 +3,25 @@
 #include <QString>
 #include <QWizard>
 
-struct ExportFormat;
-class CEFWPage1;
-class CEFWPage2;
-class CEFWPage3;
-class CEFWPage4;
+#include "gui/wizard/ExportChoices.h"
 
 // The four-page wizard of Export Favorites: welcome, format, target file,
 // confirmation. It asks and checks; the export itself is the caller's, after
 // the wizard ended with Finish (exec() gives QDialog::Accepted). Every run
 // starts with a new wizard, so nothing is remembered between runs.
-class CExportFavoritesWizard : public QWizard {
+class CExportFavoritesWizard : public QWizard, public IExportChoices {
     Q_OBJECT
 public:
     explicit CExportFavoritesWizard(QWidget* pOwner = nullptr);
 
-    // The format accepted last on the format page; null until it is left
-    // with Next.
-    const ExportFormat* Format() const { return m_pFormat; }
-    void SetFormat(const ExportFormat* pFormat) { m_pFormat = pFormat; }
-    // The target path accepted last on the file page, trimmed; empty until
-    // it is left with Next.
-    const QString& TargetFile() const { return m_strTargetFile; }
-    void SetTargetFile(const QString& strTargetFile) { m_strTargetFile = strTargetFile; }
-
-    CEFWPage1* Page1() const { return m_pPage1; }
-    CEFWPage2* Page2() const { return m_pPage2; }
-    CEFWPage3* Page3() const { return m_pPage3; }
-    CEFWPage4* Page4() const { return m_pPage4; }
+    const ExportFormat* Format() const override { return m_pFormat; }
+    void SetFormat(const ExportFormat* pFormat) override { m_pFormat = pFormat; }
+    const QString& TargetFile() const override { return m_strTargetFile; }
+    void SetTargetFile(const QString& strTargetFile) override { m_strTargetFile = strTargetFile; }
 
 private:
     void OnCurrentIdChanged(int nId);
 
-    CEFWPage1* m_pPage1;
-    CEFWPage2* m_pPage2;
-    CEFWPage3* m_pPage3;
-    CEFWPage4* m_pPage4;
     const ExportFormat* m_pFormat = nullptr;
     QString m_strTargetFile;
 };

@@ -23,7 +23,6 @@ public:
     // Refuses the characters of the text from now on; a null text takes
     // every character again.
     void SetExcludedChars(const QString& strExcluded);
-    const QString& ExcludedChars() const { return m_strExcluded; }
 
     // Neither disabled nor read-only.
     virtual bool IsEditable() const;

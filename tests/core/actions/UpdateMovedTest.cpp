@@ -283,11 +283,11 @@ TEST(UpdateMovedList, EachFavoriteIsRewrittenOrReportedAndTheRecordFollows)
     auto pGone = MovedItem(folder / "E.url", kOld, kNew);
 
     std::vector<std::string> updated;
-    const UpdateMovedOutcome outcome =
+    const BatchOutcome outcome =
         UpdateMovedFavorites({pA, nullptr, pB, pC, pLink, pGone}, [&](const FavoriteItem& item, const std::string& strOld) {
             updated.push_back(item.m_strName + " " + strOld + " " + item.m_strUrl);
         });
-    EXPECT_EQ(outcome.m_nUpdated, 1);
+    EXPECT_EQ(outcome.m_nDone, 1);
     EXPECT_EQ(outcome.m_nFailed, 2);
     EXPECT_EQ(updated, (std::vector<std::string>{"A.url " + std::string(kOld) + " " + std::string(kNew)}));
     EXPECT_EQ(outcome.m_strErrors, "Could not update \"B.url\": " + FavoriteFileErrorText(EACCES, folder / "B.url") +

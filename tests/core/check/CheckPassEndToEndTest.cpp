@@ -7,6 +7,7 @@
 #include "CheckPassFixture.h"
 #include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
+#include "support/WaitUntil.h"
 
 class CheckPassEndToEnd : public CheckPassFixture {
 protected:
@@ -50,9 +51,7 @@ TEST_F(CheckPassEndToEnd, StopWhileServersNeverAnswerEndsWithTheChecksOwnTimeout
 
     auto pPass = StartPass(4, {}, kTimeoutMs);
     ASSERT_NE(pPass, nullptr);
-    const auto tWaitStart = std::chrono::steady_clock::now();
-    while (m_server.RequestCount() < 4 && std::chrono::steady_clock::now() - tWaitStart < 10s)
-        std::this_thread::sleep_for(5ms);
+    WaitUntil([&] { return m_server.RequestCount() >= 4; }, 10s);
     ASSERT_EQ(m_server.RequestCount(), 4u);
 
     const auto tStop = std::chrono::steady_clock::now();

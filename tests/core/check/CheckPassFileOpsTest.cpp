@@ -12,6 +12,7 @@
 #include "core/actions/FavoriteFiles.h"
 #include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
+#include "support/WaitUntil.h"
 
 class CheckPassFileOps : public CheckPassFixture {
 protected:
@@ -39,10 +40,7 @@ TEST_F(CheckPassFileOps, DeleteAndRenameWhileTheirChecksRun)
 
     auto pPass = StartPass(2, {}, 5000); // the real CheckOneFavorite
     ASSERT_NE(pPass, nullptr);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while ((pDeleted->Status() != StatusChecking || pRenamed->Status() != StatusChecking) &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    WaitUntil([&] { return pDeleted->Status() == StatusChecking && pRenamed->Status() == StatusChecking; }, 10s);
     ASSERT_EQ(pDeleted->Status(), StatusChecking);
 
     // What the GUI thread does meanwhile.

@@ -16,6 +16,7 @@
 #include "core/net/UrlHost.h"
 #include "core/settings/CheckSettings.h"
 #include "support/TestHttpServer.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -50,19 +51,6 @@ struct HostLoad {
         return static_cast<std::size_t>(std::count(m_order.begin(), m_order.end(), strUrl));
     }
 };
-
-// Waits at most 20 s for a condition; false when it never held.
-template <class F>
-bool WaitUntil(F condition)
-{
-    const auto tEnd = Clock::now() + 20s;
-    while (!condition()) {
-        if (Clock::now() > tEnd)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 } // namespace
 

@@ -16,6 +16,7 @@
 #include "CheckPassFixture.h"
 #include "core/check/WorkerSlotTable.h"
 #include "support/WorkingDirectory.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -261,8 +262,7 @@ TEST_F(CheckScheduler, WorkersAreCountedWhileThePassRuns)
         release.Wait(10s);
     });
     ASSERT_NE(pPass, nullptr);
-    while (nStarted.load() < 4)
-        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return nStarted.load() >= 4; }));
     EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 4);
     EXPECT_EQ(m_sink.Items()[0]->Status(), StatusChecking); // what the GUI sees meanwhile
     release.Set();

@@ -8,6 +8,7 @@
 
 #include "CheckPassFixture.h"
 #include "core/check/WorkerSlotTable.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -36,8 +37,7 @@ TEST_F(CheckStop, WaitsForRunningChecksPumpingMeanwhileAndLeavesTheRestAsItWas)
         RecordFakeOutcome(slot, StatusValid, "Link is valid.");
     });
     ASSERT_NE(pPass, nullptr);
-    while (nStarted.load() < 2)
-        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return nStarted.load() >= 2; }));
 
     int nPumps = 0;
     bool bStoppingSeen = false;
@@ -90,8 +90,7 @@ TEST_F(CheckStop, StragglersAreCountedOutAfterTheTimeoutAndTheirOutcomesDropped)
         RecordFakeOutcome(slot, StatusBroken, "late");
     }, 400);
     ASSERT_NE(pPass, nullptr);
-    while (nStarted.load() < 3)
-        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return nStarted.load() >= 3; }));
 
     const auto tStop = Clock::now();
     EXPECT_EQ(pPass->Stop(), 3);

@@ -26,6 +26,7 @@
 #include "support/EnvGuard.h"
 #include "support/MemoryTreeSink.h"
 #include "support/TestHttpServer.h"
+#include "support/WaitUntil.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -184,10 +185,12 @@ TEST_F(SourceDownloadTest, TemporaryCopyIsInTheTemporaryFolderAndGoneAfterwards)
     m_server.SetDelay(400ms);
     std::vector<std::string> seenDuringDownload;
     std::thread worker([&] { Run(m_server.Url("/page.html")); });
-    for (int i = 0; i < 200 && seenDuringDownload.empty(); ++i) {
-        std::this_thread::sleep_for(5ms);
-        seenDuringDownload = OpenFilesIn(m_tempDir);
-    }
+    WaitUntil(
+        [&] {
+            seenDuringDownload = OpenFilesIn(m_tempDir);
+            return !seenDuringDownload.empty();
+        },
+        1s);
     worker.join();
     ASSERT_EQ(seenDuringDownload.size(), 1u);
     EXPECT_TRUE(seenDuringDownload[0].starts_with((m_tempDir / "ZRB").string()));
@@ -255,8 +258,7 @@ TEST_F(SourceDownloadTest, HangingServerIsBoundedByTheTimeOut)
 TEST_F(SourceDownloadTest, ClosingViewEndsAHangingDownloadWithoutMessage)
 {
     std::thread worker([&] { Run(m_server.Url("/hang")); });
-    while (m_server.RequestCount() == 0)
-        std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(WaitUntil([&] { return m_server.RequestCount() > 0; }));
     m_bClosing = true;
     worker.join(); // with the 10 s time-out this would take that long without the abort
     EXPECT_TRUE(m_sink.Messages().empty());

@@ -252,8 +252,7 @@ private slots:
             QWhatsThis::enterWhatsThisMode();
             QVERIFY(QWhatsThis::inWhatsThisMode());
             QTest::mouseClick(pEdit, Qt::LeftButton);
-            QTest::qWait(50);
-            QVERIFY(!QWhatsThis::inWhatsThisMode());
+            QTRY_VERIFY(!QWhatsThis::inWhatsThisMode());
             QCOMPARE(visibleWindows(), nWindows);
             QVERIFY(sheet.isVisible());
             QTest::keyClick(&sheet, Qt::Key_Escape);

@@ -14,7 +14,7 @@
 #include "core/settings/CheckSettings.h"
 #include "FavoritesFrame.h"
 #include "gui/view/DeleteBrokenDlg.h"
-#include "gui/view/DeleteErrorsDlg.h"
+#include "gui/view/BatchErrorsDlg.h"
 #include "GuiTestMain.h"
 #include "support/TestHttpServer.h"
 

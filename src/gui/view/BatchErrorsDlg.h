@@ -3,17 +3,20 @@
 #include <QDialog>
 #include <QString>
 
+#include "core/actions/BatchOutcome.h"
+
 class QLabel;
 class QPlainTextEdit;
 
-// Reports a Delete All Broken that did not delete everything: the summary
-// sentence and one line per favourite that could not be deleted.
-class CDeleteErrorsDlg : public QDialog {
+// Reports a command on many favourites (Delete All Broken, Update Moved
+// Favorites) that did not succeed on every one: the summary sentence and one
+// line per favourite it failed on. The title is the command's.
+class CBatchErrorsDlg : public QDialog {
     Q_OBJECT
 public:
     enum { IDD = 113, IDC_ERRORS = 1004, IDC_SUMMARY = 1003, IDC_ICON = 1006 };
 
-    explicit CDeleteErrorsDlg(QWidget* pParent);
+    CBatchErrorsDlg(QWidget* pParent, const QString& strObjectName, const BatchTexts& texts);
 
     QString m_strErrors;  // the error lines, "\r\n" between them
     QString m_strSummary; // the summary sentence

@@ -1,4 +1,4 @@
-#include "gui/view/DeleteErrorsDlg.h"
+#include "gui/view/BatchErrorsDlg.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -7,14 +7,15 @@
 
 #include "gui/common/DialogUnits.h"
 
-CDeleteErrorsDlg::CDeleteErrorsDlg(QWidget* pParent) : QDialog(pParent)
+CBatchErrorsDlg::CBatchErrorsDlg(QWidget* pParent, const QString& strObjectName, const BatchTexts& texts)
+    : QDialog(pParent)
 {
-    setObjectName("deleteErrorsDlg");
-    setWindowTitle("Errors Occurred While Deleting Favorites");
+    setObjectName(strObjectName);
+    setWindowTitle(QString::fromUtf8(texts.m_strErrorsCaption.data(), qsizetype(texts.m_strErrorsCaption.size())));
     CreateControls();
 }
 
-void CDeleteErrorsDlg::CreateControls()
+void CBatchErrorsDlg::CreateControls()
 {
     const CDialogUnits du(font());
     setFixedSize(du.X(320), du.Y(129));
@@ -24,7 +25,7 @@ void CDeleteErrorsDlg::CreateControls()
     m_pIcon->setGeometry(du.Rect(7, 7, 20, 20));
     m_pIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_pSummary = new QLabel("Not all of the Broken Links could be deleted.", this);
+    m_pSummary = new QLabel(this);
     m_pSummary->setObjectName(QString::number(IDC_SUMMARY));
     m_pSummary->setTextFormat(Qt::PlainText);
     m_pSummary->setWordWrap(true);
@@ -49,17 +50,17 @@ void CDeleteErrorsDlg::CreateControls()
     pOk->setGeometry(du.Rect(135, 108, 50, 14));
     pOk->setDefault(true);
     pOk->setAutoDefault(true);
-    connect(pOk, &QPushButton::clicked, this, &CDeleteErrorsDlg::accept);
+    connect(pOk, &QPushButton::clicked, this, &CBatchErrorsDlg::accept);
     setTabOrder(m_pErrors, pOk);
 }
 
-int CDeleteErrorsDlg::exec()
+int CBatchErrorsDlg::exec()
 {
     OnInitDialog();
     return QDialog::exec();
 }
 
-void CDeleteErrorsDlg::OnInitDialog()
+void CBatchErrorsDlg::OnInitDialog()
 {
     // The texts go into their controls, then the icon is set.
     m_pSummary->setText(m_strSummary);
