@@ -124,7 +124,7 @@ long PopulateOnce(const std::string& strSource)
     }
     thread.join();
     sink.Drain();
-    return sink.m_nMessage == ViewEvent::ListReady ? long(sink.m_nodes.size()) : -1;
+    return sink.m_event == ViewEvent::ListReady ? long(sink.m_nodes.size()) : -1;
 }
 
 // A line of /proc/self/status in MB ("VmRSS", the resident memory now;

@@ -38,9 +38,9 @@ public:
     void EnableTree(bool) override {}
     void ExpandAllBranches() override {}
     void EnsureVisible(TreeNode) override {}
-    void PostToView(ViewEvent message) override
+    void PostToView(ViewEvent event) override
     {
-        m_nMessage = message;
+        m_event = event;
         m_bDone = true;
     }
 
@@ -58,7 +58,7 @@ public:
     }
 
     std::atomic<bool> m_bDone{false};
-    std::atomic<int> m_nMessage{0};
+    std::atomic<ViewEvent> m_event{ViewEvent::SourceError};
     std::vector<Node> m_nodes;
 
 private:

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "AllocationCounter.h"
+#include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/sources/FavoritesScan.h"
 #include "core/sources/Population.h"
@@ -65,7 +66,7 @@ protected:
     {
         auto pReport = std::make_shared<PopulationReport>();
         std::atomic<bool> bClosing{false};
-        StartPopulation(sink, std::make_shared<ManualResetEvent>(), bClosing,
+        StartPopulation(sink, sink.m_state, std::make_shared<ManualResetEvent>(), bClosing,
                         {strPath, m_dir / "NoFavorites", "", pReport})
             .join();
         return pReport->m_strSourceError;
@@ -184,7 +185,8 @@ TEST_F(DeepNesting, TheFavoritesScanTwentyThousandDeepHoldsFewHandlesAndLittleMe
     std::atomic<bool> bClosing{false};
     const int nHandlesBefore = OpenHandles();
     const std::size_t nPeak = PeakDuring([&] {
-        FavoritesScanThread(sink, hStop, bClosing, m_dir / "Favorites",
+        CViewState state;
+        FavoritesScanThread(sink, state, hStop, bClosing, m_dir / "Favorites",
                             [&](const ScanProblem& problem) { problems.push_back(problem); });
     });
     EXPECT_LT(nPeak, kMemoryBound);

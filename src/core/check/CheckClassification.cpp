@@ -3,9 +3,9 @@
 #include <array>
 #include <optional>
 
-#include "core/check/InternetError.h"
 #include "core/model/FavoriteKind.h"
 #include "core/model/IconRule.h"
+#include "core/net/InternetError.h"
 #include "core/platform/SystemError.h"
 
 namespace {

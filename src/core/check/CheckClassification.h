@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/check/HttpCheckResult.h"
 #include "core/model/LinkStatus.h"
+#include "core/net/HttpCheckResult.h"
 
 // The judgement of one check: status and text. Its picture follows from the
 // status (ImageFor).

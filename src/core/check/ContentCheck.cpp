@@ -116,5 +116,5 @@ std::optional<CheckOutcome> OutcomeForVerdict(const PageVerdict& verdict)
     const PageVerdictRow* pRow = PageVerdictRowFor(verdict.m_nKind);
     if (!pRow)
         return std::nullopt;
-    return CheckOutcome{pRow->m_nStatus, PageVerdictText(verdict), pRow->m_nIconOffset};
+    return CheckOutcome{pRow->m_nStatus, PageVerdictText(verdict)};
 }

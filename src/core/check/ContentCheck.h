@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "core/check/CheckClassification.h"
-#include "core/check/HttpCheckResult.h"
 #include "core/check/PageFacts.h"
 #include "core/check/PageJudge.h"
 #include "core/check/PageProbe.h"
+#include "core/net/HttpCheckResult.h"
 #include "core/net/HttpClient.h"
 
 // The look into a page that answers: what the check reads of it, and the

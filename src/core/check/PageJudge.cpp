@@ -13,13 +13,13 @@ namespace {
 using enum PageVerdictKind;
 
 constexpr std::array kVerdicts{
-    PageVerdictRow{Parked, StatusBroken, 4, "The site's domain appears to be parked or for sale: %s"},
-    PageVerdictRow{HostingGone, StatusBroken, 4, "The site's hosting appears to be gone: %s"},
-    PageVerdictRow{NotFound, StatusPartiallyValid, 32, "The page answers, but says it was not found: %s"},
-    PageVerdictRow{ErrorAddress, StatusPartiallyValid, 32, "The page answers, but was sent to the site's error page %s"},
-    PageVerdictRow{SameAsMissing, StatusPartiallyValid, 32,
+    PageVerdictRow{Parked, StatusBroken, "The site's domain appears to be parked or for sale: %s"},
+    PageVerdictRow{HostingGone, StatusBroken, "The site's hosting appears to be gone: %s"},
+    PageVerdictRow{NotFound, StatusPartiallyValid, "The page answers, but says it was not found: %s"},
+    PageVerdictRow{ErrorAddress, StatusPartiallyValid, "The page answers, but was sent to the site's error page %s"},
+    PageVerdictRow{SameAsMissing, StatusPartiallyValid,
                    "The page answers, but with what the site answers for an address that does not exist (%s)"},
-    PageVerdictRow{HomeRedirect, StatusPartiallyValid, 32, "The page's address is sent to the site's home page %s"},
+    PageVerdictRow{HomeRedirect, StatusPartiallyValid, "The page's address is sent to the site's home page %s"},
 };
 
 // The signs in the order they are taken when more than one is found: a gone

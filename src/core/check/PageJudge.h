@@ -30,12 +30,11 @@ struct PageVerdict {
     std::string m_strEvidence;
 };
 
-// How a verdict is shown: the status, its icon offset and the status text,
-// "%s" standing for the evidence.
+// How a verdict is shown: the status (whose picture follows from it) and
+// the status text, "%s" standing for the evidence.
 struct PageVerdictRow {
     PageVerdictKind m_nKind;
     LinkStatus m_nStatus;
-    int m_nIconOffset;
     std::string_view m_strText;
 };
 

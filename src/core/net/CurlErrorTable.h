@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/check/InternetError.h"
+#include "core/net/InternetError.h"
 
 // One libcurl result and the Internet error number it stands for.
 struct CurlErrorRow {

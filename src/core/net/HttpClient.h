@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/check/HttpCheckResult.h"
+#include "core/net/HttpCheckResult.h"
 
 // Redirects followed before a request counts as a redirect loop.
 inline constexpr int kMaxRedirects = 10;

@@ -19,8 +19,8 @@
 #include <libbfio.h>
 #include <liblnk.h>
 
+#include "core/shortcuts/NameCompare.h"
 #include "core/shortcuts/ShortcutText.h"
-#include "core/sources/FavoritesFolder.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/platform/AsciiText.h"
+#include "core/shortcuts/NameCompare.h"
 #include "core/shortcuts/ShortcutText.h"
 #include "core/shortcuts/TextEncoding.h"
-#include "core/sources/FavoritesFolder.h"
 
 namespace {
 

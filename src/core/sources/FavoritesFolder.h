@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/platform/UniqueFd.h"
+#include "core/shortcuts/NameCompare.h"
 
 // The Favorites folder on disk: where it is, and what the shell would list
 // of one of its folders.
@@ -47,13 +48,6 @@ std::string LocateFavoritesFolder();
 // "dosdevices" folder; empty when it lies in none.
 std::string FindWinePrefix(const std::string& strFolder);
 
-// Compares two file names as the Windows file system orders them: code
-// points folded to upper case (ASCII, Latin-1, Latin Extended-A, Greek,
-// Cyrillic), bytes that are not UTF-8 by their value; names equal so are
-// ordered by their bytes, so the order is always the same.
-int CompareNamesNoCase(std::string_view a, std::string_view b);
-// Equal without regard to case (the same folding).
-bool NamesEqualNoCase(std::string_view a, std::string_view b);
 
 // What a directory entry is on disk (a symbolic link is never followed).
 enum class EntryNodeType { Directory, Regular, Symlink, Other };
@@ -89,5 +83,3 @@ std::optional<FolderListing> ListFavoritesFolderAt(int hFolder, int& nError);
 // whole name otherwise and always for folders.
 std::string DisplayNameOf(std::string_view strName, bool bFolder);
 
-// True when the name ends in the extension (".url" ...) in any letter case.
-bool HasExtensionNoCase(std::string_view strName, std::string_view strExtension);

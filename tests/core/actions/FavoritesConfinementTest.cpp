@@ -55,7 +55,7 @@ std::shared_ptr<FavoriteItem> Scanned(const std::string& strRoot, std::string_vi
     MemoryTreeSink sink;
     ManualResetEvent hStop;
     std::atomic<bool> bClosing{false};
-    FavoritesScanThread(sink, hStop, bClosing, strRoot);
+    FavoritesScanThread(sink, sink.m_state, hStop, bClosing, strRoot);
     for (const auto& pItem : sink.Items())
         if (pItem->m_strName == strName)
             return pItem;
@@ -110,8 +110,8 @@ TEST_F(Confinement, AFolderSwappedForALinkAfterTheCheckIsNeverWrittenThrough)
     Moved(*pItem);
     SwapNewsForALink();
 
-    const UpdateMovedOutcome outcome = UpdateMovedFavorites({pItem}, {});
-    EXPECT_EQ(outcome.m_nUpdated, 0);
+    const BatchOutcome outcome = UpdateMovedFavorites({pItem}, {});
+    EXPECT_EQ(outcome.m_nDone, 0);
     EXPECT_EQ(outcome.m_nFailed, 1);
     EXPECT_NE(outcome.m_strErrors.find("changed since the check"), std::string::npos) << outcome.m_strErrors;
     EXPECT_EQ(pItem->m_strUrl, kOld);
@@ -120,8 +120,8 @@ TEST_F(Confinement, AFolderSwappedForALinkAfterTheCheckIsNeverWrittenThrough)
     EXPECT_EQ(RenameFavoriteFile(*pItem, Favorites("News/B.url")), kFavoriteChangedError);
     EXPECT_EQ(DeleteFavorite(*pItem), kFavoriteChangedError);
     pItem->SetOutcome(StatusBroken, "gone");
-    const DeleteBrokenOutcome deleted = DeleteBrokenFavorites({pItem}, {});
-    EXPECT_EQ(deleted.m_nDeleted, 0);
+    const BatchOutcome deleted = DeleteBrokenFavorites({pItem}, {});
+    EXPECT_EQ(deleted.m_nDone, 0);
     EXPECT_EQ(deleted.m_nFailed, 1);
 
     EXPECT_EQ(ReadAll(Outside("A.url")), File());
@@ -157,8 +157,8 @@ TEST_F(Confinement, TheUntouchedFavoriteIsRewrittenRenamedAndDeletedInItsOwnFold
     const auto pItem = Scanned(m_folder / "Favorites", "A");
     ASSERT_NE(pItem, nullptr);
     Moved(*pItem);
-    const UpdateMovedOutcome outcome = UpdateMovedFavorites({pItem}, {});
-    EXPECT_EQ(outcome.m_nUpdated, 1) << outcome.m_strErrors;
+    const BatchOutcome outcome = UpdateMovedFavorites({pItem}, {});
+    EXPECT_EQ(outcome.m_nDone, 1) << outcome.m_strErrors;
     EXPECT_EQ(ReadAll(Favorites("News/A.url")), "[InternetShortcut]\r\nURL=" + std::string(kNew) + "\r\n");
 
     // The rewrite made a new file, and the record knows it.
@@ -231,7 +231,7 @@ TEST_F(Confinement, AnAddressTooLongToBeReadBackIsRefusedAndNamed)
     const auto pItem = Scanned(m_folder / "Favorites", "A");
     ASSERT_NE(pItem, nullptr);
     pItem->SetOutcome(StatusValid, "Link is valid.", {strLong, true});
-    const UpdateMovedOutcome outcome = UpdateMovedFavorites({pItem}, {});
+    const BatchOutcome outcome = UpdateMovedFavorites({pItem}, {});
     EXPECT_EQ(outcome.m_nFailed, 1);
     EXPECT_NE(outcome.m_strErrors.find("address is too long"), std::string::npos) << outcome.m_strErrors;
     EXPECT_EQ(pItem->m_strUrl, kOld);

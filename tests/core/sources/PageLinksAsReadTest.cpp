@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "core/model/ProcessState.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/sources/LinkExtractor.h"
 #include "core/sources/PageDecoder.h"
@@ -44,7 +43,7 @@ Links LinksOfFile(const std::string& strName, std::string_view strBytes)
     MemoryTreeSink sink;
     ManualResetEvent hStop;
     std::atomic<bool> bClosing{false};
-    SourceLinksThread(sink, hStop, bClosing, strPath);
+    SourceLinksThread(sink, sink.m_state, hStop, bClosing, strPath);
     Links links;
     for (const auto& pItem : sink.Items())
         links.push_back(pItem->m_strUrl);
