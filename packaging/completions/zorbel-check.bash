@@ -30,7 +30,8 @@ _zorbel_check()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-j --threads --host-limit --retries -t --timeout
-            --export --browser --results --update-moved -q --quiet -h --help
+            --export --browser --results --update-moved --no-content-checks
+            -q --quiet -h --help
             -v --version' -- "$cur"))
         return
     fi
