@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring> // memchr, memmem
 
+#include "core/shortcuts/TextEncoding.h"
+
 namespace {
 
 // What a byte does to a link being taken.
@@ -168,25 +170,6 @@ constexpr NamedReference kNamedReferences[] = {
     {"lbrack", '['}, {"rbrack", ']'}, {"lcub", '{'},     {"rcub", '}'},   {"verbar", '|'}, {"bsol", '\\'},
     {"grave", '`'},  {"Hat", '^'},    {"Tab", '\t'},     {"NewLine", '\n'}, {"nbsp", '\xA0'},
 };
-
-void AppendUtf8(std::string& strOut, char32_t cp)
-{
-    if (cp < 0x80) {
-        strOut += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        strOut += static_cast<char>(0xC0 | (cp >> 6));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        strOut += static_cast<char>(0xE0 | (cp >> 12));
-        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        strOut += static_cast<char>(0xF0 | (cp >> 18));
-        strOut += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // A decoded character as it goes into a request: what may not stand in an
 // address as it is gets its percent form.

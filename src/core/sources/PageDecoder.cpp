@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/shortcuts/TextEncoding.h"
+
 namespace {
 
 using Encoding = CPageDecoder::Encoding;
@@ -29,27 +31,6 @@ std::uint32_t UnitAt(std::string_view strBytes, std::size_t nAt, Encoding encodi
     case Encoding::Bytes: break;
     }
     return b(0);
-}
-
-void AppendUtf8(std::string& strOut, std::uint32_t cp)
-{
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        strOut += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        strOut += static_cast<char>(0xC0 | (cp >> 6));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        strOut += static_cast<char>(0xE0 | (cp >> 12));
-        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        strOut += static_cast<char>(0xF0 | (cp >> 18));
-        strOut += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
