@@ -607,6 +607,7 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     try {
         pPass->m_dispatcher = std::thread(CheckDispatcherThread, pState);
     } catch (const std::system_error&) {
+        pState->m_pViewState->m_nActiveWorkers.store(0);
         pState->m_hFinished.Set();
         s_bPassRunning.store(false);
         return nullptr;
