@@ -151,10 +151,12 @@ struct CTransferEngine::CLoop {
         if (!pJob->m_strResolving.empty())
             GiveUpResolving(pJob, CURLE_OK);
         HttpCheckResult result;
-        if (!bAborted)
-            result = pJob->m_pTransfer->TakeResult();
-        if (CurlEasyPtr pCurl = pJob->m_pTransfer->ReleaseHandle(); pCurl && m_spares.size() < kMaxSpareHandles)
-            m_spares.push_back(std::move(pCurl));
+        if (pJob->m_pTransfer) { // none yet for a request aborted before it started
+            if (!bAborted)
+                result = pJob->m_pTransfer->TakeResult();
+            if (CurlEasyPtr pCurl = pJob->m_pTransfer->ReleaseHandle(); pCurl && m_spares.size() < kMaxSpareHandles)
+                m_spares.push_back(std::move(pCurl));
+        }
         m_nPending.fetch_sub(1);
         if (pOwned->m_done)
             pOwned->m_done(std::move(result), bAborted);
