@@ -42,15 +42,29 @@ protected:
     CTestHttpServer m_server;
 };
 
-TEST_F(CheckEngine, AThousandTransfersRunAtOnceAndEveryOneGetsItsOwnOutcome)
+TEST_F(CheckEngine, AThousandTransfersRunAtOnce)
 {
-    m_server.SetDelay(4s); // every answer waits until all thousand have arrived
+    for (int i = 0; i < 1000; ++i)
+        Add(m_server.Url("/hang/" + std::to_string(i)));
+    auto pPass = StartConsolePass(1000, 0, 120000);
+    ASSERT_NE(pPass, nullptr);
+    // However slow the machine: all thousand wait for their answers together.
+    ASSERT_TRUE(WaitUntil([&] { return m_server.RequestsInFlight() == 1000; }, 100s)) << m_server.RequestsInFlight();
+    EXPECT_EQ(m_pState->m_nActiveWorkers.load(), 1000);
+    EXPECT_EQ(pPass->Stop(), 0);
+    EXPECT_EQ(m_server.RequestCount(), 1000u);
+    EXPECT_EQ(CheckDoneCount(), 1);
+}
+
+TEST_F(CheckEngine, AThousandSlotsGiveEveryLinkItsOwnOutcome)
+{
+    m_server.SetDelay(1s);
     for (int i = 0; i < 1000; ++i)
         Add(m_server.Url(i % 10 == 9 ? "/missing/" + std::to_string(i) : "/ok/" + std::to_string(i)));
     auto pPass = StartConsolePass(1000, 0, 60000);
     ASSERT_NE(pPass, nullptr);
     ASSERT_TRUE(pPass->WaitFinished(120s));
-    EXPECT_EQ(m_server.PeakRequestsInFlight(), 1000u);
+    EXPECT_GT(m_server.PeakRequestsInFlight(), 100u);
     EXPECT_EQ(m_server.RequestCount(), 1000u);
     int nValid = 0;
     int nMissing = 0;
