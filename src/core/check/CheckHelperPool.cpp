@@ -35,11 +35,12 @@ void CCheckHelperPool::Post(std::function<void()> task)
                 }
             }
         }
+        // Under the lock: once the task has run, the pool may be gone.
+        if (!bInline)
+            m_cv.notify_one();
     }
     if (bInline)
         task();
-    else
-        m_cv.notify_one();
 }
 
 void CCheckHelperPool::Run()
