@@ -6,6 +6,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -178,6 +179,13 @@ void CTestTlsFront::AcceptLoop()
 // not be used by two threads at once.
 void CTestTlsFront::Relay(int fdClient, std::string strAddress)
 {
+    // OpenSSL writes with write(), not send(MSG_NOSIGNAL): a client that has
+    // gone would raise SIGPIPE in this thread and end the test's process.
+    // Blocked here, the write fails with EPIPE instead.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     SSL* const pSsl = SSL_new(m_pState->m_pContext);
     int fdServer = -1;
     if (pSsl && SSL_set_fd(pSsl, fdClient) == 1 && SSL_accept(pSsl) == 1) {

@@ -23,6 +23,10 @@ using Clock = std::chrono::steady_clock;
 // The longest the loop sleeps when nothing happens; libcurl's own timers
 // shorten it.
 constexpr int kMaxPollMs = 1000;
+// How long a name that did not resolve stays unresolved for the transfers
+// that come after; a later one asks again, so that a passing failure of the
+// name server does not condemn every link of the host.
+constexpr auto kFailedLookupKept = std::chrono::seconds(5);
 // Handles kept for reuse once their transfers are done.
 constexpr std::size_t kMaxSpareHandles = 1024;
 // Where the system keeps its trusted certificates, one file each.
@@ -102,6 +106,7 @@ struct CTransferEngine::CLoop {
     struct CHost {
         HostState m_nState = HostState::Resolving;
         std::deque<CJob*> m_held;
+        Clock::time_point m_failed{}; // when the name did not resolve
     };
     std::unordered_map<CJob*, std::unique_ptr<CJob>> m_jobs;
     std::unordered_map<std::string, CHost> m_hosts;
@@ -174,6 +179,7 @@ struct CTransferEngine::CLoop {
         std::deque<CJob*> held = std::move(it->second.m_held);
         if (nCode == CURLE_COULDNT_RESOLVE_HOST) {
             it->second.m_nState = HostState::Failed;
+            it->second.m_failed = Clock::now();
         } else {
             m_hosts.erase(it);
         }
@@ -232,6 +238,10 @@ struct CTransferEngine::CLoop {
         if (!pJob->m_strKey.empty()) {
             auto [it, bNew] = m_hosts.try_emplace(pJob->m_strKey);
             CHost& host = it->second;
+            if (!bNew && host.m_nState == HostState::Failed && Clock::now() - host.m_failed > kFailedLookupKept) {
+                host.m_nState = HostState::Resolving; // asked again, by this transfer
+                bNew = true;
+            }
             if (!bNew && host.m_nState == HostState::Failed) {
                 pJob->m_pTransfer->Fail(CURLE_COULDNT_RESOLVE_HOST);
                 Finish(pJob, false);

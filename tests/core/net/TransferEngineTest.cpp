@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/net/HttpClient.h"
 #include "core/net/TransferEngine.h"
@@ -82,4 +84,25 @@ TEST(TransferEngine, RedirectsAndPagesAreFollowedAndReadAsByARequestOfItsOwn)
         EXPECT_EQ(viaEngine.m_bBodyRead, ofItsOwn.m_bBodyRead) << pszPath;
     }
     EXPECT_NE(engineClient.Check(server.Url("/page.html"), 5s, &read).m_strBody.find("words"), std::string::npos);
+}
+
+TEST(TransferEngine, ANameThatDidNotResolveIsAskedAgainAFewSecondsLater)
+{
+    CTestHttpServer server;
+    std::atomic<int> nLookups{0};
+    TransferEngineOptions options;
+    // The name server fails once, then answers.
+    options.m_resolve = [&](const std::string&) {
+        return ++nLookups == 1 ? std::vector<std::string>{} : std::vector<std::string>{"127.0.0.1"};
+    };
+    auto pEngine = CTransferEngine::Start(options);
+    ASSERT_NE(pEngine, nullptr);
+    CHttpClient client(pEngine);
+    const std::string strUrl = "http://flaky.test:" + std::to_string(server.Port()) + "/ok/1";
+    EXPECT_EQ(client.Check(strUrl, 5s).m_dwError, 12007u); // not resolved
+    EXPECT_EQ(client.Check(strUrl, 5s).m_dwError, 12007u); // the same answer, not asked again
+    EXPECT_EQ(nLookups.load(), 1);
+    std::this_thread::sleep_for(5100ms);
+    EXPECT_EQ(client.Check(strUrl, 5s).m_nHttpStatus.value_or(0), 200);
+    EXPECT_EQ(nLookups.load(), 2);
 }
