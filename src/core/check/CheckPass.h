@@ -46,7 +46,8 @@ struct CheckPassOptions {
     // Retry-After asks (at most kMaxRetryAfter) or a short backoff; 0 to
     // kMaxRetries. A waiting retry holds no worker.
     int m_nRetries = 0;
-    // A worker's rest after each check.
+    // A worker thread's rest after each check (the engine's slots have no
+    // threads to rest: a slot takes its next link at once).
     std::chrono::milliseconds m_pause{10};
     // Read and judge the page of a link that answers 200 (parked domains,
     // pages that say they were not found, deep links sent home).
