@@ -4,10 +4,14 @@
   compare.py page N PORT FILE
       writes a page of N links to the test server at 127.0.0.1:PORT and
       prints the counts it was made with: ok broken redirected timed-out
-  compare.py hostpage N PORT FILE
-      writes the page of the run over many hosts (see HOSTS below) and
-      prints its counts, then the floors of zorbel-check's defaults and of
-      100 at once (see floors())
+  compare.py hostpage N PORT FILE [SCHEME]
+      writes the page of the run over many hosts (see HOSTS below), its
+      links with SCHEME (http, or https for the run over TLS), and prints its
+      counts, then the floors of zorbel-check's defaults and of 100 at once
+      (see floors())
+  compare.py scalepage N PORT FILE
+      writes N links over the HOSTS hosts that answer at once (none of the
+      refusing hosts, no time-outs) and prints its counts
   compare.py servedargs
       prints the test server's arguments for that run, one a line
   compare.py count TOOL DIR URL N DELAY SETTING
@@ -88,9 +92,9 @@ def host_kind(i, n):
     return "ok"
 
 
-def host_url(i, n, port):
+def host_url(i, n, port, scheme="http"):
     kind = host_kind(i, n)
-    return f"http://127.0.0.{host_of(i)}:{port}/wait/{latency_ms(i)}/{kind}/{i}"
+    return f"{scheme}://127.0.0.{host_of(i)}:{port}/wait/{latency_ms(i)}/{kind}/{i}"
 
 
 def refusing_host(url):
@@ -120,7 +124,24 @@ def floors(n, slots, host_limit):
     return max(held / slots, worst, longest)
 
 
-def write_host_page(n, port, path):
+DEFAULT_SLOTS = 256         # zorbel-check's checks at once at its defaults
+DEFAULT_HOST_LIMIT = 8
+
+
+def write_scale_page(n, port, path):
+    counts = {"ok": 0, "missing": 0, "moved": 0, "hang": 0}
+    answering = [h for h in range(1, HOSTS + 1) if h not in REFUSING]
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>links</title></head>\n<body><ul>\n")
+        for i in range(n):
+            kind = "missing" if i % 10 == 3 else "ok"
+            counts[kind] += 1
+            f.write(f'<li><a href="http://127.0.0.{answering[i % len(answering)]}:{port}/{kind}/{i}">{kind} {i}</a></li>\n')
+        f.write("</ul></body></html>\n")
+    print(counts["ok"], counts["missing"], counts["moved"], counts["hang"])
+
+
+def write_host_page(n, port, path, scheme="http"):
     counts = {"ok": 0, "missing": 0, "moved": 0, "hang": 0}
     lines = ["<!DOCTYPE html>", "<html><head><meta charset=\"utf-8\"><title>links</title></head>",
              "<body><ul>"]
@@ -128,12 +149,12 @@ def write_host_page(n, port, path):
         kind = host_kind(i, n)
         # A host that refuses the connection: broken, whatever the path.
         counts["missing" if host_of(i) in REFUSING else kind] += 1
-        lines.append(f'<li><a href="{host_url(i, n, port)}">{kind} {i}</a></li>')
+        lines.append(f'<li><a href="{host_url(i, n, port, scheme)}">{kind} {i}</a></li>')
     lines.append("</ul></body></html>")
     with open(path, "w", encoding="utf-8") as f:
         f.write("\n".join(lines) + "\n")
     print(counts["ok"], counts["missing"], counts["moved"], counts["hang"],
-          f"{floors(n, 64, 8):.1f}", f"{floors(n, 100, 8):.1f}")
+          f"{floors(n, DEFAULT_SLOTS, DEFAULT_HOST_LIMIT):.1f}", f"{floors(n, 100, DEFAULT_HOST_LIMIT):.1f}")
 
 
 def served_args():
@@ -260,11 +281,11 @@ def count(tool, d, page_url, n, delay, setting):
     busy = [(u, k) for u, k in pairs if f"//127.0.0.{BUSY_HOST}:" in u]
     busy_valid = sum(1 for _, k in busy if k in ("ok", "redirected"))
     busy_made = sum(1 for u, _ in busy if re.search(r"/(ok|moved)/", u))
-    busy_ok = f"{busy_valid} of {busy_made}" if delay == "hosts" else ""
+    busy_ok = f"{busy_valid} of {busy_made}" if delay in ("hosts", "tls") else ""
     # The most requests one host had at once ("host ADDRESS requests N peak N").
     host_peak = ""
     peaks = re.findall(r"^host (\S+) requests \d+ peak (\d+)$", read(f"{d}/hosts"), re.M)
-    if delay == "hosts" and peaks:
+    if delay in ("hosts", "tls") and peaks:
         addr, peak = max(peaks, key=lambda p: int(p[1]))
         host_peak = f"{peak} ({addr.rsplit('.', 1)[-1]})"
     # GNU time's last line is "%e %M %U %S"; a line about a non-zero exit may
@@ -328,7 +349,7 @@ def table(path):
         if r[0] == "expected":
             n, delay = r[1], r[2]
             expected = [int(x) for x in r[3:7]]
-            if delay == "hosts":
+            if delay in ("hosts", "tls"):
                 floors_by_setting = {"defaults": r[7], "100 at once": r[8]}
                 host_out.append(["expected", "", n, "", "", "", "", *[str(x) for x in expected], "0",
                                  "", "", "", "", ""])
@@ -350,8 +371,10 @@ def table(path):
         except ValueError:
             rss_mb = "-"
         result = verdict(tool, counts, checked, expected, rc)
-        if delay == "hosts":
+        if delay in ("hosts", "tls"):
             floor = floors_by_setting.get(setting, "") if tool == "zorbel" else ""
+            if delay == "tls":
+                setting = f"{setting}, HTTPS"
             host_out.append([tool, setting, str(checked), wall, floor, cpu, rss_mb, *[str(c) for c in counts],
                              requests, connections, host_peak, busy_ok, result])
         else:
@@ -368,8 +391,10 @@ def table(path):
 def main(argv):
     if len(argv) == 5 and argv[1] == "page":
         write_page(int(argv[2]), int(argv[3]), argv[4])
-    elif len(argv) == 5 and argv[1] == "hostpage":
-        write_host_page(int(argv[2]), int(argv[3]), argv[4])
+    elif len(argv) in (5, 6) and argv[1] == "hostpage":
+        write_host_page(int(argv[2]), int(argv[3]), argv[4], argv[5] if len(argv) == 6 else "http")
+    elif len(argv) == 5 and argv[1] == "scalepage":
+        write_scale_page(int(argv[2]), int(argv[3]), argv[4])
     elif len(argv) == 2 and argv[1] == "servedargs":
         served_args()
     elif len(argv) == 8 and argv[1] == "count":

@@ -22,14 +22,14 @@ _zorbel_check()
             COMPREPLY=($(compgen -W 'firefox chromium chrome brave vivaldi edge' -- "$cur"))
             return
             ;;
-        --results)
+        --results | --ca-file)
             _filedir
             return
             ;;
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-j --threads --host-limit --retries -t --timeout
+        COMPREPLY=($(compgen -W '-j --threads --host-limit --retries -t --timeout --ca-file
             --export --browser --results --update-moved --no-content-checks
             -q --quiet -h --help
             -v --version' -- "$cur"))

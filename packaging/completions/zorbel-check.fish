@@ -1,9 +1,10 @@
 # fish completion for zorbel-check
 
-complete -c zorbel-check -s j -l threads -x -d 'Check N links at once (1 to 256)'
+complete -c zorbel-check -s j -l threads -x -d 'Check N links at once (1 to 1024)'
 complete -c zorbel-check -l host-limit -x -d 'Check at most N links of one host at once'
 complete -c zorbel-check -l retries -x -d 'Try a link answered 429 or 503 up to N more times'
 complete -c zorbel-check -s t -l timeout -x -d 'Give each link SECONDS to answer (1 to 300)'
+complete -c zorbel-check -l ca-file -r -F -d 'Also trust the certificates of the PEM bundle FILE'
 complete -c zorbel-check -l export -x -a 'text names urls csv csv-folders html html-folders' -d 'Also write the list to FILE in FORMAT'
 complete -c zorbel-check -l browser -x -a 'firefox chromium chrome brave vivaldi edge' -d 'Check the bookmarks of a browser'
 complete -c zorbel-check -l results -r -F -d 'Write the outcome of every link to FILE (CSV or JSON)'

@@ -2,12 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <charconv>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <string_view>
 
 #include "cli/CheckOptionTable.h"
 #include "core/export/ExportFormat.h"
+#include "core/platform/SystemError.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/bookmarks/BrowserProfiles.h"
 
@@ -22,6 +26,28 @@ std::optional<int> ParseNumber(std::string_view strValue, int nMin, int nMax)
     if (strValue.empty() || ec != std::errc() || p != pEnd || nValue < nMin || nValue > nMax)
         return std::nullopt;
     return nValue;
+}
+
+// Why a --ca-file cannot serve: it cannot be read, or it holds no PEM
+// certificate. Empty when it can.
+std::string CaFileProblem(const std::string& strPath)
+{
+    if (strPath.empty())
+        return "is not a file name";
+    struct stat info {};
+    if (::stat(strPath.c_str(), &info) != 0)
+        return std::string("cannot be read: ") + FormatSystemError(static_cast<std::uint32_t>(errno));
+    if (!S_ISREG(info.st_mode))
+        return "is not a file";
+    std::ifstream file(strPath, std::ios::binary);
+    if (!file)
+        return std::string("cannot be read: ") + FormatSystemError(static_cast<std::uint32_t>(errno));
+    const std::string strText((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return "cannot be read";
+    if (strText.find("-----BEGIN CERTIFICATE-----") == std::string::npos)
+        return "holds no certificate in PEM form";
+    return {};
 }
 
 // Where a write to the path ends: symbolic links in its last part followed
@@ -194,6 +220,14 @@ private:
                     Fail(strName + " takes a time-out in seconds from 1 to 300, not \"" + *strValue + "\"");
             }
             return;
+        case CheckOptionId::CaFile:
+            if (const auto strValue = Value(strName, joined)) {
+                const std::string strProblem = CaFileProblem(*strValue);
+                if (!strProblem.empty())
+                    return Fail("option --ca-file: \"" + *strValue + "\" " + strProblem);
+                options.m_strCaFile = *strValue;
+            }
+            return;
         case CheckOptionId::Export: {
             const auto strFormat = Value(strName, joined);
             if (!strFormat)
@@ -261,7 +295,8 @@ std::string CheckUsageText()
            "the Favorites folder. Prints the report of the check and exits with 0 when\n"
            "no link is broken or partially broken, 1 when one is, 2 on an error, and\n"
            "130, 143 or 129 when stopped by Ctrl+C, SIGTERM or SIGHUP (the checks under\n"
-           "way finish, and the report and the files are still written).\n"
+           "way are abandoned at once and count as not checked; the report and the\n"
+           "files are still written).\n"
            "\n"
            "Options:\n" +
            CheckOptionsHelp() +

@@ -13,7 +13,7 @@
 // The defaults are the console's pass preset, whatever the window's thread
 // setting says.
 inline constexpr int kDefaultCheckThreads = CheckPassOptions::Console().m_nThreadCount;
-inline constexpr int kMaxCheckThreads = 256;
+inline constexpr int kMaxCheckThreads = kMaxPassThreads;
 inline constexpr int kDefaultHostLimit = CheckPassOptions::Console().m_nHostLimit;
 inline constexpr int kMaxHostLimit = 256;
 inline constexpr int kDefaultRetries = CheckPassOptions::Console().m_nRetries;
@@ -27,8 +27,9 @@ struct CheckExport {
 struct CheckOptions {
     std::string m_strSource;                 // as given; empty: the Favorites folder
     std::string m_strBrowser;                // --browser NAME[:PROFILE]; instead of SOURCE
-    std::optional<int> m_nThreads;           // 1 to 256; absent: kDefaultCheckThreads
+    std::optional<int> m_nThreads;           // 1 to 1024; absent: kDefaultCheckThreads
     std::optional<int> m_nTimeoutSeconds;    // 1 to 300; absent: the user's setting
+    std::string m_strCaFile;                 // --ca-file: a PEM bundle trusted besides the system's
     int m_nHostLimit = kDefaultHostLimit;    // checks at once per host, 0 to 256; 0: no limit
     int m_nRetries = kDefaultRetries;        // further tries of a 429 or 503, 0 to 10
     std::vector<CheckExport> m_exports;      // in the order given

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr std::array kOptions{
-    CheckOptionSpec{CheckOptionId::Threads, "-j", "--threads", "N", "check N links at once (1 to 256, default {threads})"},
+    CheckOptionSpec{CheckOptionId::Threads, "-j", "--threads", "N", "check N links at once (1 to 1024, default {threads})"},
     CheckOptionSpec{CheckOptionId::HostLimit, "", "--host-limit", "N",
                     "check at most N links of one host at once (0 for no\n"
                     "limit, up to 256; default {host-limit}); a host that answers\n"
@@ -22,6 +22,9 @@ constexpr std::array kOptions{
                     "Retry-After makes the answer final at once"},
     CheckOptionSpec{CheckOptionId::Timeout, "-t", "--timeout", "SECONDS",
                     "give each link SECONDS to answer (1 to 300)"},
+    CheckOptionSpec{CheckOptionId::CaFile, "", "--ca-file", "FILE",
+                    "also trust the certificates of the PEM bundle FILE\n"
+                    "(a private CA), besides those of the system"},
     CheckOptionSpec{CheckOptionId::Export, "", "--export", "FORMAT FILE",
                     "also write the list to FILE in FORMAT: {formats}\n"
                     "(or the full name, such as \"CSV (With Folders)\")"},

@@ -13,6 +13,7 @@ enum class CheckOptionId {
     HostLimit,
     Retries,
     Timeout,
+    CaFile,
     Export,
     Browser,
     Results,

@@ -1,5 +1,6 @@
 #include "cli/CheckRun.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cerrno>
 #include <chrono>
@@ -20,6 +21,7 @@
 #include "core/export/ResultsJson.h"
 #include "core/model/LinkStatus.h"
 #include "core/model/ViewState.h"
+#include "core/net/TransferEngine.h"
 #include "core/platform/AsciiText.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/ControlText.h"
@@ -265,6 +267,9 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             passOptions.m_nThreadCount = *options.m_nThreads;
         passOptions.m_nHostLimit = options.m_nHostLimit;
         passOptions.m_nRetries = options.m_nRetries;
+        TransferEngineOptions engineOptions;
+        engineOptions.m_strCaFile = options.m_strCaFile;
+        passOptions.m_pEngineOptions = &engineOptions;
         std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, pState, sink.List(), pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));
@@ -279,7 +284,7 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
                 bInterrupted = true;
                 if (!options.m_bQuiet) {
                     progress.BreakLine();
-                    std::fprintf(io.m_pErr, "Stopping: the running checks are finishing...\n");
+                    std::fprintf(io.m_pErr, "Stopping: the checks under way are abandoned...\n");
                     std::fflush(io.m_pErr);
                 }
                 pPass->Stop(show);
@@ -293,6 +298,15 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
     }
 
     const ReportCounts counts = CountReport(items);
+    if (bInterrupted && !options.m_bQuiet) {
+        const auto nUnchecked = std::count_if(items.begin(), items.end(), [](const auto& pItem) {
+            const std::int32_t nStatus = pItem->Status();
+            return nStatus == StatusNotChecked || nStatus == StatusChecking;
+        });
+        if (nUnchecked > 0)
+            std::fprintf(io.m_pErr, "Stopped: %ld of %zu links were not checked.\n", static_cast<long>(nUnchecked),
+                         items.size());
+    }
     bool bReported = true;
     if (!options.m_bQuiet) {
         progress.Finish(Snapshot(items, *pState, start));

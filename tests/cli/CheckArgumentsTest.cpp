@@ -34,7 +34,7 @@ TEST(CheckArguments, ManyChecksAtOnceButFewPerHostAndTwoRetriesByDefault)
 {
     const CheckOptions options = Parse({"page.html"}).m_options;
     EXPECT_FALSE(options.m_nThreads); // the run takes kDefaultCheckThreads, not the window's setting
-    EXPECT_EQ(kDefaultCheckThreads, 64);
+    EXPECT_EQ(kDefaultCheckThreads, 256);
     EXPECT_EQ(options.m_nHostLimit, 8);
     EXPECT_EQ(options.m_nRetries, 2);
     const CheckOptions given = Parse({"--host-limit", "3", "--retries=0", "-j100", "page.html"}).m_options;
@@ -83,12 +83,15 @@ TEST(CheckArguments, RangesAreInclusive)
 TEST(CheckArguments, BadValuesAreRefusedWithTheOptionNamed)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"-j", "0"}, "-j takes a number of threads from 1 to 256, not \"0\""},
-        {{"--threads", "257"}, "--threads takes a number of threads from 1 to 256, not \"257\""},
+        {{"-j", "0"}, "-j takes a number of threads from 1 to 1024, not \"0\""},
+        {{"--threads", "1025"}, "--threads takes a number of threads from 1 to 1024, not \"1025\""},
         {{"-j", "4x"}, "not \"4x\""},
         {{"-j", "-3"}, "not \"-3\""},
         {{"-j", ""}, "not \"\""},
-        {{"-j", "99999999999999999999"}, "from 1 to 256"},
+        {{"-j", "99999999999999999999"}, "from 1 to 1024"},
+        {{"--ca-file", "/no/such/bundle.pem"}, "option --ca-file: \"/no/such/bundle.pem\" cannot be read: No such file or directory"},
+        {{"--ca-file", "/"}, "option --ca-file: \"/\" is not a file"},
+        {{"--ca-file"}, "option --ca-file needs a value"},
         {{"--host-limit", "-1"}, "--host-limit takes a number of checks at once per host from 0 (no limit) to 256, "
                                  "not \"-1\""},
         {{"--host-limit=257"}, "not \"257\""},

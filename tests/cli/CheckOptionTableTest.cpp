@@ -30,6 +30,8 @@ std::vector<std::string> GoodValueOf(CheckOptionId nId)
         return {"firefox"};
     case CheckOptionId::Results:
         return {"/tmp/zorbel-option-table-results.csv"};
+    case CheckOptionId::CaFile:
+        return {ZORBEL_TEST_CA_FILE};
     default:
         return {};
     }

@@ -167,9 +167,9 @@ TEST_F(CheckProgram, UnreadableSourcesAndBadArgumentsExitWithTwo)
         EXPECT_NE(result.m_strErr.find("no Favorites folder was found"), std::string::npos) << result.m_strErr;
     }
     {
-        const CheckProcessResult result = Run({"--threads", "300", "page.html"});
+        const CheckProcessResult result = Run({"--threads", "1025", "page.html"});
         EXPECT_EQ(result.m_nExitStatus, 2);
-        EXPECT_EQ(result.m_strErr, "zorbel-check: --threads takes a number of threads from 1 to 256, not \"300\"\n"
+        EXPECT_EQ(result.m_strErr, "zorbel-check: --threads takes a number of threads from 1 to 1024, not \"1025\"\n"
                                  "Try \"zorbel-check --help\" for the options.\n");
     }
     {
@@ -335,7 +335,7 @@ TEST_F(CheckProgram, ProgressOnATerminalIsOneLineRewritten)
     EXPECT_TRUE(states[states.size() - 2].starts_with("\r20 of 20 checked, 0 broken"));
 }
 
-TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
+TEST_F(CheckProgram, CtrlCAbandonsTheRunningChecksAndReportsWhatWasDone)
 {
     m_server.SetDelay(300ms);
     std::vector<std::string> links;
@@ -353,9 +353,9 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
     };
     const CheckProcessResult result = Run({"-j", "2", "--results", strResults, PageWith(links)}, options);
     EXPECT_EQ(result.m_nExitStatus, 130) << result.m_strErr;
-    EXPECT_NE(result.m_strErr.find("Stopping: the running checks are finishing...\n"), std::string::npos);
+    EXPECT_NE(result.m_strErr.find("Stopping: the checks under way are abandoned...\n"), std::string::npos);
 
-    // The checks under way finished; nothing new was started.
+    // The checks under way were abandoned; nothing new was started.
     EXPECT_LE(m_server.RequestCount(), nRequestsAtSignal + 2);
     const std::vector<std::string> rows = Lines(ReadBytes(strResults), "\r\n");
     ASSERT_EQ(rows.size(), 101u);
@@ -367,7 +367,9 @@ TEST_F(CheckProgram, CtrlCFinishesTheRunningChecksAndReportsWhatWasDone)
     }
     EXPECT_GE(nValid, 10);
     EXPECT_EQ(nValid + nNotChecked, 100);
-    EXPECT_EQ(std::size_t(nValid), m_server.RequestCount());
+    // Those abandoned had been asked for: at most the two under way.
+    EXPECT_LE(std::size_t(nValid), m_server.RequestCount());
+    EXPECT_LE(m_server.RequestCount(), std::size_t(nValid) + 2);
     // The report counts what was checked, and nothing else.
     const std::vector<std::string> report = Lines(result.m_strOut);
     ASSERT_EQ(report.size(), 6u);
@@ -399,7 +401,7 @@ CheckProcessResult WithWatchdog(std::chrono::seconds limit,
     return result;
 }
 
-TEST_F(CheckProgram, TermAndHangupFinishTheRunningChecksAndWriteTheOutputs)
+TEST_F(CheckProgram, TermAndHangupAbandonTheRunningChecksAndWriteTheOutputs)
 {
     // What timeout, systemd and cron send, and a terminal that goes away:
     // as the first Ctrl+C, with the status the shell expects.
@@ -423,7 +425,7 @@ TEST_F(CheckProgram, TermAndHangupFinishTheRunningChecksAndWriteTheOutputs)
             Run({"-j", "2", "--results", strResults, "--export", "html", strExport, PageWith(links)}, options);
         EXPECT_EQ(result.m_nSignal, 0);
         EXPECT_EQ(result.m_nExitStatus, 128 + nSignal) << result.m_strErr;
-        EXPECT_NE(result.m_strErr.find("Stopping: the running checks are finishing...\n"), std::string::npos);
+        EXPECT_NE(result.m_strErr.find("Stopping: the checks under way are abandoned...\n"), std::string::npos);
         EXPECT_EQ(Lines(result.m_strOut).size(), 6u);
         EXPECT_EQ(Lines(ReadBytes(strResults), "\r\n").size(), 41u);
         EXPECT_TRUE(ReadBytes(strExport).ends_with("</HTML>\r\n"));
@@ -448,7 +450,10 @@ TEST_F(CheckProgram, ASecondStopSignalEndsTheProgramAtOnce)
     };
     options.m_bErrToTerminal = true; // progress at once, so the first signal comes early
     const CheckProcessResult result = Run({"-j", "1", "-t", "30", PageWith(links)}, options);
-    EXPECT_EQ(result.m_nSignal, SIGTERM);
+    // The first stop abandons the check under way at once, so the program
+    // may have ended by itself before the second signal came.
+    EXPECT_TRUE(result.m_nSignal == SIGTERM || (result.m_nSignal == 0 && result.m_nExitStatus == 128 + SIGTERM))
+        << result.m_nSignal << " " << result.m_nExitStatus;
 }
 
 TEST_F(CheckProgram, AReportThatCannotBeWrittenIsAnError)

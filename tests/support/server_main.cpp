@@ -18,6 +18,10 @@
 //                           ADDRESS beyond N being answered at once
 //   --serve PATH FILE       serves the bytes of FILE as text/html at PATH
 //   --header "NAME: VALUE"  adds that header to every answer
+//   --tls PORT              also serves every address over HTTPS on that
+//                           port (0: any free one), with the test
+//                           certificate (CA tests/data/tls/ca.pem); the
+//                           first line then holds both ports, "PORT TLS_PORT"
 
 #include <signal.h>
 
@@ -34,6 +38,7 @@
 #include <vector>
 
 #include "support/TestHttpServer.h"
+#include "support/TestTlsFront.h"
 
 namespace {
 
@@ -42,7 +47,7 @@ int Usage(const char* pszProgram)
     std::fprintf(stderr,
                  "usage: %s [--port N] [--listen ADDRESS]... [--delay MS] [--trickle MS] "
                  "[--serve PATH FILE]... [--header \"NAME: VALUE\"]... "
-                 "[--busy-limit ADDRESS N RETRY_AFTER]...\n",
+                 "[--busy-limit ADDRESS N RETRY_AFTER]... [--tls PORT]\n",
                  pszProgram);
     return 2;
 }
@@ -63,6 +68,7 @@ int main(int argc, char** argv)
         std::string m_strRetryAfter;
     };
     std::vector<BusyLimit> busyLimits;
+    long nTlsPort = -1; // -1: no HTTPS
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
             nPort = std::strtol(argv[++i], nullptr, 10);
@@ -76,6 +82,10 @@ int main(int argc, char** argv)
             if (limit.m_nLimit < 0)
                 return Usage(argv[0]);
             busyLimits.push_back(std::move(limit));
+        } else if (std::strcmp(argv[i], "--tls") == 0 && i + 1 < argc) {
+            nTlsPort = std::strtol(argv[++i], nullptr, 10);
+            if (nTlsPort < 0 || nTlsPort > 65535)
+                return Usage(argv[0]);
         } else if (std::strcmp(argv[i], "--delay") == 0 && i + 1 < argc) {
             nDelayMs = std::strtol(argv[++i], nullptr, 10);
         } else if (std::strcmp(argv[i], "--trickle") == 0 && i + 1 < argc) {
@@ -130,7 +140,18 @@ int main(int argc, char** argv)
         server.Serve(std::move(strPath), strBody, "text/html");
     for (auto& [strName, strValue] : headers)
         server.AddHeader(std::move(strName), std::move(strValue));
-    std::printf("%u\n", static_cast<unsigned>(server.Port()));
+    std::optional<CTestTlsFront> oTls;
+    if (nTlsPort >= 0) {
+        try {
+            oTls.emplace(server, static_cast<std::uint16_t>(nTlsPort));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
+            return 1;
+        }
+        std::printf("%u %u\n", static_cast<unsigned>(server.Port()), static_cast<unsigned>(oTls->Port()));
+    } else {
+        std::printf("%u\n", static_cast<unsigned>(server.Port()));
+    }
     std::fflush(stdout);
 
     int nSignal = 0;
@@ -141,6 +162,8 @@ int main(int argc, char** argv)
         std::printf("host %s requests %zu peak %zu\n", strAddress.c_str(), server.RequestCount(strAddress),
                     server.PeakRequestsInFlight(strAddress));
     std::printf("refused %zu\n", server.BusyRefusalCount());
+    if (oTls)
+        std::printf("tls handshakes %zu resumed %zu\n", oTls->HandshakeCount(), oTls->ResumedCount());
     std::fflush(stdout);
     return 0;
 }

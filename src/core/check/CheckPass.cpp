@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/check/CheckOneFavorite.h"
+#include "core/check/EngineSlots.h"
 #include "core/check/HandOutQueue.h"
 #include "core/check/PageProbe.h"
 #include "core/check/RetryPolicy.h"
@@ -17,11 +18,13 @@
 #include "core/model/IconRule.h"
 #include "core/model/LinkStatus.h"
 #include "core/model/ViewState.h"
+#include "core/net/TransferEngine.h"
 #include "core/platform/PathUtil.h"
 
 using namespace std::chrono_literals;
 
-static_assert(kMaxPassThreads <= static_cast<int>(CWorkerSlotTable::kMaxSlotCount));
+// Worker threads (a check function of the caller's) are at most the slot table's.
+constexpr int kMaxWorkerThreads = static_cast<int>(CWorkerSlotTable::kMaxSlotCount);
 
 namespace {
 
@@ -65,6 +68,7 @@ struct CCheckReport {
     int m_nHttpStatus = 0;
     std::optional<std::chrono::seconds> m_retryAfter;
     bool m_bThrew = false;
+    bool m_bAborted = false; // a stop ended it: not checked, not tried again
 };
 
 struct CCheckPass::CState {
@@ -84,6 +88,11 @@ struct CCheckPass::CState {
     // The probes of the pass's sites, made once each and shared by its workers.
     std::shared_ptr<CPageProbeCache> m_pProbes = std::make_shared<CPageProbeCache>();
     CheckFunction m_check;
+    // The real checks' engine and its slots; null when the checks run on
+    // worker threads (m_check). The engine is reached by Stop too.
+    std::mutex m_mxEngine;
+    std::shared_ptr<CTransferEngine> m_pEngine; // guarded by m_mxEngine
+    std::unique_ptr<CEngineSlots> m_pEngineSlots; // the dispatcher's
 
     std::mutex m_mxReports; // guards m_reports
     std::vector<CCheckReport> m_reports;
@@ -253,7 +262,7 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
 {
     CState& state = *pState;
     WorkerThreads workers;
-    for (int i = 0; i < state.m_nThreadCount; ++i) {
+    for (int i = 0; i < std::min(state.m_nThreadCount, kMaxWorkerThreads); ++i) {
         auto pRun = std::make_shared<CWorkerRun>();
         pRun->m_pSlot = CWorkerSlotTable::Instance().Acquire(static_cast<size_t>(i));
         pRun->m_pGate = std::make_shared<CTreeSinkGate>(*state.m_pSink);
@@ -288,6 +297,21 @@ WorkerThreads StartWorkers(const std::shared_ptr<CState>& pState)
     return workers;
 }
 
+// Hands one web link to the lowest idle slot of the engine; false on a stop.
+bool HandOutToEngine(CState& state, CHandOutQueue& queue, const CHandOutQueue::CTaken& taken)
+{
+    const std::optional<int> nSlot = state.m_pEngineSlots->WaitIdle(*state.m_pStop);
+    if (!nSlot)
+        return false;
+    if (taken.m_pItem->m_bRemoved.load()) { // deleted while it waited
+        queue.Finished(taken.m_nTicket, false, std::nullopt, CHandOutQueue::Clock::now());
+        ++state.m_pViewState->m_nPassDone;
+        return true;
+    }
+    state.m_pEngineSlots->Start(*nSlot, taken.m_pItem, taken.m_nTicket, taken.m_nTry);
+    return true;
+}
+
 // Hands one web link to the lowest idle worker; false when handing out
 // must stop (the stop event, or no worker is left to take it).
 bool HandOut(CState& state, const WorkerThreads& workers,
@@ -295,6 +319,8 @@ bool HandOut(CState& state, const WorkerThreads& workers,
              const CHandOutQueue::CTaken& taken)
 {
     const std::shared_ptr<FavoriteItem>& pItem = taken.m_pItem;
+    if (state.m_pEngineSlots)
+        return HandOutToEngine(state, queue, taken);
     std::optional<size_t> nSignalled;
     for (;;) {
         nSignalled = ManualResetEvent::WaitForAny(waitList, kIdlePoll);
@@ -309,6 +335,7 @@ bool HandOut(CState& state, const WorkerThreads& workers,
     // worker waits for the next one.
     if (pItem->m_bRemoved.load()) {
         queue.Finished(taken.m_nTicket, false, std::nullopt, CHandOutQueue::Clock::now());
+        ++state.m_pViewState->m_nPassDone;
         return true;
     }
     CWorkerRun& run = *workers[*nSignalled - 1].second;
@@ -335,16 +362,19 @@ void TakeReports(CState& state, CHandOutQueue& queue)
     const auto now = CHandOutQueue::Clock::now();
     for (const CCheckReport& report : reports) {
         std::optional<std::chrono::milliseconds> retryIn;
-        if (!report.m_bThrew && report.m_nTry <= state.m_nRetries)
+        if (!report.m_bThrew && !report.m_bAborted && report.m_nTry <= state.m_nRetries)
             retryIn = RetryDelay(report.m_nHttpStatus, report.m_retryAfter, report.m_nTry);
         queue.Finished(report.m_nTicket, report.m_nHttpStatus == 429, retryIn, now);
+        if (!retryIn && !report.m_bAborted)
+            ++state.m_pViewState->m_nPassDone;
     }
 }
 
-void Skip(ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
+void Skip(CState& state, ITreeSink& sink, FavoriteItem& item, int nImage, bool bDirectory)
 {
     item.SetOutcome(StatusSkipped,
                     std::string(bDirectory ? kSkippedFolderText : kSkippedFileText));
+    ++state.m_pViewState->m_nPassDone;
     if (nImage >= 0)
         sink.SetNodeImage(item.m_hItem, ImageFor(KindFromImage(nImage), StatusSkipped));
 }
@@ -408,13 +438,68 @@ void HandOutTheRest(CState& state, const WorkerThreads& workers, const std::vect
     }
 }
 
+// The engine's slots in place of worker threads: as many as the pass has
+// threads, each reporting like a worker when its check has ended.
+void StartEngineSlots(const std::shared_ptr<CState>& pState)
+{
+    CState& state = *pState;
+    auto pGate = std::make_shared<CTreeSinkGate>(*state.m_pSink);
+    {
+        std::lock_guard lock(state.m_mxRuns);
+        if (state.m_bGatesClosed)
+            pGate->Close();
+        // Closed with the workers' gates when Stop returns.
+        auto pRun = std::make_shared<CWorkerRun>();
+        pRun->m_pGate = pGate;
+        pRun->m_bEnded = true; // never counted out: the engine's checks end at a stop
+        state.m_runs.push_back(pRun);
+    }
+    WorkerSlot prototype;
+    prototype.m_pTreeLock = state.m_pTreeLock.get();
+    prototype.m_pSink = pGate.get();
+    prototype.m_pViewState = state.m_pViewState.get();
+    prototype.m_nTimeoutMs = state.m_nTimeoutMs;
+    prototype.m_bContentChecks = state.m_bContentChecks;
+    prototype.m_pProbes = state.m_pProbes;
+    state.m_nLive.fetch_add(1); // the slots, as one worker that ends with the walk
+    CState* const pRaw = &state;
+    state.m_pEngineSlots = std::make_unique<CEngineSlots>(
+        state.m_nThreadCount, state.m_pEngine, prototype,
+        [pRaw, pGate](std::uint64_t nTicket, int nTry, const EngineCheckEnd& end) {
+            {
+                std::lock_guard lock(pRaw->m_mxReports);
+                pRaw->m_reports.push_back({nTicket, nTry, end.m_nHttpStatus, end.m_retryAfter, false, end.m_bAborted});
+            }
+            pRaw->m_hReported.Set();
+        });
+}
+
+// After the walk: waits for the checks under way (a stop has aborted them),
+// then ends the engine.
+void EndEngine(CState& state)
+{
+    state.m_pEngineSlots.reset();
+    std::shared_ptr<CTransferEngine> pEngine;
+    {
+        std::lock_guard lock(state.m_mxEngine);
+        pEngine = std::move(state.m_pEngine);
+    }
+    pEngine.reset();
+    state.m_pViewState->m_nActiveWorkers.store(0);
+    state.m_nLive.fetch_sub(1);
+}
+
 void CheckDispatcherThread(std::shared_ptr<CState> pState)
 {
     CState& state = *pState;
     ITreeSink& sink = *state.m_pDispatcherGate;
     state.m_hAllDispatched.Reset();
 
-    WorkerThreads workers = StartWorkers(pState);
+    WorkerThreads workers;
+    if (state.m_pEngine)
+        StartEngineSlots(pState);
+    else
+        workers = StartWorkers(pState);
     std::vector<ManualResetEvent*> waitList{state.m_pStop.get()};
     for (const auto& worker : workers)
         waitList.push_back(&worker.second->m_pSlot->m_hIdle);
@@ -447,13 +532,15 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
             if (!dispatch(pItem))
                 break;
         } else {
-            Skip(sink, *pItem, nImage, bDirectory);
+            Skip(state, sink, *pItem, nImage, bDirectory);
         }
     }
     if (bHandingOut)
         HandOutTheRest(state, workers, waitList, queue);
 
     state.m_hAllDispatched.Set();
+    if (state.m_pEngineSlots)
+        EndEngine(state);
     while (state.m_nLive.load() != 0)
         std::this_thread::sleep_for(kDrainPoll);
     for (auto& [thread, pRun] : workers) {
@@ -497,16 +584,30 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     pState->m_nHostLimit = std::max(options.m_nHostLimit, 0);
     pState->m_nRetries = std::clamp(options.m_nRetries, 0, kMaxRetries);
     pState->m_pause = std::clamp(options.m_pause, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
-    pState->m_check = check ? std::move(check) : CheckFunction(CheckOneFavorite);
+    if (check) {
+        pState->m_check = std::move(check);
+    } else {
+        pState->m_pEngine =
+            CTransferEngine::Start(options.m_pEngineOptions ? *options.m_pEngineOptions : TransferEngineOptions{});
+        if (!pState->m_pEngine) // no event loop to be had: the same check on worker threads
+            pState->m_check = CheckOneFavorite;
+    }
+    if (!pState->m_pEngine)
+        pState->m_nThreadCount = std::min(pState->m_nThreadCount, kMaxWorkerThreads);
 
-    pState->m_pViewState->m_nActiveWorkers.store(0);
+    // The engine's slots count as a worker from here, so the window never
+    // sees the pass idle between its checks.
+    pState->m_pViewState->m_nActiveWorkers.store(pState->m_pEngine ? 1 : 0);
     pState->m_pViewState->m_nBrokenCount.store(0);
+    pState->m_pViewState->m_nPassTotal.store(static_cast<int>(pState->m_pItems->Size()));
+    pState->m_pViewState->m_nPassDone.store(0);
     pState->m_pStop->Reset();
 
     std::unique_ptr<CCheckPass> pPass(new CCheckPass(pState));
     try {
         pPass->m_dispatcher = std::thread(CheckDispatcherThread, pState);
     } catch (const std::system_error&) {
+        pState->m_pViewState->m_nActiveWorkers.store(0);
         pState->m_hFinished.Set();
         s_bPassRunning.store(false);
         return nullptr;
@@ -532,6 +633,11 @@ int CCheckPass::Stop(const PumpFunction& pump)
     CState& state = *m_pState;
     state.m_pViewState->m_bStopping.store(true);
     state.m_pStop->Set();
+    {
+        std::lock_guard lock(state.m_mxEngine);
+        if (state.m_pEngine)
+            state.m_pEngine->AbortAll();
+    }
 
     const auto tStart = std::chrono::steady_clock::now();
     const auto timeout = std::chrono::milliseconds(state.m_nTimeoutMs) + kStopGrace;

@@ -16,6 +16,8 @@
 #include "core/platform/ManualResetEvent.h"
 #include "core/settings/CheckSettings.h"
 
+struct TransferEngineOptions;
+
 // Texts given to favourites that are not web links.
 inline constexpr std::string_view kSkippedFolderText =
     "This is a folder on your system.  It will not be checked.";
@@ -34,19 +36,25 @@ inline constexpr std::string_view kCheckExceptionText =
 //              window room;
 //   Console(): many more checks at once, spread over the hosts, "later"
 //              answers tried again, no rest (there is no window to give way to).
+// The real checks of both run as transfers of one event loop (no thread per
+// check), so "threads" and "workers" here count checks at once.
 struct CheckPassOptions {
-    int m_nThreadCount = 1; // workers, 1 to kMaxPassThreads
+    int m_nThreadCount = 1; // checks at once, 1 to kMaxPassThreads
     int m_nTimeoutMs = 0;   // the check time-out, which also bounds the wait of Stop
     int m_nHostLimit = 0;   // checks at once per host (CheckHostOf); 0: no limit
     // Further tries of a link answered 429 or 503, after the wait its
     // Retry-After asks (at most kMaxRetryAfter) or a short backoff; 0 to
     // kMaxRetries. A waiting retry holds no worker.
     int m_nRetries = 0;
-    // A worker's rest after each check.
+    // A worker thread's rest after each check (the engine's slots have no
+    // threads to rest: a slot takes its next link at once).
     std::chrono::milliseconds m_pause{10};
     // Read and judge the page of a link that answers 200 (parked domains,
     // pages that say they were not found, deep links sent home).
     bool m_bContentChecks = true;
+    // How the transfers reach their servers (a CA file, a resolver for
+    // tests); null: the defaults. Read when the pass starts.
+    const TransferEngineOptions* m_pEngineOptions = nullptr;
 
     // The window's pass with the user's thread count (clamped to 1 to 16)
     // and time-out.
@@ -66,7 +74,7 @@ struct CheckPassOptions {
     static constexpr CheckPassOptions Console(int nTimeoutMs = 0)
     {
         CheckPassOptions options;
-        options.m_nThreadCount = 64;
+        options.m_nThreadCount = 256;
         options.m_nTimeoutMs = nTimeoutMs;
         options.m_nHostLimit = 8;
         options.m_nRetries = 2;
@@ -75,13 +83,17 @@ struct CheckPassOptions {
     }
 };
 
-inline constexpr int kMaxPassThreads = 256;
+inline constexpr int kMaxPassThreads = 1024;
 
 // One check-all pass: a dispatcher thread (CheckDispatcherThread) that
-// starts N workers (CheckWorkerThread) on slots 0 to N - 1 of the slot
-// table, walks the list in order, hands every web link to the lowest idle
-// worker, marks everything else skipped, waits for the workers to end and
-// posts ViewEvent::CheckDone through the sink. With a host limit a link whose host
+// walks the list in order, hands every web link to the lowest idle slot of
+// N, marks everything else skipped, waits for the checks to end and posts
+// ViewEvent::CheckDone through the sink. The real check (CheckOneFavorite)
+// runs as a transfer of the pass's engine (CTransferEngine, one event-loop
+// thread for all of them), and Stop aborts every transfer under way at once;
+// a check function given by the caller runs on N worker threads
+// (CheckWorkerThread) on slots 0 to N - 1 of the slot table instead, and a
+// stop waits for those as it always did. With a host limit a link whose host
 // is busy waits while later links of free hosts go first; a link to be
 // tried again waits for its time without a worker (CHandOutQueue). The
 // records keep their places in the list whatever the order of the checks.
@@ -110,10 +122,11 @@ public:
     //   options:     how the pass checks (CheckPassOptions::Window() or
     //                ::Console()); the thread count is clamped to 1 to
     //                kMaxPassThreads.
-    //   check:       the check of one favourite (CheckOneFavorite; tests
-    //                pass their own).
-    // Sets the broken and the active worker counts to 0 and resets the stop
-    // event here, on the caller's thread, so that a Stop right after Start
+    //   check:       the check of one favourite, which may block its
+    //                worker thread (tests pass their own); empty: the real
+    //                check, on the transfer engine.
+    // Sets the broken and the active worker counts to 0, the progress
+    // counts to the list's size and 0, and resets the stop event here, on the caller's thread, so that a Stop right after Start
     // is never lost.
     // Returns null while an earlier pass has not yet ended (its dispatcher
     // still runs) or when no thread could be started.
@@ -131,7 +144,10 @@ public:
     CCheckPass(const CCheckPass&) = delete;
     CCheckPass& operator=(const CCheckPass&) = delete;
 
-    // The core of StopChecking: sets the view state's m_bStopping and the stop event, then
+    // The core of StopChecking: sets the view state's m_bStopping and the
+    // stop event and aborts every transfer of the engine (their favourites
+    // get back what they had before), which ends the pass within a moment
+    // whatever the time-out. With worker threads it then
     // waits while workers of this pass run, calling pump() about every
     // 10 ms (the GUI processes its events there). Once more than the pass's
     // time-out plus one second has passed, the workers still running are counted out of

@@ -15,7 +15,12 @@ public:
     std::atomic<bool> m_bChecked{false};      // a favourite was checked since start
     std::atomic<bool> m_bDocumentMode{false}; // the view lists the links of a page or file
     std::atomic<int> m_nBrokenCount{0};       // broken and partially valid ones of this pass
-    std::atomic<int> m_nActiveWorkers{0};     // running worker threads
+    std::atomic<int> m_nActiveWorkers{0};     // checks under way (the window calls them threads)
+    // The progress of the latest pass: the records it handles (set when it
+    // starts) and those finished so far, checked or skipped. A record a
+    // stop left unchecked is not counted as finished.
+    std::atomic<int> m_nPassTotal{0};
+    std::atomic<int> m_nPassDone{0};
 
     // No population fills the tree and no worker checks: the rule of the
     // commands that must not overlap a scan or a pass (Refresh, Check All,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/net/HttpCheckResult.h"
+#include "core/net/HttpSession.h"
 
 // Redirects followed before a request counts as a redirect loop.
 inline constexpr int kMaxRedirects = 10;
@@ -43,9 +44,15 @@ struct PageReadOptions {
     std::function<std::string(std::string_view strBody)> m_landerTarget;
 };
 
+class CTransferEngine;
+
 class CHttpClient {
 public:
     CHttpClient();
+    // A client whose requests run as transfers of the engine (shared DNS,
+    // TLS sessions and connections, ended at once by the engine's abort);
+    // Check still blocks its caller until the answer is in.
+    explicit CHttpClient(std::shared_ptr<CTransferEngine> pEngine);
     ~CHttpClient();
     CHttpClient(const CHttpClient&) = delete;
     CHttpClient& operator=(const CHttpClient&) = delete;
@@ -57,6 +64,6 @@ public:
                           const PageReadOptions* pRead = nullptr);
 
 private:
-    struct CHandle;
-    std::unique_ptr<CHandle> m_pHandle; // null when libcurl could not be set up
+    std::shared_ptr<CTransferEngine> m_pEngine; // null: requests of this thread's own
+    CurlEasyPtr m_pCurl;                        // reused from request to request
 };
