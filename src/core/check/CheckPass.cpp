@@ -225,6 +225,8 @@ bool WorkerLoop(std::shared_ptr<CState> pState, std::shared_ptr<CWorkerRun> pRun
         slot.m_hIdle.Reset();
         slot.m_hWork.Reset();
         const bool bChecked = RunOneCheck(*pState, *pRun);
+        if (!IsCountedOut(*pRun))
+            pState->m_pViewState->m_nPassDone.fetch_add(1);
         Report(*pState, *pRun, !bChecked);
         if (!bChecked || IsCountedOut(*pRun))
             break;
@@ -448,6 +450,7 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
                 break;
         } else {
             Skip(sink, *pItem, nImage, bDirectory);
+            state.m_pViewState->m_nPassDone.fetch_add(1);
         }
     }
     if (bHandingOut)
@@ -501,6 +504,8 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
 
     pState->m_pViewState->m_nActiveWorkers.store(0);
     pState->m_pViewState->m_nBrokenCount.store(0);
+    pState->m_pViewState->m_nPassDone.store(0);
+    pState->m_pViewState->m_nPassTotal.store(static_cast<int>(pState->m_pItems->Size()));
     pState->m_pStop->Reset();
 
     std::unique_ptr<CCheckPass> pPass(new CCheckPass(pState));

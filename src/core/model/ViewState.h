@@ -16,6 +16,8 @@ public:
     std::atomic<bool> m_bDocumentMode{false}; // the view lists the links of a page or file
     std::atomic<int> m_nBrokenCount{0};       // broken and partially valid ones of this pass
     std::atomic<int> m_nActiveWorkers{0};     // running worker threads
+    std::atomic<int> m_nPassTotal{0};         // records the pass will handle, set at its start
+    std::atomic<int> m_nPassDone{0};          // records the pass has finished, checked or skipped
 
     // No population fills the tree and no worker checks: the rule of the
     // commands that must not overlap a scan or a pass (Refresh, Check All,
