@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Moving a file or folder to the desktop's Trash, the way the freedesktop.org
-// Trash specification lays it out, so that any file manager can list and
+// Trash layout has it, so that any file manager can list and
 // restore it:
 //   - an entry on the file system of the user's data folder goes to the home
 //     Trash, $XDG_DATA_HOME/Trash (~/.local/share/Trash when the variable is

@@ -95,7 +95,7 @@ private slots:
         QVERIFY(!pBar->isVisible());
         StartCheck();
 
-        // Part way: the bar shows, its count grows and names the total.
+        // Midway: the bar shows, its count grows and names the total.
         QTRY_VERIFY(View().State().m_nPassDone >= 3);
         m_pRouter->UpdateAll();
         QVERIFY(pBar->isVisible());
