@@ -335,10 +335,10 @@ void CBitmapMenu::DrawButtonFrame(QPainter& p, const QStyleOptionMenuItem& optio
         if (bChecked)
             fillChecked();
         if (bEnabled || bChecked)
-            qDrawShadePanel(&p, layout.m_rcButton, option.palette, bChecked, bChecked ? 2 : 1, nullptr);
+            qDrawShadePanel(&p, layout.m_rcButton, option.palette, bChecked, 1, nullptr);
     } else if (bChecked) {
         fillChecked();
-        qDrawShadePanel(&p, layout.m_rcButton, option.palette, true, 2, nullptr);
+        qDrawShadePanel(&p, layout.m_rcButton, option.palette, true, 1, nullptr);
     }
 }
 
