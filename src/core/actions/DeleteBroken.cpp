@@ -16,8 +16,15 @@ bool IsListedForDeletion(std::int32_t nStatus, bool bIncludePartial)
 BatchOutcome DeleteBrokenFavorites(const std::vector<std::shared_ptr<FavoriteItem>>& items,
                                    const std::function<void(const FavoriteItem&)>& onDeleted)
 {
+    return DeleteBrokenFavorites(items, onDeleted, [](FavoriteItem& item) { return DeleteFavoriteFile(item); });
+}
+
+BatchOutcome DeleteBrokenFavorites(const std::vector<std::shared_ptr<FavoriteItem>>& items,
+                                   const std::function<void(const FavoriteItem&)>& onDeleted,
+                                   const std::function<int(FavoriteItem&)>& fnDelete)
+{
     return RunBatch(
-        items, kDeleteBrokenTexts, {}, [](FavoriteItem& item) { return DeleteFavoriteFile(item); },
+        items, kDeleteBrokenTexts, {}, [&fnDelete](FavoriteItem& item) { return fnDelete(item); },
         [&onDeleted](FavoriteItem& item) {
             if (onDeleted)
                 onDeleted(item);

@@ -36,5 +36,12 @@ inline constexpr BatchTexts kDeleteBrokenTexts{
 BatchOutcome DeleteBrokenFavorites(const std::vector<std::shared_ptr<FavoriteItem>>& items,
                                    const std::function<void(const FavoriteItem&)>& onDeleted);
 
+// The same with the deletion of one record given: `fnDelete` returns 0 or an
+// error as the file operations do (the window moves the files to the Trash
+// with TrashFavoriteFile and asks before deleting one for good).
+BatchOutcome DeleteBrokenFavorites(const std::vector<std::shared_ptr<FavoriteItem>>& items,
+                                   const std::function<void(const FavoriteItem&)>& onDeleted,
+                                   const std::function<int(FavoriteItem&)>& fnDelete);
+
 // The summary sentence of the errors dialog.
 std::string DeleteBrokenSummary(int nDeleted, int nFailed);

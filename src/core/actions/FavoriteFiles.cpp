@@ -12,6 +12,7 @@
 #include "core/model/FavoriteKind.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/FolderBeneath.h"
+#include "core/platform/Trash.h"
 #include "core/platform/UniqueFd.h"
 #include "core/platform/SystemError.h"
 #include "core/shortcuts/ShortcutReaders.h"
@@ -90,8 +91,9 @@ int LocateFavorite(const std::string& strPath, const FavoriteFileIdentity& id, L
     return 0;
 }
 
-// Deletes one file, not a folder, after the read-only checks.
-int DeletePlainFile(const LocatedFavorite& where)
+// Deletes one file, not a folder, after the read-only checks: for good, or
+// into the Trash.
+int DeletePlainFile(const LocatedFavorite& where, bool bToTrash)
 {
     if (S_ISDIR(where.m_info.st_mode))
         return EISDIR;
@@ -100,13 +102,16 @@ int DeletePlainFile(const LocatedFavorite& where)
         return EACCES;
     if (IsReadOnlyFolder(where.m_folder.Get()))
         return EACCES;
+    if (bToTrash)
+        return MoveToTrash(where.m_folder.Get(), where.m_strName);
     return ::unlinkat(where.m_folder.Get(), where.m_strName.c_str(), 0) == 0 ? 0 : errno;
 }
 
 // A channel is a folder that holds its desktop.ini. Everything is checked
 // before anything is deleted, so a folder that cannot go keeps its
-// desktop.ini and stays a channel.
-int DeleteChannelFolder(const LocatedFavorite& where)
+// desktop.ini and stays a channel. Into the Trash the folder goes whole,
+// with its desktop.ini.
+int DeleteChannelFolder(const LocatedFavorite& where, bool bToTrash)
 {
     CUniqueFd channel(::openat(where.m_folder.Get(), where.m_strName.c_str(),
                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
@@ -152,6 +157,8 @@ int DeleteChannelFolder(const LocatedFavorite& where)
         return EACCES;
     if (IsReadOnlyFolder(channel.Get()) || IsReadOnlyFolder(where.m_folder.Get()))
         return EACCES;
+    if (bToTrash)
+        return MoveToTrash(where.m_folder.Get(), where.m_strName);
     if (::unlinkat(channel.Get(), strIni.c_str(), 0) != 0)
         return errno;
     return ::unlinkat(where.m_folder.Get(), where.m_strName.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
@@ -201,14 +208,14 @@ int RenameAt(const std::string& strOldPath, const FavoriteFileIdentity& id, cons
     return RenameLocated(where, std::string(strNewName));
 }
 
-int DeleteAt(const std::string& strPath, const FavoriteFileIdentity& id, bool bChannels)
+int DeleteAt(const std::string& strPath, const FavoriteFileIdentity& id, bool bChannels, bool bToTrash = false)
 {
     LocatedFavorite where;
     if (const int nError = LocateFavorite(strPath, id, where); nError != 0)
         return nError;
     if (bChannels && S_ISDIR(where.m_info.st_mode))
-        return DeleteChannelFolder(where);
-    return DeletePlainFile(where);
+        return DeleteChannelFolder(where, bToTrash);
+    return DeletePlainFile(where, bToTrash);
 }
 
 int RewriteAt(const std::string& strPath, const FavoriteFileIdentity& id, std::string_view strOldUrl,
@@ -341,6 +348,12 @@ int DeleteFavoriteFile(const std::string& strPath) { return DeleteAt(strPath, {}
 
 int DeleteFavoriteFile(const FavoriteItem& item) { return DeleteAt(item.m_strPath, item.m_fileId, false); }
 
+int TrashFavorite(const std::string& strPath) { return DeleteAt(strPath, {}, true, true); }
+
+int TrashFavorite(const FavoriteItem& item) { return DeleteAt(item.m_strPath, item.m_fileId, true, true); }
+
+int TrashFavoriteFile(const FavoriteItem& item) { return DeleteAt(item.m_strPath, item.m_fileId, false, true); }
+
 int RewriteFavoriteUrl(const std::string& strPath, std::string_view strOldUrl, std::string_view strNewUrl)
 {
     return RewriteAt(strPath, {}, strOldUrl, strNewUrl, nullptr);
@@ -362,6 +375,8 @@ std::string FavoriteFileErrorText(int nError, const std::string& strPath)
                "no longer the file that was read there.";
     if (nError == kFavoriteNotRewritableError)
         return "The address in this file cannot be changed in place.";
+    if (nError == kNoTrashError)
+        return "The file system that holds this Favorite has no Trash, and none can be made there.";
     if (nError == kFavoriteAddressTooLongError)
         return "The new address is too long: with it the file would be larger than the 64 KB a favourite is "
                "read up to, and would be read back cut short.";

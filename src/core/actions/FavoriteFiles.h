@@ -58,6 +58,14 @@ int DeleteFavorite(const FavoriteItem& item);
 int DeleteFavoriteFile(const std::string& strPath);
 int DeleteFavoriteFile(const FavoriteItem& item);
 
+// The same two, into the desktop's Trash (core/platform/Trash.h) rather
+// than for good, after the same checks: a channel folder goes whole. Where
+// the favourite's file system has no Trash the result is kNoTrashError and
+// nothing is changed; the caller may then ask before deleting for good.
+int TrashFavorite(const std::string& strPath);
+int TrashFavorite(const FavoriteItem& item);
+int TrashFavoriteFile(const FavoriteItem& item);
+
 // Results of RewriteFavoriteUrl that are no errno value.
 // The file was changed since the check: it no longer holds the URL it was
 // checked with, or it (or a folder on its way) is no longer the one the

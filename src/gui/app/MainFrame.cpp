@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -31,7 +32,9 @@ int CMainFrame::s_nLastThreadsShown = 0;
 namespace {
 
 const CommandMapEntry<CMainFrame> kFrameCommands[] = {
-    {ID_APP_EXIT, &CMainFrame::OnAppExit, &CMainFrame::OnUpdateIdleCommand},
+    // Exit stays enabled while a check runs or the list fills: closing stops
+    // that work first.
+    {ID_APP_EXIT, &CMainFrame::OnAppExit, &CMainFrame::OnUpdateExit},
     {ID_HELP_FINDER, &CMainFrame::OnHelpContents, nullptr},
     {ID_VIEW_TOOLBAR, &CMainFrame::OnViewToolbar, &CMainFrame::OnUpdateViewToolbar},
     {ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar, &CMainFrame::OnUpdateViewStatusBar},
@@ -55,12 +58,22 @@ QLabel* MakePane(QWidget* pParent, const QString& strResourceText, const char* p
     return pPane;
 }
 
+// A disabled pane shows no text and gives its room to the message pane,
+// so that prompts are not cut off at the window's minimum width.
 void ShowPane(QLabel* pPane, bool bEnabled)
 {
     pPane->setEnabled(bEnabled);
     const QString strText = bEnabled ? pPane->property("paneText").toString() : QString();
     if (pPane->text() != strText)
         pPane->setText(strText);
+    if (pPane->isVisibleTo(pPane->parentWidget()) != bEnabled)
+        pPane->setVisible(bEnabled);
+}
+
+// How far a pass is: "120 of 300 checked, 4 broken".
+QString ProgressText(int nDone, int nTotal, int nBroken)
+{
+    return QString::asprintf(" %d of %d checked, %d broken ", nDone, nTotal, nBroken);
 }
 
 } // namespace
@@ -136,6 +149,7 @@ void CMainFrame::CreateActions()
     m_router.AddCommandMap(this, kFrameCommands);
     m_router.AddIdleUpdate(this, &CMainFrame::OnUpdateThreadsPane);
     m_router.AddIdleUpdate(this, &CMainFrame::OnUpdateScanningPane);
+    m_router.AddIdleUpdate(this, &CMainFrame::OnUpdateProgressPane);
 }
 
 void CMainFrame::CreateMenus()
@@ -150,6 +164,7 @@ void CMainFrame::CreateMenus()
 
 void CMainFrame::OnAppExit() { close(); }
 void CMainFrame::OnUpdateIdleCommand(CCmdUI& ui) { ui.Enable(m_pView->State().IsIdle()); }
+void CMainFrame::OnUpdateExit(CCmdUI& ui) { ui.Enable(!m_bClosing); }
 void CMainFrame::OnViewToolbar() { m_toolBar->setVisible(!m_toolBar->isVisible()); }
 void CMainFrame::OnUpdateViewToolbar(CCmdUI& ui) { ui.SetCheck(m_toolBar && m_toolBar->isVisibleTo(this)); }
 void CMainFrame::OnViewStatusBar() { statusBar()->setVisible(!statusBar()->isVisible()); }
@@ -208,11 +223,26 @@ void CMainFrame::CreateStatusBar()
     m_paneThreads = MakePane(pBar, kThreadsPaneText, "paneThreads");
     m_paneThreads->setProperty("paneText", QString());
     m_paneScanning = MakePane(pBar, kScanningPaneText, "paneScanning");
+    // While a check runs, a bar shows how far it is; afterwards its counts
+    // stay in a pane of their own until the next check.
+    m_progressBar = new QProgressBar(pBar);
+    m_progressBar->setObjectName("progressBar");
+    m_progressBar->setTextVisible(true);
+    m_progressBar->setAlignment(Qt::AlignCenter);
+    m_progressBar->setFixedWidth(m_progressBar->fontMetrics().horizontalAdvance(ProgressText(8888, 8888, 888)) + 12);
+    m_paneProgress = new QLabel(pBar);
+    m_paneProgress->setObjectName("paneProgress");
+    m_paneProgress->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_paneProgress->setAlignment(Qt::AlignCenter);
     pBar->addPermanentWidget(m_paneItems);
     pBar->addPermanentWidget(m_paneThreads);
     pBar->addPermanentWidget(m_paneScanning);
+    pBar->addPermanentWidget(m_paneProgress);
+    pBar->addPermanentWidget(m_progressBar);
     ShowPane(m_paneThreads, false);
     ShowPane(m_paneScanning, false);
+    m_paneProgress->hide();
+    m_progressBar->hide();
 }
 
 void CMainFrame::SetPaneText(int nIndicatorId, const QString& strText)
@@ -229,6 +259,7 @@ QString CMainFrame::PaneText(int nIndicatorId) const
     case ID_INDICATOR_ITEMS: return m_paneItems->text();
     case ID_INDICATOR_THREADS: return m_paneThreads->text();
     case ID_INDICATOR_SCANNING: return m_paneScanning->text();
+    case ID_INDICATOR_PROGRESS: return m_progressBar->isVisibleTo(statusBar()) ? m_progressBar->text() : m_paneProgress->text();
     default: return m_paneMessage->text();
     }
 }
@@ -248,6 +279,34 @@ void CMainFrame::OnUpdateThreadsPane()
 }
 
 void CMainFrame::OnUpdateScanningPane() { ShowPane(m_paneScanning, m_pView->State().m_bPopulating); }
+
+void CMainFrame::OnUpdateProgressPane()
+{
+    const CViewState& state = m_pView->State();
+    const bool bChecking = state.m_nActiveWorkers != 0;
+    const int nTotal = state.m_nPassTotal;
+    const int nDone = std::min(state.m_nPassDone.load(), nTotal);
+    const QString strText = ProgressText(nDone, nTotal, state.m_nBrokenCount);
+    if (bChecking) {
+        m_bPassShown = true;
+        if (m_progressBar->maximum() != std::max(nTotal, 1))
+            m_progressBar->setRange(0, std::max(nTotal, 1));
+        if (m_progressBar->value() != nDone)
+            m_progressBar->setValue(nDone);
+        if (m_progressBar->format() != strText.trimmed())
+            m_progressBar->setFormat(strText.trimmed());
+        m_paneProgress->hide();
+        m_progressBar->show();
+        return;
+    }
+    if (!m_bPassShown)
+        return;
+    // The pass has ended: its counts stay until the next one starts.
+    m_progressBar->hide();
+    if (m_paneProgress->text() != strText)
+        m_paneProgress->setText(strText);
+    m_paneProgress->show();
+}
 
 std::optional<int> CMainFrame::ReadStartShowState(IProfile& profile)
 {
@@ -334,11 +393,13 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
         pEvent->accept();
         return;
     }
-    if (!m_pView->State().IsIdle()) {
-        CMessageHub::Beep();
+    // A close while the close is under way (a second click during the
+    // stop) is left to the first.
+    if (m_bClosing) {
         pEvent->ignore();
         return;
     }
+    m_bClosing = true;
     CallHtmlHelp(nullptr, QString(), HH_CLOSE_ALL, 0);
     CallHtmlHelp(nullptr, QString(), HH_UNINITIALIZE, m_dwHelpCookie);
     DestroyWindow();

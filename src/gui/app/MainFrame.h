@@ -6,6 +6,7 @@
 #include "core/settings/WindowPlacement.h"
 
 class QLabel;
+class QProgressBar;
 class QToolBar;
 class CCmdUI;
 class CCommandRouter;
@@ -67,10 +68,13 @@ public:
     void OnUpdateShowLegend(CCmdUI& ui);
     CIconLegendDlg* Legend() const { return m_pLegend; }
     void OnUpdateIdleCommand(CCmdUI& ui);
+    void OnUpdateExit(CCmdUI& ui);
     void OnUpdateViewToolbar(CCmdUI& ui);
     void OnUpdateViewStatusBar(CCmdUI& ui);
     void OnUpdateThreadsPane();
     void OnUpdateScanningPane();
+    // The progress of a check: a bar while it runs, its counts after it.
+    void OnUpdateProgressPane();
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -94,6 +98,10 @@ private:
     QLabel* m_paneItems = nullptr;
     QLabel* m_paneThreads = nullptr;
     QLabel* m_paneScanning = nullptr;
+    QLabel* m_paneProgress = nullptr;      // the counts of the last pass, once it has ended
+    QProgressBar* m_progressBar = nullptr; // shown while a pass runs
+    bool m_bPassShown = false;             // a pass has run since start
+    bool m_bClosing = false;               // the close has begun: checks stop, then the window goes
     bool m_bDestroyed = false;
     QString m_strHelpFilePath;
     quint32 m_dwHelpCookie = 0; // the help engine's cookie of this window

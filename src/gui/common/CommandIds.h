@@ -32,4 +32,5 @@ enum IndicatorId : int {
     ID_INDICATOR_THREADS = 59142,
     ID_INDICATOR_SCANNING = 59143,
     ID_INDICATOR_ITEMS = 59144,
+    ID_INDICATOR_PROGRESS = 59145, // the progress of a check (bar, then counts)
 };

@@ -6,8 +6,11 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <cerrno>
+#include <cstring>
 #include <thread>
 #include <vector>
+
+#include "gui/common/MessageHub.h"
 
 extern char** environ;
 
@@ -77,3 +80,29 @@ void CDesktopLauncher::Open(const QString& strTarget, QObject* pContext, Done on
 }
 
 void CDesktopLauncher::SetRunner(Runner runner) { s_runner = std::move(runner); }
+
+QString CDesktopLauncher::FailureWords(const DesktopOpenResult& result)
+{
+    if (result.m_nExitStatus == -1) {
+        if (result.m_nErrno == ENOENT)
+            return "xdg-open, which hands links to the desktop, is not installed (package xdg-utils).";
+        return "xdg-open, which hands links to the desktop, could not be started: " +
+               QString::fromLocal8Bit(std::strerror(result.m_nErrno)) + ".";
+    }
+    switch (result.m_nExitStatus) {
+    case 1: return "xdg-open did not understand the request.";
+    case 2: return "The file to be opened does not exist.";
+    case 3: return "No program is set up on this desktop to open it (no web browser or mail program is chosen).";
+    case 4: return "The program chosen to open it failed.";
+    default: return QString::asprintf("xdg-open ended with status %d.", result.m_nExitStatus);
+    }
+}
+
+void CDesktopLauncher::ShowFailure(QWidget* pParent, const DesktopOpenResult& result)
+{
+    CMessageHub::Show(pParent,
+                      QString::asprintf("Unable to open the URL.  The following error was returned: %d/SE%d.",
+                                        result.m_nExitStatus, result.m_nErrno) +
+                          "\n\n" + FailureWords(result),
+                      "Unable To launch Browser", QMessageBox::Warning);
+}

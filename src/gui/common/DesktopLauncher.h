@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+class QWidget;
+
 // What became of a request to the desktop: the exit status of the program
 // that took it (0 when the desktop opened the target), or -1 when that
 // program could not be started, with the system's error number then.
@@ -29,6 +31,11 @@ public:
     // `onDone` (may be empty) is called with the result, as long as
     // `pContext` still exists.
     static void Open(const QString& strTarget, QObject* pContext, Done onDone = {});
+
+    // The box of a failed open: the numbers ("%d/SE%d"), then in words what
+    // they mean (xdg-open's exit statuses 1 to 4, or why it could not start).
+    static void ShowFailure(QWidget* pParent, const DesktopOpenResult& result);
+    static QString FailureWords(const DesktopOpenResult& result);
 
     static void SetRunner(Runner runner); // empty: the real one
     static const QString& Program();      // "xdg-open"

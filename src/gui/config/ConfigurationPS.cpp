@@ -141,8 +141,12 @@ void CConfigurationPS::showEvent(QShowEvent* pEvent)
 void CConfigurationPS::accept()
 {
     // The Settings page is made with the sheet, so its values are taken
-    // whichever page is showing.
-    m_pageSettings->OnOK();
+    // whichever page is showing. A number out of range keeps the sheet
+    // open on that page, with the number brought into range to confirm.
+    if (!m_pageSettings->OnOK()) {
+        m_pTabs->setCurrentWidget(m_pageSettings);
+        return;
+    }
     QDialog::accept();
 }
 

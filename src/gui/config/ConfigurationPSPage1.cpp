@@ -101,8 +101,10 @@ void CConfigurationPSPage1::CreateControls()
     setTabOrder(m_editTimeout, m_checkAutoCheck);
     setTabOrder(m_checkAutoCheck, m_checkContentChecks);
 
-    connect(m_editThreads, &QLineEdit::textChanged, this, &CConfigurationPSPage1::OnChangeThreads);
-    connect(m_editTimeout, &QLineEdit::textChanged, this, &CConfigurationPSPage1::OnChangeTimeout);
+    // What is typed stays as typed (45 is 45); it is brought into range when
+    // the field is left or OK is pressed.
+    connect(m_editThreads, &QLineEdit::editingFinished, this, &CConfigurationPSPage1::OnLeaveThreads);
+    connect(m_editTimeout, &QLineEdit::editingFinished, this, &CConfigurationPSPage1::OnLeaveTimeout);
 }
 
 void CConfigurationPSPage1::OnInitDialog()
@@ -124,51 +126,70 @@ void CConfigurationPSPage1::OnInitDialog()
     m_checkContentChecks->setChecked(m_settings.m_bContentChecks);
 }
 
-// Every change of a field, also one the page or its up-down makes, puts a
-// number out of range back in at once. The time-out falls back to its
-// default from above, not to its upper end.
-void CConfigurationPSPage1::OnChangeThreads()
-{
-    const int nThreads = ReadField(m_editThreads);
-    if (nThreads > kMaxThreads) {
-        m_spinThreads->SetPos(kMaxThreads);
-        CMessageHub::Beep();
-    }
-    if (nThreads < kMinThreads) {
-        m_spinThreads->SetPos(kMinThreads);
-        CMessageHub::Beep();
-    }
-}
-
-void CConfigurationPSPage1::OnChangeTimeout()
+// A number out of range gets the message and the nearest end of the range:
+// 20 seconds becomes 30, 400 becomes 300, an empty thread field 1. False
+// when the field had to be corrected.
+bool CConfigurationPSPage1::CorrectTimeout()
 {
     const int nSeconds = ReadField(m_editTimeout);
-    if (nSeconds > kMaxTimeoutSeconds) {
-        m_spinTimeout->SetPos(kDefaultTimeoutSeconds);
-        CMessageHub::Beep();
-    }
-    if (nSeconds < kMinTimeoutSeconds) {
-        m_spinTimeout->SetPos(kMinTimeoutSeconds);
-        CMessageHub::Beep();
-    }
+    if (nSeconds >= kMinTimeoutSeconds && nSeconds <= kMaxTimeoutSeconds)
+        return true;
+    m_bCorrecting = true;
+    CMessageHub::Show(this, tr("The Timeout Value must be between 30 and 300 seconds."),
+                      tr("Invalid Timeout Specified"), QMessageBox::Warning);
+    m_spinTimeout->SetPos(nSeconds < kMinTimeoutSeconds ? kMinTimeoutSeconds : kMaxTimeoutSeconds);
+    m_bCorrecting = false;
+    return false;
 }
 
-void CConfigurationPSPage1::OnOK()
+bool CConfigurationPSPage1::CorrectThreads()
 {
+    const int nThreads = ReadField(m_editThreads);
+    if (nThreads >= kMinThreads && nThreads <= kMaxThreads)
+        return true;
+    m_bCorrecting = true;
+    CMessageHub::Show(this, tr("The number of Threads must be between 1 and %1.").arg(kMaxThreads),
+                      tr("Invalid Thread Count Specified"), QMessageBox::Warning);
+    m_spinThreads->SetPos(nThreads < kMinThreads ? kMinThreads : kMaxThreads);
+    m_bCorrecting = false;
+    return false;
+}
+
+void CConfigurationPSPage1::OnLeaveThreads()
+{
+    if (!m_bCorrecting)
+        CorrectThreads();
+}
+
+void CConfigurationPSPage1::OnLeaveTimeout()
+{
+    if (!m_bCorrecting)
+        CorrectTimeout();
+}
+
+bool CConfigurationPSPage1::OnOK()
+{
+    // The time-out first, one message per OK; the corrected field gets the
+    // focus, and the field it leaves says nothing more until the next OK.
+    const auto showCorrected = [this](CDigitEdit* pEdit) {
+        m_bCorrecting = true;
+        pEdit->setFocus();
+        pEdit->selectAll();
+        m_bCorrecting = false;
+    };
+    if (!CorrectTimeout()) {
+        showCorrected(m_editTimeout);
+        return false;
+    }
+    if (!CorrectThreads()) {
+        showCorrected(m_editThreads);
+        return false;
+    }
     const int nSeconds = ReadField(m_editTimeout);
     const int nThreads = ReadField(m_editThreads);
-    if (nSeconds < kMinTimeoutSeconds || nSeconds > kMaxTimeoutSeconds) {
-        CMessageHub::Show(this, tr("The Timeout Value must be between 30 and 300 seconds."),
-                          tr("Invalid Timeout Specified"), QMessageBox::Warning);
-        return;
-    }
-    if (nThreads > kMaxThreads || nThreads < kMinThreads) {
-        CMessageHub::Show(this, tr("The number of Threads must be between 1 and %1.").arg(kMaxThreads),
-                          tr("Invalid Thread Count Specified"), QMessageBox::Warning);
-        return;
-    }
     m_settings.m_nThreadCount = nThreads;
     m_settings.m_nTimeoutMs = nSeconds * 1000;
     m_settings.m_bAutoCheck = m_checkAutoCheck->isChecked();
     m_settings.m_bContentChecks = m_checkContentChecks->isChecked();
+    return true;
 }

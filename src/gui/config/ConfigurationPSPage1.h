@@ -31,9 +31,10 @@ public:
     // Fills the controls from the check settings; a thread count or a
     // time-out out of range is shown as 1 thread or 60 seconds.
     void OnInitDialog();
-    // Validates both numbers and stores all the settings, or shows why
-    // not and stores nothing.
-    void OnOK();
+    // Validates both numbers and stores all the settings; or shows why not,
+    // brings the number into range in its field (to be looked at and
+    // confirmed with OK again), stores nothing and returns false.
+    bool OnOK();
 
     CDigitEdit* ThreadsEdit() const { return m_editThreads; }
     CDigitEdit* TimeoutEdit() const { return m_editTimeout; }
@@ -44,8 +45,13 @@ public:
 
 private:
     void CreateControls();
-    void OnChangeThreads();
-    void OnChangeTimeout();
+    // The user has left a field: a number out of range is said so and
+    // brought into range.
+    void OnLeaveThreads();
+    void OnLeaveTimeout();
+    bool CorrectThreads();
+    bool CorrectTimeout();
+    bool m_bCorrecting = false; // a correction's message box is open
 
     CheckSettings& m_settings;
     CDigitEdit* m_editTimeout = nullptr;

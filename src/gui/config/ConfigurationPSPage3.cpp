@@ -110,7 +110,10 @@ void CConfigurationPSPage3::OnAskSupport() { SendMail(IDC_ASK_SUPPORT); }
 
 void CConfigurationPSPage3::SendMail(int nButtonId)
 {
-    // Whether a mail program took the message is not examined: without one
-    // nothing further happens and the sheet stays as it is.
-    CDesktopLauncher::Open(MailtoText(nButtonId), this);
+    // Without a mail program the user is told so, in the same box as a
+    // link that does not open; the sheet stays as it is.
+    CDesktopLauncher::Open(MailtoText(nButtonId), this, [this](const DesktopOpenResult& result) {
+        if (!result.Succeeded())
+            CDesktopLauncher::ShowFailure(this, result);
+    });
 }

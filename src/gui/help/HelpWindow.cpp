@@ -44,6 +44,13 @@ CHelpWindow::CHelpWindow(std::shared_ptr<const CChmFile> pFile, QWidget* pParent
     m_pSplitter->setChildrenCollapsible(false);
     setCentralWidget(m_pSplitter);
     CreateActions();
+    // Esc closes the help, as it closes a dialog.
+    auto* pClose = new QAction(tr("Close"), this);
+    pClose->setObjectName("closeHelp");
+    pClose->setShortcut(QKeySequence(Qt::Key_Escape));
+    pClose->setShortcutContext(Qt::WindowShortcut);
+    connect(pClose, &QAction::triggered, this, &QWidget::close);
+    addAction(pClose);
 
     connect(m_pBrowser, &QTextBrowser::sourceChanged, this, &CHelpWindow::OnSourceChanged);
 

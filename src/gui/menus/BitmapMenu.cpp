@@ -322,12 +322,22 @@ void CBitmapMenu::DrawButtonFrame(QPainter& p, const QStyleOptionMenuItem& optio
     const bool bSelected = option.state & QStyle::State_Selected;
     const bool bEnabled = option.state & QStyle::State_Enabled;
     const bool bChecked = option.checkType != QStyleOptionMenuItem::NotCheckable && option.checked;
+    // A checked item's button is pressed in and tinted with the highlight,
+    // so that it reads as "on" at a glance, highlighted or not.
+    const auto fillChecked = [&] {
+        QColor tint = option.palette.color(QPalette::Highlight);
+        tint.setAlpha(120);
+        p.fillRect(layout.m_rcButton, tint);
+    };
     if (bSelected) {
         // The button stands on the menu colour inside the highlight.
         p.fillRect(layout.m_rcButton, MenuColor(option.palette));
+        if (bChecked)
+            fillChecked();
         if (bEnabled || bChecked)
             qDrawShadePanel(&p, layout.m_rcButton, option.palette, bChecked, 1, nullptr);
     } else if (bChecked) {
+        fillChecked();
         qDrawShadePanel(&p, layout.m_rcButton, option.palette, true, 1, nullptr);
     }
 }

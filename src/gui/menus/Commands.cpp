@@ -12,11 +12,14 @@ const std::array<CommandInfo, 21> kCommands{{
     {ID_FAVORITE_COPYNAME, "Copy the selected Favorite's Name and put it on the Clipboard\nCopy Favorite Name",
      {K(Qt::CTRL | Qt::Key_D)}},
     {ID_FAVORITE_OPEN, "Open the selected Link in a Browser\nOpen Link", {}},
-    {ID_TOOLS_CHECKALL, "Start checking all Favorites\nZorbel", {K(Qt::Key_F7)}},
+    // The button's tooltip names its command.
+    {ID_TOOLS_CHECKALL, "Start checking all Favorites\nCheck All Favorites", {K(Qt::Key_F7)}},
     {ID_TOOLS_CONFIGURATION, "Configure and set options for the Zorbel Utility\nConfiguration", {}},
     {ID_FILE_REFRESH, "Refresh your Favorites list\nRefresh Favorites", {K(Qt::Key_F5)}},
     {ID_FILE_REPORT, "Generate a report of Zorbel' findings\nGenerate Report", {}},
-    {ID_TOOLS_STOPCHECKING, "Stop checking the Favorites\nStop Checking", {}},
+    // Esc stops a check; the command is enabled only while one runs, so the
+    // key is left to everything else the rest of the time.
+    {ID_TOOLS_STOPCHECKING, "Stop checking the Favorites\nStop Checking", {K(Qt::Key_Escape)}},
     {ID_TOOLS_DELETEBROKEN,
      "Delete all of the Favorites that have checked out as \"Broken\"\nDelete All Broken Favorites",
      {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)}},
@@ -55,6 +58,7 @@ constexpr MenuItemInfo kViewMenu[] = {
 };
 constexpr MenuItemInfo kToolsMenu[] = {
     {ID_TOOLS_CHECKALL, "&Check All Favorites"},
+    {ID_TOOLS_STOPCHECKING, "&Stop Checking"},
     {ID_TOOLS_DELETEBROKEN, "Delete All Broken Favorites"},
     {ID_TOOLS_UPDATEMOVED, "&Update Moved Favorites..."},
     {0, nullptr},

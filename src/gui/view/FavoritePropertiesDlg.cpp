@@ -5,11 +5,14 @@
 #include <QDBusPendingCallWatcher>
 #include <QDateTime>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "core/model/IconRule.h"
 #include "gui/common/Artwork.h"
@@ -159,4 +162,36 @@ void CFavoritePropertiesDlg::CreateControls(const FavoriteProperties& props, con
     pClose->setAutoDefault(true);
     connect(pClose, &QPushButton::clicked, this, &QDialog::accept);
     pClose->setFocus();
+    FitLongValues();
+}
+
+void CFavoritePropertiesDlg::FitLongValues()
+{
+    // A long path or URL is shown whole: the dialog grows as wide as its
+    // longest value needs, up to most of the screen; what still does not
+    // fit can be scrolled and shows whole in its tooltip.
+    const QList<QLineEdit*> values = findChildren<QLineEdit*>();
+    int nNeed = 0;
+    for (const QLineEdit* pValue : values) {
+        const int nText = pValue->fontMetrics().horizontalAdvance(pValue->text()) + 8;
+        nNeed = std::max(nNeed, nText - pValue->width());
+    }
+    const QScreen* pScreen = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int nRoom = pScreen ? pScreen->availableGeometry().width() * 9 / 10 - width() : 0;
+    const int nExtra = std::clamp(nNeed, 0, std::max(nRoom, 0));
+    if (nExtra > 0) {
+        setFixedSize(width() + nExtra, height());
+        for (QWidget* pChild : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<QLineEdit*>(pChild))
+                pChild->resize(pChild->width() + nExtra, pChild->height());
+            else if (auto* pLine = qobject_cast<QFrame*>(pChild); pLine && pLine->frameShape() == QFrame::HLine)
+                pLine->resize(pLine->width() + nExtra, pLine->height());
+            else if (qobject_cast<QPushButton*>(pChild))
+                pChild->move(pChild->x() + nExtra, pChild->y());
+        }
+    }
+    for (QLineEdit* pValue : values) {
+        if (pValue->fontMetrics().horizontalAdvance(pValue->text()) + 8 > pValue->width())
+            pValue->setToolTip(pValue->text());
+    }
 }

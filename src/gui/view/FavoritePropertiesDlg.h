@@ -38,6 +38,8 @@ public:
 
 private:
     void CreateControls(const FavoriteProperties& props, const FavoriteFileInfo& info);
+    // Widens the dialog so that long values show whole.
+    void FitLongValues();
 
     static Asker s_asker;
 };

@@ -1,6 +1,7 @@
 #include "gui/view/FavoritesTree.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QCursor>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -134,4 +135,25 @@ void CFavoritesTree::contextMenuEvent(QContextMenuEvent* pEvent)
         m_handlers.m_onContextMenu(QPoint(-1, -1), QCursor::pos());
     else
         m_handlers.m_onContextMenu(pEvent->globalPos(), pEvent->globalPos());
+}
+
+void CFavoritesTree::keyPressEvent(QKeyEvent* pEvent)
+{
+    const bool bReturn = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
+    // Shift+F10 and the Menu key ask for the context menu of the selection.
+    const Qt::KeyboardModifiers mods = pEvent->modifiers() & ~Qt::KeypadModifier;
+    const bool bMenuKey = (pEvent->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+                          (pEvent->key() == Qt::Key_F10 && mods == Qt::ShiftModifier);
+    if (bMenuKey && state() != EditingState && m_handlers.m_onContextMenu) {
+        pEvent->accept();
+        m_handlers.m_onContextMenu(QPoint(-1, -1), QCursor::pos());
+        return;
+    }
+    if (bReturn && state() != EditingState && m_handlers.m_onReturn &&
+        (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        pEvent->accept();
+        m_handlers.m_onReturn(currentItem());
+        return;
+    }
+    QTreeWidget::keyPressEvent(pEvent);
 }

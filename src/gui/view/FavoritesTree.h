@@ -31,6 +31,9 @@ public:
         // no longer exists) and the new text (nullopt when cancelled).
         // Called from the event loop, not from inside the editor's closing.
         std::function<void(QTreeWidgetItem* pNode, const std::optional<QString>& strNewText)> m_onEndLabelEdit;
+        // Return or Enter pressed on the current node (not while its label
+        // is edited).
+        std::function<void(QTreeWidgetItem* pNode)> m_onReturn;
     };
 
     explicit CFavoritesTree(QWidget* pParent = nullptr);
@@ -50,6 +53,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     // True when a click at the event's point hits the text of the node's label.

@@ -45,6 +45,13 @@ public:
     // handle of a node.
     static FavoriteItem* RecordOf(const QTreeWidgetItem* pWidget);
     static TreeNode NodeOf(const QTreeWidgetItem* pWidget);
+    // GUI thread: the widget of a node, null when it is not (or no longer)
+    // in the tree.
+    QTreeWidgetItem* WidgetOf(TreeNode node) const
+    {
+        const auto it = m_widgets.find(node);
+        return it == m_widgets.end() ? nullptr : it->second;
+    }
     // GUI thread: the number of nodes in the tree, folders included.
     size_t NodeCount() const { return m_widgets.size(); }
     // GUI thread: takes a node, its children and their widgets out of the

@@ -2,12 +2,18 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QToolTip>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/actions/DeleteBroken.h"
 #include "core/actions/FavoriteFiles.h"
@@ -17,6 +23,7 @@
 #include "core/export/ExportToFile.h"
 #include "core/model/IconRule.h"
 #include "core/model/TreeSink.h"
+#include "core/platform/Trash.h"
 #include "core/report/CheckReport.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/Population.h"
@@ -41,6 +48,9 @@
 
 namespace {
 
+// How long a stop may take before the wait box shows.
+constexpr qint64 kWaitBoxDelayMs = 500;
+
 QString FromBytes(std::string_view str) { return QString::fromUtf8(str.data(), qsizetype(str.size())); }
 
 const CommandMapEntry<CZorbelView> kViewCommands[] = {
@@ -54,7 +64,7 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_FAVORITE_PROPERTIES, &CZorbelView::OnProperties, &CZorbelView::OnUpdateSelectionCommand},
     {ID_EDIT_COPY, &CZorbelView::OnCopyUrl, &CZorbelView::OnUpdateSelectionCommand},
     {ID_FAVORITE_COPYNAME, &CZorbelView::OnCopyName, &CZorbelView::OnUpdateSelectionCommand},
-    {ID_FAVORITE_RENAME, &CZorbelView::OnRenameFavorite, &CZorbelView::OnUpdateSelectionCommand},
+    {ID_FAVORITE_RENAME, &CZorbelView::OnRenameFavorite, &CZorbelView::OnUpdateDeleteFavorite},
     {ID_FAVORITE_DELETE, &CZorbelView::OnDeleteFavorite, &CZorbelView::OnUpdateDeleteFavorite},
     {ID_TOOLS_DELETEBROKEN, &CZorbelView::OnDeleteAllBroken, &CZorbelView::OnUpdateDeleteAllBroken},
     {ID_TOOLS_UPDATEMOVED, &CZorbelView::OnUpdateMoved, &CZorbelView::OnUpdateUpdateMoved},
@@ -100,7 +110,9 @@ CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pPa
         [this](const QPoint& ptPointer) { OnTreeDoubleClick(ptPointer); },
         [this](QTreeWidgetItem* pNode) { return OnBeginLabelEdit(pNode); },
         [this](QTreeWidgetItem* pNode, const std::optional<QString>& strText) { OnEndLabelEdit(pNode, strText); },
+        [this](QTreeWidgetItem* pNode) { OnTreeReturn(pNode); },
     });
+    m_tree->viewport()->installEventFilter(this);
     router.AddCommandMap(this, kViewCommands);
     router.AddIdleUpdate(this, &CZorbelView::OnUpdateItemCount);
 }
@@ -111,6 +123,34 @@ CZorbelView::~CZorbelView()
     if (m_hStop)
         m_hStop->Set();
     JoinPopulateThread();
+}
+
+QString CZorbelView::NodeToolTip(const QTreeWidgetItem* pNode) const
+{
+    const FavoriteItem* pItem = RecordOf(pNode);
+    if (!pItem)
+        return {};
+    QString strTip = pNode->text(0).toHtmlEscaped();
+    if (!pItem->m_strFolder.empty())
+        strTip += "<br>Folder: " + FromBytes(pItem->m_strFolder).toHtmlEscaped();
+    if (!pItem->m_strUrl.empty())
+        strTip += "<br>URL: " + FromBytes(pItem->m_strUrl).toHtmlEscaped();
+    // Rich text, so that long lines wrap rather than run off the screen.
+    return "<qt>" + strTip + "</qt>";
+}
+
+bool CZorbelView::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == m_tree->viewport() && pEvent->type() == QEvent::ToolTip) {
+        const auto* pHelp = static_cast<QHelpEvent*>(pEvent);
+        const QString strTip = NodeToolTip(m_tree->itemAt(pHelp->pos()));
+        if (strTip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(pHelp->globalPos(), strTip, m_tree->viewport());
+        return true;
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
 }
 
 void CZorbelView::resizeEvent(QResizeEvent* pEvent)
@@ -205,17 +245,31 @@ void CZorbelView::StopChecking()
             FinishPass();
         return;
     }
+    // Most stops end at once. The wait box, and the disabled window behind
+    // it, come only when the end takes longer than half a second; until
+    // then the window handles what it must but takes no input.
     QWidget* pMain = window();
     CCleanupWaitDlg dlg;
-    dlg.ShowOver(pMain);
-    pMain->setEnabled(false);
+    bool bBoxShown = false;
+    QElapsedTimer waited;
+    waited.start();
     m_bInStop = true;
+    const auto pump = [&] {
+        if (!bBoxShown && waited.elapsed() >= kWaitBoxDelayMs) {
+            bBoxShown = true;
+            dlg.ShowOver(pMain);
+            pMain->setEnabled(false);
+        }
+        QCoreApplication::processEvents(bBoxShown ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    };
     if (m_hPopulateThread.joinable())
-        QCoreApplication::processEvents();
-    m_pPass->Stop([] { QCoreApplication::processEvents(); });
+        pump();
+    m_pPass->Stop(pump);
     m_bInStop = false;
-    pMain->setEnabled(true);
-    dlg.hide();
+    if (bBoxShown) {
+        pMain->setEnabled(true);
+        dlg.hide();
+    }
     FinishPass();
 }
 
@@ -248,6 +302,11 @@ bool CZorbelView::event(QEvent* pEvent)
 void CZorbelView::OnListReady()
 {
     JoinPopulateThread();
+    // The keyboard works from the start: F2, Delete and Return act on the
+    // first favourite.
+    m_pSink->Flush();
+    SelectFirstFavorite();
+    m_router.UpdateAll();
     // A page that gave no link says so, rather than showing an empty list
     // as if it were still to come.
     if (m_pState->m_bDocumentMode && m_pSink->NodeCount() == 0)
@@ -288,7 +347,9 @@ void CZorbelView::OnUpdateItemCount()
 {
     if (!m_bInitialUpdateDone)
         return;
-    const int nCount = int(m_pSink->NodeCount());
+    // A document's links are counted, not the folders that hold them (a
+    // browser's bookmarks have many).
+    const int nCount = m_pState->m_bDocumentMode ? int(m_items->Size()) : int(m_pSink->NodeCount());
     if (nCount == m_nLastItemCount)
         return;
     m_nLastItemCount = nCount;
@@ -296,7 +357,7 @@ void CZorbelView::OnUpdateItemCount()
                          QString::asprintf(m_pState->m_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
 }
 
-void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
+bool CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
 {
     // Records reach the list only on this thread (through the tree sink), so
     // the list cannot change while it is written; pending inserts of a
@@ -309,16 +370,26 @@ void CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
                       QString::fromUtf8(message.m_strCaption.data(), qsizetype(message.m_strCaption.size())),
                       message.m_nIcon == ExportMessageIcon::Information ? QMessageBox::Information
                                                                         : QMessageBox::Warning);
+    return outcome.m_nResult == ExportResult::Done;
 }
 
 void CZorbelView::OnExportFavorites()
 {
-    // A new wizard each time, so nothing of an earlier run comes back; the
-    // export runs once it has closed.
+    // A new wizard each time; the export runs once it has closed. When the
+    // export failed, the next wizard starts from the same choices, to be
+    // corrected.
     CExportFavoritesWizard wizard(window());
+    if (m_pRetryFormat)
+        wizard.Preset(m_pRetryFormat, m_strRetryTarget);
     if (wizard.exec() != QDialog::Accepted || !wizard.Format())
         return;
-    ExportToFile(wizard.Format()->m_nId, wizard.TargetFile());
+    if (ExportToFile(wizard.Format()->m_nId, wizard.TargetFile())) {
+        m_pRetryFormat = nullptr;
+        m_strRetryTarget.clear();
+    } else {
+        m_pRetryFormat = wizard.Format();
+        m_strRetryTarget = wizard.TargetFile();
+    }
 }
 
 void CZorbelView::RemoveRecord(const FavoriteItem* pItem)
@@ -379,6 +450,8 @@ void CZorbelView::OnGenerateReport()
 }
 
 void CZorbelView::OnUpdateGenerateReport(CCmdUI& ui) { ui.Enable(!m_pState->m_bPopulating && m_pState->m_bChecked); }
+// Rename and Delete: a favourite of the user's own is selected; the links
+// of a page or a browser's bookmarks are only read.
 void CZorbelView::OnUpdateDeleteFavorite(CCmdUI& ui)
 {
     ui.Enable(!m_pState->m_bDocumentMode && SelectedRecord() != nullptr);
@@ -410,14 +483,59 @@ void CZorbelView::OnTreeRightClick(const QPoint& ptPointer)
 void CZorbelView::OnContextMenu(const QPoint& ptRequest, const QPoint& ptPointer)
 {
     const bool bKeyboard = ptRequest == QPoint(-1, -1);
-    QTreeWidgetItem* pNode = m_tree->NodeAtGlobal(ptPointer);
-    if (!pNode && !bKeyboard)
-        return;
-    SelectNode(pNode);
-    const QPoint ptMenu = bKeyboard ? mapToGlobal(QPoint(5, 5)) : ptRequest;
+    QPoint ptMenu = ptRequest;
+    if (bKeyboard) {
+        // Shift+F10 and the Menu key act on the selected node, wherever the
+        // mouse pointer is: the menu opens below its label.
+        QTreeWidgetItem* pNode = SelectedNode();
+        if (pNode) {
+            m_tree->scrollToItem(pNode);
+            const QRect rc = m_tree->visualItemRect(pNode);
+            ptMenu = m_tree->viewport()->mapToGlobal(QPoint(rc.left() + 16, rc.bottom()));
+        } else {
+            ptMenu = m_tree->viewport()->mapToGlobal(QPoint(5, 5));
+        }
+        m_router.UpdateAll();
+    } else {
+        QTreeWidgetItem* pNode = m_tree->NodeAtGlobal(ptPointer);
+        if (!pNode)
+            return;
+        SelectNode(pNode);
+    }
     // The frame owns the menu, so its commands go where the menu bar's go.
     const std::unique_ptr<CBitmapMenu> pMenu = CreateFavoriteContextMenu(m_router, window());
     pMenu->exec(ptMenu);
+}
+
+void CZorbelView::OnTreeReturn(QTreeWidgetItem* pNode)
+{
+    if (!pNode)
+        return;
+    // A favourite: View Details, the context menu's default item. A folder
+    // opens or closes.
+    if (RecordOf(pNode)) {
+        SelectNode(pNode);
+        m_router.UpdateAll();
+        m_router.Run(ID_FAVORITE_DETAILS);
+    } else if (pNode->childCount() > 0) {
+        pNode->setExpanded(!pNode->isExpanded());
+    }
+}
+
+void CZorbelView::SelectFirstFavorite()
+{
+    if (SelectedNode())
+        return;
+    // The first node that carries a favourite, in the order the tree shows.
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
+        if (RecordOf(*it)) {
+            SelectNode(*it);
+            m_tree->scrollToItem(*it);
+            return;
+        }
+    }
+    if (m_tree->topLevelItemCount() > 0)
+        SelectNode(m_tree->topLevelItem(0));
 }
 
 void CZorbelView::OnTreeDoubleClick(const QPoint& ptPointer)
@@ -434,12 +552,8 @@ void CZorbelView::OnOpenInBrowser()
     if (!pItem)
         return;
     CDesktopLauncher::Open(FromBytes(pItem->m_strUrl), this, [this](const DesktopOpenResult& result) {
-        if (result.Succeeded())
-            return;
-        CMessageHub::Show(this,
-                          QString::asprintf("Unable to open the URL.  The following error was returned: %d/SE%d.",
-                                            result.m_nExitStatus, result.m_nErrno),
-                          "Unable To launch Browser", QMessageBox::Warning);
+        if (!result.Succeeded())
+            CDesktopLauncher::ShowFailure(this, result);
     });
 }
 
@@ -498,17 +612,55 @@ bool CZorbelView::OnEndLabelEdit(QTreeWidgetItem* pNode, const std::optional<QSt
                           "The character \"" + QString(QChar::fromLatin1(*c)) +
                               "\" is not valid for a the Name of a Favorite.",
                           "Invalid Character Specified", QMessageBox::Warning);
+        // The typed name comes back into the editor to be corrected.
+        ReopenLabelEdit(pNode, *strNewText);
         return false;
     }
     const std::string strNewPath = RenamedFavoritePath(pItem->m_strPath, strNewName);
-    // A failed move (the name is taken, too long, the folder read-only) is
-    // not reported: the label keeps the old name.
-    if (RenameFavoriteFile(*pItem, strNewPath) != 0)
+    // A failed move keeps the old name on the label, and says why.
+    if (const int nError = RenameFavoriteFile(*pItem, strNewPath); nError != 0) {
+        if (nError == EEXIST) {
+            CMessageHub::Show(this,
+                              "The Favorite could not be renamed: \"" + NameTakenBy(strNewPath, *strNewText) +
+                                  "\" already has that name in the same folder.\n\nPlease choose another name.",
+                              "Favorite Not Renamed", QMessageBox::Warning);
+        } else {
+            CMessageHub::Show(this,
+                              "The Favorite could not be renamed.  The following error was returned:\n\n" +
+                                  FromBytes(FavoriteFileErrorText(nError, pItem->m_strPath)),
+                              "Favorite Not Renamed", QMessageBox::Warning);
+        }
         return false;
+    }
     pItem->m_strPath = strNewPath;
     pNode->setText(0, *strNewText);
     CMessageHub::Show(this, "The Favorite was renamed successfully.", "Favorite Renamed", QMessageBox::Information);
     return true;
+}
+
+QString CZorbelView::NameTakenBy(const std::string& strPath, const QString& strTyped) const
+{
+    // The other favourite as the tree shows it, or else the file's own name.
+    for (const std::shared_ptr<FavoriteItem>& pOther : m_items->Snapshot()) {
+        if (pOther->m_strPath != strPath)
+            continue;
+        if (const QTreeWidgetItem* pNode = m_pSink->WidgetOf(pOther->m_hItem))
+            return pNode->text(0);
+        return FromBytes(pOther->m_strName);
+    }
+    const std::size_t nSlash = strPath.rfind('/');
+    const QString strFile = FromBytes(nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1));
+    return strFile.isEmpty() ? strTyped : strFile;
+}
+
+void CZorbelView::ReopenLabelEdit(QTreeWidgetItem* pNode, const QString& strText)
+{
+    if (!pNode || !m_tree->EditLabel(pNode))
+        return;
+    if (auto* pEditor = qobject_cast<QLineEdit*>(m_tree->indexWidget(m_tree->currentIndex())))
+        pEditor->setText(strText);
+    else if (auto* pLine = m_tree->findChild<QLineEdit*>(); pLine && pLine->isVisible())
+        pLine->setText(strText);
 }
 
 void CZorbelView::OnDeleteFavorite()
@@ -525,7 +677,12 @@ void CZorbelView::OnDeleteFavorite()
         if (pItem->m_bRemoved)
             return; // the list was filled again meanwhile
     }
-    if (const int nError = DeleteFavorite(*pItem); nError != 0) {
+    // Into the Trash, where the desktop can restore it; for good only when
+    // its file system has none and the user says so.
+    int nError = TrashFavorite(*pItem);
+    if (nError == kNoTrashError && AskDeleteForGood(pNode->text(0)))
+        nError = DeleteFavorite(*pItem);
+    if (nError != 0) {
         CMessageHub::Show(this,
                           "The specified Favorite could not be deleted.  The following error was returned:\n\n" +
                               FromBytes(FavoriteFileErrorText(nError, pItem->m_strPath)),
@@ -565,8 +722,31 @@ void CZorbelView::OnDeleteAllBroken()
 {
     CDeleteBrokenDlg dlg(this, m_items.get());
     RunBatchCommand(dlg, kDeleteBrokenTexts, "deleteErrorsDlg", [this](const BatchList& selected) {
-        return DeleteBrokenFavorites(selected, [this](const FavoriteItem& item) { RemoveRecord(&item); });
+        // The files go to the Trash; the first one whose file system has
+        // none asks whether such files may go for good, once for the lot.
+        std::optional<bool> bForGood;
+        return DeleteBrokenFavorites(
+            selected, [this](const FavoriteItem& item) { RemoveRecord(&item); },
+            [this, &bForGood](FavoriteItem& item) {
+                const int nError = TrashFavoriteFile(item);
+                if (nError != kNoTrashError)
+                    return nError;
+                if (!bForGood)
+                    bForGood = AskDeleteForGood(QString());
+                return *bForGood ? DeleteFavoriteFile(item) : nError;
+            });
     });
+}
+
+bool CZorbelView::AskDeleteForGood(const QString& strName)
+{
+    const QString strWhat = strName.isEmpty() ? QString("Some of the Favorites are")
+                                              : "The Favorite \"" + strName + "\" is";
+    const QString strAsk = strWhat + " on a file system that has no Trash, so " +
+                           (strName.isEmpty() ? "they" : "it") +
+                           " cannot be restored once deleted.\n\nDelete for good?";
+    return CMessageHub::Show(this, strAsk, "No Trash", QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CZorbelView::OnUpdateUpdateMoved(CCmdUI& ui)
@@ -601,7 +781,7 @@ void CZorbelView::OnDestroy()
     StopChecking();
     if (m_hStop)
         m_hStop->Set();
-    while (m_pState->m_nActiveWorkers != 0)
+    while (m_pState->m_nActiveWorkers != 0 && CCheckPass::IsPassRunning())
         std::this_thread::yield();
     m_pPass.reset();
     JoinPopulateThread();

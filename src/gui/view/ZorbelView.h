@@ -27,6 +27,7 @@ class CBatchListDlg;
 class CCheckPass;
 class IProfile;
 struct PopulationReport;
+struct ExportFormat;
 
 // The main view: the tree of favourites, filling the view one pixel in. It
 // owns the records, fills the tree on a background thread, starts and stops
@@ -88,6 +89,8 @@ public:
     void OnContextMenu(const QPoint& ptRequest, const QPoint& ptPointer);
     void OnTreeRightClick(const QPoint& ptPointer);
     void OnTreeDoubleClick(const QPoint& ptPointer);
+    // Return or Enter on a node.
+    void OnTreeReturn(QTreeWidgetItem* pNode);
     // False refuses the in-place edit of the node's label.
     bool OnBeginLabelEdit(QTreeWidgetItem* pNode);
     // The new text is nullopt when the edit was cancelled. True when the
@@ -99,8 +102,9 @@ public:
 
     // Export Favorites: the wizard, then the export it asked for.
     void OnExportFavorites();
-    // Writes the list in an export format and tells the user how it went.
-    void ExportToFile(std::int32_t nFormatId, const QString& strTarget);
+    // Writes the list in an export format and tells the user how it went;
+    // true when the file was written.
+    bool ExportToFile(std::int32_t nFormatId, const QString& strTarget);
 
     // A command on many favourites at once: the confirmation `dlg`, then,
     // when something is left to act on, `fnRun` on the records the user
@@ -147,6 +151,8 @@ signals:
 protected:
     bool event(QEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+    // The tree's tooltips: a favourite's whole name, its folder and its URL.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void ClearList();
@@ -158,6 +164,21 @@ private:
     void FinishPass();
     // Makes a node the selected one; null clears the selection.
     void SelectNode(QTreeWidgetItem* pNode);
+    // Selects the first favourite of the tree unless a node is selected.
+    void SelectFirstFavorite();
+    // Asks whether a favourite (or, with no name, several) on a file system
+    // without a Trash may be deleted for good.
+    bool AskDeleteForGood(const QString& strName);
+    // The name of the favourite whose file is at a path (for a rename onto it).
+    QString NameTakenBy(const std::string& strPath, const QString& strTyped) const;
+public:
+    // The tooltip of a node: for a favourite its name, folder and URL, each
+    // on a line; empty for a folder.
+    QString NodeToolTip(const QTreeWidgetItem* pNode) const;
+
+private:
+    // Opens the label's editor again with a text to correct.
+    void ReopenLabelEdit(QTreeWidgetItem* pNode, const QString& strText);
 
     CCommandRouter& m_router;
     // Shared with the passes: a worker given up on by a stop may still count.
@@ -181,4 +202,7 @@ private:
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
     int m_nLastItemCount = -1;
     IProfile* m_pProfile = nullptr;
+    // The choices of the export that failed last, offered again.
+    const ExportFormat* m_pRetryFormat = nullptr;
+    QString m_strRetryTarget;
 };

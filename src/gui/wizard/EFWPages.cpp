@@ -190,6 +190,15 @@ void CEFWPage2::OnSelChangeFormat()
         m_pStaticDetails->setText(FromView(pFormat->m_strDescription));
 }
 
+void CEFWPage2::SelectFormat(const ExportFormat* pFormat)
+{
+    if (!pFormat)
+        return;
+    const int nIndex = m_pComboFormat->findData(pFormat->m_nId);
+    if (nIndex >= 0)
+        m_pComboFormat->setCurrentIndex(nIndex);
+}
+
 bool CEFWPage2::validatePage()
 {
     const int nIndex = m_pComboFormat->currentIndex();
@@ -278,9 +287,20 @@ void CEFWPage3::OnBrowse()
         m_pEditFile->setText(QDir::toNativeSeparators(strPath));
 }
 
+void CEFWPage3::SetFileText(const QString& strPath) { m_pEditFile->setText(strPath); }
+
+QString CEFWPage3::ExpandHome(const QString& strTarget)
+{
+    if (strTarget == "~")
+        return QDir::homePath();
+    if (strTarget.startsWith("~/"))
+        return QDir::homePath() + strTarget.mid(1);
+    return strTarget;
+}
+
 bool CEFWPage3::validatePage()
 {
-    const QString strTarget = m_pEditFile->text().trimmed();
+    const QString strTarget = ExpandHome(m_pEditFile->text().trimmed());
     if (strTarget.isEmpty()) {
         CMessageHub::Show(this, tr("You must first specify a file to Export to."), tr("Export File Required"),
                           QMessageBox::Warning);

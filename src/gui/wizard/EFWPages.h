@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class IExportChoices;
+struct ExportFormat;
 class CFilterEdit;
 
 // The controls of the wizard's pages, by id (their object names are these
@@ -78,6 +79,8 @@ public:
     // Next: stores the selected format in the wizard; with none selected the
     // page beeps and stays.
     bool validatePage() override;
+    // Selects a format, as a choice kept from an earlier try.
+    void SelectFormat(const ExportFormat* pFormat);
 
 private:
     void OnSelChangeFormat();
@@ -102,6 +105,11 @@ public:
     // an existing file or folder needs the user's yes.
     bool validatePage() override;
     void OnBrowse();
+    // Puts a path in the file field, as a choice kept from an earlier try.
+    void SetFileText(const QString& strPath);
+    // The path a typed target stands for: a leading "~/" (or a lone "~") is
+    // the home folder, as in a shell.
+    static QString ExpandHome(const QString& strTarget);
 
     // Test hook: the dialog that Browse opens; an empty chooser restores the
     // desktop's save dialog.

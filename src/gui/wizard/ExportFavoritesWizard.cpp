@@ -19,6 +19,16 @@ CExportFavoritesWizard::CExportFavoritesWizard(QWidget* pOwner) : QWizard(pOwner
     connect(this, &QWizard::currentIdChanged, this, &CExportFavoritesWizard::OnCurrentIdChanged);
 }
 
+void CExportFavoritesWizard::Preset(const ExportFormat* pFormat, const QString& strTargetFile)
+{
+    for (int nId : pageIds()) {
+        if (auto* pFormatPage = qobject_cast<CEFWPage2*>(page(nId)))
+            pFormatPage->SelectFormat(pFormat);
+        else if (auto* pFilePage = qobject_cast<CEFWPage3*>(page(nId)))
+            pFilePage->SetFileText(strTargetFile);
+    }
+}
+
 void CExportFavoritesWizard::OnCurrentIdChanged(int nId)
 {
     auto* pPage = qobject_cast<CEFWPage*>(page(nId));

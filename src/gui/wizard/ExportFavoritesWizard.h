@@ -8,7 +8,8 @@
 // The four-page wizard of Export Favorites: welcome, format, target file,
 // confirmation. It asks and checks; the export itself is the caller's, after
 // the wizard ended with Finish (exec() gives QDialog::Accepted). Every run
-// starts with a new wizard, so nothing is remembered between runs.
+// starts with a new wizard; only the choices of an export that failed are
+// given to the next one (Preset).
 class CExportFavoritesWizard : public QWizard, public IExportChoices {
     Q_OBJECT
 public:
@@ -18,6 +19,10 @@ public:
     void SetFormat(const ExportFormat* pFormat) override { m_pFormat = pFormat; }
     const QString& TargetFile() const override { return m_strTargetFile; }
     void SetTargetFile(const QString& strTargetFile) override { m_strTargetFile = strTargetFile; }
+
+    // Starts with the choices of an export that failed earlier in this run,
+    // so that the user can correct them rather than begin again.
+    void Preset(const ExportFormat* pFormat, const QString& strTargetFile);
 
 private:
     void OnCurrentIdChanged(int nId);

@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(describe(popups[2]->menu()),
                  QString("&Toolbar=59392|&Status Bar=59393|-|&Open in Browser=32774|View &Details=59411|-|&Properties=32772"));
         QCOMPARE(describe(popups[3]->menu()),
-                 QString("&Check All Favorites=32775|Delete All Broken Favorites=32781|"
+                 QString("&Check All Favorites=32775|&Stop Checking=32780|Delete All Broken Favorites=32781|"
                          "&Update Moved Favorites...=32794|-|C&onfiguration...=32777"));
         QCOMPARE(describe(popups[4]->menu()),
                  QString("&Help (Contents)=57666|-|Show &Legend=32786|-|&About Zorbel=57664"));
@@ -105,7 +105,8 @@ private slots:
     void promptsBecomeStatusTipsAndTooltips()
     {
         QCOMPARE(ActionOf(ID_TOOLS_CHECKALL)->statusTip(), QString("Start checking all Favorites"));
-        QCOMPARE(ActionOf(ID_TOOLS_CHECKALL)->toolTip(), QString("Zorbel"));
+        // The Check All button's tooltip names its command.
+        QCOMPARE(ActionOf(ID_TOOLS_CHECKALL)->toolTip(), QString("Check All Favorites"));
         QCOMPARE(ActionOf(ID_TOOLS_DELETEBROKEN)->statusTip(),
                  QString("Delete all of the Favorites that have checked out as \"Broken\""));
         QCOMPARE(ActionOf(ID_APP_EXIT)->toolTip(), QString("Exit"));
@@ -134,11 +135,12 @@ private slots:
         QVERIFY(!ActionOf(ID_TOOLS_STOPCHECKING)->isEnabled());
     }
 
-    void exitAndCheckAllAreDisabledWhileTheListFills()
+    void checkAllIsDisabledWhileTheListFillsButExitIsNot()
     {
         m_pFrame->View()->State().m_bPopulating = true;
         m_pRouter->UpdateAll();
-        QVERIFY(!ActionOf(ID_APP_EXIT)->isEnabled());
+        // Exit stays: closing stops the filling first.
+        QVERIFY(ActionOf(ID_APP_EXIT)->isEnabled());
         QVERIFY(!ActionOf(ID_TOOLS_CHECKALL)->isEnabled());
         QVERIFY(!ActionOf(ID_FILE_REFRESH)->isEnabled());
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_SCANNING), QString(" Scanning "));
@@ -146,7 +148,7 @@ private slots:
         m_pFrame->View()->State().m_bPopulating = false;
         m_pRouter->UpdateAll();
         m_pFrame->View()->State().m_nActiveWorkers = 2;
-        QVERIFY(!m_pRouter->Run(ID_APP_EXIT));
+        QVERIFY(!m_pRouter->Run(ID_TOOLS_CHECKALL));
         QVERIFY(m_pFrame->isVisible());
         m_pFrame->View()->State().m_nActiveWorkers = 0;
         m_pFrame->View()->State().m_bPopulating = false;
@@ -155,18 +157,38 @@ private slots:
         QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_SCANNING), QString());
     }
 
-    void closeWhileBusyOnlyBeeps()
+    void closeWhileBusyStopsTheWorkAndCloses()
     {
+        // No pass of the window's own runs: the close does not wait for
+        // counts it cannot end, and the settings are written as on any exit.
         m_pFrame->View()->State().m_nActiveWorkers = 3;
-        QVERIFY(!m_pFrame->close());
-        QCOMPARE(CMessageHub::BeepCount(), 1);
-        QVERIFY(m_pFrame->isVisible());
-        QVERIFY(m_pProfile->m_ints.find("Settings/OldMFState") == m_pProfile->m_ints.end());
-        m_pFrame->View()->State().m_nActiveWorkers = 0;
-        m_pFrame->View()->State().m_bPopulating = true;
-        QVERIFY(!m_pFrame->close());
-        QCOMPARE(CMessageHub::BeepCount(), 2);
+        QVERIFY(m_pFrame->close());
+        QCOMPARE(CMessageHub::BeepCount(), 0);
+        QVERIFY(!m_pFrame->isVisible());
+        QVERIFY(m_pProfile->m_ints.find("Settings/OldMFState") != m_pProfile->m_ints.end());
         QVERIFY(CMessageHub::ShownBoxes().isEmpty());
+        m_pFrame->View()->State().m_nActiveWorkers = 0;
+    }
+
+    void emptyPanesGiveWayToThePrompts()
+    {
+        // At the minimum width, with no check and no scan, only the item
+        // count stands beside the message pane.
+        m_pFrame->resize(m_pFrame->minimumSize());
+        m_pRouter->UpdateAll();
+        QCoreApplication::processEvents();
+        auto* pThreads = m_pFrame->findChild<QLabel*>("paneThreads");
+        auto* pScanning = m_pFrame->findChild<QLabel*>("paneScanning");
+        QVERIFY(!pThreads->isVisible());
+        QVERIFY(!pScanning->isVisible());
+        const QString strLongest = "Delete all of the Favorites that have checked out as \"Broken\"";
+        m_pFrame->statusBar()->showMessage(strLongest);
+        QCoreApplication::processEvents();
+        auto* pItems = m_pFrame->findChild<QLabel*>("paneItems");
+        const int nRoom = pItems->geometry().left() - m_pFrame->statusBar()->contentsRect().left();
+        QVERIFY2(m_pFrame->statusBar()->fontMetrics().horizontalAdvance(strLongest) + 12 <= nRoom,
+                 qPrintable(QString("room %1").arg(nRoom)));
+        m_pFrame->statusBar()->clearMessage();
     }
 
     void threadsPaneFollowsTheActiveWorkers()

@@ -1,8 +1,8 @@
 // The Settings page of the configuration sheet: what it shows on opening,
-// the corrections while typing (including those that surprise: a single
-// digit typed into the selected time-out becomes 30, above 300 falls back to
-// 60), the digits-only fields and their up-down controls, and what OK stores
-// or refuses to store, with the sheet closing in every case.
+// numbers kept as typed (45 stays 45) and brought into range, with a word
+// why, only when the field is left or OK is pressed; the digits-only fields
+// and their up-down controls; and what OK stores, or corrects and shows
+// again before anything is stored.
 #include <QCheckBox>
 #include <QClipboard>
 #include <QPushButton>
@@ -93,40 +93,52 @@ private slots:
         QCOMPARE(Threads()->selectedText(), Threads()->text());
     }
 
-    void typingIsCorrectedAtOnce()
+    void typingIsKeptUntilTheFieldIsLeft()
     {
         Open({60000, 4, false});
-        // "17": the 1 stands, the 7 makes 17, which goes back to 16 with a beep.
-        TypeOver(Threads(), "1");
-        QCOMPARE(Threads()->text(), "1");
+        // 45 typed over the time-out stays 45, and is stored so.
+        TypeOver(Timeout(), "45");
+        QCOMPARE(Timeout()->text(), "45");
+        QTest::keyClick(Timeout(), Qt::Key_Tab);
+        QCOMPARE(Timeout()->text(), "45");
+        QVERIFY(CMessageHub::ShownBoxes().isEmpty());
         QCOMPARE(CMessageHub::BeepCount(), 0);
-        QTest::keyClicks(Threads(), "7");
+
+        // 17 threads stay 17 while typed; leaving the field says why and
+        // brings it to the nearest end of the range.
+        TypeOver(Threads(), "17");
+        QCOMPARE(Threads()->text(), "17");
+        QVERIFY(CMessageHub::ShownBoxes().isEmpty());
+        Timeout()->setFocus();
         QCOMPARE(Threads()->text(), "16");
-        QCOMPARE(CMessageHub::BeepCount(), 1);
+        QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
+        QCOMPARE(CMessageHub::ShownBoxes().first().m_strText, "The number of Threads must be between 1 and 16.");
+        QCOMPARE(CMessageHub::ShownBoxes().first().m_strCaption, "Invalid Thread Count Specified");
 
-        // "45" over the selected time-out: the 4 alone is below 30 and becomes
-        // 30 at once; the 5 then makes 305, above 300, which falls back to 60.
+        // A time-out below the range: 30 once the field is left; above: 300.
         CMessageHub::ResetRecord();
-        TypeOver(Timeout(), "4");
+        TypeOver(Timeout(), "5");
+        QCOMPARE(Timeout()->text(), "5");
+        Threads()->setFocus();
         QCOMPARE(Timeout()->text(), "30");
-        QCOMPARE(CMessageHub::BeepCount(), 1);
-        QTest::keyClicks(Timeout(), "5");
-        QCOMPARE(Timeout()->text(), "60");
-        QCOMPARE(CMessageHub::BeepCount(), 2);
-
-        // "301" cannot be typed: 3 makes 30, 0 makes 300, the 1 is one too many.
+        QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
+        QCOMPARE(CMessageHub::ShownBoxes().first().m_strText, "The Timeout Value must be between 30 and 300 seconds.");
         TypeOver(Timeout(), "301");
+        QCOMPARE(Timeout()->text(), "301");
+        Threads()->setFocus();
         QCOMPARE(Timeout()->text(), "300");
 
-        // Cleared fields come back at their lower ends.
-        CMessageHub::ResetRecord();
+        // A cleared thread field comes back at 1 when left.
         TypeOver(Threads(), {});
         QTest::keyClick(Threads(), Qt::Key_Backspace);
+        QCOMPARE(Threads()->text(), QString());
+        Timeout()->setFocus();
         QCOMPARE(Threads()->text(), "1");
-        Timeout()->selectAll();
-        QTest::keyClick(Timeout(), Qt::Key_Delete);
-        QCOMPARE(Timeout()->text(), "30");
-        QCOMPARE(CMessageHub::BeepCount(), 2);
+
+        TypeOver(Timeout(), "45");
+        m_pSheet->OkButton()->click();
+        QCOMPARE(m_settings.m_nTimeoutMs, 45000);
+        QCOMPARE(m_settings.m_nThreadCount, 1);
     }
 
     void onlyDigitsCanBeTypedPastedTextIsReadAsANumber()
@@ -137,17 +149,21 @@ private slots:
         QCOMPARE(Threads()->text(), "4");
         QCOMPARE(CMessageHub::BeepCount(), 2);
 
-        // Pasting is the way to 45; text that starts with no digit reads as 0.
+        // Pasted text stays as pasted; text that starts with no digit reads
+        // as 0, and is brought into range when the field is left.
         QApplication::clipboard()->setText("45");
+        Timeout()->setFocus();
         Timeout()->selectAll();
         Timeout()->paste();
         QCOMPARE(Timeout()->text(), "45");
         QApplication::clipboard()->setText("abc");
         Timeout()->selectAll();
         Timeout()->paste();
+        Threads()->setFocus();
         QCOMPARE(Timeout()->text(), "30");
         Threads()->selectAll();
         Threads()->paste();
+        Timeout()->setFocus();
         QCOMPARE(Threads()->text(), "1");
     }
 
@@ -210,9 +226,10 @@ private slots:
         QCOMPARE(m_pSheet->result(), int(QDialog::Accepted));
     }
 
-    void okWithAnInvalidFieldStoresNothingAndStillCloses()
+    void okWithAnInvalidFieldCorrectsItAndStoresOnlyOnTheNextOk()
     {
-        // Both invalid: only the time-out is named; the box's change goes too.
+        // Both invalid: one message per OK, the time-out first; each field
+        // is brought into range and shown before anything is stored.
         Open({60000, 4, false});
         SetUnseen(Timeout(), "5");
         SetUnseen(Threads(), "0");
@@ -224,6 +241,19 @@ private slots:
         QCOMPARE(box.m_strText, "The Timeout Value must be between 30 and 300 seconds.");
         QCOMPARE(box.m_strCaption, "Invalid Timeout Specified");
         QCOMPARE(box.m_nIcon, QMessageBox::Warning);
+        QVERIFY(m_pSheet->isVisible());
+        QCOMPARE(Timeout()->text(), "30");
+
+        m_pSheet->OkButton()->click();
+        QVERIFY(Same(m_settings, {60000, 4, false}));
+        QCOMPARE(CMessageHub::ShownBoxes().size(), 2);
+        QCOMPARE(CMessageHub::ShownBoxes().last().m_strText, "The number of Threads must be between 1 and 16.");
+        QCOMPARE(CMessageHub::ShownBoxes().last().m_strCaption, "Invalid Thread Count Specified");
+        QVERIFY(m_pSheet->isVisible());
+        QCOMPARE(Threads()->text(), "1");
+
+        m_pSheet->OkButton()->click();
+        QVERIFY(Same(m_settings, {30000, 1, true}));
         QVERIFY(!m_pSheet->isVisible());
 
         Open({60000, 4, false});
@@ -231,9 +261,8 @@ private slots:
         m_pSheet->OkButton()->click();
         QVERIFY(Same(m_settings, {60000, 4, false}));
         QCOMPARE(CMessageHub::ShownBoxes().size(), 1);
-        QCOMPARE(CMessageHub::ShownBoxes().first().m_strText, "The number of Threads must be between 1 and 16.");
-        QCOMPARE(CMessageHub::ShownBoxes().first().m_strCaption, "Invalid Thread Count Specified");
-        QVERIFY(!m_pSheet->isVisible());
+        QCOMPARE(Threads()->text(), "16");
+        QVERIFY(m_pSheet->isVisible());
     }
 
     void cancelEscapeAndCloseChangeNothing()

@@ -241,12 +241,25 @@ private slots:
         QCOMPARE(Edges(picture, pView->actionGeometry(Action(ID_VIEW_TOOLBAR))), kSunken);
         QCOMPARE(Edges(picture, pView->actionGeometry(Action(ID_VIEW_STATUS_BAR))), kSunken);
         QCOMPARE(Edges(picture, pView->actionGeometry(Action(ID_FAVORITE_OPEN))), kFlat);
-        // Selected and checked: sunken on the menu colour inside the highlight.
+        // Checked, the button is pressed in and tinted with the highlight
+        // over the menu colour, so that it reads as "on" at a glance.
+        const auto isTint = [](const QColor& c) {
+            const auto between = [](int v, int a, int b) { return v > std::min(a, b) && v < std::max(a, b); };
+            return between(c.red(), kMenuColor.red(), kHighlight.red()) &&
+                   between(c.blue(), kMenuColor.blue(), kHighlight.blue());
+        };
+        {
+            const QRect rcChecked = pView->actionGeometry(Action(ID_VIEW_STATUS_BAR));
+            const QColor tint = picture.pixelColor(rcChecked.x() + 1, rcChecked.center().y());
+            QVERIFY2(isTint(tint), qPrintable(tint.name()));
+        }
+        // Selected and checked: the same, inside the highlight.
         pView->setActiveAction(Action(ID_VIEW_TOOLBAR));
         picture = Picture(pView);
         const QRect rcToolbar = pView->actionGeometry(Action(ID_VIEW_TOOLBAR));
         QCOMPARE(Edges(picture, rcToolbar), kSunken);
-        QCOMPARE(picture.pixelColor(rcToolbar.x() + 1, rcToolbar.center().y()), kMenuColor);
+        const QColor tint = picture.pixelColor(rcToolbar.x() + 1, rcToolbar.center().y());
+        QVERIFY2(isTint(tint), qPrintable(tint.name()));
         QCOMPARE(picture.pixelColor(rcToolbar.x() + 21, rcToolbar.center().y()), kHighlight);
         pView->hide();
 

@@ -150,12 +150,13 @@ private slots:
         m_pf->View().State().m_bPopulating = false;
         QVERIFY(m_pf->Enabled(ID_FILE_REFRESH));
 
-        // Document mode: rename is offered but does not start; no deletion.
+        // Document mode: the links of a page or a browser are only read, so
+        // neither rename nor deletion is offered, and rename does not start.
         m_pf->View().State().m_bDocumentMode = true;
-        QVERIFY(m_pf->Enabled(ID_FAVORITE_RENAME));
+        QVERIFY(!m_pf->Enabled(ID_FAVORITE_RENAME));
         QVERIFY(!m_pf->Enabled(ID_FAVORITE_DELETE));
         QVERIFY(!m_pf->Enabled(ID_TOOLS_DELETEBROKEN));
-        QVERIFY(!RenameTo("Example", "Changed"));
+        QVERIFY(!static_cast<CFavoritesTree&>(m_pf->Tree()).EditLabel(m_pf->Node("Example")));
         QVERIFY(m_pf->Exists("Example.url"));
         m_pf->View().State().m_bDocumentMode = false;
     }
@@ -201,7 +202,7 @@ private slots:
         QCOMPARE(m_pf->View().SelectedRecord(), m_pf->Record("Example"));
     }
 
-    void contextMenuKeyOverNoNodeClearsTheSelection()
+    void contextMenuKeyActsOnTheSelectionWhereverThePointerIs()
     {
         m_pf->Select("Example");
         const QPoint ptOutside = m_pf->m_pFrame->mapToGlobal(QPoint(-50, -50));
@@ -218,9 +219,29 @@ private slots:
         QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), m_pf->Tree().mapToGlobal(QPoint(0, 0)));
         QApplication::sendEvent(&m_pf->Tree(), &key);
         QTRY_VERIFY(seen.m_bShown);
-        QCOMPARE(seen.m_ptAt, m_pf->View().mapToGlobal(QPoint(5, 5)));
-        QVERIFY(!seen.m_enabled.contains(true));
-        QVERIFY(m_pf->View().SelectedNode() == nullptr);
+        // At the selected node, with its commands, and it stays selected.
+        const QRect rcNode = m_pf->Tree().visualItemRect(m_pf->Node("Example"));
+        const QRect rcGlobal(m_pf->Tree().viewport()->mapToGlobal(rcNode.topLeft()), rcNode.size());
+        QVERIFY2(seen.m_ptAt.y() >= rcGlobal.top() && seen.m_ptAt.y() <= rcGlobal.bottom() + 2,
+                 qPrintable(QString("menu at %1, node %2..%3").arg(seen.m_ptAt.y()).arg(rcGlobal.top()).arg(rcGlobal.bottom())));
+        QVERIFY(seen.m_enabled.contains(true));
+        QCOMPARE(m_pf->View().SelectedRecord(), m_pf->Record("Example"));
+
+        // With nothing selected, the menu opens at the tree's corner, all
+        // of it disabled.
+        m_pf->Tree().setCurrentItem(nullptr);
+        m_pf->Tree().clearSelection();
+        MenuSeen none;
+        ModalWatch watchNone([&none](QWidget* pPopup) {
+            none.m_bShown = true;
+            for (QAction* pAction : pPopup->actions())
+                if (!pAction->isSeparator())
+                    none.m_enabled << pAction->isEnabled();
+            pPopup->close();
+        });
+        QApplication::sendEvent(&m_pf->Tree(), &key);
+        QTRY_VERIFY(none.m_bShown);
+        QVERIFY(!none.m_enabled.contains(true));
     }
 
     void doubleClickRunsDetailsOnAFavoriteAndTogglesAFolder()
@@ -262,10 +283,15 @@ private slots:
         answer = {-1, ENOENT};
         QVERIFY(m_pf->m_pRouter->Run(ID_FAVORITE_OPEN));
         QCOMPARE(Boxes().size(), 2);
-        QCOMPARE(Boxes()[0].m_strText, QString("Unable to open the URL.  The following error was returned: 3/SE0."));
+        // The numbers, then in words what they mean.
+        QCOMPARE(Boxes()[0].m_strText,
+                 QString("Unable to open the URL.  The following error was returned: 3/SE0.\n\n"
+                         "No program is set up on this desktop to open it (no web browser or mail program is chosen)."));
         QCOMPARE(Boxes()[0].m_strCaption, QString("Unable To launch Browser"));
         QCOMPARE(Boxes()[0].m_nIcon, QMessageBox::Warning);
-        QCOMPARE(Boxes()[1].m_strText, QString("Unable to open the URL.  The following error was returned: -1/SE2."));
+        QCOMPARE(Boxes()[1].m_strText,
+                 QString("Unable to open the URL.  The following error was returned: -1/SE2.\n\n"
+                         "xdg-open, which hands links to the desktop, is not installed (package xdg-utils)."));
     }
 
     void clipboardGetsTheUrlAndTheNameShown()
@@ -372,24 +398,72 @@ private slots:
         QVERIFY(Boxes().isEmpty());
         QVERIFY(m_pf->Exists("Example.url"));
 
-        // A character a name may not hold: the first one is named.
-        QVERIFY(RenameTo("Example", "News/Sport"));
+        // A character a name may not hold: the first one is named, and the
+        // typed name comes back into the editor to be corrected.
+        const auto reopenedEditor = [this]() -> QLineEdit* {
+            auto* pEditor = m_pf->Tree().findChild<QLineEdit*>();
+            return pEditor && pEditor->isVisible() ? pEditor : nullptr;
+        };
         QVERIFY(RenameTo("Example", "a|b\"c"));
+        QCOMPARE(Boxes().size(), 1);
+        QCOMPARE(Boxes()[0].m_strText, QString("The character \"|\" is not valid for a the Name of a Favorite."));
+        QTRY_VERIFY(reopenedEditor());
+        QCOMPARE(reopenedEditor()->text(), QString("a|b\"c"));
+        QTest::keyClick(reopenedEditor(), Qt::Key_Escape);
+        QTest::qWait(20);
+        QVERIFY(RenameTo("Example", "News/Sport"));
         QCOMPARE(Boxes().size(), 2);
-        QCOMPARE(Boxes()[0].m_strText, QString("The character \"/\" is not valid for a the Name of a Favorite."));
-        QCOMPARE(Boxes()[0].m_strCaption, QString("Invalid Character Specified"));
-        QCOMPARE(Boxes()[0].m_nIcon, QMessageBox::Warning);
-        QCOMPARE(Boxes()[1].m_strText, QString("The character \"|\" is not valid for a the Name of a Favorite."));
+        QCOMPARE(Boxes()[1].m_strText, QString("The character \"/\" is not valid for a the Name of a Favorite."));
+        QCOMPARE(Boxes()[1].m_strCaption, QString("Invalid Character Specified"));
+        QCOMPARE(Boxes()[1].m_nIcon, QMessageBox::Warning);
+        QTRY_VERIFY(reopenedEditor());
+        QCOMPARE(reopenedEditor()->text(), QString("News/Sport"));
         QVERIFY(m_pf->Exists("Example.url"));
+        // Corrected in place, the name is taken.
+        reopenedEditor()->setText("News Sport");
+        QTest::keyClick(reopenedEditor(), Qt::Key_Return);
+        QTRY_VERIFY(m_pf->Node("News Sport"));
+        QVERIFY(m_pf->Exists("News Sport.url"));
+        QVERIFY(RenameTo("News Sport", "Example"));
+        QVERIFY(m_pf->Exists("Example.url"));
+        CMessageHub::ResetRecord();
 
-        // The name of another favourite: the move fails, the label stays,
-        // nothing is said, and the other file is untouched.
+        // The name of another favourite: the move fails, the box names the
+        // other favourite, the label keeps the old name, and the other file
+        // is untouched.
         const QByteArray other = m_pf->Read("Other.url");
         QVERIFY(RenameTo("Example", "Other"));
         QCOMPARE(m_pf->Read("Other.url"), other);
         QCOMPARE(m_pf->Node("Example")->text(0), QString("Example"));
-        QCOMPARE(Boxes().size(), 2);
+        QCOMPARE(Boxes().size(), 1);
+        QVERIFY2(Boxes()[0].m_strText.contains("\"Other\" already has that name"), qPrintable(Boxes()[0].m_strText));
+        QCOMPARE(Boxes()[0].m_strCaption, QString("Favorite Not Renamed"));
+        QCOMPARE(Boxes()[0].m_nIcon, QMessageBox::Warning);
+        QVERIFY(!m_pf->Tree().findChild<QLineEdit*>() || !m_pf->Tree().findChild<QLineEdit*>()->isVisible());
         QCOMPARE(QDir(m_pf->Path("")).entryList(QDir::Files), (QStringList{"Example.url", "Other.url"}));
+    }
+
+    void deleteMovesTheFavoriteToTheTrashWhereTheDesktopCanRestoreIt()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        m_answer = QMessageBox::Yes;
+        m_pf->Select("Example");
+        QVERIFY(m_pf->m_pRouter->Run(ID_FAVORITE_DELETE));
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(!m_pf->Exists("Example.url"));
+        QVERIFY(!m_pf->Node("Example"));
+        QCOMPARE(Boxes().last().m_strText, QString("The specified Favorite was deleted successfully."));
+        QFile trashed(data.path() + "/Trash/files/Example.url");
+        QVERIFY(trashed.open(QIODevice::ReadOnly));
+        QCOMPARE(trashed.readAll(), QByteArray("[InternetShortcut]\r\nURL=http://127.0.0.1:1/example\r\n"));
+        QFile info(data.path() + "/Trash/info/Example.url.trashinfo");
+        QVERIFY(info.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = info.readAll().split('\n');
+        QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
+        QCOMPARE(lines.value(1), "Path=" + QFileInfo(m_pf->Path("")).canonicalFilePath().toUtf8() + "/Example.url");
+        QVERIFY(QDateTime::fromString(QString::fromLatin1(lines.value(2).mid(13)), "yyyy-MM-ddThh:mm:ss").isValid());
+        QVERIFY(lines.value(2).startsWith("DeletionDate="));
     }
 
     void deleteAsksFirstUnlessCtrlIsHeld()

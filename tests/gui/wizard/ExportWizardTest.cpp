@@ -394,6 +394,56 @@ private slots:
         QVERIFY(QFileInfo(dir.path()).isDir());
     }
 
+    void aLeadingTildeIsTheHomeFolder()
+    {
+        // The tests run with a HOME of their own.
+        const QString strTarget = QDir::homePath() + "/links.html";
+        QFile::remove(strTarget);
+        QVERIFY(RunExportCommand([&](CExportFavoritesWizard& wizard) {
+            WalkToEnd(wizard, "HTML", "~/links.html");
+            QCOMPARE(wizard.TargetFile(), strTarget);
+            wizard.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(BoxCaptions(), QStringList{"Export Successful"});
+        QVERIFY(ReadAll(strTarget).startsWith("<!doctype html"));
+        QFile::remove(strTarget);
+        QCOMPARE(CEFWPage3::ExpandHome("~"), QDir::homePath());
+        QCOMPARE(CEFWPage3::ExpandHome("~other/x"), QString("~other/x"));
+        QCOMPARE(CEFWPage3::ExpandHome("a/~/x"), QString("a/~/x"));
+    }
+
+    void aFailedExportKeepsItsChoicesForTheNextTry()
+    {
+        QTemporaryDir dir;
+        const QString strMissing = dir.filePath("no such folder/list.txt");
+        QVERIFY(RunExportCommand([&](CExportFavoritesWizard& wizard) {
+            WalkToEnd(wizard, "Plain Text, URLs Only", strMissing);
+            wizard.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(BoxCaptions(), QStringList{"Export Failed"});
+        // The box says why.
+        QVERIFY2(CMessageHub::ShownBoxes().last().m_strText.contains("No such file or directory"),
+                 qPrintable(CMessageHub::ShownBoxes().last().m_strText));
+        // The next run starts from the same format and file, to be corrected.
+        const QString strGood = dir.filePath("list.txt");
+        QVERIFY(RunExportCommand([&](CExportFavoritesWizard& wizard) {
+            QCOMPARE(FormatCombo(wizard)->currentText(), QString("Plain Text, URLs Only"));
+            QCOMPARE(FileEdit(wizard)->text(), strMissing);
+            wizard.next();
+            wizard.next();
+            FileEdit(wizard)->setText(strGood);
+            wizard.next();
+            wizard.button(QWizard::FinishButton)->click();
+        }));
+        QVERIFY(QFileInfo::exists(strGood));
+        // After a success nothing is kept.
+        QVERIFY(RunExportCommand([&](CExportFavoritesWizard& wizard) {
+            QCOMPARE(FormatCombo(wizard)->currentText(), QString("CSV"));
+            QCOMPARE(FileEdit(wizard)->text(), QString());
+            wizard.reject();
+        }));
+    }
+
     void blanksAroundThePathAreTrimmed()
     {
         QTemporaryDir dir;
