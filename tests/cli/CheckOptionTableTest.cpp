@@ -30,6 +30,8 @@ std::vector<std::string> GoodValueOf(CheckOptionId nId)
         return {"firefox"};
     case CheckOptionId::Results:
         return {"/tmp/zorbel-option-table-results.csv"};
+    case CheckOptionId::MaxCacheAge:
+        return {"12h", "--cache"}; // an age is only taken with the cache
     default:
         return {};
     }
