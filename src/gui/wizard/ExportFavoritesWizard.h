@@ -18,10 +18,13 @@ public:
     void SetFormat(const ExportFormat* pFormat) override { m_pFormat = pFormat; }
     const QString& TargetFile() const override { return m_strTargetFile; }
     void SetTargetFile(const QString& strTargetFile) override { m_strTargetFile = strTargetFile; }
+    bool LeaveOutBroken() const override { return m_bLeaveOutBroken; }
+    void SetLeaveOutBroken(bool bLeaveOut) override { m_bLeaveOutBroken = bLeaveOut; }
 
 private:
     void OnCurrentIdChanged(int nId);
 
     const ExportFormat* m_pFormat = nullptr;
     QString m_strTargetFile;
+    bool m_bLeaveOutBroken = false;
 };
