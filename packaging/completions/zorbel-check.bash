@@ -11,11 +11,11 @@ _zorbel_check()
         return
     fi
     case $prev in
-        -j | --threads | --host-limit | --retries | -t | --timeout)
+        -j | --threads | --host-limit | --retries | -t | --timeout | --max-cache-age)
             return
             ;;
         --export)
-            COMPREPLY=($(compgen -W 'text names urls csv csv-folders html html-folders' -- "$cur"))
+            COMPREPLY=($(compgen -W 'text names urls csv csv-folders html html-folders bookmarks' -- "$cur"))
             return
             ;;
         --browser)
@@ -30,7 +30,8 @@ _zorbel_check()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-j --threads --host-limit --retries -t --timeout --ca-file
-            --export --browser --results --update-moved --no-content-checks
+            --export --leave-out-broken --browser --results --update-moved --no-content-checks
+            --cache --max-cache-age
             -q --quiet -h --help
             -v --version' -- "$cur"))
         return

@@ -12,6 +12,7 @@
 #include "cli/CheckOptionTable.h"
 #include "core/export/ExportFormat.h"
 #include "core/platform/SystemError.h"
+#include "core/results/KeptOutcomes.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/bookmarks/BrowserProfiles.h"
 
@@ -113,6 +114,9 @@ public:
             Fail("--browser and a SOURCE cannot both be given");
         if (m_result.m_strError.empty())
             RefuseSharedFiles();
+        // An age without the cache would be silently ignored.
+        if (m_result.m_strError.empty() && m_bHaveMaxAge && !m_result.m_options.m_bCache)
+            Fail("--max-cache-age needs --cache");
         // The links of a page are no files to rewrite.
         if (m_result.m_strError.empty() && m_result.m_options.m_bUpdateMoved && m_bHaveSource)
             Fail("--update-moved rewrites favourites of the Favorites folder and takes no SOURCE");
@@ -264,6 +268,22 @@ private:
         case CheckOptionId::NoContentChecks:
             options.m_bNoContentChecks = true;
             return;
+        case CheckOptionId::LeaveOutBroken:
+            options.m_bLeaveOutBroken = true;
+            return;
+        case CheckOptionId::Cache:
+            options.m_bCache = true;
+            return;
+        case CheckOptionId::MaxCacheAge:
+            if (const auto strValue = Value(strName, joined)) {
+                const std::optional<std::int64_t> nAge = ParseCacheAge(*strValue);
+                if (!nAge)
+                    return Fail(strName + " takes an age such as 3600, 90m, 12h or 7d (seconds, minutes, hours, days), "
+                                          "not \"" + *strValue + "\"");
+                options.m_nMaxCacheAgeSeconds = *nAge;
+                m_bHaveMaxAge = true;
+            }
+            return;
         case CheckOptionId::Quiet:
             options.m_bQuiet = true;
             return;
@@ -279,6 +299,7 @@ private:
     std::span<const std::string> m_args;
     std::size_t m_nNext = 0;
     bool m_bHaveSource = false;
+    bool m_bHaveMaxAge = false;
     CheckArguments m_result;
 };
 

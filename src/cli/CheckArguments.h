@@ -12,12 +12,15 @@
 
 // The defaults are the console's pass preset, whatever the window's thread
 // setting says.
-inline constexpr int kDefaultCheckThreads = CheckPassOptions::Console().m_nThreadCount;
+inline const int kDefaultCheckThreads = CheckPassOptions::Console().m_nThreadCount;
 inline constexpr int kMaxCheckThreads = kMaxPassThreads;
-inline constexpr int kDefaultHostLimit = CheckPassOptions::Console().m_nHostLimit;
+inline const int kDefaultHostLimit = CheckPassOptions::Console().m_nHostLimit;
 inline constexpr int kMaxHostLimit = 256;
-inline constexpr int kDefaultRetries = CheckPassOptions::Console().m_nRetries;
+inline const int kDefaultRetries = CheckPassOptions::Console().m_nRetries;
 inline constexpr int kMaxCheckRetries = 10;
+
+// The oldest kept outcome that --cache takes by default: one day.
+inline constexpr std::int64_t kDefaultMaxCacheAge = 24 * 60 * 60;
 
 struct CheckExport {
     std::int32_t m_nFormatId = 0; // an ExportFormatId
@@ -36,6 +39,9 @@ struct CheckOptions {
     std::optional<std::string> m_strResults; // the results file (JSON when it ends in .json)
     bool m_bUpdateMoved = false;             // rewrite the favourites that moved permanently
     bool m_bNoContentChecks = false;         // judge every 200 by its status alone
+    bool m_bLeaveOutBroken = false;          // the exports leave broken and partially valid links out
+    bool m_bCache = false;                   // read and write the results cache
+    std::int64_t m_nMaxCacheAgeSeconds = kDefaultMaxCacheAge; // the oldest kept outcome taken
     bool m_bQuiet = false;
     bool m_bHelp = false;
     bool m_bVersion = false;

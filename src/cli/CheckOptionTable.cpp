@@ -27,7 +27,11 @@ constexpr std::array kOptions{
                     "(a private CA), besides those of the system"},
     CheckOptionSpec{CheckOptionId::Export, "", "--export", "FORMAT FILE",
                     "also write the list to FILE in FORMAT: {formats}\n"
-                    "(or the full name, such as \"CSV (With Folders)\")"},
+                    "(or the full name, such as \"CSV (With Folders)\");\n"
+                    "bookmarks is a bookmarks file that browsers import"},
+    CheckOptionSpec{CheckOptionId::LeaveOutBroken, "", "--leave-out-broken", "",
+                    "leave the broken and partially broken links out of\n"
+                    "every --export file"},
     CheckOptionSpec{CheckOptionId::Browser, "", "--browser", "NAME[:PROFILE]",
                     "check the bookmarks of a browser instead of SOURCE:\n"
                     "{browsers}; its default\n"
@@ -51,6 +55,15 @@ constexpr std::array kOptions{
                     "parked domain or hosting that is gone is broken, a\n"
                     "page that says it was not found or a deep link sent\n"
                     "to the home page partially valid"},
+    CheckOptionSpec{CheckOptionId::Cache, "", "--cache", "",
+                    "take the outcome of a link checked not longer ago\n"
+                    "than --max-cache-age from the results cache that\n"
+                    "Zorbel shares ($XDG_CACHE_HOME/zorbel), check the\n"
+                    "rest, and keep their outcomes there; without it the\n"
+                    "cache is neither read nor written"},
+    CheckOptionSpec{CheckOptionId::MaxCacheAge, "", "--max-cache-age", "AGE",
+                    "the oldest outcome --cache takes: a number of\n"
+                    "seconds, or a number with s, m, h or d (default 1d)"},
     CheckOptionSpec{CheckOptionId::Quiet, "-q", "--quiet", "", "print neither progress nor the report"},
     CheckOptionSpec{CheckOptionId::Help, "-h", "--help", "", "show this text"},
     CheckOptionSpec{CheckOptionId::Version, "-v", "--version", "", "show the version"},

@@ -15,6 +15,7 @@
 #include "cli/ReadOnlyProfile.h"
 #include "core/actions/UpdateMoved.h"
 #include "core/check/CheckPass.h"
+#include "core/export/BookmarksExport.h"
 #include "core/export/ExportFormat.h"
 #include "core/export/ExportToFile.h"
 #include "core/export/ResultsCsv.h"
@@ -27,6 +28,8 @@
 #include "core/platform/ControlText.h"
 #include "core/platform/SystemError.h"
 #include "core/report/CheckReport.h"
+#include "core/results/KeptOutcomes.h"
+#include "core/results/ResultsCache.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/FavoritesFolder.h"
 #include "core/sources/Population.h"
@@ -114,8 +117,12 @@ bool WriteOutputs(const CheckOptions& options, const CheckRunIo& io,
         bAllWritten = false;
         PrintError(io, ShownPath(strPath) + ": " + ExportOutcomeMessage(outcome, ShownPath(strPath)).m_strText);
     };
+    std::vector<std::shared_ptr<FavoriteItem>> kept;
+    if (options.m_bLeaveOutBroken && !options.m_exports.empty())
+        kept = LeaveOutBroken(items);
+    const ExportList exported = options.m_bLeaveOutBroken ? ExportList(kept) : ExportList(items);
     for (const CheckExport& exportTo : options.m_exports)
-        report(ExportToFile(exportTo.m_strPath, exportTo.m_nFormatId, items), exportTo.m_strPath);
+        report(ExportToFile(exportTo.m_strPath, exportTo.m_nFormatId, exported), exportTo.m_strPath);
     if (options.m_strResults) {
         const std::string& strPath = *options.m_strResults;
         report(IsJsonResultsPath(strPath) ? WriteResultsJson(strPath, items) : WriteResultsCsv(strPath, items), strPath);
@@ -154,6 +161,37 @@ bool ApplyMovedUpdates(const CheckRunIo& io, const std::vector<std::shared_ptr<F
         nStart = nEnd + 2;
     }
     return outcome.m_nFailed == 0;
+}
+
+// --cache: opens the results cache, gives every link its kept outcome when
+// it is not older than --max-cache-age, leaves only the others in the list
+// to check, and has the pass keep each new outcome. A cache that cannot be
+// used is said once and the run goes on without it.
+std::shared_ptr<CResultsCache> OpenCacheAndApply(const CheckRunIo& io, const CheckOptions& options, CListTreeSink& sink,
+                                                 std::shared_ptr<CFavoriteList>& pToCheck,
+                                                 CheckPassOptions& passOptions)
+{
+    const std::string strPath = DefaultResultsCachePath();
+    if (strPath.empty()) {
+        PrintError(io, "the results cache cannot be used: neither XDG_CACHE_HOME nor HOME names a folder");
+        return nullptr;
+    }
+    ResultsCacheOpen opened = CResultsCache::Open(strPath);
+    if (!opened.m_strNotice.empty())
+        PrintError(io, ControlsAsBlanks(opened.m_strNotice));
+    if (!opened.m_pCache)
+        return nullptr;
+    const std::int64_t nNotBefore = FavoriteItem::SecondsNow() - options.m_nMaxCacheAgeSeconds;
+    ApplyKeptOutcomes(*sink.List(), sink, *opened.m_pCache, nNotBefore);
+    std::vector<CFavoriteList::Item> rest;
+    for (CFavoriteList::Item& pItem : sink.List()->Snapshot())
+        if (pItem && pItem->CheckedAt() == 0)
+            rest.push_back(std::move(pItem));
+    pToCheck = std::make_shared<CFavoriteList>(std::move(rest));
+    std::shared_ptr<CResultsCache> pCache = std::move(opened.m_pCache);
+    // Shared: a check given up on by a stop may still end after the run.
+    passOptions.m_onOutcome = [pCache](const FavoriteItem& item) { pCache->Put(KeptOutcomeOf(item)); };
+    return pCache;
 }
 
 } // namespace
@@ -270,7 +308,13 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
         TransferEngineOptions engineOptions;
         engineOptions.m_strCaFile = options.m_strCaFile;
         passOptions.m_pEngineOptions = &engineOptions;
-        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, pState, sink.List(), pTreeLock, pStop, passOptions);
+        // With --cache, the links whose kept outcome is young enough take it
+        // and only the rest are checked; what is checked is kept as it comes.
+        std::shared_ptr<CFavoriteList> pToCheck = sink.List();
+        std::shared_ptr<CResultsCache> pCache;
+        if (options.m_bCache)
+            pCache = OpenCacheAndApply(io, options, sink, pToCheck, passOptions);
+        std::unique_ptr<CCheckPass> pPass = CCheckPass::Start(sink, pState, pToCheck, pTreeLock, pStop, passOptions);
         if (!pPass) {
             PrintError(io, "the checks cannot be started: " + SystemErrorText(EAGAIN));
             return kExitError;
@@ -295,6 +339,8 @@ int RunZorbelCheck(const CheckOptions& options, const CheckRunIo& io)
             show();
         }
         pPass.reset();
+        if (pCache)
+            pCache->Flush();
     }
 
     const ReportCounts counts = CountReport(items);

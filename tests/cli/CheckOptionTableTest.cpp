@@ -32,6 +32,8 @@ std::vector<std::string> GoodValueOf(CheckOptionId nId)
         return {"/tmp/zorbel-option-table-results.csv"};
     case CheckOptionId::CaFile:
         return {ZORBEL_TEST_CA_FILE};
+    case CheckOptionId::MaxCacheAge:
+        return {"12h", "--cache"}; // an age is only taken with the cache
     default:
         return {};
     }

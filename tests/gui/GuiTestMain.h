@@ -5,13 +5,14 @@
 #include <QtTest>
 
 // A main for the GUI tests: offscreen, with a HOME of its own so that no
-// test ever reads or writes the user's real settings.
+// test ever reads or writes the user's real settings or kept outcomes.
 #define ZORBEL_GUI_TEST_MAIN(TestClass)                                                 \
     int main(int argc, char** argv)                                                     \
     {                                                                                   \
         QTemporaryDir home;                                                             \
         qputenv("HOME", home.path().toUtf8());                                          \
         qunsetenv("XDG_CONFIG_HOME");                                                   \
+        qunsetenv("XDG_CACHE_HOME");                                                    \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                             \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                    \
         QApplication app(argc, argv);                                                   \

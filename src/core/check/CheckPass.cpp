@@ -85,6 +85,7 @@ struct CCheckPass::CState {
     int m_nRetries = 0;
     std::chrono::milliseconds m_pause{0};
     bool m_bContentChecks = true;
+    std::function<void(const FavoriteItem&)> m_onOutcome;
     // The probes of the pass's sites, made once each and shared by its workers.
     std::shared_ptr<CPageProbeCache> m_pProbes = std::make_shared<CPageProbeCache>();
     CheckFunction m_check;
@@ -154,9 +155,21 @@ bool EndRun(CWorkerRun& run, CState& state)
 void PublishOutcome(CWorkerRun& run, CState& state, FavoriteItem& item, std::int32_t nStatus,
                     std::string strText, bool bCountedByCheck, FavoriteRedirect redirect = {})
 {
-    std::lock_guard lock(run.m_mx);
-    if (!run.m_bCountedOut) {
-        item.SetOutcome(nStatus, std::move(strText), std::move(redirect));
+    bool bStored = false;
+    {
+        std::lock_guard lock(run.m_mx);
+        if (!run.m_bCountedOut) {
+            item.SetOutcome(nStatus, std::move(strText), std::move(redirect));
+            bStored = true;
+        }
+    }
+    if (bStored) {
+        // Final unless the dispatcher will hand the link out again.
+        const WorkerSlot& slot = *run.m_pSlot;
+        const bool bRetried = bCountedByCheck && run.m_nTry <= state.m_nRetries &&
+                              RetryDelay(slot.m_nHttpStatus, slot.m_retryAfter, run.m_nTry).has_value();
+        if (state.m_onOutcome && !bRetried)
+            state.m_onOutcome(item);
         return;
     }
     if (bCountedByCheck && LinkStatusInfoFor(nStatus).m_bIsBroken)
@@ -581,6 +594,7 @@ std::unique_ptr<CCheckPass> CCheckPass::Start(ITreeSink& sink,
     pState->m_nThreadCount = std::clamp(options.m_nThreadCount, kMinThreads, kMaxPassThreads);
     pState->m_nTimeoutMs = std::max(options.m_nTimeoutMs, 0);
     pState->m_bContentChecks = options.m_bContentChecks;
+    pState->m_onOutcome = options.m_onOutcome;
     pState->m_nHostLimit = std::max(options.m_nHostLimit, 0);
     pState->m_nRetries = std::clamp(options.m_nRetries, 0, kMaxRetries);
     pState->m_pause = std::clamp(options.m_pause, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));

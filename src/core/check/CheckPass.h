@@ -55,10 +55,15 @@ struct CheckPassOptions {
     // How the transfers reach their servers (a CA file, a resolver for
     // tests); null: the defaults. Read when the pass starts.
     const TransferEngineOptions* m_pEngineOptions = nullptr;
+    // Called once for each favourite whose check has ended with its final
+    // outcome (not for one skipped, abandoned by a stop, or to be tried
+    // again), on the thread of the check, after the outcome is stored in the
+    // record. It must not block.
+    std::function<void(const FavoriteItem&)> m_onOutcome;
 
     // The window's pass with the user's thread count (clamped to 1 to 16)
     // and time-out.
-    static constexpr CheckPassOptions Window(int nThreadCount = kMinThreads, int nTimeoutMs = 0)
+    static CheckPassOptions Window(int nThreadCount = kMinThreads, int nTimeoutMs = 0)
     {
         CheckPassOptions options;
         options.m_nThreadCount = nThreadCount < kMinThreads ? kMinThreads
@@ -71,7 +76,7 @@ struct CheckPassOptions {
         return options;
     }
     // The console checker's pass with the given time-out.
-    static constexpr CheckPassOptions Console(int nTimeoutMs = 0)
+    static CheckPassOptions Console(int nTimeoutMs = 0)
     {
         CheckPassOptions options;
         options.m_nThreadCount = 256;

@@ -1,8 +1,10 @@
 #include "core/export/ExportFormat.h"
 
+#include "core/export/BookmarksExport.h"
+
 #include "core/platform/AsciiText.h"
 
-const std::array<ExportFormat, 7> kExportFormats{{
+const std::array<ExportFormat, 8> kExportFormats{{
     {ExportPlainText, "Plain Text", "text",
      "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
      "the Name of the Favorite, followed by it's URL.",
@@ -33,6 +35,11 @@ const std::array<ExportFormat, 7> kExportFormats{{
      "This file is suitable for display in a web browser, where your Favorites will be shown as "
      "navigable links.",
      [](CExportFile& file, ExportList items) { return WriteHtmlExport(file, items, true); }},
+    {ExportBookmarks, "Bookmarks File for Browsers", "bookmarks",
+     "Your list of Favorites, with its Folders, will be exported into a bookmarks file (HTML) that "
+     "web browsers such as Firefox, Chrome, Chromium and Edge can import.  Each Favorite keeps its "
+     "Name, its URL and its Folder.",
+     [](CExportFile& file, ExportList items) { return WriteBookmarksExport(file, items); }},
 }};
 
 const ExportFormat* FindExportFormat(std::int32_t nId)

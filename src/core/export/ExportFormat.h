@@ -15,6 +15,7 @@ enum ExportFormatId : std::int32_t {
     ExportCsvFolders = 5,
     ExportHtml = 6,
     ExportHtmlFolders = 7,
+    ExportBookmarks = 8,
 };
 
 // Writes the whole list in one format to an open file; 0 or the errno of
@@ -23,15 +24,16 @@ using ExportWriter = int (*)(CExportFile& file, ExportList items);
 
 // One row of the format table: all there is to know about a format.
 struct ExportFormat {
-    std::int32_t m_nId;                // 1 to 7
+    std::int32_t m_nId;                // 1 to 8
     std::string_view m_strName;        // shown in the format list and the confirmation
     std::string_view m_strAlias;       // its short name on the command line ("csv-folders")
     std::string_view m_strDescription; // shown beside "&Details:"
     ExportWriter m_pfnWrite;           // the writer with the format's arguments
 };
 
-// The seven formats in id order; the table never changes.
-extern const std::array<ExportFormat, 7> kExportFormats;
+// The formats in id order; the table never changes. The first seven are
+// the lists of old; the bookmark file for browsers comes after them.
+extern const std::array<ExportFormat, 8> kExportFormats;
 
 // The row of a format id, or null for an id outside the table.
 const ExportFormat* FindExportFormat(std::int32_t nId);
@@ -41,5 +43,5 @@ const ExportFormat* FindExportFormat(std::int32_t nId);
 const ExportFormat* FindExportFormatByName(std::string_view strName);
 
 // The short alias of a format id ("text", "names", "urls", "csv",
-// "csv-folders", "html", "html-folders"); empty for an unknown id.
+// "csv-folders", "html", "html-folders", "bookmarks"); empty for an unknown id.
 std::string_view ExportFormatAlias(std::int32_t nId);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -63,16 +64,31 @@ public:
         std::lock_guard lock(m_mxOutcome);
         return m_redirect;
     }
+    // When the last outcome was found, in seconds since 1970 (UTC); 0
+    // before the first.
+    std::int64_t CheckedAt() const
+    {
+        std::lock_guard lock(m_mxOutcome);
+        return m_nCheckedAt;
+    }
     // A new outcome replaces the redirect of the last one too: an outcome
-    // without a redirect leaves none behind.
-    void SetOutcome(std::int32_t nStatus, std::string strText, FavoriteRedirect redirect = {})
+    // without a redirect leaves none behind. It is stamped with the time it
+    // was found: now, or the time of a kept outcome taken up again.
+    void SetOutcome(std::int32_t nStatus, std::string strText, FavoriteRedirect redirect = {},
+                    std::int64_t nCheckedAt = SecondsNow())
     {
         {
             std::lock_guard lock(m_mxOutcome);
             m_strStatusText = std::move(strText);
             m_redirect = std::move(redirect);
+            m_nCheckedAt = nCheckedAt;
         }
         SetStatus(nStatus);
+    }
+    static std::int64_t SecondsNow()
+    {
+        return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     }
     // The favourite now points where its redirects ended: the URL becomes
     // that address and the redirect is forgotten. GUI thread, no check
@@ -88,5 +104,6 @@ private:
     mutable std::mutex m_mxOutcome;
     std::string m_strStatusText;            // text of the last outcome
     FavoriteRedirect m_redirect;            // where the last check's redirects ended
+    std::int64_t m_nCheckedAt = 0;          // when the last outcome was found
     std::atomic<std::int32_t> m_nStatus{0}; // a LinkStatus value
 };

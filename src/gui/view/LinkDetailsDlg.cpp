@@ -1,6 +1,8 @@
 #include "gui/view/LinkDetailsDlg.h"
 
 #include <QComboBox>
+#include <QDateTime>
+#include <QLocale>
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -31,6 +33,7 @@ const quint32 kHelpIds[] = {
     CLinkDetailsDlg::IDC_NAME,   132077, CLinkDetailsDlg::IDC_PATH,   132085,
     CLinkDetailsDlg::IDC_MEMO,   132081, CLinkDetailsDlg::IDC_URL,    132079,
     CLinkDetailsDlg::IDC_STATUS, 132083, CLinkDetailsDlg::IDC_MOVEDTO, 132087,
+    CLinkDetailsDlg::IDC_LASTCHECKED, 132089,
     0,                           0,
 };
 
@@ -38,6 +41,7 @@ const quint32 kHelpIds[] = {
 constexpr int kStretchingControls[] = {
     CLinkDetailsDlg::IDC_NAME, CLinkDetailsDlg::IDC_PATH,   CLinkDetailsDlg::IDC_MEMO,
     CLinkDetailsDlg::IDC_URL,  CLinkDetailsDlg::IDC_STATUS, CLinkDetailsDlg::IDC_MOVEDTO,
+    CLinkDetailsDlg::IDC_LASTCHECKED,
 };
 
 // Right margin of the stretching fields, of the intro text, and half the
@@ -60,12 +64,13 @@ constexpr FieldRow kFieldRows[] = {
     {"&URL:", CLinkDetailsDlg::IDC_URL, 60, 12},
     {"Moved &To:", CLinkDetailsDlg::IDC_MOVEDTO, 76, 12},
     {"&Memo:", CLinkDetailsDlg::IDC_MEMO, 92, 28},
-    {"&Current Status:", CLinkDetailsDlg::IDC_STATUS, 124, 12},
+    {"Last Chec&ked:", CLinkDetailsDlg::IDC_LASTCHECKED, 124, 12},
+    {"&Current Status:", CLinkDetailsDlg::IDC_STATUS, 140, 12},
 };
 
 // The row below the fields: the two buttons.
-constexpr int kButtonTop = 144;
-constexpr int kDialogHeight = 164;
+constexpr int kButtonTop = 160;
+constexpr int kDialogHeight = 180;
 
 } // namespace
 
@@ -131,6 +136,7 @@ void CLinkDetailsDlg::CreateControls()
             case IDC_NAME: m_pName = pEdit; break;
             case IDC_PATH: m_pPath = pEdit; break;
             case IDC_URL: m_pUrl = pEdit; break;
+            case IDC_LASTCHECKED: m_pLastChecked = pEdit; break;
             default: m_pMovedTo = pEdit; break;
             }
             fields[i] = pEdit;
@@ -186,7 +192,8 @@ void CLinkDetailsDlg::CreateControls()
     // (where the desktop has one) or Shift+F1 and then a click on the field.
     for (QWidget* pField : {static_cast<QWidget*>(m_pName), static_cast<QWidget*>(m_pPath),
                             static_cast<QWidget*>(m_pUrl), static_cast<QWidget*>(m_pMovedTo),
-                            static_cast<QWidget*>(m_pMemo), static_cast<QWidget*>(m_pStatus)}) {
+                            static_cast<QWidget*>(m_pMemo), static_cast<QWidget*>(m_pLastChecked),
+                            static_cast<QWidget*>(m_pStatus)}) {
         SetHelpControlId(pField, pField->objectName().toInt());
         pField->installEventFilter(this);
     }
@@ -215,8 +222,13 @@ void CLinkDetailsDlg::OnInitDialog()
     // shows so, and Tab passes it by.
     m_pMovedTo->setEnabled(!m_strMovedTo.isEmpty());
     m_pMemo->setPlainText(m_strMemo);
+    // The time of the outcome, in the user's time zone and way of writing
+    // it; a favourite never checked has none, and Tab passes the field by.
+    if (m_nCheckedAt > 0)
+        m_pLastChecked->setText(QLocale().toString(QDateTime::fromSecsSinceEpoch(m_nCheckedAt), QLocale::ShortFormat));
+    m_pLastChecked->setEnabled(m_nCheckedAt > 0);
     // Long texts show from their beginning.
-    for (QLineEdit* pEdit : {m_pName, m_pPath, m_pUrl, m_pMovedTo})
+    for (QLineEdit* pEdit : {m_pName, m_pPath, m_pUrl, m_pMovedTo, m_pLastChecked})
         pEdit->setCursorPosition(0);
 
     while (m_nKind > 3)

@@ -30,6 +30,7 @@ public:
         IDC_STATUS = 1011,
         IDC_PATH = 1013,
         IDC_MOVEDTO = 1015,
+        IDC_LASTCHECKED = 1017,
     };
 
     // pProfile keeps the width between runs; without one the dialog opens
@@ -44,6 +45,7 @@ public:
     QString m_strMovedTo;       // where the last check's redirects ended; empty when none
     std::int32_t m_nStatus = 0; // in: the favourite's status; out: the chosen one
     std::int32_t m_nKind = 0;   // the favourite's kind, the column of its icons
+    std::int64_t m_nCheckedAt = 0; // when its outcome was found (seconds since 1970); 0: never
 
     // The help file whose text popups explain the fields; by default the
     // program's own.
@@ -55,6 +57,7 @@ public:
     QLineEdit* PathEdit() const { return m_pPath; }
     QLineEdit* UrlEdit() const { return m_pUrl; }
     QLineEdit* MovedToEdit() const { return m_pMovedTo; }
+    QLineEdit* LastCheckedEdit() const { return m_pLastChecked; }
     QPlainTextEdit* MemoEdit() const { return m_pMemo; }
     QComboBox* StatusCombo() const { return m_pStatus; }
     QLabel* IntroText() const { return m_pIntro; }
@@ -87,6 +90,7 @@ private:
     QLineEdit* m_pPath = nullptr;
     QLineEdit* m_pUrl = nullptr;
     QLineEdit* m_pMovedTo = nullptr;
+    QLineEdit* m_pLastChecked = nullptr;
     QPlainTextEdit* m_pMemo = nullptr;
     QComboBox* m_pStatus = nullptr;
     QPushButton* m_pOk = nullptr;

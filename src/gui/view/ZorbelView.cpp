@@ -19,12 +19,15 @@
 #include "core/actions/FavoriteFiles.h"
 #include "core/actions/UpdateMoved.h"
 #include "core/check/CheckPass.h"
+#include "core/export/BookmarksExport.h"
 #include "core/export/ExportFormat.h"
 #include "core/export/ExportToFile.h"
 #include "core/model/IconRule.h"
 #include "core/model/TreeSink.h"
 #include "core/platform/Trash.h"
 #include "core/report/CheckReport.h"
+#include "core/results/KeptOutcomes.h"
+#include "core/results/ResultsCache.h"
 #include "core/settings/CheckSettings.h"
 #include "core/sources/Population.h"
 #include "core/sources/SourceLinks.h"
@@ -225,6 +228,8 @@ void CZorbelView::OnCheckAll()
     m_pSink->Flush();
     CheckPassOptions options = CheckPassOptions::Window(m_checkSettings.m_nThreadCount, m_checkSettings.m_nTimeoutMs);
     options.m_bContentChecks = m_checkSettings.m_bContentChecks;
+    if (std::shared_ptr<CResultsCache> pResults = m_pResults)
+        options.m_onOutcome = [pResults](const FavoriteItem& item) { pResults->Put(KeptOutcomeOf(item)); };
     m_pPass = CCheckPass::Start(*m_pSink, m_pState, m_items, m_csTree, m_hStop, options);
 }
 
@@ -311,8 +316,29 @@ void CZorbelView::OnListReady()
     // as if it were still to come.
     if (m_pState->m_bDocumentMode && m_pSink->NodeCount() == 0)
         emit paneTextChanged(ID_SEPARATOR, "No link was found in " + QString::fromStdString(m_strSource) + ".");
+    ShowKeptOutcomes();
     if (m_checkSettings.m_bAutoCheck)
         OnCheckAll();
+}
+
+void CZorbelView::ShowKeptOutcomes()
+{
+    if (!m_bResultsOpened) {
+        m_bResultsOpened = true;
+        ResultsCacheOpen opened = CResultsCache::Open(DefaultResultsCachePath());
+        m_pResults = std::move(opened.m_pCache);
+        if (!opened.m_strNotice.empty())
+            emit paneTextChanged(ID_SEPARATOR, QString::fromStdString(opened.m_strNotice));
+    }
+    if (!m_pResults)
+        return;
+    m_pSink->Flush(); // every record of the list is in it
+    const KeptApplied applied = ApplyKeptOutcomes(*m_items, *m_pSink, *m_pResults);
+    if (applied.m_nApplied > 0) {
+        m_pState->m_bChecked = true;
+        m_pState->m_nBrokenCount = applied.m_nBroken;
+    }
+    m_pSink->Flush(); // the images, in one repaint
 }
 
 void CZorbelView::OnCheckDone()
@@ -357,14 +383,16 @@ void CZorbelView::OnUpdateItemCount()
                          QString::asprintf(m_pState->m_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
 }
 
-bool CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget)
+bool CZorbelView::ExportToFile(std::int32_t nFormatId, const QString& strTarget, bool bLeaveOutBroken)
 {
     // Records reach the list only on this thread (through the tree sink), so
     // the list cannot change while it is written; pending inserts of a
     // running population are applied first so the file holds all found so far.
     m_pSink->Flush();
     const std::string strPath = strTarget.toStdString();
-    const ExportOutcome outcome = ::ExportToFile(strPath, nFormatId, m_items->Snapshot());
+    const std::vector<std::shared_ptr<FavoriteItem>> items =
+        bLeaveOutBroken ? LeaveOutBroken(m_items->Snapshot()) : m_items->Snapshot();
+    const ExportOutcome outcome = ::ExportToFile(strPath, nFormatId, items);
     const ExportMessage message = ExportOutcomeMessage(outcome, strPath);
     CMessageHub::Show(this, QString::fromStdString(message.m_strText),
                       QString::fromUtf8(message.m_strCaption.data(), qsizetype(message.m_strCaption.size())),
@@ -383,7 +411,7 @@ void CZorbelView::OnExportFavorites()
         wizard.Preset(m_pRetryFormat, m_strRetryTarget);
     if (wizard.exec() != QDialog::Accepted || !wizard.Format())
         return;
-    if (ExportToFile(wizard.Format()->m_nId, wizard.TargetFile())) {
+    if (ExportToFile(wizard.Format()->m_nId, wizard.TargetFile(), wizard.LeaveOutBroken())) {
         m_pRetryFormat = nullptr;
         m_strRetryTarget.clear();
     } else {
@@ -427,6 +455,7 @@ void CZorbelView::OnViewDetails()
     dlg.m_strMemo = QString::fromStdString(pItem->StatusText());
     dlg.m_nStatus = pItem->Status();
     dlg.m_nKind = pItem->m_nKind;
+    dlg.m_nCheckedAt = pItem->CheckedAt();
     if (dlg.exec() != QDialog::Accepted || dlg.m_nStatus == pItem->Status() || pItem->m_bRemoved)
         return;
 

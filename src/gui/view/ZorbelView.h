@@ -25,6 +25,7 @@ class CCommandRouter;
 class CViewTreeSink;
 class CBatchListDlg;
 class CCheckPass;
+class CResultsCache;
 class IProfile;
 struct PopulationReport;
 struct ExportFormat;
@@ -104,7 +105,7 @@ public:
     void OnExportFavorites();
     // Writes the list in an export format and tells the user how it went;
     // true when the file was written.
-    bool ExportToFile(std::int32_t nFormatId, const QString& strTarget);
+    bool ExportToFile(std::int32_t nFormatId, const QString& strTarget, bool bLeaveOutBroken = false);
 
     // A command on many favourites at once: the confirmation `dlg`, then,
     // when something is left to act on, `fnRun` on the records the user
@@ -159,6 +160,8 @@ private:
     void StartPopulation();
     void JoinPopulateThread();
     void OnListReady();
+    // Gives every favourite the outcome kept from an earlier check, if any.
+    void ShowKeptOutcomes();
     void OnCheckDone();
     void OnSourceError();
     void FinishPass();
@@ -198,6 +201,8 @@ private:
     std::unique_ptr<CViewTreeSink> m_pSink;
     std::unique_ptr<CCheckPass> m_pPass;  // the check pass last started
     bool m_bInitialUpdateDone = false;
+    std::shared_ptr<CResultsCache> m_pResults; // the kept outcomes; null when the cache cannot be used
+    bool m_bResultsOpened = false;
     bool m_bInStop = false;               // StopChecking is waiting
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
     int m_nLastItemCount = -1;

@@ -1,5 +1,6 @@
 #include "gui/wizard/EFWPages.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
@@ -159,7 +160,7 @@ CEFWPage2::CEFWPage2(QWidget* pParent) : CEFWPage(tr("Export Format "), 153, pPa
                                 std::max(Du().Y(12), m_pComboFormat->sizeHint().height()));
     AddLabel(92, 32, tr("&Format:"), m_pComboFormat, m_pComboFormat);
 
-    m_pStaticDetails = AddStatic(124, 60, 152, 90, tr("Static"), Qt::AlignLeft | Qt::AlignTop);
+    m_pStaticDetails = AddStatic(124, 60, 152, 76, tr("Static"), Qt::AlignLeft | Qt::AlignTop);
     m_pStaticDetails->setObjectName(QString::number(IDC_EFW_FORMAT_DETAILS));
     m_pStaticDetails->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_pStaticDetails->setMargin(2);
@@ -167,14 +168,27 @@ CEFWPage2::CEFWPage2(QWidget* pParent) : CEFWPage(tr("Export Format "), 153, pPa
     // the list, the one control that changes them.
     AddLabel(92, 32, tr("&Details:"), m_pStaticDetails, m_pComboFormat);
 
-    // The list is sorted, whatever the order of the table.
+    m_pLeaveOutBroken = new QCheckBox(tr("&Leave out broken favourites"), this);
+    m_pLeaveOutBroken->setObjectName(QStringLiteral("leaveOutBroken"));
+    m_pLeaveOutBroken->setGeometry(Du().X(124), Du().Y(140), Du().X(152),
+                                   std::max(Du().Y(12), m_pLeaveOutBroken->sizeHint().height()));
+    m_pLeaveOutBroken->setVisible(false);
+
+    // The lists of old are sorted, whatever the order of the table; the
+    // bookmarks file for browsers follows them.
+    int nSorted = 0;
     for (const ExportFormat& format : kExportFormats) {
         const QString strName = FromView(format.m_strName);
+        if (format.m_nId > ExportHtmlFolders) {
+            m_pComboFormat->addItem(strName, format.m_nId);
+            continue;
+        }
         int nAt = 0;
-        while (nAt < m_pComboFormat->count()
+        while (nAt < nSorted
                && QString::compare(m_pComboFormat->itemText(nAt), strName, Qt::CaseInsensitive) <= 0)
             ++nAt;
         m_pComboFormat->insertItem(nAt, strName, format.m_nId);
+        ++nSorted;
     }
     m_pComboFormat->setCurrentIndex(0);
     OnSelChangeFormat();
@@ -186,8 +200,10 @@ void CEFWPage2::OnSelChangeFormat()
     const int nIndex = m_pComboFormat->currentIndex();
     if (nIndex < 0)
         return;
-    if (const ExportFormat* pFormat = FindExportFormat(m_pComboFormat->itemData(nIndex).toInt()))
+    if (const ExportFormat* pFormat = FindExportFormat(m_pComboFormat->itemData(nIndex).toInt())) {
         m_pStaticDetails->setText(FromView(pFormat->m_strDescription));
+        m_pLeaveOutBroken->setVisible(pFormat->m_nId == ExportBookmarks);
+    }
 }
 
 void CEFWPage2::SelectFormat(const ExportFormat* pFormat)
@@ -209,6 +225,7 @@ bool CEFWPage2::validatePage()
         return false;
     }
     Choices()->SetFormat(pFormat);
+    Choices()->SetLeaveOutBroken(pFormat->m_nId == ExportBookmarks && m_pLeaveOutBroken->isChecked());
     return true;
 }
 
@@ -348,6 +365,8 @@ void CEFWPage4::OnSetActive()
     QString strConfirm = tr("Completing this Wizard will export your list of Favorites, in \"%1\" format, to the "
                             "file: \"%2\".")
                              .arg(FromView(pWizard->Format()->m_strName), pWizard->TargetFile());
+    if (pWizard->LeaveOutBroken())
+        strConfirm += tr("  Broken favourites are left out.");
     strConfirm.truncate(kMaxConfirmLength);
     m_pStaticConfirm->setText(strConfirm);
 }

@@ -6,6 +6,7 @@
 
 #include "gui/common/DialogUnits.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -87,6 +88,7 @@ private:
 
     QComboBox* m_pComboFormat;
     QLabel* m_pStaticDetails;
+    QCheckBox* m_pLeaveOutBroken; // shown for the bookmarks file for browsers only
 };
 
 // The target file page: the chosen format, the file field (completing paths

@@ -17,6 +17,10 @@ public:
     // it is left with Next.
     virtual const QString& TargetFile() const = 0;
     virtual void SetTargetFile(const QString& strTargetFile) = 0;
+    // Whether the broken favourites are left out of the file: the choice of
+    // the format page, for the formats that offer it.
+    virtual bool LeaveOutBroken() const = 0;
+    virtual void SetLeaveOutBroken(bool bLeaveOut) = 0;
 
 protected:
     ~IExportChoices() = default;

@@ -19,6 +19,8 @@ public:
     void SetFormat(const ExportFormat* pFormat) override { m_pFormat = pFormat; }
     const QString& TargetFile() const override { return m_strTargetFile; }
     void SetTargetFile(const QString& strTargetFile) override { m_strTargetFile = strTargetFile; }
+    bool LeaveOutBroken() const override { return m_bLeaveOutBroken; }
+    void SetLeaveOutBroken(bool bLeaveOut) override { m_bLeaveOutBroken = bLeaveOut; }
 
     // Starts with the choices of an export that failed earlier in this run,
     // so that the user can correct them rather than begin again.
@@ -29,4 +31,5 @@ private:
 
     const ExportFormat* m_pFormat = nullptr;
     QString m_strTargetFile;
+    bool m_bLeaveOutBroken = false;
 };

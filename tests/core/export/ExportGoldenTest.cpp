@@ -175,9 +175,10 @@ TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)
 {
     constexpr std::string_view kNames[] = {
         "Plain Text", "Plain Text, Names Only", "Plain Text, URLs Only", "CSV",
-        "CSV (With Folders)", "HTML", "HTML (With Folders)",
+        "CSV (With Folders)", "HTML", "HTML (With Folders)", "Bookmarks File for Browsers",
     };
-    ASSERT_EQ(kExportFormats.size(), 7u);
+    // The seven lists of old keep their numbers; the bookmarks file follows.
+    ASSERT_EQ(kExportFormats.size(), 8u);
     for (std::size_t n = 0; n < kExportFormats.size(); ++n) {
         EXPECT_EQ(kExportFormats[n].m_nId, static_cast<std::int32_t>(n + 1));
         EXPECT_EQ(kExportFormats[n].m_strName, kNames[n]);
@@ -185,7 +186,7 @@ TEST(ExportFormatTable, SevenFormatsInIdOrderWithTheirNames)
         EXPECT_EQ(FindExportFormat(kExportFormats[n].m_nId), &kExportFormats[n]);
     }
     EXPECT_EQ(FindExportFormat(0), nullptr);
-    EXPECT_EQ(FindExportFormat(8), nullptr);
+    EXPECT_EQ(FindExportFormat(9), nullptr);
     EXPECT_EQ(kExportFormats[0].m_strDescription,
               "Each Favorite will be exported to a single line in a text file.  The line's format will be: "
               "the Name of the Favorite, followed by it's URL.");

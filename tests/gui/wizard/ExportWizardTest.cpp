@@ -3,6 +3,7 @@
 // format list, the checks of the file page, Browse through its seam, Cancel
 // on every page, and files byte for byte the same as the core's.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <functional>
 
 #include "core/export/ExportFormat.h"
+#include "core/model/LinkStatus.h"
 #include "gui/common/CommandIds.h"
 #include "gui/common/MessageHub.h"
 #include "gui/menus/CommandRouter.h"
@@ -157,6 +159,8 @@ private slots:
                                        "small-4-csv.csv",   "small-5-csv-folders.csv", "small-6-html.htm",
                                        "small-7-html-folders.htm"};
         for (const ExportFormat& format : kExportFormats) {
+            if (format.m_nId > ExportHtmlFolders)
+                continue; // the bookmarks file has a test of its own below
             const QString strGolden = QString(ZORBEL_TEST_DATA "/export/") + kGolden[format.m_nId - 1];
             QVERIFY2(QFile::exists(strGolden), qPrintable(strGolden));
             const QString strTarget = dir.filePath(QString("out-%1").arg(format.m_nId));
@@ -267,7 +271,8 @@ private slots:
         for (int i = 0; i < pCombo->count(); ++i)
             names << pCombo->itemText(i);
         QCOMPARE(names, (QStringList{"CSV", "CSV (With Folders)", "HTML", "HTML (With Folders)", "Plain Text",
-                                     "Plain Text, Names Only", "Plain Text, URLs Only"}));
+                                     "Plain Text, Names Only", "Plain Text, URLs Only",
+                                     "Bookmarks File for Browsers"}));
         QCOMPARE(pCombo->currentText(), QString("CSV"));
         auto* pDetails = Control<QLabel>(wizard.page(1), IDC_EFW_FORMAT_DETAILS);
         const ExportFormat* pCsv = FindExportFormat(ExportCsv);
@@ -285,6 +290,62 @@ private slots:
         QVERIFY(FileEdit(next)->text().isEmpty());
         QVERIFY(!next.Format());
         QVERIFY(next.TargetFile().isEmpty());
+    }
+
+    void leavingOutBrokenIsOfferedForTheBookmarksFileAndReachesTheFile()
+    {
+        // Two of the list are broken ones, as the report counts them.
+        const auto items = m_pView->Items();
+        items[1]->SetOutcome(StatusBroken, {});
+        items[4]->SetOutcome(StatusPartiallyValid, {});
+        items[0]->SetOutcome(StatusMoved, {});
+        QTemporaryDir dir;
+        const QString strTarget = dir.filePath("bookmarks.html");
+        QStringList confirmations;
+        QVERIFY(RunExportCommand([&](CExportFavoritesWizard& wizard) {
+            wizard.next();
+            auto* pLeaveOut = wizard.page(1)->findChild<QCheckBox*>("leaveOutBroken");
+            QVERIFY(pLeaveOut);
+            QVERIFY(!pLeaveOut->isVisible()); // not for the lists of old
+            FormatCombo(wizard)->setCurrentIndex(FormatCombo(wizard)->findText("Bookmarks File for Browsers"));
+            QVERIFY(pLeaveOut->isVisible());
+            QVERIFY(!pLeaveOut->isChecked());
+            // Its mnemonic, and its place after the list in the Tab order.
+            QApplication::setActiveWindow(&wizard);
+            QTRY_VERIFY(wizard.isActiveWindow());
+            QTest::keyClick(&wizard, 'L', Qt::AltModifier);
+            QTRY_VERIFY(pLeaveOut->isChecked()); // a mnemonic clicks with a short animation
+            FormatCombo(wizard)->setFocus();
+            QTest::keyClick(FormatCombo(wizard), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pLeaveOut));
+            if (!qEnvironmentVariableIsEmpty("ZORBEL_SCREENSHOT_DIR"))
+                wizard.grab().save(qEnvironmentVariable("ZORBEL_SCREENSHOT_DIR") + "/wizard-leave-out-broken.png");
+            wizard.next();
+            FileEdit(wizard)->setText(strTarget);
+            wizard.next();
+            confirmations << Control<QLabel>(wizard.page(3), IDC_EFW_CONFIRM)->text();
+            QVERIFY(wizard.LeaveOutBroken());
+            wizard.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(BoxCaptions(), QStringList{"Export Successful"});
+        QVERIFY(confirmations.value(0).endsWith("Broken favourites are left out."));
+        const QByteArray bytes = ReadAll(strTarget);
+        QVERIFY(bytes.startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>"));
+        QVERIFY(bytes.contains("http://www.ornamy.example/")); // moved is no broken one
+        QVERIFY(!bytes.contains("tools.example"));
+        QVERIFY(!bytes.contains("sj.example"));
+        QVERIFY(bytes.contains("page.example"));
+
+        // Another format after it: nothing is left out of the lists of old.
+        QVERIFY(RunExportCommand([&](CExportFavoritesWizard& wizard) {
+            wizard.next();
+            FormatCombo(wizard)->setCurrentIndex(FormatCombo(wizard)->findText("Bookmarks File for Browsers"));
+            wizard.page(1)->findChild<QCheckBox*>("leaveOutBroken")->setChecked(true);
+            FormatCombo(wizard)->setCurrentIndex(FormatCombo(wizard)->findText("Plain Text, URLs Only"));
+            wizard.next();
+            QVERIFY(!wizard.LeaveOutBroken());
+            wizard.reject();
+        }));
     }
 
     void backAndAnotherFormatReachTheLaterPages()
