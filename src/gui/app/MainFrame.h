@@ -71,6 +71,13 @@ public:
     void OnUpdateViewStatusBar(CCmdUI& ui);
     void OnUpdateThreadsPane();
     void OnUpdateScanningPane();
+    // Open Favorites Folder, Open Browser Bookmarks, Open Web Page or File:
+    // the list shows another source (MainFrameSources.cpp).
+    void OnOpenFavorites();
+    void OnOpenBookmarks();
+    void OnOpenPage();
+    // The title names what the list shows: "Favorites - Zorbel".
+    void OnSourceChanged(const QString& strCaption);
 
 protected:
     bool event(QEvent* pEvent) override;
