@@ -29,9 +29,9 @@ struct PopulationRequest {
     std::string m_strSource;        // a page or file; empty for the Favorites folder
     std::string m_strFavoritesRoot; // the folder scanned when m_strSource is empty
     std::string m_strBrowser = {};  // "NAME[:PROFILE]": that browser's bookmarks, before the two above
-    std::string m_strBrowserStore = {}; // a browser's store by its path (as listed), before all of the above
     std::shared_ptr<PopulationReport> m_pReport = {}; // filled in when given
     int m_nTimeoutMs = 0;           // the time-out of a page's download; 0: the default
+    std::string m_strBrowserStore = {}; // a browser's store by its path (as listed), before all the others
 };
 
 // A browser's bookmarks, or a page or file: the program runs in document

@@ -160,8 +160,8 @@ void CZorbelView::StartPopulation()
     m_pReport = std::make_shared<PopulationReport>();
     m_hPopulateThread =
         ::StartPopulation(*m_pSink, *m_pState, m_hStop, m_bClosing,
-                          {m_strSource, {}, m_strBrowser, m_strBrowserStore, m_pReport,
-                           m_checkSettings.m_nTimeoutMs});
+                          {m_strSource, {}, m_strBrowser, m_pReport, m_checkSettings.m_nTimeoutMs,
+                           m_strBrowserStore});
 }
 
 void CZorbelView::OnRefresh()
