@@ -31,3 +31,19 @@ const LinkStatusInfo& LinkStatusInfoFor(std::int32_t nStatus)
             return info;
     return kStatuses[0];
 }
+
+bool IsProblemStatus(std::int32_t nStatus)
+{
+    switch (LinkStatusInfoFor(nStatus).m_nReportBucket) {
+    case ReportBucket::Broken:
+    case ReportBucket::Partial:
+    case ReportBucket::Moved:
+    case ReportBucket::Unverified:
+        return true;
+    case ReportBucket::None:
+    case ReportBucket::Skipped:
+    case ReportBucket::Valid:
+        break;
+    }
+    return false;
+}

@@ -37,3 +37,9 @@ std::span<const LinkStatusInfo> LinkStatusTable();
 
 // The row of a status value; the "not checked" row for unknown values.
 const LinkStatusInfo& LinkStatusInfoFor(std::int32_t nStatus);
+
+// True for an outcome the user has to look at: broken, partially valid,
+// moved, authorisation required or not verifiable; the outcomes the report
+// counts as findings other than valid and skipped. Not checked, being
+// checked, valid and skipped are not problems.
+bool IsProblemStatus(std::int32_t nStatus);

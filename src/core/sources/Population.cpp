@@ -11,7 +11,7 @@
 
 bool IsDocumentRequest(const PopulationRequest& request)
 {
-    return !request.m_strBrowser.empty() || !request.m_strSource.empty();
+    return !request.m_strBrowserStore.empty() || !request.m_strBrowser.empty() || !request.m_strSource.empty();
 }
 
 std::thread StartPopulation(ITreeSink& sink, CViewState& state, std::shared_ptr<const ManualResetEvent> pStop,
@@ -22,6 +22,14 @@ std::thread StartPopulation(ITreeSink& sink, CViewState& state, std::shared_ptr<
                         onScanProblem = std::move(onScanProblem)] {
         PopulationReport unused;
         PopulationReport& report = request.m_pReport ? *request.m_pReport : unused;
+        if (!request.m_strBrowserStore.empty()) {
+            report.m_strStore = request.m_strBrowserStore;
+            report.m_strSourceError = FormatSourceErrorMessage(request.m_strBrowserStore);
+            BookmarkSourceThread(sink, state, *pStop, bClosing, request.m_strBrowserStore,
+                                 SniffBookmarkFile(request.m_strBrowserStore), NotAStoreIs::SourceError,
+                                 request.m_nTimeoutMs, &report.m_strSourceError);
+            return;
+        }
         if (!request.m_strBrowser.empty()) {
             const BrowserStoreLocation location = LocateBrowserStore(request.m_strBrowser, CurrentBrowserEnvironment());
             if (location.m_strStore.empty()) {

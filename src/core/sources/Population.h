@@ -31,6 +31,7 @@ struct PopulationRequest {
     std::string m_strBrowser = {};  // "NAME[:PROFILE]": that browser's bookmarks, before the two above
     std::shared_ptr<PopulationReport> m_pReport = {}; // filled in when given
     int m_nTimeoutMs = 0;           // the time-out of a page's download; 0: the default
+    std::string m_strBrowserStore = {}; // a browser's store by its path (as listed), before all the others
 };
 
 // A browser's bookmarks, or a page or file: the program runs in document
@@ -40,7 +41,8 @@ bool IsDocumentRequest(const PopulationRequest& request);
 // Starts the Favorites scan or the link extraction on a thread of its own
 // and returns that thread; the caller joins it. sink and bClosing must
 // outlive the thread; the thread holds a reference of its own to the stop
-// event. A browser request reads the store of the browser's profile
+// event. A browser's store named by its path is read as that browser's
+// own store (one that turns out to be none is a source error). A browser request reads the store of the browser's profile
 // (LocateBrowserStore, BookmarkSourceThread); one that finds no store is a
 // source error whose text names what was looked for. Otherwise the source
 // is taken as it stands (see RemoveZorbelPrefix): a local file recognised

@@ -13,6 +13,7 @@
 
 #include "core/settings/CheckSettings.h"
 #include "core/settings/Profile.h"
+#include "core/sources/SourceChoice.h"
 #include "gui/app/SplashWnd.h"
 #include "gui/app/ZorbelApp.h"
 #include "gui/app/ZorbelDoc.h"
@@ -39,6 +40,9 @@ const CommandMapEntry<CMainFrame> kFrameCommands[] = {
     {ID_VIEW_TOOLBAR, &CMainFrame::OnViewToolbar, &CMainFrame::OnUpdateViewToolbar},
     {ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar, &CMainFrame::OnUpdateViewStatusBar},
     {ID_HELP_SHOWLEGEND, &CMainFrame::OnShowLegend, &CMainFrame::OnUpdateShowLegend},
+    {ID_FILE_OPENFAVORITES, &CMainFrame::OnOpenFavorites, nullptr},
+    {ID_FILE_OPENBOOKMARKS, &CMainFrame::OnOpenBookmarks, nullptr},
+    {ID_FILE_OPENPAGE, &CMainFrame::OnOpenPage, nullptr},
 };
 
 constexpr const char* kItemsPaneText = " 0000 Items";
@@ -92,6 +96,7 @@ CMainFrame::CMainFrame(CCommandRouter& router, IProfile& profile, QWidget* pPare
     connect(m_pView, &CZorbelView::paneTextChanged, this, &CMainFrame::SetPaneText);
     // The source of document mode cannot be read: end in the orderly way.
     connect(m_pView, &CZorbelView::sourceUnreadable, this, &QWidget::close);
+    connect(m_pView, &CZorbelView::sourceChanged, this, &CMainFrame::OnSourceChanged);
 
     CreateActions();
     CreateMenus();
@@ -119,12 +124,20 @@ CMainFrame::~CMainFrame() = default;
 void CMainFrame::InitialUpdate(const CZorbelDoc& doc)
 {
     ReadSettings();
+    // A source on the command line wins over the one opened last.
+    if (doc.GetPathName().empty() && doc.GetBrowser().empty()) {
+        if (const SourceChoice last = LoadLastSource(m_profile); last.m_nKind != SourceKind::Favorites) {
+            m_pView->OpenSource(last);
+            return;
+        }
+    }
     m_pView->OnInitialUpdate(doc.GetPathName(), doc.GetBrowser());
 }
 
 void CMainFrame::ReadSettings()
 {
     LoadCheckSettings(m_profile, m_pView->Settings());
+    m_pView->SetProblemsOnly(m_profile.GetProfileInt(kSettingsSection, "ProblemsOnly", 0) != 0);
     // The view's form is tiny, so fitting the frame to it leaves the frame
     // at its minimum size; the stored placement then replaces that.
     resize(minimumSize());
@@ -137,6 +150,10 @@ void CMainFrame::WriteSettings()
     m_profile.WriteProfileInt(kSettingsSection, "OldMFState", int(wp.m_nShowCmd));
     m_profile.WriteProfileBinary(kSettingsSection, "OldMFWP", wp.ToBytes());
     SaveCheckSettings(m_profile, m_pView->Settings());
+    m_profile.WriteProfileInt(kSettingsSection, "ProblemsOnly", m_pView->ProblemsOnly() ? 1 : 0);
+    // A source named on the command line is for that run only.
+    if (!m_pView->IsCommandLineSource())
+        SaveLastSource(m_profile, m_pView->CurrentSource());
 }
 
 void CMainFrame::CreateActions()
@@ -144,6 +161,7 @@ void CMainFrame::CreateActions()
     m_router.Action(ID_VIEW_TOOLBAR)->setCheckable(true);
     m_router.Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
     m_router.Action(ID_HELP_SHOWLEGEND)->setCheckable(true);
+    m_router.Action(ID_VIEW_PROBLEMSONLY)->setCheckable(true);
     for (const CommandInfo& info : CommandTable())
         m_router.Action(info.m_nId)->setIcon(Artwork::CommandIcon(info.m_nId));
     m_router.AddCommandMap(this, kFrameCommands);
@@ -247,9 +265,14 @@ void CMainFrame::CreateStatusBar()
 
 void CMainFrame::SetPaneText(int nIndicatorId, const QString& strText)
 {
-    if (nIndicatorId == ID_INDICATOR_ITEMS)
+    if (nIndicatorId == ID_INDICATOR_ITEMS) {
         m_paneItems->setText(strText);
-    else if (nIndicatorId == ID_SEPARATOR)
+        // "12 of 3045 Items" needs more room than the resource text gives.
+        const int nNeeded = m_paneItems->fontMetrics().horizontalAdvance(strText) +
+                            2 * (m_paneItems->frameWidth() + m_paneItems->margin()) + 6;
+        if (nNeeded > m_paneItems->width())
+            m_paneItems->setFixedWidth(nNeeded);
+    } else if (nIndicatorId == ID_SEPARATOR)
         m_paneMessage->setText(strText);
 }
 

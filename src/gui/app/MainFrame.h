@@ -75,6 +75,13 @@ public:
     void OnUpdateScanningPane();
     // The progress of a check: a bar while it runs, its counts after it.
     void OnUpdateProgressPane();
+    // Open Favorites Folder, Open Browser Bookmarks, Open Web Page or File:
+    // the list shows another source (MainFrameSources.cpp).
+    void OnOpenFavorites();
+    void OnOpenBookmarks();
+    void OnOpenPage();
+    // The title names what the list shows: "Favorites - Zorbel".
+    void OnSourceChanged(const QString& strCaption);
 
 protected:
     bool event(QEvent* pEvent) override;

@@ -228,6 +228,55 @@ void DrawCommand(QPainter& p, int nId)
         p.drawLine(QPointF(13, 4.5), QPointF(11.2, 7.1));
         break;
     }
+    case ID_FILE_OPENFAVORITES: {
+        // An open yellow folder with a gold star in front.
+        p.setPen(Outline(QColor(150, 110, 20)));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawPolygon(QPolygonF({QPointF(0.5, 3.5), QPointF(5, 3.5), QPointF(6.5, 5), QPointF(12.5, 5),
+                                 QPointF(12.5, 13.5), QPointF(0.5, 13.5)}));
+        p.setBrush(QColor(255, 225, 120));
+        p.drawPolygon(QPolygonF({QPointF(2.5, 7.5), QPointF(15, 7.5), QPointF(12.5, 13.5), QPointF(0.5, 13.5)}));
+        QPolygonF star;
+        for (int i = 0; i < 10; ++i) {
+            const qreal a = qDegreesToRadians(-90.0 + 36 * i);
+            const qreal r = i % 2 == 0 ? 3.6 : 1.5;
+            star << QPointF(11 + r * qCos(a), 4.2 + r * qSin(a));
+        }
+        p.setPen(Outline(QColor(170, 90, 0), 0.8));
+        p.setBrush(QColor(255, 190, 0));
+        p.drawPolygon(star);
+        break;
+    }
+    case ID_FILE_OPENBOOKMARKS:
+        // A page of a browser's bookmarks with a ribbon over its edge.
+        DrawPage(p, QRectF(1.5, 1.5, 10, 12.5));
+        p.setPen(Outline(QColor(140, 20, 20), 0.9));
+        p.setBrush(QColor(215, 40, 40));
+        p.drawPolygon(QPolygonF({QPointF(9, 0.5), QPointF(14, 0.5), QPointF(14, 14.5), QPointF(11.5, 11.5),
+                                 QPointF(9, 14.5)}));
+        break;
+    case ID_FILE_OPENPAGE:
+        // A page with the globe of the web in its corner.
+        DrawPage(p, QRectF(1.5, 0.5, 9, 12));
+        p.save();
+        p.translate(6, 5);
+        p.scale(0.65, 0.65);
+        DrawGlobe(p);
+        p.restore();
+        break;
+    case ID_VIEW_PROBLEMSONLY: {
+        // A funnel that lets only the red marks of broken links through.
+        p.setPen(Outline(QColor(60, 60, 70)));
+        p.setBrush(QColor(200, 205, 220));
+        p.drawPolygon(QPolygonF({QPointF(0.5, 1.5), QPointF(11.5, 1.5), QPointF(7.5, 7), QPointF(7.5, 12.5),
+                                 QPointF(4.5, 14), QPointF(4.5, 7)}));
+        p.setPen(Outline(QColor(120, 0, 0), 0.8));
+        p.setBrush(QColor(215, 30, 30));
+        p.drawEllipse(QRectF(10.5, 9, 5, 5));
+        p.setPen(Outline(Qt::white, 1.2));
+        p.drawLine(QPointF(13, 10), QPointF(13, 12));
+        break;
+    }
     case ID_VIEW_STATUS_BAR:
     case ID_VIEW_TOOLBAR:
         p.setPen(Outline(QColor(60, 60, 60)));

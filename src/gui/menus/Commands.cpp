@@ -6,7 +6,7 @@ namespace {
 
 using K = QKeySequence;
 
-const std::array<CommandInfo, 21> kCommands{{
+const std::array<CommandInfo, 25> kCommands{{
     {ID_FAVORITE_DELETE, "Delete the selected Favorite\nDelete Favorite", {K(Qt::SHIFT | Qt::Key_Delete)}},
     {ID_FAVORITE_PROPERTIES, "View the System Properties for the selected Favorite\nView Properties", {}},
     {ID_FAVORITE_COPYNAME, "Copy the selected Favorite's Name and put it on the Clipboard\nCopy Favorite Name",
@@ -26,6 +26,12 @@ const std::array<CommandInfo, 21> kCommands{{
     {ID_TOOLS_UPDATEMOVED,
      "Point the Favorites that have moved permanently to their new addresses\nUpdate Moved Favorites",
      {}},
+    {ID_FILE_OPENFAVORITES, "List and check the favourites of your Favorites folder\nOpen Favorites Folder", {}},
+    {ID_FILE_OPENBOOKMARKS, "List and check the bookmarks of a browser's profile\nOpen Browser Bookmarks", {}},
+    {ID_FILE_OPENPAGE, "List and check the links of a web page or a file\nOpen Web Page or File", {}},
+    {ID_VIEW_PROBLEMSONLY,
+     "Show only the favourites whose check found a problem, and the folders that hold them\nShow Problems Only",
+     {}},
     {ID_FAVORITE_RENAME, "Change the name of the selected Favorite\nRename Favorite", {K(Qt::Key_F2)}},
     {ID_HELP_SHOWLEGEND, "Show the Icon Legend\nShow Legend", {}},
     {ID_FILE_EXPORT, "Export your list of Favorites\nExport Favorites", {}},
@@ -41,7 +47,11 @@ const std::array<CommandInfo, 21> kCommands{{
 }};
 
 constexpr MenuItemInfo kFileMenu[] = {
-    {ID_FILE_REFRESH, "&Refresh Favorites"}, {0, nullptr},
+    {ID_FILE_REFRESH, "&Refresh Favorites"},
+    {ID_FILE_OPENFAVORITES, "Open &Favorites Folder"},
+    {ID_FILE_OPENBOOKMARKS, "Open &Browser Bookmarks..."},
+    {ID_FILE_OPENPAGE, "Open &Web Page or File..."},
+    {0, nullptr},
     {ID_FILE_EXPORT, "&Export Favorites..."}, {0, nullptr},
     {ID_FILE_REPORT, "&Generate Report"},     {0, nullptr},
     {ID_APP_EXIT, "E&xit"},
@@ -53,7 +63,8 @@ constexpr MenuItemInfo kEditMenu[] = {
 };
 constexpr MenuItemInfo kViewMenu[] = {
     {ID_VIEW_TOOLBAR, "&Toolbar"},          {ID_VIEW_STATUS_BAR, "&Status Bar"},    {0, nullptr},
-    {ID_FAVORITE_OPEN, "&Open in Browser"}, {ID_FAVORITE_DETAILS, "View &Details"}, {0, nullptr},
+    {ID_FAVORITE_OPEN, "&Open in Browser"}, {ID_FAVORITE_DETAILS, "View &Details"},
+    {ID_VIEW_PROBLEMSONLY, "Show Pro&blems Only"}, {0, nullptr},
     {ID_FAVORITE_PROPERTIES, "&Properties"},
 };
 constexpr MenuItemInfo kToolsMenu[] = {
@@ -90,11 +101,12 @@ constexpr int kToolbar[] = {
     ID_FILE_REFRESH, 0, ID_FAVORITE_PROPERTIES, ID_FAVORITE_DETAILS, 0, ID_FAVORITE_DELETE,
     ID_FAVORITE_COPYNAME, ID_EDIT_COPY, 0, ID_TOOLS_CHECKALL, ID_TOOLS_STOPCHECKING, 0,
     ID_TOOLS_DELETEBROKEN, 0, ID_TOOLS_CONFIGURATION, 0, ID_FILE_REPORT, 0, ID_HELP_SHOWLEGEND, 0,
-    ID_APP_ABOUT,
+    ID_APP_ABOUT, 0, ID_VIEW_PROBLEMSONLY,
 };
 constexpr int kMenuImages[] = {
     ID_APP_EXIT, ID_FILE_EXPORT, ID_FAVORITE_RENAME, ID_FAVORITE_OPEN,
     ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_HELP_FINDER, ID_TOOLS_UPDATEMOVED,
+    ID_FILE_OPENFAVORITES, ID_FILE_OPENBOOKMARKS, ID_FILE_OPENPAGE,
 };
 
 } // namespace

@@ -40,6 +40,8 @@ void CViewTreeSink::DeleteAllNodes()
     m_pTree->clear();
     m_pTree->setUpdatesEnabled(true);
     m_pTree->repaint();
+    if (m_observer)
+        m_observer(NodeChange::Cleared, nullptr);
 }
 
 TreeNode CViewTreeSink::InsertNode(TreeNode parent, std::string_view strName, int nImage,
@@ -175,12 +177,16 @@ void CViewTreeSink::Apply(Op& op)
         m_widgets.emplace(op.m_node, pWidget);
         if (op.m_pItem)
             m_appendRecord(std::move(op.m_pItem));
+        if (m_observer)
+            m_observer(NodeChange::Inserted, pWidget);
         break;
     }
     case Op::SetImage:
         if (auto it = m_widgets.find(op.m_node); it != m_widgets.end() && op.m_nValue >= 0 &&
                                                 op.m_nValue < m_pImages->size()) {
             it->second->setIcon(0, m_pImages->at(op.m_nValue));
+            if (m_observer)
+                m_observer(NodeChange::ImageChanged, it->second);
         }
         break;
     case Op::Enable:
@@ -219,6 +225,8 @@ void CViewTreeSink::RemoveNode(TreeNode node)
     if (it == m_widgets.end())
         return;
     QTreeWidgetItem* pWidget = it->second;
+    if (m_observer)
+        m_observer(NodeChange::Removing, pWidget);
     // Children go with their parent.
     std::vector<QTreeWidgetItem*> stack{pWidget};
     while (!stack.empty()) {

@@ -58,6 +58,13 @@ public:
     // tree; later changes queued for them are dropped.
     void RemoveNode(TreeNode node);
 
+    // What happened to a node, as the sink applies it on the GUI thread: it
+    // came (Inserted), its picture changed (ImageChanged), it is about to go
+    // with all it holds (Removing), or every node went (Cleared; no node).
+    enum class NodeChange { Inserted, ImageChanged, Removing, Cleared };
+    using NodeObserver = std::function<void(NodeChange, QTreeWidgetItem*)>;
+    void SetNodeObserver(NodeObserver observer) { m_observer = std::move(observer); }
+
 protected:
     bool event(QEvent* pEvent) override;
 
@@ -87,4 +94,5 @@ private:
 
     // GUI thread only.
     std::unordered_map<TreeNode, QTreeWidgetItem*> m_widgets;
+    NodeObserver m_observer;
 };

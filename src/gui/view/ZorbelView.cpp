@@ -43,6 +43,7 @@
 #include "gui/view/DeleteBrokenDlg.h"
 #include "gui/view/FavoritePropertiesDlg.h"
 #include "gui/view/LinkDetailsDlg.h"
+#include "gui/view/ProblemsFilter.h"
 #include "gui/view/ReportDlg.h"
 #include "gui/view/UpdateMovedDlg.h"
 #include "gui/view/ViewMessage.h"
@@ -72,6 +73,7 @@ const CommandMapEntry<CZorbelView> kViewCommands[] = {
     {ID_TOOLS_DELETEBROKEN, &CZorbelView::OnDeleteAllBroken, &CZorbelView::OnUpdateDeleteAllBroken},
     {ID_TOOLS_UPDATEMOVED, &CZorbelView::OnUpdateMoved, &CZorbelView::OnUpdateUpdateMoved},
     {ID_FILE_EXPORT, &CZorbelView::OnExportFavorites, nullptr},
+    {ID_VIEW_PROBLEMSONLY, &CZorbelView::OnViewProblemsOnly, &CZorbelView::OnUpdateViewProblemsOnly},
 };
 
 } // namespace
@@ -107,6 +109,10 @@ CZorbelView::CZorbelView(CCommandRouter& router, QWidget* pParent) : QWidget(pPa
                                               [this](std::shared_ptr<FavoriteItem> pItem) {
                                                   m_items->Append(std::move(pItem));
                                               });
+    m_pFilter = std::make_unique<CProblemsFilter>(m_tree);
+    m_pSink->SetNodeObserver([this](CViewTreeSink::NodeChange change, QTreeWidgetItem* pNode) {
+        m_pFilter->Follow(change, pNode);
+    });
     m_tree->SetHandlers({
         [this](const QPoint& ptPointer) { OnTreeRightClick(ptPointer); },
         [this](const QPoint& ptRequest, const QPoint& ptPointer) { OnContextMenu(ptRequest, ptPointer); },
@@ -165,6 +171,7 @@ void CZorbelView::resizeEvent(QResizeEvent* pEvent)
 void CZorbelView::OnInitialUpdate(const std::string& strDocumentPath, const std::string& strBrowser)
 {
     m_bInitialUpdateDone = true;
+    NoteCommandLineSource(strDocumentPath, strBrowser);
     if (strDocumentPath.empty() && strBrowser.empty()) {
         StartPopulation();
     } else {
@@ -196,7 +203,8 @@ void CZorbelView::StartPopulation()
     m_pReport = std::make_shared<PopulationReport>();
     m_hPopulateThread =
         ::StartPopulation(*m_pSink, *m_pState, m_hStop, m_bClosing,
-                          {m_strSource, {}, m_strBrowser, m_pReport, m_checkSettings.m_nTimeoutMs});
+                          {m_strSource, {}, m_strBrowser, m_pReport, m_checkSettings.m_nTimeoutMs,
+                           m_strBrowserStore});
 }
 
 void CZorbelView::OnRefresh()
@@ -350,7 +358,7 @@ void CZorbelView::OnCheckDone()
         return;
     }
     m_pPass.reset();
-    if (m_bClosing)
+    if (m_bClosing || m_bSwitchingSource)
         return;
     CMessageHub::Show(this, "Zorbel has finished checking your Favorites.\n", "Finished Checking Favorites",
                       QMessageBox::Information);
@@ -364,6 +372,13 @@ void CZorbelView::OnSourceError()
     CMessageHub::Show(this, QString::fromStdString(strText),
                       QString::fromUtf8(kSourceErrorCaption.data(), qsizetype(kSourceErrorCaption.size())),
                       QMessageBox::Warning);
+    // A source chosen in the window, or remembered from the last run, gives
+    // way to the Favorites folder: a page gone offline must not keep the
+    // program from starting.
+    if (!m_bCommandLineSource) {
+        OpenSource({});
+        return;
+    }
     // The view is the whole window: the frame ends the program in the
     // orderly way, with the settings saved.
     emit sourceUnreadable();
@@ -375,10 +390,19 @@ void CZorbelView::OnUpdateItemCount()
         return;
     // A document's links are counted, not the folders that hold them (a
     // browser's bookmarks have many).
-    const int nCount = m_pState->m_bDocumentMode ? int(m_items->Size()) : int(m_pSink->NodeCount());
-    if (nCount == m_nLastItemCount)
+    const bool bLinksOnly = m_pState->m_bDocumentMode;
+    const int nCount = bLinksOnly ? int(m_items->Size()) : int(m_pSink->NodeCount());
+    const int nShown = !ProblemsOnly() ? -1 : bLinksOnly ? m_pFilter->ShownRecordCount() : ShownNodeCount();
+    if (nCount == m_nLastItemCount && nShown == m_nLastShownCount)
         return;
     m_nLastItemCount = nCount;
+    m_nLastShownCount = nShown;
+    if (nShown >= 0) {
+        emit paneTextChanged(ID_INDICATOR_ITEMS, QString::asprintf(m_pState->m_bDocumentMode ? " %d of %d URLs "
+                                                                                            : " %d of %d Items ",
+                                                                   nShown, nCount));
+        return;
+    }
     emit paneTextChanged(ID_INDICATOR_ITEMS,
                          QString::asprintf(m_pState->m_bDocumentMode ? " %d URLs " : " %d Items ", nCount));
 }

@@ -16,6 +16,7 @@
 #include "core/model/ViewState.h"
 #include "core/platform/ManualResetEvent.h"
 #include "core/settings/CheckSettings.h"
+#include "core/sources/SourceChoice.h"
 #include "gui/view/FavoritesTree.h"
 
 class QTreeWidget;
@@ -26,6 +27,7 @@ class CViewTreeSink;
 class CBatchListDlg;
 class CCheckPass;
 class CResultsCache;
+class CProblemsFilter;
 class IProfile;
 struct PopulationReport;
 struct ExportFormat;
@@ -48,6 +50,30 @@ public:
     void OnInitialUpdate(const std::string& strDocumentPath, const std::string& strBrowser = {});
     // Stops every thread and frees the records.
     void OnDestroy();
+
+    // Lists another source, chosen from the window or remembered from the
+    // last run: what runs for the list now is stopped first (a check behind
+    // the wait box, a scan at once), then the list is filled from the new
+    // source in its mode, with nothing of the old one left behind. A source
+    // that then cannot be read is reported and gives way to the Favorites
+    // folder; one named on the command line ends the program instead.
+    void OpenSource(const SourceChoice& source);
+    // What the list shows now: its source as the settings keep it, whether
+    // the command line named it (it is not remembered then), and its name
+    // for the window's title.
+    const SourceChoice& CurrentSource() const { return m_source; }
+    bool IsCommandLineSource() const { return m_bCommandLineSource; }
+    const QString& SourceCaption() const { return m_strCaption; }
+
+    // Show Problems Only: the tree shows only the favourites whose outcome
+    // is a problem and the folders that hold them; the item count says how
+    // many of all it shows.
+    void OnViewProblemsOnly();
+    void OnUpdateViewProblemsOnly(CCmdUI& ui);
+    void SetProblemsOnly(bool bOn);
+    bool ProblemsOnly() const;
+    // The nodes the tree shows now (all of them while the filter is off).
+    int ShownNodeCount() const;
 
     void StopChecking();
 
@@ -148,6 +174,8 @@ signals:
     void paneTextChanged(int nIndicatorId, const QString& strText);
     // The source of document mode cannot be read: the program ends.
     void sourceUnreadable();
+    // Another source is listed (or the first one); its name for the title.
+    void sourceChanged(const QString& strCaption);
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -165,6 +193,10 @@ private:
     void OnCheckDone();
     void OnSourceError();
     void FinishPass();
+    void SetCaption(const QString& strCaption);
+    // What the command line names (or the Favorites folder when it names
+    // nothing), and its name in the title.
+    void NoteCommandLineSource(const std::string& strDocumentPath, const std::string& strBrowser);
     // Makes a node the selected one; null clears the selection.
     void SelectNode(QTreeWidgetItem* pNode);
     // Selects the first favourite of the tree unless a node is selected.
@@ -192,6 +224,11 @@ private:
     QList<QIcon> m_imageList;                  // the 36 status images
     std::string m_strSource;                   // the page or file of document mode
     std::string m_strBrowser;                  // or the browser whose bookmarks are listed
+    std::string m_strBrowserStore;             // or a browser's store opened from the window
+    SourceChoice m_source;                     // what is listed, as the settings keep it
+    bool m_bCommandLineSource = false;         // the command line named it
+    QString m_strCaption;                      // its name in the window's title
+    bool m_bSwitchingSource = false;           // OpenSource stops what runs for the old source
     std::shared_ptr<PopulationReport> m_pReport; // what the last population found out
     std::shared_ptr<ManualResetEvent> m_hStop; // stop event of the current passes
     std::thread m_hPopulateThread;             // the scan or extraction last started
@@ -206,6 +243,8 @@ private:
     bool m_bInStop = false;               // StopChecking is waiting
     bool m_bCheckDonePending = false;     // a pass ended while StopChecking waited
     int m_nLastItemCount = -1;
+    int m_nLastShownCount = -1;
+    std::unique_ptr<CProblemsFilter> m_pFilter;
     IProfile* m_pProfile = nullptr;
     // The choices of the export that failed last, offered again.
     const ExportFormat* m_pRetryFormat = nullptr;

@@ -76,11 +76,14 @@ private slots:
             return items.join('|');
         };
         QCOMPARE(describe(popups[0]->menu()),
-                 QString("&Refresh Favorites=32778|-|&Export Favorites...=32789|-|&Generate Report=32779|-|E&xit=57665"));
+                 QString("&Refresh Favorites=32778|Open &Favorites Folder=32795|Open &Browser Bookmarks...=32796|"
+                         "Open &Web Page or File...=32797|-|&Export Favorites...=32789|-|&Generate Report=32779|-|"
+                         "E&xit=57665"));
         QCOMPARE(describe(popups[1]->menu()),
                  QString("&Rename Favorite=32784|-|&Delete Favorite=32771|-|&Copy Favorite URL=57634|Copy Favorite &Name=32773"));
         QCOMPARE(describe(popups[2]->menu()),
-                 QString("&Toolbar=59392|&Status Bar=59393|-|&Open in Browser=32774|View &Details=59411|-|&Properties=32772"));
+                 QString("&Toolbar=59392|&Status Bar=59393|-|&Open in Browser=32774|View &Details=59411|"
+                         "Show Pro&blems Only=32798|-|&Properties=32772"));
         QCOMPARE(describe(popups[3]->menu()),
                  QString("&Check All Favorites=32775|&Stop Checking=32780|Delete All Broken Favorites=32781|"
                          "&Update Moved Favorites...=32794|-|C&onfiguration...=32777"));
@@ -121,9 +124,9 @@ private slots:
         for (QAction* a : pBar->actions())
             ids << (a->isSeparator() ? QString("-") : a->data().toString());
         QCOMPARE(ids.join(' '), QString("32778 - 32772 59411 - 32771 32773 57634 - 32775 32780 - 32781 - "
-                                        "32777 - 32779 - 32786 - 57664"));
+                                        "32777 - 32779 - 32786 - 57664 - 32798"));
         QVERIFY(!m_pFrame->MenuImageBar()->isVisible());
-        QCOMPARE(m_pFrame->MenuImageBar()->actions().size(), 8);
+        QCOMPARE(m_pFrame->MenuImageBar()->actions().size(), 11);
     }
 
     void commandsWithoutHandlersAreDisabled()
@@ -268,7 +271,8 @@ private slots:
     {
         m_pFrame->resize(100, 100);
         QCOMPARE(m_pFrame->size(), QSize(550, 450));
-        QCOMPARE(m_pFrame->windowTitle(), QString("Zorbel"));
+        // The title names what the list shows in front of the program's name.
+        QCOMPARE(m_pFrame->windowTitle(), QString("Favorites - Zorbel"));
     }
 };
 

@@ -150,9 +150,15 @@ private slots:
         QVERIFY(pOrganizer);
         const auto& lists = pOrganizer->ImageLists();
         QCOMPARE(int(lists.size()), 2);
-        QCOMPARE(lists[0]->m_images.size(), 13);
+        QCOMPARE(lists[0]->m_images.size(), 14);
         QCOMPARE(lists[1]->m_strKey, QString("2"));
-        QCOMPARE(lists[1]->m_images.size(), 8);
+        QCOMPARE(lists[1]->m_images.size(), 11);
+        // Show Problems Only has its image from the visible toolbar's end,
+        // the three Open commands theirs from the hidden one.
+        QCOMPARE(pOrganizer->ImageOf(ID_VIEW_PROBLEMSONLY).m_pImageList, lists[0]);
+        QCOMPARE(pOrganizer->ImageOf(ID_VIEW_PROBLEMSONLY).m_nImage, 13);
+        for (int nId : {ID_FILE_OPENFAVORITES, ID_FILE_OPENBOOKMARKS, ID_FILE_OPENPAGE})
+            QCOMPARE(pOrganizer->ImageOf(nId).m_pImageList, lists[1]);
         // Toolbar and Status Bar have their images from the hidden toolbar,
         // and so has Update Moved Favorites, its last image.
         QCOMPARE(pOrganizer->ImageOf(ID_TOOLS_UPDATEMOVED).m_pImageList, lists[1]);
@@ -212,7 +218,9 @@ private slots:
         const int nItemHeight = qMax(15 + 2 + 3, fm.height() + 4);
 
         CBitmapMenu* pFile = OpenPopup(0);
-        const int nLabel = Widest(fm, {"&Refresh Favorites", "&Export Favorites...", "&Generate Report", "E&xit"});
+        const int nLabel = Widest(fm, {"&Refresh Favorites", "Open &Favorites Folder", "Open &Browser Bookmarks...",
+                                       "Open &Web Page or File...", "&Export Favorites...", "&Generate Report",
+                                       "E&xit"});
         const int nAccel = Widest(fm, {"F5", "Alt+X"});
         QCOMPARE(pFile->LabelWidth(), nLabel);
         QCOMPARE(pFile->AcceleratorWidth(), nAccel);

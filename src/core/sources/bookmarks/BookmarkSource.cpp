@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -127,6 +128,18 @@ BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat 
         return BookmarkReadFailure("Its folder names, repeated in the path of every bookmark, come to more than " +
                                    std::to_string(kMaxFolderPathBytes >> 20) + " MB.");
     return result;
+}
+
+std::optional<std::size_t> CountBookmarks(const std::string& strPath, const std::function<bool()>& fnAbort)
+{
+    const BookmarkFormat nFormat = SniffBookmarkFile(strPath);
+    if (nFormat == BookmarkFormat::None)
+        return std::nullopt;
+    const BookmarkReadResult result = ReadBookmarkStore(strPath, nFormat, fnAbort);
+    if (result.m_nResult != BookmarkRead::Read || fnAbort())
+        return std::nullopt;
+    return std::size_t(std::count_if(result.m_store.m_entries.begin(), result.m_store.m_entries.end(),
+                                     [](const BookmarkEntry& entry) { return !entry.m_bFolder; }));
 }
 
 TreeNode InsertBookmarks(ITreeSink& sink, BookmarkStore&& store, const std::string& strStorePath,

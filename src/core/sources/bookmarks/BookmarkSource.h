@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/model/TreeSink.h"
@@ -22,6 +23,11 @@ BookmarkFormat SniffBookmarkFile(const std::string& strPath);
 // record, would come to more than 256 MB (m_strError says which).
 BookmarkReadResult ReadBookmarkStore(const std::string& strPath, BookmarkFormat nFormat,
                                      const std::function<bool()>& fnAbort);
+
+// The number of bookmarks (folders not counted) the store at strPath holds,
+// read as the tree would read it (queries and separators left out); nullopt
+// when it cannot be read as a store or fnAbort stopped the reading.
+std::optional<std::size_t> CountBookmarks(const std::string& strPath, const std::function<bool()>& fnAbort);
 
 // Puts the bookmarks into the tree: folders as folder nodes, each bookmark
 // as a node with its title (its URL when it has no title) and a record of
