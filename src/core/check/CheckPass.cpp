@@ -478,7 +478,12 @@ void StartEngineSlots(const std::shared_ptr<CState>& pState)
     CState* const pRaw = &state;
     state.m_pEngineSlots = std::make_unique<CEngineSlots>(
         state.m_nThreadCount, state.m_pEngine, prototype,
-        [pRaw, pGate](std::uint64_t nTicket, int nTry, const EngineCheckEnd& end) {
+        [pRaw, pGate](std::uint64_t nTicket, int nTry, const EngineCheckEnd& end,
+                      const std::shared_ptr<FavoriteItem>& pItem) {
+            // Final unless the dispatcher will hand the link out again.
+            if (pRaw->m_onOutcome && pItem && !end.m_bAborted &&
+                !(nTry <= pRaw->m_nRetries && RetryDelay(end.m_nHttpStatus, end.m_retryAfter, nTry).has_value()))
+                pRaw->m_onOutcome(*pItem);
             {
                 std::lock_guard lock(pRaw->m_mxReports);
                 pRaw->m_reports.push_back({nTicket, nTry, end.m_nHttpStatus, end.m_retryAfter, false, end.m_bAborted});

@@ -79,10 +79,11 @@ void CEngineSlots::Start(int nSlot, std::shared_ptr<FavoriteItem> pItem, std::ui
 
 void CEngineSlots::Ended(int nSlot, std::uint64_t nTicket, int nTry, const EngineCheckEnd& end)
 {
+    const std::shared_ptr<FavoriteItem> pItem = std::move(m_slots[static_cast<std::size_t>(nSlot)]->m_pItem);
     m_slots[static_cast<std::size_t>(nSlot)]->m_pItem.reset();
     // Reported before the slot is idle, so the dispatcher that takes the
     // slot again has the host free again too.
-    m_report(nTicket, nTry, end);
+    m_report(nTicket, nTry, end, pItem);
     {
         std::lock_guard lock(m_mx);
         m_idle.insert(nSlot);

@@ -24,8 +24,10 @@ class CTransferEngine;
 // count is the number of checks under way (at least 1 while the pass runs).
 class CEngineSlots {
 public:
-    // How a check ended: its hand-out, and what the answer said about trying again.
-    using ReportFunction = std::function<void(std::uint64_t nTicket, int nTry, const EngineCheckEnd& end)>;
+    // How a check ended: its hand-out, what the answer said about trying
+    // again, and the favourite checked (its outcome stored unless aborted).
+    using ReportFunction = std::function<void(std::uint64_t nTicket, int nTry, const EngineCheckEnd& end,
+                                              const std::shared_ptr<FavoriteItem>& pItem)>;
 
     // prototype: what every slot shares (tree lock, sink, view state,
     // time-out, content checks, probes).
