@@ -77,6 +77,7 @@ TEST_F(CheckEngineProgram, CtrlCWithLinksThatNeverAnswerEndsWithinASecond)
     options.m_onStart = [&](pid_t pid) {
         watcher = std::thread([&, pid] {
             WaitUntil([&] { return m_server.RequestsInFlight() >= 20 && m_server.RequestCount() >= 21; }, 20s);
+            std::this_thread::sleep_for(500ms); // the answered link's outcome is recorded
             tSignal = Clock::now();
             ::kill(pid, SIGINT);
         });
