@@ -19,9 +19,9 @@ class IProfile;
 // stored window placement.
 inline constexpr int UM_RESTOREPLACEMENT = 32791;
 
-// The main window: menus, toolbar, status bar with its panes, the stored
-// placement, the minimum size and the rule that it does not close while a
-// scan or a check runs.
+// The main window: menus, toolbar, status bar with its panes and the
+// progress of a check, the stored placement, the minimum size, and a close
+// that stops a running scan or check first.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:

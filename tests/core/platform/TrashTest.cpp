@@ -176,6 +176,18 @@ TEST_F(Trash, AFailedMoveTakesItsInfoFileBack)
     EXPECT_FALSE(Exists(m_dir / "data/Trash/info/Example.url.trashinfo"));
 }
 
+TEST_F(Trash, AFolderThatHoldsTheTrashItselfStaysWithoutAnInfoFileLeftBehind)
+{
+    // The rename into a folder's own inside fails whoever runs it.
+    const EnvGuard data("XDG_DATA_HOME", m_dir / "Outer/data");
+    WriteFile(m_dir / "Outer/desktop.ini", "[Channel]\r\n");
+    const CUniqueFd top(::open(m_dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    EXPECT_EQ(MoveToTrash(top.Get(), "Outer"), EINVAL);
+    EXPECT_TRUE(Exists(m_dir / "Outer/desktop.ini"));
+    EXPECT_FALSE(Exists(m_dir / "Outer/data/Trash/info/Outer.trashinfo"));
+    EXPECT_FALSE(Exists(m_dir / "Outer/data/Trash/files/Outer"));
+}
+
 TEST_F(Trash, TopFolderTrashIsTheSharedOneOnlyWithItsStickyBitAndNeverThroughALink)
 {
     const std::string strUid = std::to_string(::getuid());
