@@ -209,7 +209,7 @@ TEST(ExportTarget, UnknownFormatDoesNotTouchTheFile)
     TempDir dir;
     const std::string strPath = dir.File("keep.txt");
     WriteBytes(strPath, "keep me");
-    for (std::int32_t nId : {0, 8, -1}) {
+    for (std::int32_t nId : {0, 9, -1}) { // 9: one past the bookmarks file, the last format
         const ExportOutcome outcome = ExportToFile(strPath, nId, SomeItems(2));
         EXPECT_EQ(outcome.m_nResult, ExportResult::CannotCreate) << nId;
         EXPECT_EQ(outcome.m_nError, EINVAL) << nId;
