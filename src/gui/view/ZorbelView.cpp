@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -346,7 +347,14 @@ void CZorbelView::ShowKeptOutcomes()
         m_pState->m_bChecked = true;
         m_pState->m_nBrokenCount = applied.m_nBroken;
     }
-    m_pSink->Flush(); // the images, in one repaint
+    {
+        // Thousands of icons change at once: the tree is told by one repaint
+        // rather than by a change signal each (an icon never changes the
+        // size of a row).
+        const QSignalBlocker quiet(m_tree->model());
+        m_pSink->Flush();
+    }
+    m_tree->viewport()->update();
 }
 
 void CZorbelView::OnCheckDone()
