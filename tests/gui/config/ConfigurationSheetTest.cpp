@@ -334,7 +334,8 @@ private slots:
         QStringList keys = settings.allKeys();
         keys.sort();
         QCOMPARE(keys, QStringList({"Settings/AutoCheck", "Settings/CommTimeout", "Settings/ContentChecks",
-                                    "Settings/OldMFState", "Settings/OldMFWP", "Settings/Threads"}));
+                                    "Settings/LastSource", "Settings/LastSourceKind", "Settings/OldMFState",
+                                    "Settings/OldMFWP", "Settings/ProblemsOnly", "Settings/Threads"}));
         CConfigurationPS::s_nLastActivePage = 0;
     }
 
