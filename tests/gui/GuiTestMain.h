@@ -4,6 +4,22 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <filesystem>
+#include <string>
+
+#include "core/results/ResultsCache.h"
+
+// Empties the kept outcomes of the test HOME, so that a test function sees
+// none of the checks an earlier function of the same program made. Call it
+// while no view has the cache open.
+inline void ForgetKeptOutcomes()
+{
+    const std::string strPath = DefaultResultsCachePath();
+    std::error_code error;
+    for (const char* pszSuffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(strPath + pszSuffix, error);
+}
+
 // A main for the GUI tests: offscreen, with a HOME of its own so that no
 // test ever reads or writes the user's real settings or kept outcomes.
 #define ZORBEL_GUI_TEST_MAIN(TestClass)                                                 \

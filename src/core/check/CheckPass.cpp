@@ -568,6 +568,10 @@ void CheckDispatcherThread(std::shared_ptr<CState> pState)
             thread.join();
     }
 
+    // The reports of the last checks, which the walk no longer waited for,
+    // count them as done before the end is told.
+    TakeReports(state, queue);
+
     state.m_bPosted.store(true); // nothing is left but the post itself
     sink.PostToView(ViewEvent::CheckDone);
     s_bPassRunning.store(false);

@@ -174,7 +174,7 @@ private slots:
         QVERIFY(View().State().m_bDocumentMode);
         QVERIFY(Node("Search") && Node("Tools"));
         QVERIFY(!Node("Kernel.url") && !Node("Kernel"));
-        QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_ITEMS), QString(" 3 URLs "));
+        QCOMPARE(m_pFrame->PaneText(ID_INDICATOR_ITEMS), QString(" 1 URLs "));
 
         // Cancelled: nothing changes.
         WhenModal<CBrowserBookmarksDlg>([](CBrowserBookmarksDlg* pDlg) { QTest::keyClick(pDlg, Qt::Key_Escape); });

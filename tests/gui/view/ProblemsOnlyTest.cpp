@@ -58,6 +58,7 @@ private slots:
     {
         CMessageHub::SetAnswerer([](const CMessageHub::Box&) { return QMessageBox::Ok; });
         CMessageHub::ResetRecord();
+        ForgetKeptOutcomes();
         m_pF = std::make_unique<FavoritesFrame>();
         m_pF->m_profile.WriteProfileInt("Settings", "Threads", 4);
         m_pF->WriteUrl("News/Fine.url", Url("/ok/fine"));
